@@ -1,0 +1,149 @@
+#include "components/Recordset.h"
+
+#include "components/DbException.h"
+#include "components/RecordsetCriterion.h"
+#include "components/RowsetXmlWriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace quorvex {
+
+namespace {
+const std::vector<FieldInfo>& noFields() {
+    static const std::vector<FieldInfo> none;
+    return none;
+}
+const FieldValue& nullValue() {
+    static const FieldValue null;
+    return null;
+}
+} // namespace
+
+Recordset::Recordset() = default;
+
+Recordset::Recordset(std::unique_ptr<IRowSource> source) : m_source(std::move(source)) {
+    m_sourceDone = false;
+    if (pull(m_current)) {
+        m_eof = false;
+        m_bof = false;
+    } else {
+        m_current.clear();
+    }
+}
+
+Recordset::~Recordset() = default;
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+
+void Recordset::close() {
+    m_source.reset();
+    m_ahead.clear();
+    m_current.clear();
+    m_sourceDone = true;
+    m_eof = true;
+    m_bof = true;
+    m_position = 0;
+}
+
+int Recordset::fieldCount() const { return int(fields().size()); }
+
+const std::vector<FieldInfo>& Recordset::fields() const {
+    return m_source ? m_source->fields() : noFields();
+}
+
+const FieldInfo& Recordset::field(int index) const {
+    const auto& all = fields();
+    if (index < 0 || std::size_t(index) >= all.size())
+        throw DbException::single(
+            QStringLiteral("The result has no field number %1.").arg(index));
+    return all[std::size_t(index)];
+}
+
+QString Recordset::fieldName(int index) const { return field(index).name; }
+
+const FieldValue& Recordset::value(int index) const {
+    if (m_eof || index < 0 || std::size_t(index) >= m_current.size())
+        return nullValue();
+    return m_current[std::size_t(index)];
+}
+
+bool Recordset::pull(Row& row) {
+    if (!m_ahead.empty()) {
+        row = std::move(m_ahead.front());
+        m_ahead.pop_front();
+        return true;
+    }
+    if (m_sourceDone || !m_source)
+        return false;
+    if (m_source->fetch(row))
+        return true;
+    m_sourceDone = true;
+    return false;
+}
+
+qint64 Recordset::recordCount() {
+    if (!m_source)
+        return 0;
+    while (!m_sourceDone) {
+        Row row;
+        if (m_source->fetch(row))
+            m_ahead.push_back(std::move(row));
+        else
+            m_sourceDone = true;
+    }
+    return m_position + (m_eof ? 0 : 1) + qint64(m_ahead.size());
+}
+
+void Recordset::moveNext() {
+    if (m_eof)
+        return;
+    ++m_position;
+    if (!pull(m_current)) {
+        m_current.clear();
+        m_eof = true;
+    }
+}
+
+bool Recordset::find(const QString& criterion) {
+    const RecordsetCriterion c = RecordsetCriterion::parse(criterion, fields());
+    while (!m_eof && !c.matches(m_current))
+        moveNext();
+    return !m_eof;
+}
+
+QString Recordset::getString(const QString& columnDelimiter, const QString& rowDelimiter,
+                             const QString& nullText) {
+    QString out;
+    while (!m_eof) {
+        for (std::size_t i = 0; i < m_current.size(); ++i) {
+            if (i > 0)
+                out += columnDelimiter;
+            out += m_current[i] ? *m_current[i] : nullText;
+        }
+        out += rowDelimiter;
+        moveNext();
+    }
+    return out;
+}
+
+void Recordset::saveXml(QIODevice& out) {
+    RowsetXmlWriter writer(out);
+    writer.begin(fields());
+    while (!m_eof) {
+        writer.row(m_current);
+        moveNext();
+    }
+    writer.end();
+}
+
+bool Recordset::saveXml(const QString& path) {
+    // Written aside and moved over the target at the end, so a failure never leaves half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    saveXml(file);
+    return file.commit();
+}
+
+} // namespace quorvex

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "components/IConnection.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace quorvex::testing {
+
+// A scripted database behind the same interfaces as the ODBC layer. A test says which
+// statement returns which rows and which fails with which error list, runs a window or a flow,
+// then reads the statements sent, in order.
+//
+//   FakeDatabase db;
+//   db.onQuery("Select AUDIT_NAME from tblZOTA_SYSTEM_TABLE", {"AUDIT_NAME"}, {{"Orders"}});
+//   db.failOn("Drop Table tblZOTA_X", {{-1, "Cannot drop ...", "[FreeTDS][SQL Server]", "42000", 3701}});
+//   ... run ...
+//   EXPECT_EQ(db.statements(), QStringList{...});
+//
+// Statements match exactly unless scripted with a regular expression. A statement nobody
+// scripted: execute() succeeds; openRecordset() fails with "FakeDatabase: nothing scripted
+// for: <statement>" unless setUnscriptedQueriesEmpty(true), so a forgotten script shows.
+// Each scripted result is given again every time its statement is sent, unless it was added
+// with `once`, in which case it is used one time and later sends fall through to the next match.
+class FakeDatabase : public IConnectionFactory {
+public:
+    FakeDatabase();
+    ~FakeDatabase() override;
+
+    std::unique_ptr<IConnection> createConnection() override;
+
+    // --- script ---
+    void onQuery(const QString& statement, const QStringList& fieldNames,
+                 const std::vector<Row>& rows, bool once = false);
+    void onQuery(const QString& statement, const std::vector<FieldInfo>& fields,
+                 const std::vector<Row>& rows, bool once = false);
+    void onQueryMatching(const QRegularExpression& pattern, const QStringList& fieldNames,
+                         const std::vector<Row>& rows, bool once = false);
+    void failOn(const QString& statement, const DbErrorList& errors, bool once = false);
+    void failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
+                        bool once = false);
+    // Every open fails with these records (empty list: opens succeed again).
+    void failOpen(const DbErrorList& errors);
+    void setUnscriptedQueriesEmpty(bool empty);
+
+    // --- what happened ---
+    QStringList statements() const;        // queries and executes, in sending order
+    QStringList connectionStrings() const; // one per open attempt
+    int opened() const;                    // successful opens
+    int openNow() const;                   // connections open at this moment
+    QList<int> connectionTimeouts() const; // as set before each open attempt (-1: not set)
+    void clearLog();
+
+    // A single-record error list, for brevity in tests.
+    static DbErrorList error(const QString& description, qint32 nativeError = 0,
+                             const QString& sqlState = QStringLiteral("42000"));
+
+    struct State; // shared with the connections it made
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+// Rows written as plain texts; a null pointer stands for NULL.
+Row textRow(std::initializer_list<const char*> values);
+
+} // namespace quorvex::testing
