@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace quorvex {
+
+// One column of a user table as the back end's catalogue gives it, in catalogue order.
+// SQL Server: type name in lower case, length in characters (-1 for max), precision and scale,
+// primary-key flag. SQLBase: SYSCOLUMNS' NAME, COLTYPE, LENGTH and SCALE (precision unused,
+// no primary-key flag).
+struct ColumnInfo {
+    QString name;
+    QString type;
+    qint64 length = 0;
+    int precision = 0;
+    int scale = 0;
+    bool primaryKey = false;
+
+    friend bool operator==(const ColumnInfo&, const ColumnInfo&) = default;
+};
+
+using ColumnInfoList = QList<ColumnInfo>;
+
+} // namespace quorvex
