@@ -1,0 +1,40 @@
+#include "components/OdbcConnectionFactory.h"
+#include "components/PlatformServices.h"
+#include "components/QtDesktopServices.h"
+#include "components/QtMessageService.h"
+#include "components/QtWorkingDirectory.h"
+#include "components/StdProcessControl.h"
+#include "shell/BackendLaunchers.h"
+#include "shell/MainFrame.h"
+#include "shell/PlaceholderLoginWindow.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char* argv[]) {
+    using namespace quorvex;
+
+    QApplication app(argc, argv);
+    // Only the name: a display name would be appended to every window caption.
+    QApplication::setApplicationName(applicationTitle());
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/shell/quorvex.png")));
+
+    QtMessageService messages;
+    StdProcessControl process;
+    QtDesktopServices desktop;
+    QtWorkingDirectory workingDirectory;
+    OdbcConnectionFactory connections;
+    PlatformServices services{messages, process, desktop, workingDirectory, connections};
+
+    BackendLaunchers launchers;
+    launchers.sqlServerLogin = [](MainFrame& frame) -> QWidget* {
+        return new PlaceholderLoginWindow(BackendChoice::SqlServer, frame.services().process);
+    };
+    launchers.sqlBaseLogin = [](MainFrame& frame) -> QWidget* {
+        return new PlaceholderLoginWindow(BackendChoice::SqlBase, frame.services().process);
+    };
+
+    MainFrame frame(services, std::move(launchers));
+    frame.show();
+    return QApplication::exec();
+}
