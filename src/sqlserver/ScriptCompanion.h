@@ -1,0 +1,86 @@
+#pragma once
+
+// quorvex-sql: the statements the GO button would send, for review before they reach a server.
+//
+//   quorvex-sql [--json] < definition.json
+//
+// Standard input holds one audit definition as a JSON object:
+//
+//   {"backend": "sqlserver", "kind": "insert", "table": "ORDERS",
+//    "columns": [{"name": "ORDER_ID", "type": "int", "length": 4, "precision": 10, "scale": 0,
+//                 "primaryKey": true}, ...],
+//    "chosen": ["CUSTOMER", "AMOUNT"], "saveOld": ["AMOUNT"], "changedFields": ["AMOUNT"],
+//    "conditions": [{"column": "AMOUNT", "op": ">", "value": "1000"}],
+//    "mode": "only-when", "connective": "AND",
+//    "name": "BigOrders", "description": "Large orders"}
+//
+//   backend        "sqlserver" (also when missing) or "sqlbase"
+//   kind           "insert", "delete" or "update"; required
+//   table          the audited table, as its catalogue names it
+//   columns        the table's whole catalogue, in catalogue order. SQL Server: name, type (lower
+//                  case), length (in characters, -1 for max), precision, scale, primaryKey.
+//                  SQLBase: name, type (SYSCOLUMNS' COLTYPE), length, scale. A missing number
+//                  is 0, a missing primaryKey false.
+//   chosen         the audited columns, in the order the column list holds them
+//   saveOld        update audits: the chosen columns whose value before the update is kept too
+//   changedFields  update audits: record only updates that touch one of these columns
+//   conditions     in grid order: column (a table column or "USERID"), op ("=", "!=", ">" or
+//                  "<") and value (a text, compared as typed)
+//   mode           "always-except" ("Audit always except if") or "only-when" ("Audit only when")
+//   connective     "AND" or "OR", joining every condition
+//   name           the audit's name as typed; description likewise
+//
+// Missing lists are empty, a missing mode is "always-except", a missing connective "AND";
+// unknown keys are refused, so that a misspelt key is not silently taken for an empty list.
+// The name and description rules apply with the messages the window shows.
+//
+// Output: each statement followed by a line holding only GO, every line ending in CR LF as the
+// statements' own lines do; with --json one object {"statements": [...]}. Exit status 0.
+// A definition the window would refuse, or input that is no such definition: exit status 1 and
+// the message on standard error, or with --json {"error": "<message>"} on standard output.
+// A wrong command line: the usage on standard error, exit status 2.
+
+#include "mainwindow/AuditDefinition.h"
+#include "mainwindow/ColumnInfo.h"
+#include "mainwindow/GeneratedStatements.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace quorvex {
+
+class ScriptCompanion {
+public:
+    enum class OutputFormat { Script, Json };
+
+    // One definition as read from the input, or why it could not be read.
+    struct Request {
+        QString backend;
+        AuditDefinition definition;
+        ColumnInfoList columns;
+        QString error;
+
+        bool valid() const { return error.isEmpty(); }
+    };
+
+    struct Output {
+        int exitCode = 0;
+        QByteArray standardOutput;
+        QByteArray standardError;
+    };
+
+    static Request parse(const QByteArray& input);
+
+    // The statements of the request's back end, or its refusal.
+    static GeneratedStatements generate(const Request& request);
+
+    // The whole program short of its streams: input text in, what to print and the exit status
+    // out.
+    static Output run(const QByteArray& input, OutputFormat format);
+
+    // The back ends a request may name.
+    static QStringList backends();
+};
+
+} // namespace quorvex

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvex::sqlserver {
+
+// The one place where names and values are quoted for T-SQL. A regular identifier is written
+// as it stands, so the statements of ordinary tables read exactly as users know them; any
+// other name (a blank in it, a reserved word such as ORDER or KEY, a "]") is bracketed with
+// every inner "]" doubled.
+class SqlServerIdentifier {
+public:
+    // A name the server takes without delimiters: a letter or "_" first, then letters, digits,
+    // "_", "@", "$" or "#", and not a reserved keyword.
+    static bool isRegular(const QString& name);
+
+    // Compared without regard to letter case, as the server parses keywords.
+    static bool isReservedKeyword(const QString& word);
+
+    // The name as it stands when regular, else bracketed.
+    static QString quote(const QString& name);
+
+    // Always bracketed: for the places where every name is written in brackets.
+    static QString bracket(const QString& name);
+
+    // A string literal in single quotes, every inner "'" doubled.
+    static QString literal(const QString& value);
+};
+
+} // namespace quorvex::sqlserver

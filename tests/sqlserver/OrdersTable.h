@@ -1,0 +1,75 @@
+#pragma once
+
+#include "mainwindow/AuditDefinition.h"
+#include "mainwindow/ColumnInfo.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <ostream>
+
+// Shows texts readably (line breaks as \r\n) when a comparison fails.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r"), QStringLiteral("\\r"))
+        .replace(QStringLiteral("\n"), QStringLiteral("\\n\n"));
+    *out << '"' << shown.toStdString() << '"';
+}
+
+namespace quorvex::testing {
+
+// ORDERS as the worked examples know it: ORDER_ID int (the primary key), CUSTOMER varchar(30),
+// AMOUNT money.
+inline ColumnInfoList ordersColumns() {
+    return {
+        {QStringLiteral("ORDER_ID"), QStringLiteral("int"), 4, 10, 0, true},
+        {QStringLiteral("CUSTOMER"), QStringLiteral("varchar"), 30, 0, 0, false},
+        {QStringLiteral("AMOUNT"), QStringLiteral("money"), 8, 19, 4, false},
+    };
+}
+
+inline AuditCondition condition(const QString& column, const QString& op, const QString& value,
+                                const QString& connective = {}) {
+    return {column, op, value, connective};
+}
+
+// The grid's trailing empty slot, which is no condition.
+inline AuditCondition emptySlot() {
+    return {};
+}
+
+// BigOrders: an insert audit of CUSTOMER and AMOUNT, "Audit only when" AMOUNT > 1000.
+inline AuditDefinition bigOrders() {
+    AuditDefinition definition;
+    definition.kind = AuditKind::Insert;
+    definition.table = QStringLiteral("ORDERS");
+    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("AMOUNT")};
+    definition.conditions = {
+        condition(QStringLiteral("AMOUNT"), QStringLiteral(">"), QStringLiteral("1000")),
+        emptySlot()};
+    definition.mode = AuditMode::OnlyWhen;
+    definition.name = QStringLiteral("BigOrders");
+    definition.description = QStringLiteral("Large orders");
+    return definition;
+}
+
+// PriceChange: an update audit of CUSTOMER and AMOUNT keeping AMOUNT's old value, recorded
+// when AMOUNT was updated, no conditions.
+inline AuditDefinition priceChange() {
+    AuditDefinition definition;
+    definition.kind = AuditKind::Update;
+    definition.table = QStringLiteral("ORDERS");
+    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("AMOUNT")};
+    definition.saveOldValue = {false, true};
+    definition.changedFields = {QStringLiteral("AMOUNT")};
+    definition.conditions = {emptySlot()};
+    definition.name = QStringLiteral("PriceChange");
+    definition.description = QStringLiteral("Price changes");
+    return definition;
+}
+
+inline QString lines(const QStringList& pieces) {
+    return pieces.join(QStringLiteral("\r\n"));
+}
+
+} // namespace quorvex::testing
