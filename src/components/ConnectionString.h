@@ -21,11 +21,12 @@ using ConnectionStringPairs = QList<std::pair<QString, QString>>;
 ConnectionStringPairs parseConnectionString(const QString& text);
 
 // The value as it goes into a provider-style string: unchanged, or between double quotes with
-// inner double quotes doubled when it holds ";" or starts with a quote or a blank.
+// inner double quotes doubled when it holds ";", starts with a quote, or starts or ends
+// with a blank.
 QString quoteProviderValue(const QString& value);
 
 // The value as it goes into an ODBC string: unchanged, or between braces with "}" doubled when
-// it holds ";", "}" or starts with "{" or a blank.
+// it holds ";" or "}", starts with "{", or starts or ends with a blank.
 QString quoteOdbcValue(const QString& value);
 
 // What the machine's ODBC set-up offers.
@@ -47,6 +48,7 @@ struct OdbcConnectTarget {
 //  Provider=SQLBASEOLEDB...  -> the data source named like Data Source, else an installed driver
 //                               whose name holds "SQLBase", else an error record saying that no
 //                               SQLBase ODBC driver is installed
+//  another Provider          -> an error record (IM002): no driver is known for it
 //  no Provider key           -> passed through unchanged
 OdbcConnectTarget mapToOdbc(const QString& connectionString, const OdbcEnvironmentInfo& env);
 

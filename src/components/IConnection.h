@@ -5,6 +5,7 @@
 #include "components/Recordset.h"
 
 #include <QString>
+#include <memory>
 
 namespace quorvex {
 

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "components/IConnection.h"
+
+#include <memory>
+#include <optional>
+
+namespace quorvex {
+
+class OdbcSession;
+
+// A connection through the machine's ODBC driver manager. Back-end connection strings
+// ("Provider=SQLOLEDB.1;...", "Provider=SQLBASEOLEDB.1;...") are mapped to the installed
+// drivers; any other text goes to the driver manager as it is.
+//
+// Several result sets may be open at once and statements may be sent while they are being
+// read: the rows a result set has not read yet are then taken into memory first. Result sets
+// stay readable after the connection is closed or destroyed.
+class OdbcConnection : public IConnection {
+public:
+    OdbcConnection();
+    ~OdbcConnection() override;
+    OdbcConnection(OdbcConnection&&) noexcept;
+    OdbcConnection& operator=(OdbcConnection&&) noexcept;
+    OdbcConnection(const OdbcConnection&) = delete;
+    OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+    void setConnectionTimeout(int seconds) override;
+    bool open(const QString& connectionString) override;
+    ConnectionState state() const override;
+    void close() override;
+    const DbErrorList& errors() const override;
+
+    Recordset openRecordset(const QString& statement,
+                            CursorType cursor = CursorType::ForwardOnly) override;
+    void execute(const QString& statement) override;
+
+private:
+    OdbcSession& session();
+    void requireOpen();
+
+    std::unique_ptr<OdbcSession> m_session; // only empty once moved from
+    std::optional<int> m_connectionTimeout;
+};
+
+} // namespace quorvex

@@ -1,0 +1,242 @@
+#include "components/OdbcRowSource.h"
+
+#include "components/DbException.h"
+#include "components/OdbcDiagnostics.h"
+#include "components/OdbcSession.h"
+#include "components/OdbcText.h"
+
+#include <QByteArray>
+#include <sqlext.h>
+#include <utility>
+
+namespace quorvex {
+
+namespace {
+
+constexpr std::size_t chunkCharacters = 4096;
+
+// SQL Server's own types, as FreeTDS reports them.
+constexpr SQLSMALLINT sqlServerTime = -154;
+constexpr SQLSMALLINT sqlServerDateTimeOffset = -155;
+
+bool isLongType(SQLSMALLINT sqlType) {
+    return sqlType == SQL_LONGVARCHAR || sqlType == SQL_WLONGVARCHAR ||
+           sqlType == SQL_LONGVARBINARY;
+}
+
+} // namespace
+
+OdbcRowSource::OdbcRowSource(OdbcStatementHandle statement, OdbcSession& session)
+    : m_statement(std::move(statement)), m_chunk(chunkCharacters) {
+    describeColumns();
+    session.attach(*this);
+    m_session = &session;
+}
+
+OdbcRowSource::~OdbcRowSource() {
+    finishReading();
+}
+
+FieldKind OdbcRowSource::kindOf(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+        return FieldKind::Integer;
+    case SQL_BIGINT:
+        return FieldKind::BigInt;
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        return FieldKind::Decimal;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return FieldKind::Float;
+    case SQL_BIT:
+        return FieldKind::Boolean;
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+        return FieldKind::Date;
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case sqlServerTime:
+        return FieldKind::Time;
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP:
+    case sqlServerDateTimeOffset:
+        return FieldKind::DateTime;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return FieldKind::Binary;
+    case SQL_GUID:
+        return FieldKind::Guid;
+    default: // CHAR, VARCHAR, LONGVARCHAR, their wide forms, and whatever a driver adds
+        return FieldKind::Text;
+    }
+}
+
+void OdbcRowSource::describeColumns() {
+    const SQLHSTMT statement = m_statement.handle();
+    SQLSMALLINT count = 0;
+    OdbcDiagnostics::check(SQLNumResultCols(statement, &count), SQL_HANDLE_STMT, statement);
+
+    std::vector<SQLWCHAR> name(256);
+    for (SQLUSMALLINT column = 1; column <= count; ++column) {
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN columnSize = 0;
+        SQLSMALLINT decimalDigits = 0;
+        SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
+        const auto describe = [&] {
+            return OdbcDiagnostics::check(SQLDescribeColW(statement, column, name.data(),
+                                                          static_cast<SQLSMALLINT>(name.size()),
+                                                          &nameLength, &sqlType, &columnSize,
+                                                          &decimalDigits, &nullable),
+                                          SQL_HANDLE_STMT, statement);
+        };
+        describe();
+        if (nameLength >= static_cast<SQLSMALLINT>(name.size())) {
+            name.resize(static_cast<std::size_t>(nameLength) + 1);
+            describe();
+        }
+
+        FieldInfo field;
+        field.name = OdbcText::fromWide(
+            name.data(), std::min<qsizetype>(nameLength, static_cast<qsizetype>(name.size()) - 1));
+        field.kind = kindOf(sqlType);
+        if ((field.kind == FieldKind::Text || field.kind == FieldKind::Binary) &&
+            !isLongType(sqlType))
+            field.size = static_cast<qint64>(columnSize);
+        if (field.kind == FieldKind::Decimal) {
+            field.precision = static_cast<int>(columnSize);
+            field.scale = decimalDigits;
+        }
+        field.nullable = nullable != SQL_NO_NULLS;
+        m_fields.push_back(std::move(field));
+    }
+}
+
+bool OdbcRowSource::fetch(Row& row) {
+    if (m_statement.isValid()) {
+        try {
+            if (fetchFromDriver(row))
+                return true;
+        } catch (const DbException& e) {
+            if (m_session != nullptr)
+                m_session->setErrors(e.errors());
+            finishReading();
+            throw;
+        }
+        finishReading();
+        return false;
+    }
+    if (!m_buffered.empty()) {
+        row = std::move(m_buffered.front());
+        m_buffered.pop_front();
+        return true;
+    }
+    if (m_bufferedFailure) {
+        DbErrorList errors = std::move(*m_bufferedFailure);
+        m_bufferedFailure.reset();
+        throw DbException(std::move(errors));
+    }
+    return false;
+}
+
+bool OdbcRowSource::fetchFromDriver(Row& row) {
+    const SQLHSTMT statement = m_statement.handle();
+    if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
+        return false;
+    // Filled aside, so a failure halfway leaves the caller's row as it was.
+    Row values(m_fields.size());
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        const auto column = static_cast<SQLUSMALLINT>(i + 1);
+        values[i] = m_fields[i].kind == FieldKind::Binary ? readBinary(column) : readText(column);
+    }
+    row = std::move(values);
+    return true;
+}
+
+FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
+    const SQLHSTMT statement = m_statement.handle();
+    const auto capacityBytes = static_cast<SQLLEN>(m_chunk.size() * sizeof(SQLWCHAR));
+    const auto capacityCharacters = static_cast<qsizetype>(m_chunk.size()) - 1; // less the zero
+    QString value(QLatin1String(""));
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = OdbcDiagnostics::check(
+            SQLGetData(statement, column, SQL_C_WCHAR, m_chunk.data(), capacityBytes, &indicator),
+            SQL_HANDLE_STMT, statement);
+        if (rc == SQL_NO_DATA)
+            break; // the last piece came with the previous call
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const bool truncated = rc == SQL_SUCCESS_WITH_INFO &&
+                               (indicator == SQL_NO_TOTAL ||
+                                indicator > capacityBytes - static_cast<SQLLEN>(sizeof(SQLWCHAR)));
+        if (truncated) {
+            value += OdbcText::fromWide(m_chunk.data(), capacityCharacters);
+            continue;
+        }
+        const qsizetype characters = std::min<qsizetype>(
+            static_cast<qsizetype>(indicator) / static_cast<qsizetype>(sizeof(SQLWCHAR)),
+            capacityCharacters);
+        value += OdbcText::fromWide(m_chunk.data(), characters);
+        break;
+    }
+    return value;
+}
+
+FieldValue OdbcRowSource::readBinary(SQLUSMALLINT column) {
+    const SQLHSTMT statement = m_statement.handle();
+    const auto capacityBytes = static_cast<SQLLEN>(m_chunk.size() * sizeof(SQLWCHAR));
+    QByteArray bytes;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = OdbcDiagnostics::check(
+            SQLGetData(statement, column, SQL_C_BINARY, m_chunk.data(), capacityBytes, &indicator),
+            SQL_HANDLE_STMT, statement);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (indicator == SQL_NULL_DATA)
+            return std::nullopt;
+        const bool truncated =
+            rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator > capacityBytes);
+        const SQLLEN length = truncated ? capacityBytes : std::min(indicator, capacityBytes);
+        bytes.append(reinterpret_cast<const char*>(m_chunk.data()), length);
+        if (!truncated)
+            break;
+    }
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+void OdbcRowSource::bufferRemainingRows() noexcept {
+    if (!m_statement.isValid())
+        return;
+    try {
+        Row row;
+        while (fetchFromDriver(row))
+            m_buffered.push_back(std::move(row));
+    } catch (const DbException& e) {
+        m_bufferedFailure = e.errors();
+        if (m_session != nullptr)
+            m_session->setErrors(e.errors());
+    } catch (...) {
+        // Out of memory: what was read stays readable, and the reader learns the rest is lost.
+        m_bufferedFailure =
+            DbException::single(QStringLiteral("The remaining rows could not be kept in memory."),
+                                QStringLiteral("HY001"))
+                .errors();
+    }
+    finishReading();
+}
+
+void OdbcRowSource::finishReading() noexcept {
+    m_statement.reset();
+    if (m_session != nullptr)
+        m_session->detach(*this);
+    m_session = nullptr;
+}
+
+} // namespace quorvex

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "components/DbErrorRecord.h"
+#include "components/IRowSource.h"
+#include "components/OdbcStatementHandle.h"
+
+#include <deque>
+#include <optional>
+#include <sqltypes.h>
+
+namespace quorvex {
+
+class OdbcSession;
+
+// The rows of an executed statement's current result, fetched from the driver one at a time
+// as they are asked for. When the connection needs the driver for another statement (or
+// closes), the remaining rows are read into memory and the statement is freed; the reader goes
+// on from memory without noticing.
+class OdbcRowSource : public IRowSource {
+public:
+    // Describes the result's columns and registers with the session as still reading.
+    // Throws DbException.
+    OdbcRowSource(OdbcStatementHandle statement, OdbcSession& session);
+    ~OdbcRowSource() override;
+    OdbcRowSource(const OdbcRowSource&) = delete;
+    OdbcRowSource& operator=(const OdbcRowSource&) = delete;
+
+    const std::vector<FieldInfo>& fields() const override { return m_fields; }
+    bool fetch(Row& row) override;
+
+    // Reads the remaining rows into memory and frees the statement. A failure while reading is
+    // kept and thrown when the reader reaches the row where it happened.
+    void bufferRemainingRows() noexcept;
+    bool isReadingFromDriver() const { return m_statement.isValid(); }
+
+    // The kind of value an ODBC SQL type holds; an unknown type reads as text.
+    static FieldKind kindOf(SQLSMALLINT sqlType);
+
+private:
+    void describeColumns();
+    bool fetchFromDriver(Row& row);
+    FieldValue readText(SQLUSMALLINT column);
+    FieldValue readBinary(SQLUSMALLINT column);
+    void finishReading() noexcept;
+
+    std::vector<FieldInfo> m_fields;
+    OdbcStatementHandle m_statement;
+    OdbcSession* m_session = nullptr; // set while reading from the driver
+    std::deque<Row> m_buffered;
+    std::optional<DbErrorList> m_bufferedFailure;
+    std::vector<SQLWCHAR> m_chunk; // long values arrive piece by piece through this buffer
+};
+
+} // namespace quorvex
