@@ -1,0 +1,17 @@
+#pragma once
+
+#include "mainwindow/AuditBackend.h"
+#include "mainwindow/AuditDefinition.h"
+
+namespace quorvex {
+
+class MessageService;
+class SqlServerSession;
+
+// GO on either tab of the SQL Server main window: checks the entries, makes sure the name is
+// free, installs the audit table and the trigger, records the audit in the catalog. Every
+// outcome is shown through messages; nothing is left half-installed.
+SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
+                              MessageService& messages);
+
+} // namespace quorvex
