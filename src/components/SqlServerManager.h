@@ -1,0 +1,84 @@
+#pragma once
+
+#include "components/DbErrorRecord.h"
+#include "components/IConnection.h"
+#include "mainwindow/ColumnInfo.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace quorvex {
+
+// The management side of one SQL Server: connect with a login, list its databases, a
+// database's tables and a table's columns, look a user table up by name, and run T-SQL batches
+// in a chosen database. It keeps one connection to the server's master database for its whole
+// life; the catalogue is read with names qualified by the database, so one connection serves
+// every database of the server.
+//
+// A table outside the schema dbo is named "schema.table", a dbo table by its bare name; the
+// same name is taken back wherever a table is named.
+class SqlServerManager {
+public:
+    // A database or a table as the catalogue lists it.
+    struct CatalogObject {
+        QString name;
+        bool systemObject = false;
+
+        friend bool operator==(const CatalogObject&, const CatalogObject&) = default;
+    };
+    using CatalogObjectList = QList<CatalogObject>;
+
+    explicit SqlServerManager(IConnectionFactory& connections);
+    ~SqlServerManager();
+    SqlServerManager(const SqlServerManager&) = delete;
+    SqlServerManager& operator=(const SqlServerManager&) = delete;
+
+    // Opens the connection to the server's master database, closing one to a server chosen
+    // before. Returns false when it fails; errors() then holds every record the driver gave.
+    bool connectServer(const QString& server, const QString& login, const QString& password);
+    bool isConnected() const;
+    QString serverName() const { return m_server; }
+    const DbErrorList& errors() const { return m_errors; }
+
+    // The connection string a login opens: the server's master database with its credentials.
+    static QString connectionString(const QString& server, const QString& login,
+                                    const QString& password);
+
+    // The server's databases in its own order; master, model, msdb, tempdb and distribution
+    // databases are system objects. Throws DbException.
+    CatalogObjectList databases();
+    // The database's user tables; one shipped with the server is a system object.
+    // Throws DbException.
+    CatalogObjectList tables(const QString& database);
+    // The table's columns in catalogue order. Throws DbException, the "not found" one of
+    // lookUpUserTable when there is no such table.
+    ColumnInfoList columns(const QString& database, const QString& table);
+    // The user table of that name. Throws DbException whose description contains
+    // "The name '<name>' was not found" when there is none.
+    CatalogObject lookUpUserTable(const QString& database, const QString& name);
+    // Runs T-SQL text in the database; reads no rows. Throws DbException carrying the
+    // server's messages.
+    void runBatch(const QString& database, const QString& text);
+
+    // Quoting for the statements above: a bracketed name with "]" doubled, and a Unicode
+    // string literal with "'" doubled.
+    static QString bracketName(const QString& name);
+    static QString unicodeLiteral(const QString& value);
+
+    // The catalogue statements, one per operation.
+    static QString databasesStatement();
+    static QString tablesStatement(const QString& database);
+    static QString columnsStatement(const QString& database, const QString& table);
+    static QString lookUpStatement(const QString& database, const QString& table);
+
+private:
+    IConnection& connection();
+
+    IConnectionFactory& m_connections;
+    std::unique_ptr<IConnection> m_connection;
+    QString m_server;
+    DbErrorList m_errors;
+};
+
+} // namespace quorvex
