@@ -1,0 +1,207 @@
+#include "sqlserver/SqlServerCreationFlow.h"
+
+#include "components/DbException.h"
+#include "components/IConnection.h"
+#include "components/MessageService.h"
+#include "components/Recordset.h"
+#include "sqlserver/SqlServerAuditGenerator.h"
+#include "sqlserver/SqlServerAuditTableGenerator.h"
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerIdentifier.h"
+#include "sqlserver/SqlServerSession.h"
+#include "sqlserver/SqlServerTriggerGenerator.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace quorvex {
+
+namespace {
+
+using sqlserver::SqlServerAuditTableGenerator;
+using sqlserver::SqlServerIdentifier;
+using sqlserver::SqlServerTriggerGenerator;
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("SqlServerCreationFlow", text);
+}
+
+const QString duplicateNameMessage =
+    QStringLiteral("You already have an Audit with that name.  Please enter another name.");
+const QString auditColumnsFailedMessage = QStringLiteral("Error creating audit table colums.");
+const QString triggerTextFailedMessage = QStringLiteral("Error creating trigger text");
+const QString tableRefusedMessage = QStringLiteral("Error saving table to database");
+const QString triggerRefusedMessage = QStringLiteral("Error saving trigger to database");
+
+QString duplicateNameQuery(const QString& name) {
+    return QStringLiteral("SELECT AUDIT_NAME FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
+           SqlServerIdentifier::literal(name);
+}
+
+SaveResult notSaved(const QString& deselectColumn = {}) {
+    return {SaveResult::Outcome::NotSaved, deselectColumn};
+}
+
+// One save, from the checks to the catalog row. Whatever it created is removed again when a
+// later step fails, newest first, so no trigger is ever left writing into a missing table.
+class SqlServerSave {
+public:
+    SqlServerSave(const AuditDefinition& definition, SqlServerSession& session,
+                  MessageService& messages)
+        : m_definition(definition), m_session(session), m_messages(messages) {}
+
+    SaveResult run();
+
+private:
+    bool sharedConnectionReady();
+    bool nameIsFree();
+    // Nothing when they could not be read (the reason has been shown).
+    std::optional<ColumnInfoList> readTableColumns();
+    // The server's refusal, or nothing when the statement ran.
+    std::optional<DbException> execute(const QString& statement);
+    // What failed, then the server's own words.
+    void report(const QString& what, const DbException& failure);
+    bool removeTrigger(const QString& triggerName, const QString& auditTable);
+    void removeTable(const QString& auditTable);
+
+    const AuditDefinition& m_definition;
+    SqlServerSession& m_session;
+    MessageService& m_messages;
+};
+
+SaveResult SqlServerSave::run() {
+    if (!sharedConnectionReady())
+        return notSaved();
+
+    const QString entries = sqlserver::checkSqlServerAuditEntries(m_definition);
+    if (!entries.isEmpty()) {
+        m_messages.show(entries);
+        return notSaved();
+    }
+    if (!nameIsFree())
+        return notSaved();
+
+    // The columns of the table this very audit names, read now: the audit table must copy what
+    // the table holds at the moment the trigger goes on it.
+    const std::optional<ColumnInfoList> columns = readTableColumns();
+    if (!columns)
+        return notSaved();
+    const ColumnInfoList& tableColumns = *columns;
+
+    const SqlServerAuditTableGenerator table(m_definition, tableColumns);
+    if (table.refused()) {
+        m_messages.show(table.refusal());
+        m_messages.show(auditColumnsFailedMessage);
+        return notSaved(table.deselectedColumn());
+    }
+    const SqlServerTriggerGenerator trigger(m_definition, tableColumns, table);
+    if (trigger.refused()) {
+        m_messages.show(trigger.refusal());
+        m_messages.show(triggerTextFailedMessage);
+        return notSaved();
+    }
+
+    if (const auto failure = execute(table.createTableStatement())) {
+        m_messages.show(failure->description());
+        m_messages.show(tableRefusedMessage);
+        return notSaved();
+    }
+    if (const auto failure = execute(trigger.triggerText())) {
+        report(triggerRefusedMessage, *failure);
+        removeTable(table.auditTableName());
+        return notSaved();
+    }
+    const QString catalogRow = sqlserver::sqlServerCatalogInsertStatement(
+        m_definition.name, m_definition.description, m_definition.table);
+    if (const auto failure = execute(catalogRow)) {
+        // An audit missing from the catalog could be neither listed nor deleted: take it out.
+        report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), *failure);
+        if (removeTrigger(sqlserver::sqlServerTriggerName(m_definition.name),
+                          table.auditTableName()))
+            removeTable(table.auditTableName());
+        return notSaved();
+    }
+    return {SaveResult::Outcome::Saved, {}};
+}
+
+bool SqlServerSave::sharedConnectionReady() {
+    IConnection& shared = m_session.sharedConnection();
+    if (shared.state() == ConnectionState::Open)
+        return true;
+    // A failed open has shown the driver's report; every read of the save would fail after it.
+    return openSqlServerConnection(shared, m_session.login(), m_messages);
+}
+
+bool SqlServerSave::nameIsFree() {
+    try {
+        Recordset rows =
+            m_session.sharedConnection().openRecordset(duplicateNameQuery(m_definition.name));
+        const bool taken = !rows.eof();
+        rows.close();
+        if (taken) {
+            m_messages.show(duplicateNameMessage);
+            return false;
+        }
+        return true;
+    } catch (const DbException& e) {
+        // Without the catalog's answer a second audit of the same name could be installed.
+        report(tr("Error reading tblZOTA_SYSTEM_TABLE to check the Audit Name"), e);
+        return false;
+    }
+}
+
+std::optional<ColumnInfoList> SqlServerSave::readTableColumns() {
+    try {
+        return m_session.manager().columns(m_session.login().database, m_definition.table);
+    } catch (const DbException& e) {
+        m_messages.show(e.description());
+        m_messages.show(auditColumnsFailedMessage);
+        return std::nullopt;
+    }
+}
+
+std::optional<DbException> SqlServerSave::execute(const QString& statement) {
+    try {
+        m_session.executeStatement(statement);
+        return std::nullopt;
+    } catch (const DbException& e) {
+        return e;
+    }
+}
+
+void SqlServerSave::report(const QString& what, const DbException& failure) {
+    m_messages.show(what);
+    m_messages.show(failure.description());
+}
+
+bool SqlServerSave::removeTrigger(const QString& triggerName, const QString& auditTable) {
+    const auto failure = execute(QStringLiteral("DROP TRIGGER ") + triggerName);
+    if (!failure)
+        return true;
+    // The table stays: a trigger whose audit table is gone would make every change of the
+    // audited table fail.
+    report(tr("The trigger %1 could not be removed again, so its audit table %2 is kept as well. "
+              "Both are installed without an entry in tblZOTA_SYSTEM_TABLE: please remove them "
+              "by hand.")
+               .arg(triggerName, auditTable),
+           *failure);
+    return false;
+}
+
+void SqlServerSave::removeTable(const QString& auditTable) {
+    if (const auto failure = execute(QStringLiteral("DROP TABLE ") + auditTable)) {
+        report(tr("The audit table %1 could not be removed again: please remove it by hand.")
+                   .arg(auditTable),
+               *failure);
+    }
+}
+
+} // namespace
+
+SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
+                              MessageService& messages) {
+    return SqlServerSave(definition, session, messages).run();
+}
+
+} // namespace quorvex

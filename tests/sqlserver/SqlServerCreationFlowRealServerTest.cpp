@@ -1,0 +1,266 @@
+// GO against a real SQL Server, run only when QUORVEX_TEST_MSSQL names one as
+// server|user|password|database: each kind of audit goes on a table of the test's own, then
+// single-row and multi-row statements change that table, and the audit rows must show every
+// affected row once, old values next to the new values of the same row.
+#include "sqlserver/SqlServerCreationFlow.h"
+
+#include "components/DbException.h"
+#include "components/OdbcConnectionFactory.h"
+#include "components/Recordset.h"
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerSession.h"
+#include "support/ScriptedMessageService.h"
+
+#include "OrdersTable.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+
+namespace quorvex {
+namespace {
+
+using quorvex::testing::condition;
+using quorvex::testing::emptySlot;
+using quorvex::testing::ScriptedMessageService;
+
+struct RealServer {
+    QString server, user, password, database;
+};
+
+std::optional<RealServer> realServer() {
+    const QStringList parts = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+    if (parts.size() != 4)
+        return std::nullopt;
+    return RealServer{parts[0], parts[1], parts[2], parts[3]};
+}
+
+// Names of this run only, so runs side by side never meet: "Qvx01234" then a word.
+QString runName(const char* word) {
+    return QStringLiteral("Qvx%1%2")
+        .arg(QCoreApplication::applicationPid() % 100000, 5, 10, QLatin1Char('0'))
+        .arg(QLatin1String(word));
+}
+
+class RealServerFlow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::optional<RealServer> target = realServer();
+        if (!target)
+            GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
+        m_session = std::make_unique<SqlServerSession>(m_factory);
+        m_session->login() = {target->server, target->user, target->password, target->database};
+        ASSERT_TRUE(
+            m_session->manager().connectServer(target->server, target->user, target->password))
+            << m_session->manager().errors().value(0).description.toStdString();
+        ASSERT_TRUE(
+            openSqlServerConnection(m_session->sharedConnection(), m_session->login(), m_messages))
+            << m_messages.texts().join("\n").toStdString();
+        run("IF OBJECT_ID(N'dbo.tblZOTA_SYSTEM_TABLE', N'U') IS NULL "
+            "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
+            "[AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) NOT NULL, "
+            "[TRIGGERTABLE] [CHAR] (100) NOT NULL)");
+    }
+
+    void TearDown() override {
+        if (!m_session)
+            return;
+        // Removes the audits of this run as Delete does, then the tables the test made; a
+        // failing step must not keep the others from running.
+        for (const QString& name : std::as_const(m_audits)) {
+            tryRun("IF OBJECT_ID(N'dbo.trgZOTA_" + name +
+                   "', N'TR') IS NOT NULL DROP TRIGGER "
+                   "trgZOTA_" +
+                   name);
+            tryRun("IF OBJECT_ID(N'dbo.tblZOTA_" + name +
+                   "', N'U') IS NOT NULL DROP TABLE "
+                   "tblZOTA_" +
+                   name);
+        }
+        tryRun("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME LIKE '" + runName("") + "%'");
+        for (const QString& table : std::as_const(m_tables))
+            tryRun("IF OBJECT_ID(N'dbo." + table + "', N'U') IS NOT NULL DROP TABLE dbo." + table);
+    }
+
+    void run(const QString& statement) {
+        try {
+            m_session->executeStatement(statement);
+        } catch (const DbException& e) {
+            FAIL() << statement.toStdString() << ": " << e.description().toStdString();
+        }
+    }
+
+    void tryRun(const QString& statement) {
+        try {
+            m_session->executeStatement(statement);
+        } catch (const DbException&) {
+        }
+    }
+
+    // ORDER_ID int, CUSTOMER varchar(30), AMOUNT money; ORDER_ID is the primary key unless
+    // the table is to have none.
+    enum class Key { OrderId, None };
+    QString makeOrdersTable(const char* word, Key key) {
+        const QString table = runName(word);
+        m_tables << table;
+        run("CREATE TABLE dbo." + table + " (ORDER_ID int NOT NULL" +
+            (key == Key::OrderId ? " PRIMARY KEY" : "") +
+            ", CUSTOMER varchar(30) NULL, AMOUNT money NULL)");
+        return table;
+    }
+
+    SaveResult save(const AuditDefinition& definition) {
+        m_audits << definition.name;
+        return saveSqlServerAudit(definition, *m_session, m_messages);
+    }
+
+    // Every row of a query, its values joined by "|", NULL written as NULL.
+    QStringList rowsOf(const QString& query) {
+        QStringList rows;
+        try {
+            Recordset found = m_session->sharedConnection().openRecordset(query);
+            for (; !found.eof(); found.moveNext()) {
+                QStringList values;
+                for (int i = 0; i < found.fieldCount(); ++i)
+                    values << found.value(i).value_or(QStringLiteral("NULL"));
+                rows << values.join(u'|');
+            }
+        } catch (const DbException& e) {
+            ADD_FAILURE() << query.toStdString() << ": " << e.description().toStdString();
+        }
+        return rows;
+    }
+
+    static AuditDefinition audit(AuditKind kind, const QString& table, const char* word) {
+        AuditDefinition definition;
+        definition.kind = kind;
+        definition.table = table;
+        definition.columns = {QStringLiteral("ORDER_ID"), QStringLiteral("CUSTOMER"),
+                              QStringLiteral("AMOUNT")};
+        definition.conditions = {emptySlot()};
+        definition.name = runName(word);
+        definition.description = QStringLiteral("Test audit");
+        return definition;
+    }
+
+    OdbcConnectionFactory m_factory;
+    std::unique_ptr<SqlServerSession> m_session;
+    ScriptedMessageService m_messages;
+    QStringList m_audits;
+    QStringList m_tables;
+};
+
+TEST_F(RealServerFlow, InsertAuditRecordsEveryInsertedRowThatMeetsItsCondition) {
+    const QString orders = makeOrdersTable("InsOrders", Key::OrderId);
+    AuditDefinition definition = audit(AuditKind::Insert, orders, "Ins");
+    definition.mode = AuditMode::OnlyWhen;
+    definition.conditions = {condition("AMOUNT", ">", "1000"), emptySlot()};
+
+    const SaveResult saved = save(definition);
+    ASSERT_EQ(SaveResult::Outcome::Saved, saved.outcome)
+        << m_messages.texts().join("\n").toStdString();
+    EXPECT_EQ(QStringList{"Test audit|Y|" + orders},
+              rowsOf("SELECT AUDIT_DESCRIPTION, ENABLED, RTRIM(TRIGGERTABLE) FROM "
+                     "tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" +
+                     definition.name + "'"));
+
+    run("INSERT INTO dbo." + orders + " VALUES (1, 'ACME', 5000)");
+    run("INSERT INTO dbo." + orders +
+        " VALUES (2, 'BOLT', 50), (3, 'CRANE', 2000), (4, 'DELTA', 3000)");
+
+    EXPECT_EQ((QStringList{"1|ACME|5000|1", "3|CRANE|2000|1", "4|DELTA|3000|1"}),
+              rowsOf("SELECT ORDER_ID, CUSTOMER, CAST(AMOUNT AS int), CASE WHEN "
+                     "RTRIM(UserName) = CURRENT_USER AND AuditDate IS NOT NULL THEN 1 ELSE 0 END "
+                     "FROM tblZOTA_" +
+                     definition.name + " ORDER BY ORDER_ID"));
+    EXPECT_EQ((QStringList{"1", "2", "3", "4"}),
+              rowsOf("SELECT ORDER_ID FROM dbo." + orders + " ORDER BY ORDER_ID"));
+
+    // The same name a second time is refused before anything is created.
+    m_messages.clear();
+    EXPECT_EQ(SaveResult::Outcome::NotSaved,
+              saveSqlServerAudit(definition, *m_session, m_messages).outcome);
+    EXPECT_EQ(QStringList{"You already have an Audit with that name.  Please enter another name."},
+              m_messages.texts());
+}
+
+TEST_F(RealServerFlow, DeleteAuditRecordsEveryDeletedRowExceptTheExcludedOnes) {
+    const QString orders = makeOrdersTable("DelOrders", Key::OrderId);
+    run("INSERT INTO dbo." + orders +
+        " VALUES (1, 'ACME', 10), (2, 'BOLT', 20), (3, 'KEEP', 30), (4, 'DELTA', 40)");
+    AuditDefinition definition = audit(AuditKind::Delete, orders, "Del");
+    definition.mode = AuditMode::AlwaysExceptIf;
+    definition.conditions = {condition("CUSTOMER", "=", "KEEP"), emptySlot()};
+
+    ASSERT_EQ(SaveResult::Outcome::Saved, save(definition).outcome)
+        << m_messages.texts().join("\n").toStdString();
+    run("DELETE FROM dbo." + orders + " WHERE ORDER_ID = 1");
+    run("DELETE FROM dbo." + orders + " WHERE ORDER_ID >= 2");
+
+    EXPECT_EQ((QStringList{"1|ACME|10", "2|BOLT|20", "4|DELTA|40"}),
+              rowsOf("SELECT ORDER_ID, CUSTOMER, CAST(AMOUNT AS int) FROM tblZOTA_" +
+                     definition.name + " ORDER BY ORDER_ID"));
+    EXPECT_EQ(QStringList(), rowsOf("SELECT ORDER_ID FROM dbo." + orders));
+}
+
+TEST_F(RealServerFlow, UpdateAuditPairsOldAndNewValuesOfEachRowThroughTheKey) {
+    const QString orders = makeOrdersTable("UpdOrders", Key::OrderId);
+    run("INSERT INTO dbo." + orders +
+        " VALUES (1, 'ACME', 100), (2, 'BOLT', 200), (3, 'CRANE', 300), (4, 'DELTA', 400)");
+    AuditDefinition definition = audit(AuditKind::Update, orders, "Upd");
+    definition.columns = {QStringLiteral("ORDER_ID"), QStringLiteral("AMOUNT")};
+    definition.saveOldValue = {false, true};
+    definition.changedFields = {QStringLiteral("AMOUNT")};
+
+    ASSERT_EQ(SaveResult::Outcome::Saved, save(definition).outcome)
+        << m_messages.texts().join("\n").toStdString();
+    run("UPDATE dbo." + orders + " SET AMOUNT = 150 WHERE ORDER_ID = 1");
+    run("UPDATE dbo." + orders + " SET AMOUNT = AMOUNT + 1 WHERE ORDER_ID >= 2");
+    run("UPDATE dbo." + orders + " SET CUSTOMER = 'ZETA' WHERE ORDER_ID = 1"); // AMOUNT untouched
+
+    EXPECT_EQ((QStringList{"1|150|100", "2|201|200", "3|301|300", "4|401|400"}),
+              rowsOf("SELECT ORDER_ID, CAST(AMOUNT AS int), CAST(oldAMOUNT AS int) FROM tblZOTA_" +
+                     definition.name + " ORDER BY ORDER_ID"));
+}
+
+TEST_F(RealServerFlow, UpdateAuditWithoutKeyKeepsOldValuesOfSingleRowUpdatesOnly) {
+    const QString orders = makeOrdersTable("NoKeyOrders", Key::None);
+    run("INSERT INTO dbo." + orders +
+        " VALUES (1, 'ACME', 100), (2, 'BOLT', 200), (3, 'CRANE', 300)");
+    AuditDefinition definition = audit(AuditKind::Update, orders, "NoKey");
+    definition.columns = {QStringLiteral("ORDER_ID"), QStringLiteral("AMOUNT")};
+    definition.saveOldValue = {false, true};
+
+    ASSERT_EQ(SaveResult::Outcome::Saved, save(definition).outcome)
+        << m_messages.texts().join("\n").toStdString();
+    run("UPDATE dbo." + orders + " SET AMOUNT = 150 WHERE ORDER_ID = 1");
+    run("UPDATE dbo." + orders + " SET AMOUNT = AMOUNT + 1 WHERE ORDER_ID >= 2");
+
+    EXPECT_EQ((QStringList{"1|150|100", "2|201|NULL", "3|301|NULL"}),
+              rowsOf("SELECT ORDER_ID, CAST(AMOUNT AS int), CAST(oldAMOUNT AS int) FROM tblZOTA_" +
+                     definition.name + " ORDER BY ORDER_ID"));
+}
+
+TEST_F(RealServerFlow, NameTooLongForTheCatalogLeavesNoTableOrTriggerBehind) {
+    const QString orders = makeOrdersTable("LongOrders", Key::OrderId);
+    AuditDefinition definition = audit(AuditKind::Insert, orders, "TooLongForCatalog");
+    ASSERT_GT(definition.name.size(), 20);
+
+    const SaveResult result = save(definition);
+
+    EXPECT_EQ(SaveResult::Outcome::NotSaved, result.outcome);
+    EXPECT_EQ(QStringLiteral("Error saving the audit to tblZOTA_SYSTEM_TABLE"),
+              m_messages.texts().value(0));
+    EXPECT_EQ(2, m_messages.texts().size()) << m_messages.texts().join("\n").toStdString();
+    EXPECT_EQ(QStringList{"0|0"},
+              rowsOf("SELECT CASE WHEN OBJECT_ID(N'dbo.tblZOTA_" + definition.name +
+                     "', N'U') IS NULL THEN 0 ELSE 1 END, CASE WHEN OBJECT_ID(N'dbo.trgZOTA_" +
+                     definition.name + "', N'TR') IS NULL THEN 0 ELSE 1 END"));
+    run("INSERT INTO dbo." + orders + " VALUES (1, 'ACME', 5000)");
+    EXPECT_EQ(QStringList{"1"}, rowsOf("SELECT COUNT(*) FROM dbo." + orders));
+}
+
+} // namespace
+} // namespace quorvex
