@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QGuiApplication>
+
+namespace quorvex {
+
+// The hourglass for as long as the object lives, however the scope is left.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace quorvex
