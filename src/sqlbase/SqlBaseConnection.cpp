@@ -1,0 +1,50 @@
+#include "sqlbase/SqlBaseConnection.h"
+
+#include "components/ConnectionString.h"
+#include "components/IConnection.h"
+#include "components/MessageService.h"
+
+namespace quorvex::sqlbase {
+
+QString buildSqlBaseConnectionString(const SqlBaseLoginValues& login) {
+    return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=") +
+           quoteProviderValue(login.password) +
+           QStringLiteral(";Persist Security Info=True;User ID=SYSADM;Data Source=") +
+           quoteProviderValue(login.database);
+}
+
+QString sqlBaseConnectionReport(const DbErrorList& errors) {
+    QString text;
+    for (const DbErrorRecord& e : errors) {
+        text += QStringLiteral("Error #: %1\r\n").arg(e.number);
+        text += QStringLiteral("Error: ") + e.description + QStringLiteral("\r\n");
+        text += QStringLiteral("Source: ") + e.source + QStringLiteral("\r\n");
+        text += QStringLiteral("SQL State: ") + e.sqlState + QStringLiteral("\r\n");
+        text += QStringLiteral("Native Error: %1\r\n").arg(e.nativeError);
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+bool openSqlBaseConnection(IConnection& connection, const SqlBaseLoginValues& login,
+                           MessageService& messages) {
+    // A busy server is waited for rather than given up on.
+    connection.setConnectionTimeout(0);
+    if (connection.open(buildSqlBaseConnectionString(login)))
+        return true;
+    messages.show(sqlBaseConnectionReport(connection.errors()));
+    if (connection.state() == ConnectionState::Open)
+        connection.close();
+    return false;
+}
+
+std::unique_ptr<IConnection> connectToSqlBase(IConnectionFactory& connections,
+                                              const SqlBaseLoginValues& login,
+                                              MessageService& messages) {
+    std::unique_ptr<IConnection> connection = connections.createConnection();
+    if (!openSqlBaseConnection(*connection, login, messages))
+        return nullptr;
+    return connection;
+}
+
+} // namespace quorvex::sqlbase
