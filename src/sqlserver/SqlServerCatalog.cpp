@@ -1,0 +1,232 @@
+#include "sqlserver/SqlServerCatalog.h"
+
+#include "components/DbException.h"
+#include "components/Grid.h"
+#include "components/IConnection.h"
+#include "components/MessageService.h"
+#include "components/Recordset.h"
+#include "sqlserver/SqlServerAuditGenerator.h"
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerIdentifier.h"
+#include "sqlserver/SqlServerSession.h"
+
+#include <QCoreApplication>
+
+#include <iterator>
+
+namespace quorvex {
+
+namespace {
+
+using sqlserver::SqlServerIdentifier;
+
+const QString catalogTable = QStringLiteral("tblZOTA_SYSTEM_TABLE");
+// What the management layer says when the database has no catalog yet.
+const QString catalogMissing = QStringLiteral("The name 'tblZOTA_SYSTEM_TABLE' was not found");
+
+constexpr int nameColumn = 0;
+constexpr int enabledColumn = 2;
+constexpr int triggerTableColumn = 3;
+
+// Grid widths of the listing: the row-header column, then AUDIT_NAME, AUDIT_DESCRIPTION,
+// ENABLED and TRIGGERTABLE.
+constexpr int rowHeaderWidth = 17;
+constexpr int columnWidths[] = {140, 415, 63, 150};
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("SqlServerCatalog", text);
+}
+
+QString flagOf(SqlServerCatalog::TriggerState state) {
+    return state == SqlServerCatalog::TriggerState::Enabled ? QStringLiteral("Y")
+                                                            : QStringLiteral("N");
+}
+
+// TRIGGERTABLE is CHAR(100): the server pads the name with blanks.
+QString withoutPadding(const QString& stored) {
+    qsizetype end = stored.size();
+    while (end > 0 && stored.at(end - 1) == u' ')
+        --end;
+    return stored.left(end);
+}
+
+// A table outside dbo is named "schema.table"; a dbo table goes by its bare name.
+struct TableName {
+    QString schema;
+    QString table;
+};
+
+TableName splitTableName(const QString& name) {
+    const qsizetype dot = name.indexOf(u'.');
+    if (dot <= 0 || dot == name.size() - 1)
+        return {QString(), name};
+    return {name.left(dot), name.mid(dot + 1)};
+}
+
+// The audited table as an ALTER TABLE names it. A regular name is written as it was stored,
+// padding and all (blanks are only whitespace there); any other is bracketed.
+QString auditedTableText(const QString& stored) {
+    const QString name = withoutPadding(stored);
+    const TableName parts = splitTableName(name);
+    if (parts.schema.isEmpty())
+        return SqlServerIdentifier::isRegular(name) ? stored : SqlServerIdentifier::bracket(name);
+    if (SqlServerIdentifier::isRegular(parts.schema) && SqlServerIdentifier::isRegular(parts.table))
+        return stored;
+    return SqlServerIdentifier::quote(parts.schema) + u'.' +
+           SqlServerIdentifier::quote(parts.table);
+}
+
+// A trigger lives in the schema of its table, so outside dbo its name needs that schema.
+QString triggerSchemaPrefix(const QString& stored) {
+    const TableName parts = splitTableName(withoutPadding(stored));
+    return parts.schema.isEmpty() ? QString() : SqlServerIdentifier::quote(parts.schema) + u'.';
+}
+
+} // namespace
+
+SqlServerCatalog::SqlServerCatalog(SqlServerSession& session, MessageService& messages)
+    : m_session(session), m_messages(messages) {}
+
+bool SqlServerCatalog::ensure(Grid& installedAudits) {
+    try {
+        m_session.manager().lookUpUserTable(m_session.login().database, catalogTable);
+        if (!sharedConnectionReady())
+            return false;
+        loadAudits(installedAudits);
+        return true;
+    } catch (const DbException& e) {
+        if (!e.description().contains(catalogMissing, Qt::CaseSensitive)) {
+            m_messages.show(startupFailureMessage(e));
+            return false;
+        }
+    }
+    // A new catalog is empty: there is nothing to list.
+    try {
+        m_session.executeStatement(createStatement());
+        return true;
+    } catch (const DbException& e) {
+        m_messages.show(startupFailureMessage(e));
+        return false;
+    }
+}
+
+bool SqlServerCatalog::list(Grid& installedAudits) {
+    if (!sharedConnectionReady())
+        return false;
+    try {
+        loadAudits(installedAudits);
+        return true;
+    } catch (const DbException& e) {
+        m_messages.show(e.description());
+        return false;
+    }
+}
+
+bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState state) {
+    try {
+        m_session.executeStatement(enabledFlagStatement(audit.name, flagOf(state)));
+    } catch (const DbException& e) {
+        // The trigger is left as it is, so row and trigger still agree.
+        m_messages.show(e.description());
+        return false;
+    }
+    try {
+        m_session.executeStatement(triggerStatement(audit.triggerTable, audit.name, state));
+        return true;
+    } catch (const DbException& alterFailure) {
+        QString text = alterFailure.description();
+        // The trigger did not change: its row goes back to what it said before.
+        QString previous = audit.enabled.trimmed();
+        if (previous.isEmpty()) {
+            previous = flagOf(state == TriggerState::Enabled ? TriggerState::Disabled
+                                                             : TriggerState::Enabled);
+        }
+        try {
+            m_session.executeStatement(enabledFlagStatement(audit.name, previous));
+        } catch (const DbException& revertFailure) {
+            text += QStringLiteral("\r\n\r\n") +
+                    tr("The audit's ENABLED flag could not be put back either, so "
+                       "tblZOTA_SYSTEM_TABLE does not show the trigger's state:") +
+                    QStringLiteral("\r\n") + revertFailure.description();
+        }
+        m_messages.show(text);
+        return false;
+    }
+}
+
+void SqlServerCatalog::remove(const InstalledAudit& audit) {
+    for (const QString& statement : removeStatements(audit.name, audit.triggerTable)) {
+        try {
+            m_session.executeStatement(statement);
+        } catch (const DbException&) {
+            // What is already gone cannot be dropped; the rest is still removed.
+        }
+    }
+}
+
+SqlServerCatalog::InstalledAudit SqlServerCatalog::auditAt(const Grid& installedAudits, int row) {
+    return {installedAudits.cellText(row, nameColumn), installedAudits.cellText(row, enabledColumn),
+            installedAudits.cellText(row, triggerTableColumn)};
+}
+
+QString SqlServerCatalog::createStatement() {
+    return QStringLiteral("Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT "
+                          "NULL , [AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) "
+                          "NOT NULL, [TRIGGERTABLE] [CHAR] (100) NOT NULL)");
+}
+
+QString SqlServerCatalog::listStatement() {
+    return QStringLiteral(
+        "Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE from tblZOTA_SYSTEM_TABLE");
+}
+
+QString SqlServerCatalog::enabledFlagStatement(const QString& auditName, const QString& flag) {
+    // The name rules keep quotes out of audit names; a row written by hand may still hold one.
+    return QStringLiteral("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = ") +
+           SqlServerIdentifier::literal(flag) + QStringLiteral(" WHERE AUDIT_NAME = ") +
+           SqlServerIdentifier::literal(auditName);
+}
+
+QString SqlServerCatalog::triggerStatement(const QString& triggerTable, const QString& auditName,
+                                           TriggerState state) {
+    return QStringLiteral("ALTER TABLE ") + auditedTableText(triggerTable) +
+           (state == TriggerState::Enabled ? QStringLiteral(" ENABLE TRIGGER ")
+                                           : QStringLiteral(" DISABLE TRIGGER ")) +
+           sqlserver::sqlServerTriggerName(auditName);
+}
+
+QStringList SqlServerCatalog::removeStatements(const QString& auditName,
+                                               const QString& triggerTable) {
+    return {QStringLiteral("DROP TABLE ") +
+                SqlServerIdentifier::quote(QStringLiteral("tblZOTA_") + auditName),
+            QStringLiteral("DROP TRIGGER ") + triggerSchemaPrefix(triggerTable) +
+                sqlserver::sqlServerTriggerName(auditName),
+            QStringLiteral("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
+                SqlServerIdentifier::literal(auditName)};
+}
+
+QString SqlServerCatalog::startupFailureMessage(const DbException& failure) {
+    const qint32 number = failure.errors().isEmpty() ? 0 : failure.errors().first().number;
+    return QStringLiteral("ZOTA_system") + QString::number(number) + QStringLiteral("  ") +
+           failure.description();
+}
+
+bool SqlServerCatalog::sharedConnectionReady() {
+    IConnection& shared = m_session.sharedConnection();
+    if (shared.state() == ConnectionState::Open)
+        return true;
+    // A failed open has shown the driver's report; the listing cannot go on without it.
+    return openSqlServerConnection(shared, m_session.login(), m_messages);
+}
+
+void SqlServerCatalog::loadAudits(Grid& installedAudits) {
+    Recordset rows =
+        m_session.sharedConnection().openRecordset(listStatement(), CursorType::ForwardOnly);
+    installedAudits.loadRecordset(rows);
+    rows.close();
+    installedAudits.setColWidth(Grid::HeaderIndex, rowHeaderWidth);
+    for (int column = 0; column < int(std::size(columnWidths)); ++column)
+        installedAudits.setColWidth(column, columnWidths[column]);
+}
+
+} // namespace quorvex

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quorvex {
+
+class DbException;
+class Grid;
+class MessageService;
+class SqlServerSession;
+
+// The audit catalog of the login's database: the table tblZOTA_SYSTEM_TABLE with one row per
+// installed audit, and what the installed-audits tab does with it. Statements that change the
+// database go through the session's management connection; the listing reads over the shared
+// connection, which is opened here when it is still closed.
+//
+// Catalog row and trigger never disagree: when a trigger cannot be switched, its row is put
+// back as it was and the server's message is shown.
+class SqlServerCatalog {
+public:
+    enum class TriggerState { Enabled, Disabled };
+
+    // One installed audit as a row of the installed-audits grid shows it.
+    struct InstalledAudit {
+        QString name;         // AUDIT_NAME, column 0
+        QString enabled;      // ENABLED, column 2: "Y" or "N"
+        QString triggerTable; // TRIGGERTABLE, column 3, with the blanks the CHAR(100) pads it with
+
+        friend bool operator==(const InstalledAudit&, const InstalledAudit&) = default;
+    };
+
+    SqlServerCatalog(SqlServerSession& session, MessageService& messages);
+
+    // Start-up: creates the catalog table when the database has none (the grid stays empty),
+    // otherwise lists it. False when a step failed; what failed has been shown.
+    bool ensure(Grid& installedAudits);
+
+    // Reloads the grid from the catalog. False when it could not be read (shown).
+    bool list(Grid& installedAudits);
+
+    // Switches the audit's trigger and its ENABLED flag together. False when either could not
+    // be changed (shown); the catalog row then says what the trigger does.
+    bool setTriggerState(const InstalledAudit& audit, TriggerState state);
+
+    // Drops the audit table and the trigger and removes the catalog row. Each statement is
+    // tried whatever became of the one before, so a partly removed audit is cleaned up as far
+    // as it goes; failures are not shown.
+    void remove(const InstalledAudit& audit);
+
+    // The audit in a row of the installed-audits grid.
+    static InstalledAudit auditAt(const Grid& installedAudits, int row);
+
+    // --- the statements, as sent ---
+    static QString createStatement();
+    static QString listStatement();
+    static QString enabledFlagStatement(const QString& auditName, const QString& flag);
+    static QString triggerStatement(const QString& triggerTable, const QString& auditName,
+                                    TriggerState state);
+    static QStringList removeStatements(const QString& auditName, const QString& triggerTable);
+
+    // "ZOTA_system", the error's number, two blanks, its description: how a start-up failure of
+    // the catalog is shown.
+    static QString startupFailureMessage(const DbException& failure);
+
+private:
+    bool sharedConnectionReady();
+    void loadAudits(Grid& installedAudits); // throws DbException
+
+    SqlServerSession& m_session;
+    MessageService& m_messages;
+};
+
+} // namespace quorvex

@@ -1,0 +1,336 @@
+#include "sqlserver/SqlServerLoginWindow.h"
+
+#include "components/DbException.h"
+#include "components/PlatformServices.h"
+#include "components/SqlServerManager.h"
+#include "mainwindow/WaitCursor.h"
+#include "shell/Twips.h"
+#include "sqlserver/SqlServerSession.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+namespace quorvex {
+
+namespace {
+
+const QColor inputBackground(0xE0, 0xE0, 0xE0);
+const QColor inputText(0x00, 0x00, 0xC0);
+
+void styleInput(QWidget* input) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("Fixedsys"), font.family()});
+    font.setStyleHint(QFont::TypeWriter);
+    input->setFont(font);
+    QPalette colours = input->palette();
+    colours.setColor(QPalette::Base, inputBackground);
+    colours.setColor(QPalette::Text, inputText);
+    input->setPalette(colours);
+}
+
+QLabel* boldLabel(const QString& text, const QString& name, const QRect& geometry,
+                  QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    // Designed for a narrower font: a label may widen up to its input box rather than clip.
+    const int roomBeforeInput = twipsToPixels(1800 - 60) - geometry.left();
+    QRect fitted = geometry;
+    fitted.setWidth(qMax(geometry.width(), qMin(label->sizeHint().width(), roomBeforeInput)));
+    label->setGeometry(fitted);
+    return label;
+}
+
+QString descriptions(const DbErrorList& errors) {
+    QStringList lines;
+    for (const DbErrorRecord& error : errors)
+        lines << error.description;
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+SqlServerLoginWindow::SqlServerLoginWindow(SqlServerSession& session, PlatformServices& services,
+                                           ServerLister listServers,
+                                           MainWindowOpener openMainWindow,
+                                           ChoiceWindowHider hideChoiceWindow, QWidget* parent)
+    : QWidget(parent), m_session(session), m_services(services),
+      m_openMainWindow(std::move(openMainWindow)), m_hideChoiceWindow(std::move(hideChoiceWindow)) {
+    buildControls();
+    this->listServers(listServers);
+    // The user name comes filled in: the password is what is typed first.
+    m_txtPassword->setFocus();
+}
+
+SqlServerLoginWindow::ServerLister
+SqlServerLoginWindow::networkServerLister(const QHostAddress& target, quint16 port) {
+    return [target, port] {
+        return SqlServerBrowser::listServers(target, port, SqlServerBrowser::defaultWait);
+    };
+}
+
+QString SqlServerLoginWindow::noServerMessage() {
+    return tr("Choose the server to log in to from the Server Name list.");
+}
+
+QString SqlServerLoginWindow::notConnectedMessage(const QString& server, const QString& details) {
+    return tr("Quorvex could not connect to the server %1 with this user name and password, so "
+              "you cannot log in yet.\r\n\r\n%2")
+        .arg(server, details);
+}
+
+QString SqlServerLoginWindow::noDatabaseMessage() {
+    return tr("Choose a database from the Database list or type its name.");
+}
+
+QString SqlServerLoginWindow::unknownDatabaseMessage(const QString& database,
+                                                     const QString& server) {
+    return tr("The server %2 has no database named \"%1\". Choose one from the Database list; "
+              "a typed name must match exactly, letter case included.")
+        .arg(database, server);
+}
+
+void SqlServerLoginWindow::buildControls() {
+    setObjectName(QStringLiteral("frmSqlLogin"));
+    setWindowTitle(QStringLiteral("Quorvex - Login"));
+    setFixedSize(sizeFromTwips(5160, 3705));
+
+    m_frame1 = new QGroupBox(this);
+    m_frame1->setObjectName(QStringLiteral("Frame1"));
+    m_frame1->setGeometry(rectFromTwips(120, 120, 4815, 2775));
+
+    // The labels of the control array Label1, by index.
+    m_lblUser = boldLabel(QStringLiteral("User"), QStringLiteral("Label1(3)"),
+                          rectFromTwips(360, 240, 855, 285), m_frame1);
+    m_lblPassword = boldLabel(QStringLiteral("Password"), QStringLiteral("Label1(2)"),
+                              rectFromTwips(360, 720, 1215, 285), m_frame1);
+    m_lblServer = boldLabel(QStringLiteral("Server Name"), QStringLiteral("Label1(0)"),
+                            rectFromTwips(360, 1200, 1095, 285), m_frame1);
+    m_lblDatabase = boldLabel(QStringLiteral("Database"), QStringLiteral("Label1(1)"),
+                              rectFromTwips(360, 1920, 1095, 285), m_frame1);
+
+    m_txtUser = new QLineEdit(QStringLiteral("sa"), m_frame1);
+    m_txtUser->setObjectName(QStringLiteral("txtUser"));
+    m_txtUser->setGeometry(rectFromTwips(1800, 240, 2535, 285));
+    styleInput(m_txtUser);
+
+    m_txtPassword = new QLineEdit(m_frame1);
+    m_txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    m_txtPassword->setGeometry(rectFromTwips(1800, 720, 2535, 285));
+    m_txtPassword->setEchoMode(QLineEdit::Password);
+    styleInput(m_txtPassword);
+    // Each typed character shows as "*", whatever the platform's own mask is.
+    m_txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    m_txtPassword->installEventFilter(this);
+
+    m_lstServers = new QListWidget(m_frame1);
+    m_lstServers->setObjectName(QStringLiteral("lstServers"));
+    m_lstServers->setGeometry(rectFromTwips(1800, 1200, 2535, 510));
+    m_lstServers->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lstServers->setSortingEnabled(false);
+    styleInput(m_lstServers);
+    m_lstServers->viewport()->installEventFilter(this);
+
+    m_cboDatabases = new QComboBox(m_frame1);
+    m_cboDatabases->setObjectName(QStringLiteral("cboDatabases"));
+    m_cboDatabases->setGeometry(rectFromTwips(1800, 1920, 2535, 345));
+    m_cboDatabases->setEditable(true);
+    // A typed name is taken as it stands; it does not become an item of the list.
+    m_cboDatabases->setInsertPolicy(QComboBox::NoInsert);
+    styleInput(m_cboDatabases);
+
+    m_cmdLogin = new QPushButton(QStringLiteral("OK"), this);
+    m_cmdLogin->setObjectName(QStringLiteral("cmdLogin"));
+    m_cmdLogin->setGeometry(rectFromTwips(1080, 3120, 1215, 375));
+    m_cmdLogin->setAutoDefault(true);
+    connect(m_cmdLogin, &QPushButton::clicked, this, &SqlServerLoginWindow::logIn);
+
+    m_cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdCancel->setGeometry(rectFromTwips(2520, 3120, 1095, 375));
+    m_cmdCancel->setAutoDefault(true);
+    // The whole program ends, not only this window; nothing is stored.
+    connect(m_cmdCancel, &QPushButton::clicked, this,
+            [this] { m_services.process.endProcessNow(0); });
+
+    setTabOrder(m_txtUser, m_txtPassword);
+    setTabOrder(m_txtPassword, m_lstServers);
+    setTabOrder(m_lstServers, m_cboDatabases);
+    setTabOrder(m_cboDatabases, m_cmdLogin);
+    setTabOrder(m_cmdLogin, m_cmdCancel);
+}
+
+void SqlServerLoginWindow::listServers(const ServerLister& lister) {
+    if (!lister)
+        return;
+    QStringList servers;
+    {
+        // Servers on the network take a moment to answer.
+        WaitCursor wait;
+        servers = lister();
+    }
+    m_lstServers->addItems(servers);
+}
+
+bool SqlServerLoginWindow::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        // Inside the frame only the active sub-window takes the focus.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+            sub == nullptr || sub->mdiArea() == nullptr || sub->mdiArea()->activeSubWindow() == sub)
+            focusPassword();
+        break;
+    case QEvent::ParentChange:
+        watchSubWindowActivation();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+bool SqlServerLoginWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_txtPassword && event->type() == QEvent::FocusOut) {
+        // Leaving the box, not the program: switching to another application or opening a
+        // menu is no exit.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
+            !chosenServer().isEmpty())
+            listDatabases();
+    } else if (watched == m_lstServers->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        listDatabases();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SqlServerLoginWindow::watchSubWindowActivation() {
+    // Inside the frame the window is activated as a sub-window, not as a window of its own.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (sub == nullptr || m_watchingSubWindow)
+        return;
+    m_watchingSubWindow = true;
+    connect(sub, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (now.testFlag(Qt::WindowActive) && !before.testFlag(Qt::WindowActive))
+                    focusPassword();
+            });
+}
+
+void SqlServerLoginWindow::focusPassword() {
+    m_txtPassword->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+QString SqlServerLoginWindow::chosenServer() const {
+    const QList<QListWidgetItem*> chosen = m_lstServers->selectedItems();
+    return chosen.isEmpty() ? QString() : chosen.first()->text();
+}
+
+void SqlServerLoginWindow::storeServerLogin() {
+    SqlServerLoginValues& login = m_session.login();
+    login.server = chosenServer();
+    login.user = m_txtUser->text();
+    login.password = m_txtPassword->text();
+}
+
+void SqlServerLoginWindow::listDatabases() {
+    m_cboDatabases->clear();
+    storeServerLogin();
+    // Without a server there is nothing to connect to; the list stays empty.
+    if (m_session.login().server.isEmpty())
+        return;
+
+    WaitCursor wait;
+    // Failures leave the list empty: the user corrects the entries and clicks a server again.
+    if (!connectServer())
+        return;
+    try {
+        for (const SqlServerManager::CatalogObject& database : m_session.manager().databases()) {
+            if (!database.systemObject)
+                m_cboDatabases->addItem(database.name);
+        }
+    } catch (const DbException&) {
+        // As with a refused connection: what was listed stays, nothing is shown.
+    }
+    // No item is chosen: the user picks or types one.
+    m_cboDatabases->setCurrentIndex(-1);
+}
+
+bool SqlServerLoginWindow::connectServer() {
+    const SqlServerLoginValues& login = m_session.login();
+    m_connectedWith = {};
+    if (!m_session.manager().connectServer(login.server, login.user, login.password))
+        return false;
+    m_connectedWith = {login.server, login.user, login.password, QString()};
+    return true;
+}
+
+bool SqlServerLoginWindow::connectChosenServer() {
+    const SqlServerLoginValues& login = m_session.login();
+    if (m_session.manager().isConnected() && m_connectedWith.server == login.server &&
+        m_connectedWith.user == login.user && m_connectedWith.password == login.password)
+        return true;
+    return connectServer();
+}
+
+void SqlServerLoginWindow::refuse(const QString& message) {
+    m_services.messages.show(message, MessageIcon::Exclamation);
+}
+
+void SqlServerLoginWindow::logIn() {
+    storeServerLogin();
+    m_session.login().database = m_cboDatabases->currentText();
+    const SqlServerLoginValues login = m_session.login();
+
+    if (login.server.isEmpty()) {
+        refuse(noServerMessage());
+        return;
+    }
+    if (login.database.isEmpty()) {
+        refuse(noDatabaseMessage());
+        return;
+    }
+    bool found = false;
+    {
+        WaitCursor wait;
+        if (!connectChosenServer()) {
+            const QString details = descriptions(m_session.manager().errors());
+            refuse(notConnectedMessage(login.server, details));
+            return;
+        }
+        try {
+            // Every database counts here, the system's own too; the name must match exactly.
+            for (const SqlServerManager::CatalogObject& database : m_session.manager().databases())
+                found = found || database.name == login.database;
+        } catch (const DbException& e) {
+            refuse(notConnectedMessage(login.server, e.description()));
+            return;
+        }
+    }
+    if (!found) {
+        refuse(unknownDatabaseMessage(login.database, login.server));
+        return;
+    }
+
+    // A main window that could not start has said why; the user may choose another database.
+    if (!m_openMainWindow || !m_openMainWindow())
+        return;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->hide();
+    else
+        hide();
+    if (m_hideChoiceWindow)
+        m_hideChoiceWindow();
+}
+
+} // namespace quorvex

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "components/SqlServerBrowser.h"
+#include "sqlserver/SqlServerLoginValues.h"
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace quorvex {
+
+struct PlatformServices;
+class SqlServerSession;
+
+// frmSqlLogin: the user picks a server from those on the network, gives the user name and
+// password, picks or types a database, and OK opens the SQL Server main window. The login values
+// and the connection to the chosen server stay in the session for the whole run.
+class SqlServerLoginWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Lists the servers a login can choose from, run once when the window is made.
+    using ServerLister = std::function<QStringList()>;
+    // Opens the main window over the session; false when its start-up failed.
+    using MainWindowOpener = std::function<bool()>;
+    // Hides the back-end choice window after a login.
+    using ChoiceWindowHider = std::function<void()>;
+
+    SqlServerLoginWindow(SqlServerSession& session, PlatformServices& services,
+                         ServerLister listServers, MainWindowOpener openMainWindow,
+                         ChoiceWindowHider hideChoiceWindow, QWidget* parent = nullptr);
+
+    // The servers whose Browser service answers at target (the broadcast address on the
+    // network), with those of the FreeTDS configuration.
+    static ServerLister
+    networkServerLister(const QHostAddress& target = QHostAddress(QHostAddress::Broadcast),
+                        quint16 port = SqlServerBrowser::browserPort);
+
+    // The messages of a refused login.
+    static QString noServerMessage();
+    static QString notConnectedMessage(const QString& server, const QString& details);
+    static QString noDatabaseMessage();
+    static QString unknownDatabaseMessage(const QString& database, const QString& server);
+
+    QLineEdit* userBox() const { return m_txtUser; }
+    QLineEdit* passwordBox() const { return m_txtPassword; }
+    QListWidget* serverList() const { return m_lstServers; }
+    QComboBox* databaseBox() const { return m_cboDatabases; }
+    QPushButton* loginButton() const { return m_cmdLogin; }
+    QPushButton* cancelButton() const { return m_cmdCancel; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void listServers(const ServerLister& lister);
+    void listDatabases();
+    void logIn();
+    void refuse(const QString& message);
+    void storeServerLogin();
+    // Connects the session's server with the stored login values.
+    bool connectServer();
+    // The same, unless it is connected with these very values already.
+    bool connectChosenServer();
+    QString chosenServer() const;
+    void focusPassword();
+    void watchSubWindowActivation();
+
+    SqlServerSession& m_session;
+    PlatformServices& m_services;
+    MainWindowOpener m_openMainWindow;
+    ChoiceWindowHider m_hideChoiceWindow;
+    // The values the session's server was last connected with; a login with others connects
+    // again, so the main window never works on another server than the one it names.
+    SqlServerLoginValues m_connectedWith;
+    bool m_watchingSubWindow = false;
+
+    QGroupBox* m_frame1 = nullptr;
+    QLabel* m_lblUser = nullptr;
+    QLabel* m_lblPassword = nullptr;
+    QLabel* m_lblServer = nullptr;
+    QLabel* m_lblDatabase = nullptr;
+    QLineEdit* m_txtUser = nullptr;
+    QLineEdit* m_txtPassword = nullptr;
+    QListWidget* m_lstServers = nullptr;
+    QComboBox* m_cboDatabases = nullptr;
+    QPushButton* m_cmdLogin = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+};
+
+} // namespace quorvex

@@ -1,0 +1,178 @@
+// The audit catalog and the back end against a real SQL Server, named in QUORVEX_TEST_MSSQL as
+// server|user|password|database; skipped when it is not set. Everything the tests create is
+// dropped again, the catalog table only when a test created it.
+#include "SqlServerBackendTests.h"
+#include "components/DbException.h"
+#include "components/Grid.h"
+#include "components/OdbcConnectionFactory.h"
+#include "components/PlatformServices.h"
+#include "components/Recordset.h"
+#include "sqlserver/SqlServerAuditGenerator.h"
+#include "sqlserver/SqlServerBackend.h"
+#include "sqlserver/SqlServerCatalog.h"
+#include "sqlserver/SqlServerIdentifier.h"
+#include "sqlserver/SqlServerSession.h"
+#include "support/FakeWorkingDirectory.h"
+#include "support/RecordingDesktopServices.h"
+#include "support/RecordingProcessControl.h"
+#include "support/ScriptedMessageService.h"
+
+#include <QCoreApplication>
+#include <QScopeGuard>
+#include <QTest>
+#include <optional>
+
+using namespace quorvex;
+using namespace quorvex::testing;
+using sqlserver::SqlServerIdentifier;
+
+namespace {
+
+std::optional<SqlServerLoginValues> realServer() {
+    const QStringList parts = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(QLatin1Char('|'));
+    if (parts.size() != 4)
+        return std::nullopt;
+    return SqlServerLoginValues{parts[0], parts[1], parts[2], parts[3]};
+}
+
+// The session as a login leaves it, over the machine's ODBC drivers.
+struct RealStand {
+    OdbcConnectionFactory connections;
+    ScriptedMessageService messages;
+    RecordingProcessControl process;
+    RecordingDesktopServices desktop;
+    FakeWorkingDirectory workingDirectory;
+    PlatformServices services{messages, process, desktop, workingDirectory, connections};
+    SqlServerSession session{connections};
+
+    bool logIn(const SqlServerLoginValues& login) {
+        session.login() = login;
+        return session.manager().connectServer(login.server, login.user, login.password);
+    }
+
+    bool catalogExists() {
+        try {
+            session.manager().lookUpUserTable(session.login().database,
+                                              QStringLiteral("tblZOTA_SYSTEM_TABLE"));
+            return true;
+        } catch (const DbException&) {
+            return false;
+        }
+    }
+
+    // Whether the trigger is disabled, as the server's catalogue says.
+    QString triggerDisabled(const QString& trigger) {
+        Recordset rows = session.sharedConnection().openRecordset(
+            QStringLiteral("SELECT CAST(is_disabled AS int) FROM sys.triggers WHERE name = ") +
+            SqlServerIdentifier::literal(trigger));
+        return rows.eof() ? QStringLiteral("no trigger") : rows.value(0).value_or(QString());
+    }
+
+    void dropQuietly(const QString& statement) {
+        try {
+            session.executeStatement(statement);
+        } catch (const DbException&) {
+        }
+    }
+};
+
+int rowOf(const Grid& grid, const QString& auditName) {
+    for (int row = 0; row < grid.rowCount(); ++row) {
+        if (grid.cellText(row, 0) == auditName)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+class SqlServerRealServerTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void theCatalogIsMadeListedAndSwitchesATrigger_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("audit");
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        QTest::newRow("a regular table name") << "qvxCatalogTest" + pid << "qvxCatA" + pid;
+        // Bracketed in ALTER TABLE, with its "]" doubled.
+        QTest::newRow("a name with a blank and a bracket")
+            << "qvx Catalog]Test" + pid << "qvxCatB" + pid;
+    }
+    void theCatalogIsMadeListedAndSwitchesATrigger() {
+        QFETCH(QString, table);
+        QFETCH(QString, audit);
+        const std::optional<SqlServerLoginValues> login = realServer();
+        if (!login)
+            QSKIP("QUORVEX_TEST_MSSQL is not set (server|user|password|database)");
+
+        RealStand stand;
+        QVERIFY2(stand.logIn(*login),
+                 qPrintable(stand.session.manager().errors().value(0).description));
+        const bool catalogWasThere = stand.catalogExists();
+        const QString trigger = sqlserver::sqlServerTriggerName(audit);
+        const QString quotedTable = SqlServerIdentifier::quote(table);
+
+        SqlServerCatalog catalog(stand.session, stand.messages);
+        Grid grid;
+        auto cleanUp = qScopeGuard([&] {
+            catalog.remove({audit, QStringLiteral("Y"), table});
+            stand.dropQuietly(QStringLiteral("DROP TABLE ") + quotedTable);
+            if (!catalogWasThere)
+                stand.dropQuietly(QStringLiteral("DROP TABLE tblZOTA_SYSTEM_TABLE"));
+        });
+
+        // Made when missing, listed when there.
+        QVERIFY(catalog.ensure(grid));
+        QVERIFY(stand.catalogExists());
+        QVERIFY(catalog.ensure(grid));
+        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE((QStringList{grid.cellText(-1, 0), grid.cellText(-1, 1), grid.cellText(-1, 2),
+                              grid.cellText(-1, 3)}),
+                 (QStringList{"AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED", "TRIGGERTABLE"}));
+
+        try {
+            stand.session.executeStatement(QStringLiteral("CREATE TABLE ") + quotedTable +
+                                           QStringLiteral(" (ID int NOT NULL)"));
+            stand.session.executeStatement(QStringLiteral("CREATE TRIGGER ") + trigger +
+                                           QStringLiteral(" ON ") + quotedTable +
+                                           QStringLiteral(" FOR INSERT AS SET NOCOUNT ON"));
+            stand.session.executeStatement(sqlserver::sqlServerCatalogInsertStatement(
+                audit, QStringLiteral("catalog test"), table));
+        } catch (const DbException& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+
+        SqlServerBackend backend(stand.session, stand.services);
+        backend.listAudits(grid);
+        int row = rowOf(grid, audit);
+        QVERIFY(row >= 0);
+        QCOMPARE(grid.cellText(row, 2), QString("Y"));
+        // CHAR(100) comes back padded, and is used so.
+        QCOMPARE(grid.cellText(row, 3), table.leftJustified(100, u' '));
+
+        backend.disableAudits(grid, {row});
+        QCOMPARE(stand.messages.texts(), QStringList());
+        row = rowOf(grid, audit);
+        QCOMPARE(grid.cellText(row, 2), QString("N"));
+        QCOMPARE(stand.triggerDisabled(trigger), QString("1"));
+
+        backend.enableAudits(grid, {row});
+        QCOMPARE(stand.messages.texts(), QStringList());
+        row = rowOf(grid, audit);
+        QCOMPARE(grid.cellText(row, 2), QString("Y"));
+        QCOMPARE(stand.triggerDisabled(trigger), QString("0"));
+
+        // Delete removes the trigger and the row although the audit table never existed.
+        backend.deleteAudits(grid, {row}, AuditBackend::DeleteAnswer::Yes);
+        QCOMPARE(rowOf(grid, audit), -1);
+        QCOMPARE(stand.triggerDisabled(trigger), QString("no trigger"));
+    }
+};
+
+int runSqlServerRealServerTests(int argc, char** argv) {
+    SqlServerRealServerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SqlServerRealServerTest.moc"

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "components/PlatformServices.h"
+#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerSession.h"
+#include "support/FakeDatabase.h"
+#include "support/FakeWorkingDirectory.h"
+#include "support/RecordingDesktopServices.h"
+#include "support/RecordingProcessControl.h"
+#include "support/ScriptedMessageService.h"
+
+#include <QStringList>
+
+namespace quorvex::testing {
+
+// The SQL Server back end over the scripted database, with every seam recording. The login
+// values name the database "Sales" on the server "DBHOST"; logIn() connects the management side
+// as the login window would and forgets what that sent.
+struct SqlServerStand {
+    FakeDatabase database;
+    ScriptedMessageService messages;
+    RecordingProcessControl process;
+    RecordingDesktopServices desktop;
+    FakeWorkingDirectory workingDirectory;
+    PlatformServices services{messages, process, desktop, workingDirectory, database};
+    SqlServerSession session{database};
+
+    bool logIn() {
+        session.login() = {QStringLiteral("DBHOST"), QStringLiteral("sa"), QStringLiteral("pw"),
+                           QStringLiteral("Sales")};
+        const bool connected = session.manager().connectServer(
+            session.login().server, session.login().user, session.login().password);
+        database.clearLog();
+        return connected;
+    }
+
+    // --- the management layer's catalogue, as the scripted server answers it ---
+    void scriptDatabases(const std::vector<Row>& rows) {
+        database.onQuery(SqlServerManager::databasesStatement(),
+                         QStringList{QStringLiteral("name"), QStringLiteral("is_distributor")},
+                         rows);
+    }
+    void scriptTables(const std::vector<Row>& rows) {
+        database.onQuery(SqlServerManager::tablesStatement(QStringLiteral("Sales")), tableFields(),
+                         rows);
+    }
+    void scriptColumns(const QString& table, const std::vector<Row>& rows) {
+        database.onQuery(SqlServerManager::columnsStatement(QStringLiteral("Sales"), table),
+                         QStringList{QStringLiteral("column_name"), QStringLiteral("type_name"),
+                                     QStringLiteral("max_length"), QStringLiteral("precision"),
+                                     QStringLiteral("scale"), QStringLiteral("primary_key")},
+                         rows);
+    }
+    void scriptCatalogPresent() {
+        database.onQuery(catalogLookUp(), tableFields(),
+                         {textRow({"dbo", "tblZOTA_SYSTEM_TABLE", "0"})});
+    }
+    // The lookup finds no row, so the management layer reports the name as not found.
+    void scriptCatalogMissing() { database.onQuery(catalogLookUp(), tableFields(), {}); }
+    void failCatalogLookUp(const DbErrorList& errors) { database.failOn(catalogLookUp(), errors); }
+
+    // --- the audit catalog's listing ---
+    static QString auditListing() {
+        return QStringLiteral(
+            "Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE from tblZOTA_SYSTEM_TABLE");
+    }
+    static QStringList auditFields() {
+        return {QStringLiteral("AUDIT_NAME"), QStringLiteral("AUDIT_DESCRIPTION"),
+                QStringLiteral("ENABLED"), QStringLiteral("TRIGGERTABLE")};
+    }
+    void scriptAudits(const std::vector<Row>& rows) {
+        database.onQuery(auditListing(), auditFields(), rows);
+    }
+
+    static QString catalogLookUp() {
+        return SqlServerManager::lookUpStatement(QStringLiteral("Sales"),
+                                                 QStringLiteral("tblZOTA_SYSTEM_TABLE"));
+    }
+    static QStringList tableFields() {
+        return {QStringLiteral("schema_name"), QStringLiteral("table_name"),
+                QStringLiteral("is_ms_shipped")};
+    }
+
+    // A statement that changes the database, as the management layer sends it: in the
+    // login's database.
+    static QStringList batch(const QString& statement) {
+        return {QStringLiteral("USE [Sales]"), statement};
+    }
+
+    // A row of texts, none of them NULL.
+    static Row row(const QStringList& values) {
+        Row result;
+        for (const QString& value : values)
+            result.push_back(FieldValue(value));
+        return result;
+    }
+
+    // A TRIGGERTABLE value as the server gives it back: CHAR(100), blank-padded.
+    static QString stored(const QString& table) { return table.leftJustified(100, u' '); }
+};
+
+} // namespace quorvex::testing
