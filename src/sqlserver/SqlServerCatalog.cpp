@@ -154,14 +154,24 @@ bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState
     }
 }
 
-void SqlServerCatalog::remove(const InstalledAudit& audit) {
-    for (const QString& statement : removeStatements(audit.name, audit.triggerTable)) {
+bool SqlServerCatalog::remove(const InstalledAudit& audit) {
+    const QStringList statements = removeStatements(audit.name, audit.triggerTable);
+    for (int i = 0; i < statements.size(); ++i) {
         try {
-            m_session.executeStatement(statement);
-        } catch (const DbException&) {
+            m_session.executeStatement(statements[i]);
+        } catch (const DbException& failure) {
+            if (i == 0 && triggerStillExists(audit.name)) {
+                m_messages.show(
+                    tr("The audit %1 was not deleted: its trigger could not be dropped, so its "
+                       "table is kept and changes to %2 keep working.")
+                        .arg(audit.name, withoutPadding(audit.triggerTable)) +
+                    QStringLiteral("\r\n\r\n") + failure.description());
+                return false;
+            }
             // What is already gone cannot be dropped; the rest is still removed.
         }
     }
+    return true;
 }
 
 SqlServerCatalog::InstalledAudit SqlServerCatalog::auditAt(const Grid& installedAudits, int row) {
@@ -197,10 +207,10 @@ QString SqlServerCatalog::triggerStatement(const QString& triggerTable, const QS
 
 QStringList SqlServerCatalog::removeStatements(const QString& auditName,
                                                const QString& triggerTable) {
-    return {QStringLiteral("DROP TABLE ") +
-                SqlServerIdentifier::quote(QStringLiteral("tblZOTA_") + auditName),
-            QStringLiteral("DROP TRIGGER ") + triggerSchemaPrefix(triggerTable) +
+    return {QStringLiteral("DROP TRIGGER ") + triggerSchemaPrefix(triggerTable) +
                 sqlserver::sqlServerTriggerName(auditName),
+            QStringLiteral("DROP TABLE ") +
+                SqlServerIdentifier::quote(QStringLiteral("tblZOTA_") + auditName),
             QStringLiteral("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
                 SqlServerIdentifier::literal(auditName)};
 }
@@ -209,6 +219,25 @@ QString SqlServerCatalog::startupFailureMessage(const DbException& failure) {
     const qint32 number = failure.errors().isEmpty() ? 0 : failure.errors().first().number;
     return QStringLiteral("ZOTA_system") + QString::number(number) + QStringLiteral("  ") +
            failure.description();
+}
+
+bool SqlServerCatalog::triggerStillExists(const QString& auditName) {
+    // The server gives the same error for a trigger that is gone and for missing rights, so
+    // the catalogue is asked.
+    if (!sharedConnectionReady())
+        return true;
+    try {
+        Recordset rows = m_session.sharedConnection().openRecordset(
+            triggerExistsStatement(auditName), CursorType::ForwardOnly);
+        return !rows.eof();
+    } catch (const DbException&) {
+        return true;
+    }
+}
+
+QString SqlServerCatalog::triggerExistsStatement(const QString& auditName) {
+    return QStringLiteral("SELECT name FROM sys.triggers WHERE name = N") +
+           SqlServerIdentifier::literal(QStringLiteral("trgZOTA_") + auditName);
 }
 
 bool SqlServerCatalog::sharedConnectionReady() {

@@ -43,16 +43,20 @@ public:
     // be changed (shown); the catalog row then says what the trigger does.
     bool setTriggerState(const InstalledAudit& audit, TriggerState state);
 
-    // Drops the audit table and the trigger and removes the catalog row. Each statement is
-    // tried whatever became of the one before, so a partly removed audit is cleaned up as far
-    // as it goes; failures are not shown.
-    void remove(const InstalledAudit& audit);
+    // Drops the trigger, then the audit table, then removes the catalog row, so a partly
+    // removed audit is cleaned up as far as it goes. The trigger goes first: a trigger left on
+    // the audited table without its audit table would make every change to that table fail.
+    // So when the trigger cannot be dropped (other than because it is gone already), the
+    // server's message is shown, nothing else is removed and false is returned. The other
+    // statements' failures are not shown.
+    bool remove(const InstalledAudit& audit);
 
     // The audit in a row of the installed-audits grid.
     static InstalledAudit auditAt(const Grid& installedAudits, int row);
 
     // --- the statements, as sent ---
     static QString createStatement();
+    static QString triggerExistsStatement(const QString& auditName);
     static QString listStatement();
     static QString enabledFlagStatement(const QString& auditName, const QString& flag);
     static QString triggerStatement(const QString& triggerTable, const QString& auditName,
@@ -65,6 +69,8 @@ public:
 
 private:
     bool sharedConnectionReady();
+    // Whether the server still lists the audit's trigger; true when it cannot tell.
+    bool triggerStillExists(const QString& auditName);
     void loadAudits(Grid& installedAudits); // throws DbException
 
     SqlServerSession& m_session;

@@ -117,7 +117,9 @@ SaveResult SqlServerSave::run() {
     if (const auto failure = execute(catalogRow)) {
         // An audit missing from the catalog could be neither listed nor deleted: take it out.
         report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), *failure);
-        if (removeTrigger(sqlserver::sqlServerTriggerName(m_definition.name),
+        // A trigger lives in its table's schema: outside dbo its name needs the schema.
+        if (removeTrigger(sqlserver::SqlServerIdentifier::schemaPrefix(m_definition.table) +
+                              sqlserver::sqlServerTriggerName(m_definition.name),
                           table.auditTableName()))
             removeTable(table.auditTableName());
         return notSaved();

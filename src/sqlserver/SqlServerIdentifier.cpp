@@ -230,6 +230,27 @@ QString SqlServerIdentifier::quote(const QString& name) {
     return isRegular(name) ? name : bracket(name);
 }
 
+namespace {
+// The schema ends at the first "."; a name without one, or with nothing on either side of it,
+// is a dbo table.
+qsizetype schemaDot(const QString& name) {
+    const qsizetype dot = name.indexOf(u'.');
+    return (dot <= 0 || dot == name.size() - 1) ? -1 : dot;
+}
+} // namespace
+
+QString SqlServerIdentifier::quoteTableName(const QString& name) {
+    const qsizetype dot = schemaDot(name);
+    if (dot < 0)
+        return quote(name);
+    return quote(name.left(dot)) + u'.' + quote(name.mid(dot + 1));
+}
+
+QString SqlServerIdentifier::schemaPrefix(const QString& tableName) {
+    const qsizetype dot = schemaDot(tableName);
+    return dot < 0 ? QString() : quote(tableName.left(dot)) + u'.';
+}
+
 QString SqlServerIdentifier::bracket(const QString& name) {
     QString doubled = name;
     doubled.replace(u']', QStringLiteral("]]"));

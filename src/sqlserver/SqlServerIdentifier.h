@@ -20,6 +20,15 @@ public:
     // The name as it stands when regular, else bracketed.
     static QString quote(const QString& name);
 
+    // A table as the catalogue lists it: "schema.table" outside dbo, the bare name in dbo. The
+    // schema and the table are quoted each on its own ("sales.[Order Lines]"); bracketing the
+    // whole would name a table "sales.Order Lines" in dbo.
+    static QString quoteTableName(const QString& name);
+
+    // The quoted schema of such a table followed by ".", or empty for a dbo table: a trigger
+    // lives in the schema of its table, so outside dbo its name needs the prefix.
+    static QString schemaPrefix(const QString& tableName);
+
     // Always bracketed: for the places where every name is written in brackets.
     static QString bracket(const QString& name);
 

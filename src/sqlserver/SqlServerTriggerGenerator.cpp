@@ -82,7 +82,7 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
 
     QStringList lines;
     lines << QStringLiteral("Create Trigger ") + triggerNameFor(definition.name)
-          << QStringLiteral("On ") + SqlServerIdentifier::quote(definition.table)
+          << QStringLiteral("On ") + SqlServerIdentifier::quoteTableName(definition.table)
           << QStringLiteral("WITH ENCRYPTION");
     if (update) {
         lines << QStringLiteral("For Update as ");

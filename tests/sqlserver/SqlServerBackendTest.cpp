@@ -273,8 +273,8 @@ private Q_SLOTS:
         QTest::addColumn<AuditBackend::DeleteAnswer>("answer");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("yes") << AuditBackend::DeleteAnswer::Yes
-                             << SqlServerStand::batch("DROP TABLE tblZOTA_B") +
-                                    SqlServerStand::batch("DROP TRIGGER trgZOTA_B") +
+                             << SqlServerStand::batch("DROP TRIGGER trgZOTA_B") +
+                                    SqlServerStand::batch("DROP TABLE tblZOTA_B") +
                                     SqlServerStand::batch("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE "
                                                           "AUDIT_NAME = 'B'") +
                                     QStringList{SqlServerStand::auditListing()};

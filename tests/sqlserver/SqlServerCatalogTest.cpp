@@ -359,36 +359,64 @@ private Q_SLOTS:
 
     // --- delete -----------------------------------------------------------------------------
 
-    void deleteTriesAllThreeStatementsAndShowsNothing_data() {
+    void deleteDropsTriggerThenTableThenRowAndShowsNothing_data() {
         QTest::addColumn<QStringList>("failing");
-        QTest::newRow("all succeed") << QStringList();
+        QTest::addColumn<QStringList>("expected");
+        const QStringList dropTrigger = SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds");
+        const QStringList rest =
+            SqlServerStand::batch("DROP TABLE tblZOTA_Refunds") +
+            SqlServerStand::batch("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'");
+        const QString exists = SqlServerCatalog::triggerExistsStatement("Refunds");
+        QTest::newRow("all succeed") << QStringList() << dropTrigger + rest;
         QTest::newRow("the audit table is gone already")
-            << QStringList{"DROP TABLE tblZOTA_Refunds"};
+            << QStringList{"DROP TABLE tblZOTA_Refunds"} << dropTrigger + rest;
         QTest::newRow("table and trigger are gone already")
-            << QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"};
+            << QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"}
+            << dropTrigger + QStringList{exists} + rest;
     }
-    void deleteTriesAllThreeStatementsAndShowsNothing() {
+    void deleteDropsTriggerThenTableThenRowAndShowsNothing() {
         QFETCH(QStringList, failing);
+        QFETCH(QStringList, expected);
         SqlServerStand stand;
         QVERIFY(stand.logIn());
         for (const QString& statement : failing)
             stand.database.failOn(statement, FakeDatabase::error("Cannot drop it.", 3701));
+        stand.database.onQuery(SqlServerCatalog::triggerExistsStatement("Refunds"),
+                               QStringList{"name"}, {});
         SqlServerCatalog catalog(stand.session, stand.messages);
 
-        catalog.remove({"Refunds", "Y", SqlServerStand::stored("Refunds")});
+        QVERIFY(catalog.remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}));
+
+        QCOMPARE(stand.database.statements(), expected);
+        QCOMPARE(stand.messages.texts(), QStringList());
+    }
+
+    void aTriggerThatCannotBeDroppedKeepsItsTableAndCatalogRow() {
+        // Dropping the table under a live trigger would make every change to the audited
+        // table fail, so the delete stops and says why.
+        SqlServerStand stand;
+        QVERIFY(stand.logIn());
+        stand.database.failOn("DROP TRIGGER trgZOTA_Refunds",
+                              FakeDatabase::error("Cannot drop the trigger 'trgZOTA_Refunds'.", 3701));
+        stand.database.onQuery(SqlServerCatalog::triggerExistsStatement("Refunds"),
+                               QStringList{"name"}, {SqlServerStand::row({"trgZOTA_Refunds"})});
+        SqlServerCatalog catalog(stand.session, stand.messages);
+
+        QVERIFY(!catalog.remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}));
 
         QCOMPARE(stand.database.statements(),
-                 SqlServerStand::batch("DROP TABLE tblZOTA_Refunds") +
-                     SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds") +
-                     SqlServerStand::batch(
-                         "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'"));
-        QCOMPARE(stand.messages.texts(), QStringList());
+                 SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds") +
+                     QStringList{SqlServerCatalog::triggerExistsStatement("Refunds")});
+        QCOMPARE(stand.messages.texts(),
+                 QStringList{"The audit Refunds was not deleted: its trigger could not be "
+                             "dropped, so its table is kept and changes to Refunds keep "
+                             "working.\r\n\r\nCannot drop the trigger 'trgZOTA_Refunds'."});
     }
 
     void theTriggerOfATableOutsideDboIsDroppedInItsSchema() {
         QCOMPARE(
             SqlServerCatalog::removeStatements("Refunds", SqlServerStand::stored("sales.Refunds")),
-            (QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER sales.trgZOTA_Refunds",
+            (QStringList{"DROP TRIGGER sales.trgZOTA_Refunds", "DROP TABLE tblZOTA_Refunds",
                          "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'"}));
     }
 

@@ -435,6 +435,24 @@ TEST_F(CreationFlowChecks, FailingCatalogRowRemovesTriggerThenTable) {
               sent.mid(6));
 }
 
+TEST_F(CreationFlowChecks, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
+    AuditDefinition definition = bigOrders();
+    definition.table = QStringLiteral("sales.ORDERS");
+    scriptTable("sales.ORDERS", {textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
+                                 textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
+    m_db.failOnMatching(QRegularExpression("^Insert Into tblZOTA_SYSTEM_TABLE "),
+                        FakeDatabase::error("Permission denied.", 229));
+
+    EXPECT_EQ(SaveResult::Outcome::NotSaved, save(definition).outcome);
+
+    const QStringList sent = m_db.statements();
+    ASSERT_GE(sent.size(), 6);
+    EXPECT_TRUE(sent[5].startsWith("Create Trigger trgZOTA_BigOrders\r\nOn sales.ORDERS\r\n"));
+    EXPECT_EQ((QStringList{useSales, "DROP TRIGGER sales.trgZOTA_BigOrders", useSales,
+                           "DROP TABLE [tblZOTA_BigOrders]"}),
+              sent.mid(sent.size() - 4));
+}
+
 TEST_F(CreationFlowChecks, TriggerThatCannotBeDroppedKeepsItsAuditTable) {
     // Dropping the table under a live trigger would make every insert into ORDERS fail.
     m_db.failOn(bigOrdersCatalogRow, FakeDatabase::error("Permission denied.", 229));

@@ -61,3 +61,28 @@ TEST(StringLiterals, DoubleEveryQuoteInside) {
 
 } // namespace
 } // namespace quorvex::sqlserver
+
+namespace quorvex::sqlserver {
+namespace {
+
+TEST(TableNames, SchemaAndTableAreQuotedEachOnItsOwn) {
+    EXPECT_EQ(QStringLiteral("ORDERS"), SqlServerIdentifier::quoteTableName(QStringLiteral("ORDERS")));
+    EXPECT_EQ(QStringLiteral("sales.ORDERS"),
+              SqlServerIdentifier::quoteTableName(QStringLiteral("sales.ORDERS")));
+    EXPECT_EQ(QStringLiteral("sales.[Order Lines]"),
+              SqlServerIdentifier::quoteTableName(QStringLiteral("sales.Order Lines")));
+    EXPECT_EQ(QStringLiteral("[my schema].[ORDER]"),
+              SqlServerIdentifier::quoteTableName(QStringLiteral("my schema.ORDER")));
+    // Nothing on one side of the dot: not a schema, one name.
+    EXPECT_EQ(QStringLiteral("[.x]"), SqlServerIdentifier::quoteTableName(QStringLiteral(".x")));
+}
+
+TEST(TableNames, OnlyTablesOutsideDboGiveTheirTriggersASchemaPrefix) {
+    EXPECT_EQ(QString(), SqlServerIdentifier::schemaPrefix(QStringLiteral("ORDERS")));
+    EXPECT_EQ(QStringLiteral("sales."), SqlServerIdentifier::schemaPrefix(QStringLiteral("sales.ORDERS")));
+    EXPECT_EQ(QStringLiteral("[my schema]."),
+              SqlServerIdentifier::schemaPrefix(QStringLiteral("my schema.ORDERS")));
+}
+
+} // namespace
+} // namespace quorvex::sqlserver

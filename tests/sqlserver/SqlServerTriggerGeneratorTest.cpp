@@ -52,6 +52,13 @@ TEST(InsertAndDeleteTriggers, BigOrdersRecordsEachRowOverAThousand) {
               trigger(bigOrders()));
 }
 
+TEST(InsertAndDeleteTriggers, ATableOutsideDboIsNamedWithItsSchema) {
+    AuditDefinition definition = bigOrders();
+    definition.table = QStringLiteral("sales.Order Lines");
+    const QString text = trigger(definition);
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nOn sales.[Order Lines]\r\n"))) << text.toStdString();
+}
+
 TEST(InsertAndDeleteTriggers, DeleteVariantWithAcmeAndUserTestsBothPerRow) {
     AuditDefinition definition = bigOrders();
     definition.kind = AuditKind::Delete;
