@@ -1,0 +1,310 @@
+#include "auditdata/AuditExportWindow.h"
+
+#include "auditdata/AuditDataSource.h"
+#include "auditdata/AuditExporter.h"
+#include "auditdata/DirectoryList.h"
+#include "auditdata/ExportProgress.h"
+#include "components/DbException.h"
+#include "components/Grid.h"
+#include "components/PlatformServices.h"
+#include "shell/Twips.h"
+#include "sqlserver/AuditNameRules.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStorageInfo>
+
+namespace quorvex {
+
+namespace {
+
+const QColor ControlBackground(0xE0, 0xE0, 0xE0);
+
+// Lists and text boxes: fixed pitch on light grey.
+void styleAsList(QWidget* w) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({QStringLiteral("Fixedsys"), font.family()});
+    w->setFont(font);
+    QPalette colours = w->palette();
+    colours.setColor(QPalette::Base, ControlBackground);
+    w->setPalette(colours);
+}
+
+const QString& pleaseEnterFileName() {
+    static const QString text = QStringLiteral("Please enter a file name");
+    return text;
+}
+
+} // namespace
+
+AuditExportWindow::AuditExportWindow(AuditDataSource& source, Grid& installedAudits,
+                                     PlatformServices& services, WindowPresenter present,
+                                     QWidget* parent)
+    : QWidget(parent), m_source(&source), m_installedAudits(&installedAudits), m_services(services),
+      m_present(std::move(present)), m_spreadsheetFolder(QDir::tempPath()) {
+    setObjectName(source.traits().exportObjectName);
+    setWindowTitle(QStringLiteral("Quorvex - Export"));
+    setFixedSize(sizeFromTwips(4935, 4590));
+    buildControls();
+    fillDrives();
+}
+
+AuditExportWindow::~AuditExportWindow() = default;
+
+void AuditExportWindow::buildControls() {
+    m_Drive1 = new QComboBox(this);
+    m_Drive1->setObjectName(QStringLiteral("Drive1"));
+    m_Drive1->setGeometry(rectFromTwips(240, 240, 3015, 315));
+    styleAsList(m_Drive1);
+
+    m_Dir1 = new DirectoryList(this);
+    m_Dir1->setObjectName(QStringLiteral("Dir1"));
+    m_Dir1->setGeometry(rectFromTwips(240, 720, 3015, 2790));
+    styleAsList(m_Dir1);
+
+    m_txtFileName = new QLineEdit(this);
+    m_txtFileName->setObjectName(QStringLiteral("txtFileName"));
+    m_txtFileName->setGeometry(rectFromTwips(240, 3840, 3015, 375));
+    styleAsList(m_txtFileName);
+
+    m_optCSV = new QRadioButton(QStringLiteral("CSV"), this);
+    m_optCSV->setObjectName(QStringLiteral("optCSV"));
+    m_optCSV->setGeometry(rectFromTwips(3480, 720, 1095, 255));
+    m_optXML = new QRadioButton(QStringLiteral("XML"), this);
+    m_optXML->setObjectName(QStringLiteral("optXML"));
+    m_optXML->setGeometry(rectFromTwips(3480, 1440, 855, 375));
+    m_optExcel = new QRadioButton(QStringLiteral("EXCEL"), this);
+    m_optExcel->setObjectName(QStringLiteral("optExcel"));
+    m_optExcel->setGeometry(rectFromTwips(3480, 2160, 1095, 375));
+    auto* formats = new QButtonGroup(this);
+    formats->addButton(m_optCSV);
+    formats->addButton(m_optXML);
+    formats->addButton(m_optExcel);
+    m_optCSV->setChecked(true);
+
+    m_cmdExport = new QPushButton(QStringLiteral("EXPORT"), this);
+    m_cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    m_cmdExport->setGeometry(rectFromTwips(3480, 2880, 1335, 375));
+    m_cmdPurge = new QPushButton(QStringLiteral("PURGE"), this);
+    m_cmdPurge->setObjectName(QStringLiteral("cmdPurge"));
+    m_cmdPurge->setGeometry(rectFromTwips(3480, 3360, 1335, 375));
+    m_cmdBoth = new QPushButton(QStringLiteral("BOTH"), this);
+    m_cmdBoth->setObjectName(QStringLiteral("cmdBoth"));
+    m_cmdBoth->setGeometry(rectFromTwips(3480, 3840, 1335, 375));
+
+    // Tab order: the directory list first, then the drives, the name, the options, the buttons.
+    QWidget::setTabOrder(m_Dir1, m_Drive1);
+    QWidget::setTabOrder(m_Drive1, m_txtFileName);
+    QWidget::setTabOrder(m_txtFileName, m_optCSV);
+    QWidget::setTabOrder(m_optCSV, m_optXML);
+    QWidget::setTabOrder(m_optXML, m_optExcel);
+    QWidget::setTabOrder(m_optExcel, m_cmdExport);
+    QWidget::setTabOrder(m_cmdExport, m_cmdPurge);
+    QWidget::setTabOrder(m_cmdPurge, m_cmdBoth);
+
+    // The spreadsheet takes no file name, so the box goes while EXCEL is chosen.
+    connect(m_optCSV, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showFileNameFor(ExportFormat::Csv);
+    });
+    connect(m_optXML, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showFileNameFor(ExportFormat::Xml);
+    });
+    connect(m_optExcel, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            showFileNameFor(ExportFormat::Xlsx);
+    });
+    connect(m_cmdExport, &QPushButton::clicked, this, &AuditExportWindow::exportAudit);
+    connect(m_cmdPurge, &QPushButton::clicked, this, &AuditExportWindow::purgeAudit);
+    connect(m_cmdBoth, &QPushButton::clicked, this, &AuditExportWindow::exportAndPurge);
+    connect(m_Drive1, &QComboBox::activated, this, &AuditExportWindow::chooseDrive);
+
+    m_Dir1->setPath(m_services.workingDirectory.current());
+}
+
+void AuditExportWindow::fillDrives() {
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots << volume.rootPath();
+    }
+    roots.sort();
+    m_Drive1->clear();
+    m_Drive1->addItems(roots);
+    // The mount point holding the open folder: the longest root that starts its path.
+    const QString path = m_Dir1->path();
+    int best = -1;
+    for (int i = 0; i < roots.size(); ++i) {
+        const QString& root = roots[i];
+        const bool holds = path == root || root == u"/" ||
+                           path.startsWith(root.endsWith(u'/') ? root : root + u'/');
+        if (holds && (best < 0 || root.size() > roots[best].size()))
+            best = i;
+    }
+    m_Drive1->setCurrentIndex(best);
+}
+
+void AuditExportWindow::chooseDrive(int index) {
+    if (index >= 0)
+        m_Dir1->setPath(m_Drive1->itemText(index));
+}
+
+void AuditExportWindow::showFileNameFor(ExportFormat format) {
+    m_txtFileName->setVisible(format != ExportFormat::Xlsx);
+}
+
+ExportFormat AuditExportWindow::selectedFormat() const {
+    if (m_optXML->isChecked())
+        return ExportFormat::Xml;
+    if (m_optExcel->isChecked())
+        return ExportFormat::Xlsx;
+    return ExportFormat::Csv;
+}
+
+QString AuditExportWindow::targetPath(const AuditTable& audit) const {
+    switch (selectedFormat()) {
+    case ExportFormat::Csv:
+        return QDir(m_Dir1->path()).filePath(m_txtFileName->text() + QStringLiteral(".CSV"));
+    case ExportFormat::Xml:
+        return QDir(m_Dir1->path()).filePath(m_txtFileName->text() + QStringLiteral(".xml"));
+    case ExportFormat::Xlsx:
+        break;
+    }
+    return QDir(m_spreadsheetFolder).filePath(audit.name() + QStringLiteral(".xlsx"));
+}
+
+void AuditExportWindow::open(Grid& installedAudits) {
+    m_installedAudits = &installedAudits;
+    presentKeptWindow(*this, m_present);
+}
+
+std::optional<AuditTable> AuditExportWindow::currentAudit() {
+    Grid* grid = m_installedAudits.data();
+    if (m_source == nullptr || grid == nullptr)
+        return std::nullopt;
+    const int row = grid->currentRow();
+    if (row == Grid::NoCurrentRow || row >= grid->rowCount()) {
+        m_services.messages.show(tr("Please select an audit in the list of installed audits."),
+                                 MessageIcon::Information);
+        return std::nullopt;
+    }
+    const QString name = grid->cellText(row, m_source->traits().nameColumn);
+    std::optional<AuditTable> audit = AuditTable::fromName(m_source->traits().store, name);
+    if (!audit)
+        m_services.messages.show(invalidAuditNameMessage(), MessageIcon::Exclamation);
+    return audit;
+}
+
+void AuditExportWindow::exportAudit() {
+    if (m_busy)
+        return;
+    m_exportCompleted = false;
+    if (selectedFormat() != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
+        m_services.messages.show(pleaseEnterFileName(), MessageIcon::Information);
+        return;
+    }
+    if (const std::optional<AuditTable> audit = currentAudit())
+        m_exportCompleted = runExport(*audit);
+}
+
+void AuditExportWindow::purgeAudit() {
+    if (m_busy)
+        return;
+    if (const std::optional<AuditTable> audit = currentAudit())
+        runPurge(*audit);
+}
+
+void AuditExportWindow::exportAndPurge() {
+    if (m_busy)
+        return;
+    m_exportCompleted = false;
+    if (selectedFormat() != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
+        m_services.messages.show(pleaseEnterFileName(), MessageIcon::Information);
+        return;
+    }
+    // One audit for both steps: the rows purged are those of the audit just exported.
+    const std::optional<AuditTable> audit = currentAudit();
+    if (!audit)
+        return;
+    m_exportCompleted = runExport(*audit);
+    if (m_exportCompleted && m_source != nullptr)
+        runPurge(*audit);
+}
+
+bool AuditExportWindow::runExport(const AuditTable& audit) {
+    const QString target = targetPath(audit);
+    const ExportFormat format = selectedFormat();
+    m_busy = true;
+    QPointer<AuditExportWindow> self(this);
+    ExportResult result;
+    {
+        std::optional<AuditRows> rows;
+        try {
+            rows = m_source->openRows(audit);
+        } catch (const DbException& e) {
+            result.message = e.description();
+        }
+        if (rows) {
+            ExportProgress progress(this, audit.name(), m_progressDelay);
+            AuditExporter exporter(format, target, audit.name());
+            exporter.setProgress([&progress](qint64 written) { return progress.update(written); });
+            if (m_recordLimit > 0)
+                exporter.setRecordLimit(m_recordLimit);
+            result = exporter.run(rows->recordset());
+        } else if (result.message.isEmpty()) {
+            result.outcome = ExportResult::Outcome::Cancelled; // the connection failure is shown
+        }
+    }
+    if (!self)
+        return false;
+    m_busy = false;
+
+    Grid* grid = m_installedAudits.data();
+    switch (result.outcome) {
+    case ExportResult::Outcome::Completed:
+        if (format == ExportFormat::Xlsx && !m_services.desktop.openFile(target))
+            m_services.messages.show(tr("The spreadsheet was saved as %1 but could not be opened.")
+                                         .arg(QDir::toNativeSeparators(target)),
+                                     MessageIcon::Exclamation);
+        if (m_source != nullptr && !m_source->traits().exportCompletedMessage.isEmpty())
+            m_services.messages.show(m_source->traits().exportCompletedMessage);
+        return true;
+    case ExportResult::Outcome::Failed:
+        m_services.messages.show(result.message, MessageIcon::Critical);
+        break;
+    case ExportResult::Outcome::Cancelled:
+        break;
+    }
+    if (m_source != nullptr && grid != nullptr)
+        m_source->refreshAudits(*grid);
+    return false;
+}
+
+void AuditExportWindow::runPurge(const AuditTable& audit) {
+    bool purged = false;
+    try {
+        purged = m_source->purge(audit);
+    } catch (const DbException& e) {
+        m_services.messages.show(e.description(), MessageIcon::Critical);
+        return;
+    }
+    if (!purged)
+        return;
+    if (!m_source->traits().purgeCompletedMessage.isEmpty())
+        m_services.messages.show(m_source->traits().purgeCompletedMessage);
+    if (Grid* grid = m_installedAudits.data())
+        m_source->refreshAudits(*grid);
+}
+
+void AuditExportWindow::abandon() {
+    m_source = nullptr;
+}
+
+} // namespace quorvex

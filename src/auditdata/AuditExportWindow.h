@@ -1,0 +1,109 @@
+#pragma once
+
+#include "auditdata/ExportFormat.h"
+#include "auditdata/WindowPresenter.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <chrono>
+#include <optional>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace quorvex {
+
+class AuditDataSource;
+class AuditTable;
+class DirectoryList;
+class Grid;
+struct PlatformServices;
+
+// The export and purge window (frmSqlExport, frmExport): writes the rows of the audit that is
+// current in the main window's installed-audits grid to a CSV or XML file in the chosen folder
+// or to a spreadsheet, deletes them (PURGE), or both (BOTH: the purge only once the file is
+// complete). Every button reads the grid's current row when it is pressed.
+//
+// Drive1 lists the machine's mount points (a drive letter has no meaning here); choosing one
+// opens its root in Dir1.
+class AuditExportWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    AuditExportWindow(AuditDataSource& source, Grid& installedAudits, PlatformServices& services,
+                      WindowPresenter present = {}, QWidget* parent = nullptr);
+    ~AuditExportWindow() override;
+
+    // Shows the window (kept for the run) for this grid.
+    void open(Grid& installedAudits);
+
+    // The buttons.
+    void exportAudit();    // EXPORT
+    void purgeAudit();     // PURGE
+    void exportAndPurge(); // BOTH
+
+    // True when the last export finished with its file complete; false when it was refused,
+    // failed or was cancelled.
+    bool exportCompleted() const { return m_exportCompleted; }
+    bool isBusy() const { return m_busy; }
+
+    ExportFormat selectedFormat() const;
+    // Where an export of this audit goes with the window's current choices.
+    QString targetPath(const AuditTable& audit) const;
+
+    // The folder spreadsheets are saved in before they are opened (the temporary folder).
+    void setSpreadsheetFolder(const QString& folder) { m_spreadsheetFolder = folder; }
+    const QString& spreadsheetFolder() const { return m_spreadsheetFolder; }
+    // How long an export runs before its progress is shown (about a second).
+    void setProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
+    // Fewer records to a sheet than the format allows (tests only).
+    void setSpreadsheetRecordLimit(qint64 limit) { m_recordLimit = limit; }
+
+    // Stops using the data source (an owner going away while an export runs).
+    void abandon();
+
+    QComboBox* driveList() const { return m_Drive1; }
+    DirectoryList* directoryList() const { return m_Dir1; }
+    QLineEdit* fileNameBox() const { return m_txtFileName; }
+    QRadioButton* csvOption() const { return m_optCSV; }
+    QRadioButton* xmlOption() const { return m_optXML; }
+    QRadioButton* excelOption() const { return m_optExcel; }
+    QPushButton* exportButton() const { return m_cmdExport; }
+    QPushButton* purgeButton() const { return m_cmdPurge; }
+    QPushButton* bothButton() const { return m_cmdBoth; }
+
+private:
+    void buildControls();
+    void fillDrives();
+    void chooseDrive(int index);
+    void showFileNameFor(ExportFormat format);
+
+    // The audit of the grid's current row, or nothing (a message has been shown when needed).
+    std::optional<AuditTable> currentAudit();
+    bool runExport(const AuditTable& audit);
+    void runPurge(const AuditTable& audit);
+
+    AuditDataSource* m_source;
+    QPointer<Grid> m_installedAudits;
+    PlatformServices& m_services;
+    WindowPresenter m_present;
+    QString m_spreadsheetFolder;
+    std::chrono::milliseconds m_progressDelay{1000};
+    qint64 m_recordLimit = 0;
+    bool m_exportCompleted = false;
+    bool m_busy = false;
+
+    QComboBox* m_Drive1 = nullptr;
+    DirectoryList* m_Dir1 = nullptr;
+    QLineEdit* m_txtFileName = nullptr;
+    QRadioButton* m_optCSV = nullptr;
+    QRadioButton* m_optXML = nullptr;
+    QRadioButton* m_optExcel = nullptr;
+    QPushButton* m_cmdExport = nullptr;
+    QPushButton* m_cmdPurge = nullptr;
+    QPushButton* m_cmdBoth = nullptr;
+};
+
+} // namespace quorvex

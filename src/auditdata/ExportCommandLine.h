@@ -1,0 +1,29 @@
+#pragma once
+
+#include "auditdata/ExportCommand.h"
+
+#include <QStringList>
+
+namespace quorvex {
+
+// Reads quorvex-export's arguments:
+//   quorvex-export --backend sqlserver|sqlbase --audit NAME --format csv|xml|xlsx --file PATH
+//                  [--purge] (--server S --user U --database D [--password P | --password-file F]
+//                             | --database D [--password P | --password-file F]
+//                             | --odbc "CONNECTION STRING")
+class ExportCommandLine {
+public:
+    enum class Outcome { Run, Help, UsageError };
+
+    struct Parsed {
+        Outcome outcome = Outcome::UsageError;
+        ExportCommand command; // when Run
+        QString error;         // when UsageError
+    };
+
+    // arguments: as the process got them, the program's name first.
+    static Parsed parse(const QStringList& arguments);
+    static QString usage();
+};
+
+} // namespace quorvex

@@ -1,0 +1,112 @@
+#include "auditdata/ExportCommandRunner.h"
+
+#include "auditdata/AuditExporter.h"
+#include "auditdata/AuditTable.h"
+#include "components/ConnectionString.h"
+#include "components/DbException.h"
+#include "components/IConnection.h"
+#include "sqlserver/SqlServerConnection.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+namespace quorvex {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("ExportCommandRunner", text);
+}
+
+QString errorLines(const DbErrorList& errors) {
+    QStringList lines;
+    for (const DbErrorRecord& e : errors)
+        lines << QStringLiteral("%1 [%2] %3").arg(e.source, e.sqlState, e.description);
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+ExportCommandRunner::ExportCommandRunner(IConnectionFactory& connections, QTextStream& out,
+                                         QTextStream& err)
+    : m_connections(connections), m_out(out), m_err(err) {}
+
+QString ExportCommandRunner::connectionString(const ExportCommand& c) {
+    if (!c.odbc.isEmpty())
+        return c.odbc;
+    if (c.store == AuditStore::SqlServer)
+        return buildSqlServerConnectionString(
+            SqlServerLoginValues{c.server, c.user, c.password, c.database});
+    return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=") + quoteProviderValue(c.password) +
+           QStringLiteral(";Persist Security Info=True;User ID=SYSADM;Data Source=") +
+           quoteProviderValue(c.database);
+}
+
+int ExportCommandRunner::run(const ExportCommand& given) {
+    ExportCommand command = given;
+    if (!command.passwordFile.isEmpty()) {
+        QFile file(command.passwordFile);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_err << tr("The password file %1 cannot be read: %2")
+                         .arg(command.passwordFile, file.errorString())
+                  << Qt::endl;
+            return UsageError;
+        }
+        command.password = QString::fromUtf8(file.readLine()).remove(u'\n').remove(u'\r');
+    }
+
+    const std::optional<AuditTable> audit = AuditTable::fromName(command.store, command.audit);
+    if (!audit) {
+        m_err << tr("Invalid audit name: %1 (letters, digits and _ only).").arg(command.audit)
+              << Qt::endl;
+        return UsageError;
+    }
+
+    std::unique_ptr<IConnection> connection = m_connections.createConnection();
+    if (!connection->open(connectionString(command))) {
+        m_err << tr("The connection could not be opened:") << Qt::endl
+              << errorLines(connection->errors()) << Qt::endl;
+        return Failure;
+    }
+
+    ExportResult result;
+    try {
+        Recordset rows =
+            connection->openRecordset(audit->selectStatement(), CursorType::ForwardOnly);
+        AuditExporter exporter(command.format, command.file, audit->name());
+        result = exporter.run(rows);
+    } catch (const DbException& e) {
+        m_err << tr("The audit's rows could not be read:") << Qt::endl
+              << errorLines(e.errors()) << Qt::endl;
+        connection->close();
+        return Failure;
+    }
+    if (!result.completed()) {
+        m_err << result.message << Qt::endl
+              << tr("No file was written and nothing was purged.") << Qt::endl;
+        connection->close();
+        return Failure;
+    }
+    m_out << tr("%1 records written to %2")
+                 .arg(result.records)
+                 .arg(QDir::toNativeSeparators(command.file))
+          << Qt::endl;
+
+    if (command.purge == PurgeAfterExport::Yes) {
+        try {
+            connection->execute(audit->purgeStatement());
+        } catch (const DbException& e) {
+            m_err << tr("The file is complete, but the purge failed:") << Qt::endl
+                  << errorLines(e.errors()) << Qt::endl;
+            connection->close();
+            return PurgeFailed;
+        }
+        m_out << tr("%1 purged").arg(audit->tableName()) << Qt::endl;
+    }
+    connection->close();
+    return Success;
+}
+
+} // namespace quorvex

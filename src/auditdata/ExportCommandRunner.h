@@ -1,0 +1,36 @@
+#pragma once
+
+#include "auditdata/ExportCommand.h"
+
+class QTextStream;
+
+namespace quorvex {
+
+class IConnectionFactory;
+
+// Runs one quorvex-export command: connect, export the audit's rows to the file (complete or
+// not at all), then purge them when asked. Says what it did on `out` and why it stopped on
+// `err`.
+class ExportCommandRunner {
+public:
+    // Exit statuses.
+    static constexpr int Success = 0;
+    static constexpr int Failure = 1; // nothing was purged; no file was left
+    static constexpr int UsageError = 2;
+    static constexpr int PurgeFailed = 3; // the file is complete; the rows are still there
+
+    ExportCommandRunner(IConnectionFactory& connections, QTextStream& out, QTextStream& err);
+
+    int run(const ExportCommand& command);
+
+    // The connection string the login windows would build from the same values, or the ODBC
+    // string as given.
+    static QString connectionString(const ExportCommand& command);
+
+private:
+    IConnectionFactory& m_connections;
+    QTextStream& m_out;
+    QTextStream& m_err;
+};
+
+} // namespace quorvex

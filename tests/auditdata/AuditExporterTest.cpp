@@ -1,0 +1,191 @@
+// An export is all or nothing: the file appears complete at its place, or not at all, and an
+// older file of the same name survives every failure.
+#include "auditdata/AuditExporter.h"
+#include "components/MemoryRowSource.h"
+#include "components/Recordset.h"
+
+#include "AuditDataTesting.h"
+#include "RowsThenFailureSource.h"
+#include "XlsxContents.h"
+#include "support/FakeDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using quorvex::testing::FakeDatabase;
+using quorvex::testing::ordersAuditFields;
+using quorvex::testing::RowsThenFailureSource;
+using quorvex::testing::textRow;
+
+namespace {
+
+std::vector<Row> orderRows(int count) {
+    std::vector<Row> rows;
+    for (int i = 0; i < count; ++i)
+        rows.push_back(Row{FieldValue(QString::number(1000 + i)), FieldValue(QStringLiteral("5")),
+                           FieldValue(QStringLiteral("2026-12-06 11:38:56")),
+                           FieldValue(QStringLiteral("sa"))});
+    return rows;
+}
+
+Recordset rowsOf(int count) {
+    return Recordset(std::make_unique<MemoryRowSource>(ordersAuditFields(), orderRows(count)));
+}
+
+Recordset rowsThenFailure(int count) {
+    return Recordset(std::make_unique<RowsThenFailureSource>(
+        ordersAuditFields(), orderRows(count),
+        FakeDatabase::error(QStringLiteral("Communication link failure"), 0,
+                            QStringLiteral("08S01"))));
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class AuditExporterTest : public ::testing::TestWithParam<ExportFormat> {
+protected:
+    QString target() const {
+        switch (GetParam()) {
+        case ExportFormat::Csv:
+            return m_dir.filePath(QStringLiteral("orders.CSV"));
+        case ExportFormat::Xml:
+            return m_dir.filePath(QStringLiteral("orders.xml"));
+        case ExportFormat::Xlsx:
+            break;
+        }
+        return m_dir.filePath(QStringLiteral("ORDERS.xlsx"));
+    }
+    QStringList filesInFolder() const {
+        return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    void writeOldFile() {
+        QFile old(target());
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the previous export");
+    }
+
+    QTemporaryDir m_dir;
+};
+
+std::string formatName(const ::testing::TestParamInfo<ExportFormat>& info) {
+    switch (info.param) {
+    case ExportFormat::Csv:
+        return "Csv";
+    case ExportFormat::Xml:
+        return "Xml";
+    case ExportFormat::Xlsx:
+        break;
+    }
+    return "Xlsx";
+}
+
+} // namespace
+
+TEST_P(AuditExporterTest, CompletedExportReplacesTheOldFileAndLeavesNothingElse) {
+    writeOldFile();
+    Recordset rows = rowsOf(300);
+    const ExportResult result =
+        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Completed);
+    EXPECT_EQ(result.records, 300);
+    EXPECT_EQ(result.message, QString());
+    EXPECT_NE(contentsOf(target()), QByteArray("the previous export"));
+    EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
+}
+
+TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
+    writeOldFile();
+    Recordset rows = rowsThenFailure(700);
+    const ExportResult result =
+        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(result.records, 700);
+    EXPECT_EQ(result.message, QStringLiteral("Communication link failure"));
+    EXPECT_EQ(contentsOf(target()), QByteArray("the previous export"));
+    EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
+}
+
+TEST_P(AuditExporterTest, ReadFailingPartWayWithoutAnOldFileLeavesNoFileAtAll) {
+    Recordset rows = rowsThenFailure(10);
+    const ExportResult result =
+        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(filesInFolder(), QStringList());
+}
+
+TEST_P(AuditExporterTest, CancelFromProgressStopsAndLeavesNoFile) {
+    Recordset rows = rowsOf(1000);
+    AuditExporter exporter(GetParam(), target(), QStringLiteral("ORDERS"));
+    QList<qint64> told;
+    exporter.setProgress(
+        [&told](qint64 written) {
+            told << written;
+            return written < 300;
+        },
+        100);
+    const ExportResult result = exporter.run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Cancelled);
+    EXPECT_EQ(result.records, 300);
+    EXPECT_EQ(told, (QList<qint64>{100, 200, 300}));
+    EXPECT_EQ(filesInFolder(), QStringList());
+}
+
+TEST_P(AuditExporterTest, FolderThatDoesNotExistIsAFailureWithThePath) {
+    Recordset rows = rowsOf(1);
+    const QString path = m_dir.filePath(QStringLiteral("missing/orders.out"));
+    const ExportResult result = AuditExporter(GetParam(), path, QStringLiteral("ORDERS")).run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_TRUE(result.message.startsWith(
+        QStringLiteral("The file %1 could not be").arg(QDir::toNativeSeparators(path))))
+        << result.message.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, AuditExporterTest,
+                         ::testing::Values(ExportFormat::Csv, ExportFormat::Xml,
+                                           ExportFormat::Xlsx),
+                         formatName);
+
+TEST(AuditExporterCsv, WritesFromTheRecordsetsCurrentRowToItsEnd) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.CSV"));
+    Recordset rows = rowsOf(3);
+    rows.moveNext(); // the first row was read elsewhere
+    const ExportResult result = AuditExporter(ExportFormat::Csv, path, QString()).run(rows);
+    EXPECT_EQ(result.records, 2);
+    EXPECT_EQ(contentsOf(path).toStdString(), "ORDER_NO,QTY,AuditDate,UserName\r\n"
+                                              "1001,5,2026-12-06 11:38:56,sa\r\n"
+                                              "1002,5,2026-12-06 11:38:56,sa\r\n"
+                                              "\r\n");
+    EXPECT_TRUE(rows.eof());
+}
+
+TEST(AuditExporterXlsx, RecordsPastTheSheetLimitFailWithAClearMessageAndNoFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ORDERS.xlsx"));
+    Recordset rows = rowsOf(6);
+    AuditExporter exporter(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));
+    exporter.setRecordLimit(5);
+    const ExportResult result = exporter.run(rows);
+    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(result.message, QStringLiteral("The audit holds more than 5 records, more than a "
+                                             "worksheet can take. Export it to CSV or XML "
+                                             "instead."));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+TEST(AuditExporterXlsx, RecordsUpToTheLimitAllArrive) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("ORDERS.xlsx"));
+    Recordset rows = rowsOf(5);
+    AuditExporter exporter(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));
+    exporter.setRecordLimit(5);
+    ASSERT_EQ(exporter.run(rows).outcome, ExportResult::Outcome::Completed);
+    const auto x = quorvex::testing::XlsxContents::read(path);
+    EXPECT_EQ(x.rowCount, 6);
+    EXPECT_EQ(x.rowValues(6).value(0), QStringLiteral("1004"));
+}

@@ -1,0 +1,99 @@
+// quorvex-export's arguments: what a run is made of, and the mistakes it refuses to start with.
+#include "auditdata/ExportCommandLine.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+
+namespace {
+
+ExportCommandLine::Parsed parse(QStringList args) {
+    args.prepend(QStringLiteral("quorvex-export"));
+    return ExportCommandLine::parse(args);
+}
+
+} // namespace
+
+TEST(ExportCommandLine, SqlServerLoginValuesAndPurge) {
+    const auto p = parse({"--backend", "sqlserver", "--audit", "Orders", "--format", "xlsx",
+                          "--file", "/srv/a/orders.xlsx", "--purge", "--server", "db1\\SQL",
+                          "--user", "sa", "--password", "pw;x", "--database", "Sales"});
+    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
+    ExportCommand expected;
+    expected.store = AuditStore::SqlServer;
+    expected.audit = "Orders";
+    expected.format = ExportFormat::Xlsx;
+    expected.file = "/srv/a/orders.xlsx";
+    expected.purge = PurgeAfterExport::Yes;
+    expected.server = "db1\\SQL";
+    expected.user = "sa";
+    expected.password = "pw;x";
+    expected.database = "Sales";
+    EXPECT_EQ(p.command, expected);
+}
+
+TEST(ExportCommandLine, SqlBaseWithPasswordFileAndNoPurge) {
+    const auto p = parse({"--backend", "SQLBASE", "--audit", "ZOTA_ORDERS", "--format", "CSV",
+                          "--file", "out", "--database", "ISLAND", "--password-file", "/run/pw"});
+    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
+    EXPECT_EQ(p.command.store, AuditStore::SqlBase);
+    EXPECT_EQ(p.command.format, ExportFormat::Csv);
+    EXPECT_EQ(p.command.file, QStringLiteral("out"));
+    EXPECT_EQ(p.command.purge, PurgeAfterExport::No);
+    EXPECT_EQ(p.command.passwordFile, QStringLiteral("/run/pw"));
+    EXPECT_EQ(p.command.password, QString());
+}
+
+TEST(ExportCommandLine, OdbcStringIsTakenAsItIs) {
+    const auto p = parse({"--backend", "sqlserver", "--audit", "Orders", "--format", "xml",
+                          "--file", "o.xml", "--odbc", "DRIVER={SQLite3};Database=/tmp/a b.db"});
+    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
+    EXPECT_EQ(p.command.odbc, QStringLiteral("DRIVER={SQLite3};Database=/tmp/a b.db"));
+    EXPECT_EQ(p.command.format, ExportFormat::Xml);
+}
+
+TEST(ExportCommandLine, HelpIsNotARun) {
+    EXPECT_EQ(parse({"--help"}).outcome, ExportCommandLine::Outcome::Help);
+    EXPECT_TRUE(ExportCommandLine::usage().contains(QStringLiteral("--password-file")));
+}
+
+TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
+    const QStringList base{"--audit", "Orders", "--format", "csv",
+                           "--file",  "f",      "--odbc",   "DSN=x"};
+    struct Case {
+        QStringList args;
+        const char* error;
+    };
+    const std::vector<Case> cases{
+        {base, "--backend is required (sqlserver or sqlbase)."},
+        {QStringList{"--backend", "oracle"} + base,
+         "Unknown back end: oracle (sqlserver or sqlbase)."},
+        {{"--backend", "sqlserver", "--format", "csv", "--file", "f", "--odbc", "DSN=x"},
+         "--audit is required."},
+        {{"--backend", "sqlserver", "--audit", "x;drop", "--format", "csv", "--file", "f", "--odbc",
+          "DSN=x"},
+         "Invalid audit name: x;drop (letters, digits and _ only)."},
+        {{"--backend", "sqlserver", "--audit", "Orders", "--format", "pdf", "--file", "f", "--odbc",
+          "DSN=x"},
+         "Unknown format: pdf (csv, xml or xlsx)."},
+        {{"--backend", "sqlserver", "--audit", "Orders", "--format", "csv", "--odbc", "DSN=x"},
+         "--file is required."},
+        {{"--backend", "sqlserver", "--audit", "Orders", "--format", "csv", "--file", "f",
+          "--server", "s"},
+         "SQL Server needs --server, --user and --database (or --odbc)."},
+        {QStringList{"--backend", "sqlserver", "--user", "sa"} + base,
+         "Give either --odbc or the login options, not both."},
+        {{"--backend", "sqlbase", "--audit", "ZOTA_X", "--format", "csv", "--file", "f",
+          "--database", "D", "--user", "sa"},
+         "SQLBase takes --database and --password only; the user is SYSADM."},
+        {{"--backend", "sqlbase", "--audit", "ZOTA_X", "--format", "csv", "--file", "f",
+          "--database", "D", "--password", "a", "--password-file", "b"},
+         "Give either --password or --password-file, not both."},
+        {QStringList{"--backend", "sqlserver", "stray"} + base, "Unexpected argument: stray"},
+    };
+    for (const Case& c : cases) {
+        const auto p = parse(c.args);
+        EXPECT_EQ(p.outcome, ExportCommandLine::Outcome::UsageError) << c.error;
+        EXPECT_EQ(p.error, QString::fromUtf8(c.error)) << c.args.join(' ').toStdString();
+    }
+}

@@ -1,0 +1,141 @@
+// quorvex-export end to end: the program itself against a real driver (SQLite through ODBC),
+// the file it leaves and what remains in the table.
+#include "components/DbException.h"
+#include "components/OdbcConnection.h"
+
+#include "XlsxContents.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using quorvex::testing::XlsxContents;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class ExportToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_odbc = QStringLiteral("DRIVER={SQLite3};StepAPI=1;Database=") +
+                 m_dir.filePath(QStringLiteral("audits.db"));
+        ASSERT_TRUE(m_db.open(m_odbc)) << m_db.errors().value(0).description.toStdString();
+        m_db.execute(
+            QStringLiteral("CREATE TABLE tblZOTA_Orders (ORDER_NO INTEGER, NAME VARCHAR(30), "
+                           "AuditDate TIMESTAMP, UserName VARCHAR(30))"));
+        m_db.execute(QStringLiteral(
+            "INSERT INTO tblZOTA_Orders VALUES (1001, 'Smith, John', '2026-12-06 11:38:56', 'sa'),"
+            " (1002, NULL, '2026-12-06 11:39:00', 'dbo'), (1003, 'say \"hi\"', "
+            "'2026-12-07 08:00:00', 'sa')"));
+        m_db.close();
+    }
+
+    ToolRun run(const QStringList& arguments) {
+        QProcess tool;
+        tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
+        ToolRun result;
+        if (!tool.waitForFinished(120000)) {
+            result.err = QStringLiteral("did not finish");
+            return result;
+        }
+        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
+        result.out = QString::fromUtf8(tool.readAllStandardOutput());
+        result.err = QString::fromUtf8(tool.readAllStandardError());
+        return result;
+    }
+
+    QStringList exportArgs(const char* format, const QString& file) const {
+        return {
+            "--backend", "sqlserver", "--audit", "Orders", "--format", QString::fromLatin1(format),
+            "--file",    file,        "--odbc",  m_odbc};
+    }
+
+    qint64 rowsLeft() {
+        OdbcConnection c;
+        if (!c.open(m_odbc))
+            return -1;
+        Recordset rs = c.openRecordset(QStringLiteral("SELECT COUNT(*) FROM tblZOTA_Orders"));
+        return rs.value(0).value_or(QStringLiteral("-1")).toLongLong();
+    }
+
+    QTemporaryDir m_dir;
+    QString m_odbc;
+    OdbcConnection m_db;
+};
+
+QByteArray contentsOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+TEST_F(ExportToolTest, CsvWithPurgeWritesEveryRecordThenEmptiesTheTable) {
+    const QString file = m_dir.filePath(QStringLiteral("archive.csv"));
+    QStringList args = exportArgs("csv", file);
+    args << QStringLiteral("--purge");
+    const ToolRun r = run(args);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(contentsOf(file).toStdString(), "ORDER_NO,NAME,AuditDate,UserName\r\n"
+                                              "1001,\"Smith, John\",2026-12-06 11:38:56,sa\r\n"
+                                              "1002,(NULL),2026-12-06 11:39:00,dbo\r\n"
+                                              "1003,\"say \"\"hi\"\"\",2026-12-07 08:00:00,sa\r\n"
+                                              "\r\n");
+    EXPECT_EQ(rowsLeft(), 0);
+}
+
+TEST_F(ExportToolTest, XmlHoldsEveryRowAndTheRowsStayWithoutPurge) {
+    const QString file = m_dir.filePath(QStringLiteral("archive.xml"));
+    const ToolRun r = run(exportArgs("xml", file));
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QXmlStreamReader xml(contentsOf(file));
+    QStringList orderNumbers;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"row")
+            orderNumbers << xml.attributes().value(QLatin1String("ORDER_NO")).toString();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(orderNumbers, (QStringList{"1001", "1002", "1003"}));
+    EXPECT_EQ(rowsLeft(), 3);
+}
+
+TEST_F(ExportToolTest, XlsxIsAWorkbookWithTheAuditsSheet) {
+    const QString file = m_dir.filePath(QStringLiteral("archive.xlsx"));
+    const ToolRun r = run(exportArgs("xlsx", file));
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const XlsxContents x = XlsxContents::read(file);
+    ASSERT_EQ(x.error, QString());
+    EXPECT_EQ(x.sheetNames, QStringList{"Orders"});
+    EXPECT_EQ(x.rowValues(1), (QStringList{"ORDER_NO", "NAME", "AuditDate", "UserName"}));
+    EXPECT_EQ(x.rowCount, 4);
+    EXPECT_EQ(x.cells.value("A4").value, QStringLiteral("1003"));
+    EXPECT_EQ(x.cells.value("B2").value, QStringLiteral("Smith, John"));
+}
+
+TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
+    const QString file = m_dir.filePath(QStringLiteral("none.csv"));
+    QStringList args{"--backend", "sqlserver", "--audit", "Missing", "--format", "csv",
+                     "--file",    file,        "--purge", "--odbc",  m_odbc};
+    const ToolRun r = run(args);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("no such table: tblZOTA_Missing")))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(rowsLeft(), 3);
+}
+
+TEST_F(ExportToolTest, UsageErrorsExitWithTwoAndSayWhy) {
+    const ToolRun r = run({"--backend", "sqlserver", "--audit", "Orders", "--format", "csv"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, QStringLiteral("quorvex-export: --file is required.\n"
+                                    "Try quorvex-export --help.\n"));
+}
