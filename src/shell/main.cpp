@@ -6,7 +6,7 @@
 #include "components/StdProcessControl.h"
 #include "shell/BackendLaunchers.h"
 #include "shell/MainFrame.h"
-#include "shell/PlaceholderLoginWindow.h"
+#include "shell/ProductionLaunchers.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -26,13 +26,9 @@ int main(int argc, char* argv[]) {
     OdbcConnectionFactory connections;
     PlatformServices services{messages, process, desktop, workingDirectory, connections};
 
-    BackendLaunchers launchers;
-    launchers.sqlServerLogin = [](MainFrame& frame) -> QWidget* {
-        return new PlaceholderLoginWindow(BackendChoice::SqlServer, frame.services().process);
-    };
-    launchers.sqlBaseLogin = [](MainFrame& frame) -> QWidget* {
-        return new PlaceholderLoginWindow(BackendChoice::SqlBase, frame.services().process);
-    };
+    BackendState backendState;
+    BackendLaunchers launchers =
+        makeBackendLaunchers(backendState, SqlServerLoginWindow::networkServerLister());
 
     MainFrame frame(services, std::move(launchers));
     frame.show();

@@ -1,5 +1,7 @@
 #include "sqlbase/SqlBaseBackend.h"
 
+#include "auditdata/AuditDataWindows.h"
+
 #include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/IConnection.h"
@@ -118,12 +120,22 @@ SaveResult SqlBaseBackend::save(const AuditDefinition& definition) {
     return saveSqlBaseAudit(definition, m_services, m_login);
 }
 
-void SqlBaseBackend::viewAudit(Grid&, QWidget*) {
-    m_services.messages.information(laterVersionMessage());
+void SqlBaseBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows) {
+    m_dataWindows = std::move(windows);
 }
 
-void SqlBaseBackend::exportAudit(Grid&, QWidget*) {
-    m_services.messages.information(laterVersionMessage());
+void SqlBaseBackend::viewAudit(Grid& installedAudits, QWidget*) {
+    if (m_dataWindows)
+        m_dataWindows->view(installedAudits);
+    else
+        m_services.messages.information(laterVersionMessage());
+}
+
+void SqlBaseBackend::exportAudit(Grid& installedAudits, QWidget*) {
+    if (m_dataWindows)
+        m_dataWindows->openExport(installedAudits);
+    else
+        m_services.messages.information(laterVersionMessage());
 }
 
 void SqlBaseBackend::panic() {

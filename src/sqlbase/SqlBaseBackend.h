@@ -7,6 +7,7 @@
 #include <memory>
 
 namespace quorvex {
+class AuditDataWindows;
 class IConnection;
 struct PlatformServices;
 } // namespace quorvex
@@ -20,7 +21,10 @@ public:
     SqlBaseBackend(PlatformServices& services, const SqlBaseLoginValues& login);
     ~SqlBaseBackend() override;
 
-    // The message View and Purge/Export show in this version.
+    // The viewer and the export window that View and Purge/Export open.
+    void setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows);
+
+    // The message View and Purge/Export show when no viewer and export window were given.
     static const QString& laterVersionMessage();
 
     const MainWindowTraits& traits() const override { return m_traits; }
@@ -51,6 +55,7 @@ private:
     SqlBaseCatalog m_catalog;
     // Opened before the delete question and held until the delete has ended.
     std::unique_ptr<IConnection> m_deleteConnection;
+    std::unique_ptr<AuditDataWindows> m_dataWindows;
 };
 
 } // namespace quorvex::sqlbase

@@ -1,5 +1,7 @@
 #include "sqlserver/SqlServerBackend.h"
 
+#include "auditdata/AuditDataWindows.h"
+
 #include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/IConnection.h"
@@ -94,12 +96,24 @@ SaveResult SqlServerBackend::save(const AuditDefinition& definition) {
     return saveSqlServerAudit(definition, m_session, m_services.messages);
 }
 
-void SqlServerBackend::viewAudit(Grid&, QWidget*) {
-    m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
+SqlServerBackend::~SqlServerBackend() = default;
+
+void SqlServerBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows) {
+    m_dataWindows = std::move(windows);
 }
 
-void SqlServerBackend::exportAudit(Grid&, QWidget*) {
-    m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
+void SqlServerBackend::viewAudit(Grid& installedAudits, QWidget*) {
+    if (m_dataWindows)
+        m_dataWindows->view(installedAudits);
+    else
+        m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
+}
+
+void SqlServerBackend::exportAudit(Grid& installedAudits, QWidget*) {
+    if (m_dataWindows)
+        m_dataWindows->openExport(installedAudits);
+    else
+        m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
 }
 
 QString SqlServerBackend::notYetAvailableMessage() {

@@ -4,8 +4,11 @@
 #include "mainwindow/ColumnInfo.h"
 #include "sqlserver/SqlServerCatalog.h"
 
+#include <memory>
+
 namespace quorvex {
 
+class AuditDataWindows;
 struct PlatformServices;
 class SqlServerSession;
 
@@ -14,6 +17,10 @@ class SqlServerSession;
 class SqlServerBackend : public AuditBackend {
 public:
     SqlServerBackend(SqlServerSession& session, PlatformServices& services);
+    ~SqlServerBackend() override;
+
+    // The viewer and the export window that View and Purge/Export open.
+    void setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows);
 
     const MainWindowTraits& traits() const override { return m_traits; }
 
@@ -38,8 +45,7 @@ public:
     const QString& currentTable() const { return m_currentTable; }
     const ColumnInfoList& currentColumns() const { return m_currentColumns; }
 
-    // Shown by View and Purge/Export until the viewer and the export window are part of
-    // Quorvex.
+    // Shown by View and Purge/Export when no viewer and export window were given.
     static QString notYetAvailableMessage();
 
 private:
@@ -54,6 +60,7 @@ private:
     MainWindowTraits m_traits; // the defaults are frmSqlMain's
     QString m_currentTable;
     ColumnInfoList m_currentColumns;
+    std::unique_ptr<AuditDataWindows> m_dataWindows;
 };
 
 } // namespace quorvex
