@@ -148,13 +148,15 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
     const SQLHSTMT statement = m_statement.handle();
     if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
         return false;
-    // Filled aside, so a failure halfway leaves the caller's row as it was.
-    Row values(m_fields.size());
+    // Filled aside, so a failure halfway leaves the caller's row as it was. The caller's old
+    // row becomes the next row's scratch space, which saves an allocation per row.
+    m_scratch.resize(m_fields.size());
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         const auto column = static_cast<SQLUSMALLINT>(i + 1);
-        values[i] = m_fields[i].kind == FieldKind::Binary ? readBinary(column) : readText(column);
+        m_scratch[i] =
+            m_fields[i].kind == FieldKind::Binary ? readBinary(column) : readText(column);
     }
-    row = std::move(values);
+    std::swap(row, m_scratch);
     return true;
 }
 
@@ -162,7 +164,8 @@ FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
     const SQLHSTMT statement = m_statement.handle();
     const auto capacityBytes = static_cast<SQLLEN>(m_chunk.size() * sizeof(SQLWCHAR));
     const auto capacityCharacters = static_cast<qsizetype>(m_chunk.size()) - 1; // less the zero
-    QString value(QLatin1String(""));
+    QString value;
+    bool pieces = false; // a long value arrived in more than one piece
     for (;;) {
         SQLLEN indicator = 0;
         const SQLRETURN rc = OdbcDiagnostics::check(
@@ -177,14 +180,21 @@ FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
                                 indicator > capacityBytes - static_cast<SQLLEN>(sizeof(SQLWCHAR)));
         if (truncated) {
             value += OdbcText::fromWide(m_chunk.data(), capacityCharacters);
+            pieces = true;
             continue;
         }
         const qsizetype characters = std::min<qsizetype>(
             static_cast<qsizetype>(indicator) / static_cast<qsizetype>(sizeof(SQLWCHAR)),
             capacityCharacters);
-        value += OdbcText::fromWide(m_chunk.data(), characters);
+        if (!pieces) // the usual case: the whole value in one piece
+            value = OdbcText::fromWide(m_chunk.data(), characters);
+        else
+            value += OdbcText::fromWide(m_chunk.data(), characters);
         break;
     }
+    // An empty text is a value, never NULL.
+    if (value.isNull())
+        value = QString(QLatin1String(""));
     return value;
 }
 

@@ -48,6 +48,7 @@ private:
     OdbcSession* m_session = nullptr; // set while reading from the driver
     std::deque<Row> m_buffered;
     std::optional<DbErrorList> m_bufferedFailure;
+    Row m_scratch;                 // the next row, filled aside
     std::vector<SQLWCHAR> m_chunk; // long values arrive piece by piece through this buffer
 };
 
