@@ -37,7 +37,7 @@ struct OdbcEnvironmentInfo {
 };
 
 struct OdbcConnectTarget {
-    QString connectionString;          // what SQLDriverConnect is given
+    QString connectionString;           // what SQLDriverConnect is given
     std::optional<DbErrorRecord> error; // set when there is nothing to connect to
 };
 

@@ -13,7 +13,8 @@ class DbException : public std::exception {
 public:
     explicit DbException(DbErrorList errors);
     // A failure of our own (no driver involved), reported as a single record.
-    static DbException single(const QString& description, const QString& sqlState = QStringLiteral("HY000"));
+    static DbException single(const QString& description,
+                              const QString& sqlState = QStringLiteral("HY000"));
 
     const DbErrorList& errors() const noexcept { return m_errors; }
     // The provider's message: every record's description, one per line.

@@ -10,15 +10,15 @@ namespace quorvex {
 // (numbers as numbers, dates as dates).
 enum class FieldKind {
     Text,
-    Integer,  // up to 32 bits
-    BigInt,   // 64 bits
-    Decimal,  // exact numeric with precision and scale
-    Float,    // approximate numeric
+    Integer, // up to 32 bits
+    BigInt,  // 64 bits
+    Decimal, // exact numeric with precision and scale
+    Float,   // approximate numeric
     Boolean,
     Date,
     Time,
     DateTime,
-    Binary,   // values arrive as upper-case hexadecimal text
+    Binary, // values arrive as upper-case hexadecimal text
     Guid,
 };
 

@@ -4,8 +4,12 @@
 
 namespace quorvex {
 
-QString QtWorkingDirectory::current() const { return QDir::currentPath(); }
+QString QtWorkingDirectory::current() const {
+    return QDir::currentPath();
+}
 
-bool QtWorkingDirectory::setCurrent(const QString& path) { return QDir::setCurrent(path); }
+bool QtWorkingDirectory::setCurrent(const QString& path) {
+    return QDir::setCurrent(path);
+}
 
 } // namespace quorvex

@@ -46,7 +46,9 @@ void Recordset::close() {
     m_position = 0;
 }
 
-int Recordset::fieldCount() const { return int(fields().size()); }
+int Recordset::fieldCount() const {
+    return int(fields().size());
+}
 
 const std::vector<FieldInfo>& Recordset::fields() const {
     return m_source ? m_source->fields() : noFields();
@@ -55,12 +57,13 @@ const std::vector<FieldInfo>& Recordset::fields() const {
 const FieldInfo& Recordset::field(int index) const {
     const auto& all = fields();
     if (index < 0 || std::size_t(index) >= all.size())
-        throw DbException::single(
-            QStringLiteral("The result has no field number %1.").arg(index));
+        throw DbException::single(QStringLiteral("The result has no field number %1.").arg(index));
     return all[std::size_t(index)];
 }
 
-QString Recordset::fieldName(int index) const { return field(index).name; }
+QString Recordset::fieldName(int index) const {
+    return field(index).name;
+}
 
 const FieldValue& Recordset::value(int index) const {
     if (m_eof || index < 0 || std::size_t(index) >= m_current.size())

@@ -14,7 +14,9 @@ DbException badCriterion(const QString& text, const QString& why) {
         QStringLiteral("HY024"));
 }
 
-bool isBlank(QChar c) { return c.isSpace(); }
+bool isBlank(QChar c) {
+    return c.isSpace();
+}
 
 // ADO-style LIKE: % and * for any run, _ and ? for one character, without regard to case.
 bool likeMatches(const QString& text, const QString& pattern) {
@@ -155,7 +157,8 @@ RecordsetCriterion RecordsetCriterion::parse(const QString& text,
         c.m_numeric = number && c.m_op != Op::Like;
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return c;
 }
@@ -180,13 +183,20 @@ bool RecordsetCriterion::matches(const Row& row) const {
     }
 
     switch (m_op) {
-    case Op::Equal: return cmp == 0;
-    case Op::NotEqual: return cmp != 0;
-    case Op::Less: return cmp < 0;
-    case Op::Greater: return cmp > 0;
-    case Op::LessOrEqual: return cmp <= 0;
-    case Op::GreaterOrEqual: return cmp >= 0;
-    case Op::Like: break;
+    case Op::Equal:
+        return cmp == 0;
+    case Op::NotEqual:
+        return cmp != 0;
+    case Op::Less:
+        return cmp < 0;
+    case Op::Greater:
+        return cmp > 0;
+    case Op::LessOrEqual:
+        return cmp <= 0;
+    case Op::GreaterOrEqual:
+        return cmp >= 0;
+    case Op::Like:
+        break;
     }
     return false;
 }

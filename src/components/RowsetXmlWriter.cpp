@@ -11,7 +11,9 @@ const QString nsDataType = QStringLiteral("uuid:C2F41010-65B3-11d1-A29F-00AA00C1
 const QString nsRowset = QStringLiteral("urn:schemas-microsoft-com:rowset");
 const QString nsRow = QStringLiteral("#RowsetSchema");
 
-bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == u'_';
+}
 bool isNameChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.';
 }
@@ -28,7 +30,9 @@ QString xmlSafe(const QString& text) {
     return out;
 }
 
-QString number(qint64 n) { return QString::number(n); }
+QString number(qint64 n) {
+    return QString::number(n);
+}
 
 } // namespace
 
@@ -106,9 +110,15 @@ void RowsetXmlWriter::begin(const std::vector<FieldInfo>& fields) {
             fixed("float", 8);
             m_xml.writeAttribute(nsRowset, QStringLiteral("precision"), QStringLiteral("15"));
             break;
-        case FieldKind::Boolean: fixed("boolean", 2); break;
-        case FieldKind::Date: fixed("date", 6); break;
-        case FieldKind::Time: fixed("time", 6); break;
+        case FieldKind::Boolean:
+            fixed("boolean", 2);
+            break;
+        case FieldKind::Date:
+            fixed("date", 6);
+            break;
+        case FieldKind::Time:
+            fixed("time", 6);
+            break;
         case FieldKind::DateTime:
             fixed("dateTime", 16);
             m_xml.writeAttribute(nsRowset, QStringLiteral("dbtype"), QStringLiteral("timestamp"));
@@ -120,7 +130,9 @@ void RowsetXmlWriter::begin(const std::vector<FieldInfo>& fields) {
             if (f.size <= 0)
                 m_xml.writeAttribute(nsRowset, QStringLiteral("long"), QStringLiteral("true"));
             break;
-        case FieldKind::Guid: fixed("uuid", 16); break;
+        case FieldKind::Guid:
+            fixed("uuid", 16);
+            break;
         }
         if (f.kind != FieldKind::Text && f.kind != FieldKind::Binary)
             m_xml.writeAttribute(nsRowset, QStringLiteral("fixedlength"), QStringLiteral("true"));

@@ -22,9 +22,9 @@ inline const QString& userIdPseudoColumn() {
 
 // One row of a criteria grid.
 struct AuditCondition {
-    QString column;     // a column name as it stood in the combo box, or "USERID"; empty: no condition
-    QString op;         // "=", "!=", ">" or "<"
-    QString value;      // exactly as typed, unquoted and unchecked
+    QString column; // a column name as it stood in the combo box, or "USERID"; empty: no condition
+    QString op;     // "=", "!=", ">" or "<"
+    QString value;  // exactly as typed, unquoted and unchecked
     QString connective; // the row header: "AND", "OR", or empty on the first row
 
     friend bool operator==(const AuditCondition&, const AuditCondition&) = default;
@@ -34,9 +34,9 @@ struct AuditCondition {
 struct AuditDefinition {
     AuditKind kind = AuditKind::Insert;
     QString table;
-    QStringList columns;       // chosen columns, in list (catalogue) order
-    QList<bool> saveOldValue;  // update audits: one flag per entry of columns
-    QStringList changedFields; // update audits: chosen items of "If these fields changed"
+    QStringList columns;              // chosen columns, in list (catalogue) order
+    QList<bool> saveOldValue;         // update audits: one flag per entry of columns
+    QStringList changedFields;        // update audits: chosen items of "If these fields changed"
     QList<AuditCondition> conditions; // the grid's rows in grid order, the empty slot included
     AuditMode mode = AuditMode::AlwaysExceptIf;
     Connective connective = Connective::And;

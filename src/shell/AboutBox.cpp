@@ -40,8 +40,9 @@ AboutBox::AboutBox(MessageService& messages, QWidget* parent)
     titleFont.setPointSizeF(labelFont.pointSizeF() * 1.5);
     m_lblTitle->setFont(titleFont);
 
-    m_lblVersion =
-        new QLabel(aboutVersionText(version::majorNumber, version::minorNumber, version::revisionNumber), this);
+    m_lblVersion = new QLabel(
+        aboutVersionText(version::majorNumber, version::minorNumber, version::revisionNumber),
+        this);
     m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
     m_lblVersion->setGeometry(rectFromTwips(1050, 780, 3885, 225));
     m_lblVersion->setFont(labelFont);

@@ -61,22 +61,23 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
             [&frame] { frame.hideSelectionWindow(); });
     };
     launchers.sqlBaseLogin = [&state](MainFrame& frame) -> QWidget* {
-        return new sqlbase::SqlBaseLoginWindow(frame.services(), state.sqlBaseLogin, [&frame, &state] {
-            auto backend =
-                std::make_unique<sqlbase::SqlBaseBackend>(frame.services(), state.sqlBaseLogin);
-            sqlbase::SqlBaseBackend* sqlBase = backend.get();
-            PlatformServices& services = frame.services();
-            const sqlbase::SqlBaseLoginValues& login = state.sqlBaseLogin;
-            backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
-                std::make_unique<SqlBaseAuditData>(
-                    [&services, &login] {
-                        return sqlbase::connectToSqlBase(services.connections, login,
-                                                         services.messages);
-                    },
-                    [sqlBase](Grid& installedAudits) { sqlBase->listAudits(installedAudits); }),
-                services, presentIn(frame)));
-            return openMainWindow(frame, state, std::move(backend));
-        });
+        return new sqlbase::SqlBaseLoginWindow(
+            frame.services(), state.sqlBaseLogin, [&frame, &state] {
+                auto backend =
+                    std::make_unique<sqlbase::SqlBaseBackend>(frame.services(), state.sqlBaseLogin);
+                sqlbase::SqlBaseBackend* sqlBase = backend.get();
+                PlatformServices& services = frame.services();
+                const sqlbase::SqlBaseLoginValues& login = state.sqlBaseLogin;
+                backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
+                    std::make_unique<SqlBaseAuditData>(
+                        [&services, &login] {
+                            return sqlbase::connectToSqlBase(services.connections, login,
+                                                             services.messages);
+                        },
+                        [sqlBase](Grid& installedAudits) { sqlBase->listAudits(installedAudits); }),
+                    services, presentIn(frame)));
+                return openMainWindow(frame, state, std::move(backend));
+            });
     };
     return launchers;
 }

@@ -1,7 +1,7 @@
 // The scripted database must behave like a real one where windows rely on it: failures carry
 // the scripted records, statements are logged in order, connections open and close.
-#include "components/DbException.h"
 #include "support/FakeDatabase.h"
+#include "components/DbException.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -11,7 +11,8 @@ using namespace quorvex::testing;
 
 TEST(FakeDatabase, ScriptedQueryReturnsItsRowsAndIsLogged) {
     FakeDatabase db;
-    db.onQuery(QStringLiteral("SELECT A FROM T"), {QStringLiteral("A")}, {textRow({"1"}), textRow({nullptr})});
+    db.onQuery(QStringLiteral("SELECT A FROM T"), {QStringLiteral("A")},
+               {textRow({"1"}), textRow({nullptr})});
     auto c = db.createConnection();
     ASSERT_TRUE(c->open(QStringLiteral("DSN=x")));
     Recordset rs = c->openRecordset(QStringLiteral("SELECT A FROM T"));
@@ -20,7 +21,8 @@ TEST(FakeDatabase, ScriptedQueryReturnsItsRowsAndIsLogged) {
     rs.moveNext();
     EXPECT_FALSE(rs.value(0).has_value());
     c->execute(QStringLiteral("DELETE FROM T"));
-    EXPECT_EQ(db.statements(), (QStringList{QStringLiteral("SELECT A FROM T"), QStringLiteral("DELETE FROM T")}));
+    EXPECT_EQ(db.statements(),
+              (QStringList{QStringLiteral("SELECT A FROM T"), QStringLiteral("DELETE FROM T")}));
     EXPECT_EQ(db.connectionStrings(), QStringList{QStringLiteral("DSN=x")});
 }
 
@@ -54,17 +56,20 @@ TEST(FakeDatabase, UnscriptedQueryFailsLoudlyUnlessToldOtherwise) {
 TEST(FakeDatabase, OnceScriptsFallThroughToTheNextMatch) {
     FakeDatabase db;
     db.failOn(QStringLiteral("INSERT"), FakeDatabase::error(QStringLiteral("busy")), true);
-    db.onQueryMatching(QRegularExpression(QStringLiteral("^SELECT")), {QStringLiteral("N")}, {textRow({"7"})});
+    db.onQueryMatching(QRegularExpression(QStringLiteral("^SELECT")), {QStringLiteral("N")},
+                       {textRow({"7"})});
     auto c = db.createConnection();
     ASSERT_TRUE(c->open(QString()));
     EXPECT_THROW(c->execute(QStringLiteral("INSERT")), DbException);
     EXPECT_NO_THROW(c->execute(QStringLiteral("INSERT")));
-    EXPECT_EQ(c->openRecordset(QStringLiteral("SELECT N FROM Y")).value(0), FieldValue(QStringLiteral("7")));
+    EXPECT_EQ(c->openRecordset(QStringLiteral("SELECT N FROM Y")).value(0),
+              FieldValue(QStringLiteral("7")));
 }
 
 TEST(FakeDatabase, FailedOpenLeavesConnectionClosedAndStatementsRefused) {
     FakeDatabase db;
-    db.failOpen(FakeDatabase::error(QStringLiteral("Login failed"), 18456, QStringLiteral("28000")));
+    db.failOpen(
+        FakeDatabase::error(QStringLiteral("Login failed"), 18456, QStringLiteral("28000")));
     auto c = db.createConnection();
     c->setConnectionTimeout(0);
     EXPECT_FALSE(c->open(QStringLiteral("Provider=SQLOLEDB.1")));

@@ -1,7 +1,7 @@
 // Result sets over rows in memory: positioning, counting, searching and the clip text.
+#include "components/Recordset.h"
 #include "components/DbException.h"
 #include "components/MemoryRowSource.h"
-#include "components/Recordset.h"
 #include "support/FakeDatabase.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,8 @@ FieldInfo field(const char* name, FieldKind kind = FieldKind::Text) {
 // Counts how many rows have been pulled, to show that rows are read only as far as needed.
 class CountingSource : public IRowSource {
 public:
-    CountingSource(std::vector<FieldInfo> fields, int rows) : m_fields(std::move(fields)), m_rows(rows) {}
+    CountingSource(std::vector<FieldInfo> fields, int rows)
+        : m_fields(std::move(fields)), m_rows(rows) {}
     const std::vector<FieldInfo>& fields() const override { return m_fields; }
     bool fetch(Row& row) override {
         if (m_fetched >= m_rows)
@@ -39,7 +40,8 @@ private:
 
 Recordset catalogue() {
     return Recordset(std::make_unique<MemoryRowSource>(
-        std::vector<FieldInfo>{field("NAME"), field("COLTYPE"), field("LENGTH", FieldKind::Integer)},
+        std::vector<FieldInfo>{field("NAME"), field("COLTYPE"),
+                               field("LENGTH", FieldKind::Integer)},
         std::vector<Row>{textRow({"ORDNO", "INTEGER", "4"}), textRow({"CUSTOMER", "VARCHAR", "30"}),
                          textRow({"NOTE", nullptr, "0"}), textRow({"AMOUNT", "DECIMAL", "15"})}));
 }
@@ -47,8 +49,8 @@ Recordset catalogue() {
 } // namespace
 
 TEST(RecordsetPositioning, EmptyResultIsAtBothEofAndBof) {
-    Recordset rs(std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{field("A")},
-                                                   std::vector<Row>{}));
+    Recordset rs(
+        std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{field("A")}, std::vector<Row>{}));
     EXPECT_TRUE(rs.eof());
     EXPECT_TRUE(rs.bof());
     EXPECT_EQ(rs.recordCount(), 0);
@@ -75,8 +77,9 @@ TEST(RecordsetPositioning, MovesThroughRowsToEofAndStaysThere) {
 }
 
 TEST(RecordsetPositioning, NullIsToldApartFromEmptyText) {
-    Recordset rs(std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{field("A"), field("B")},
-                                                   std::vector<Row>{{FieldValue(QString()), FieldValue()}}));
+    Recordset rs(
+        std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{field("A"), field("B")},
+                                          std::vector<Row>{{FieldValue(QString()), FieldValue()}}));
     ASSERT_TRUE(rs.value(0).has_value());
     EXPECT_TRUE(rs.value(0)->isEmpty());
     EXPECT_FALSE(rs.value(1).has_value());
@@ -151,8 +154,8 @@ TEST(RecordsetFind, NullMeetsNoComparisonAndQuotesAreUndoubled) {
         std::vector<Row>{textRow({nullptr}), textRow({"O'Brien"})}));
     EXPECT_TRUE(rs.find(QStringLiteral("V <> 'x'")));
     EXPECT_EQ(rs.position(), 1);
-    Recordset quoted(std::make_unique<MemoryRowSource>(
-        std::vector<FieldInfo>{field("V")}, std::vector<Row>{textRow({"O'Brien"})}));
+    Recordset quoted(std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{field("V")},
+                                                       std::vector<Row>{textRow({"O'Brien"})}));
     EXPECT_TRUE(quoted.find(QStringLiteral("V = 'O''Brien'")));
 }
 

@@ -1,8 +1,8 @@
 // The XML persistence of a result set: a schema naming every field, then one row element per
 // record with NULL fields left out; the document must parse back to the same values.
+#include "components/RowsetXmlWriter.h"
 #include "components/MemoryRowSource.h"
 #include "components/Recordset.h"
-#include "components/RowsetXmlWriter.h"
 #include "support/FakeDatabase.h"
 
 #include <QBuffer>
@@ -21,7 +21,7 @@ const QString nsRowset = QStringLiteral("urn:schemas-microsoft-com:rowset");
 const QString nsRow = QStringLiteral("#RowsetSchema");
 
 struct Parsed {
-    QStringList schemaNames;            // attribute names in schema order
+    QStringList schemaNames;              // attribute names in schema order
     std::map<QString, QString> realNames; // rs:name where given
     std::map<QString, QString> types;     // dt:type per attribute
     std::vector<std::map<QString, QString>> rows;
@@ -40,7 +40,8 @@ Parsed parse(const QByteArray& xml) {
             current = r.attributes().value(QStringLiteral("name")).toString();
             p.schemaNames << current;
             if (r.attributes().hasAttribute(nsRowset, QStringLiteral("name")))
-                p.realNames[current] = r.attributes().value(nsRowset, QStringLiteral("name")).toString();
+                p.realNames[current] =
+                    r.attributes().value(nsRowset, QStringLiteral("name")).toString();
         } else if (r.namespaceUri() == nsSchema && r.name() == QStringLiteral("datatype")) {
             for (const auto& a : r.attributes())
                 if (a.name() == QStringLiteral("type"))
@@ -81,7 +82,8 @@ TEST(RowsetXml, SchemaThenRowsWithNullFieldsLeftOut) {
 
     const Parsed p = parse(buffer.data());
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString() << "\n" << buffer.data().toStdString();
-    EXPECT_EQ(p.schemaNames, (QStringList{QStringLiteral("ID"), QStringLiteral("NAME"), QStringLiteral("AuditDate")}));
+    EXPECT_EQ(p.schemaNames, (QStringList{QStringLiteral("ID"), QStringLiteral("NAME"),
+                                          QStringLiteral("AuditDate")}));
     EXPECT_EQ(p.types.at(QStringLiteral("ID")), QStringLiteral("int"));
     EXPECT_EQ(p.types.at(QStringLiteral("NAME")), QStringLiteral("string"));
     EXPECT_EQ(p.types.at(QStringLiteral("AuditDate")), QStringLiteral("dateTime"));
@@ -108,16 +110,17 @@ TEST(RowsetXml, EmptyResultStillHasItsSchema) {
 
 TEST(RowsetXml, FieldNamesThatAreNotXmlNamesKeepTheirRealName) {
     Recordset rs(std::make_unique<MemoryRowSource>(
-        std::vector<FieldInfo>{field("ORDER DATE", FieldKind::Text), field("COUNT(*)", FieldKind::Integer),
-                               field("", FieldKind::Text), field("Größe", FieldKind::Text)},
+        std::vector<FieldInfo>{field("ORDER DATE", FieldKind::Text),
+                               field("COUNT(*)", FieldKind::Integer), field("", FieldKind::Text),
+                               field("Größe", FieldKind::Text)},
         std::vector<Row>{textRow({"x", "5", "y", "groß"})}));
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     rs.saveXml(buffer);
     const Parsed p = parse(buffer.data());
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString();
-    EXPECT_EQ(p.schemaNames, (QStringList{QStringLiteral("c0"), QStringLiteral("c1"), QStringLiteral("c2"),
-                                          QStringLiteral("Größe")}));
+    EXPECT_EQ(p.schemaNames, (QStringList{QStringLiteral("c0"), QStringLiteral("c1"),
+                                          QStringLiteral("c2"), QStringLiteral("Größe")}));
     EXPECT_EQ(p.realNames.at(QStringLiteral("c0")), QStringLiteral("ORDER DATE"));
     EXPECT_EQ(p.realNames.at(QStringLiteral("c1")), QStringLiteral("COUNT(*)"));
     ASSERT_EQ(p.rows.size(), 1u);
@@ -128,14 +131,16 @@ TEST(RowsetXml, FieldNamesThatAreNotXmlNamesKeepTheirRealName) {
 TEST(RowsetXml, ControlCharactersDoNotBreakTheDocument) {
     Recordset rs(std::make_unique<MemoryRowSource>(
         std::vector<FieldInfo>{field("V", FieldKind::Text)},
-        std::vector<Row>{{FieldValue(QStringLiteral("a") + QChar(0x01) + QStringLiteral("b\tc\nd"))}}));
+        std::vector<Row>{
+            {FieldValue(QStringLiteral("a") + QChar(0x01) + QStringLiteral("b\tc\nd"))}}));
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     rs.saveXml(buffer);
     const Parsed p = parse(buffer.data());
     ASSERT_TRUE(p.error.isEmpty()) << p.error.toStdString();
     ASSERT_EQ(p.rows.size(), 1u);
-    EXPECT_EQ(p.rows[0].at(QStringLiteral("V")), QStringLiteral("a") + QChar(0xFFFD) + QStringLiteral("b\tc\nd"));
+    EXPECT_EQ(p.rows[0].at(QStringLiteral("V")),
+              QStringLiteral("a") + QChar(0xFFFD) + QStringLiteral("b\tc\nd"));
 }
 
 TEST(RowsetXml, SavingToAFileReplacesItAndFailsCleanlyOnABadFolder) {

@@ -50,8 +50,8 @@ private Q_SLOTS:
         QCOMPARE(m_box->objectName(), QStringLiteral("frmAbout"));
         QCOMPARE(m_box->windowTitle(), QStringLiteral("About Quorvex"));
         QCOMPARE(label("lblTitle"), QStringLiteral("Quorvex"));
-        QCOMPARE(label("lblVersion"),
-                 aboutVersionText(version::majorNumber, version::minorNumber, version::revisionNumber));
+        QCOMPARE(label("lblVersion"), aboutVersionText(version::majorNumber, version::minorNumber,
+                                                       version::revisionNumber));
         QCOMPARE(label("lblDescription"), QStringLiteral("App Description"));
         QCOMPARE(m_box->okButton()->text(), QStringLiteral("OK"));
         QCOMPARE(m_box->sysInfoButton()->text(), QStringLiteral("&System Info..."));

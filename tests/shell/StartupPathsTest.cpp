@@ -60,7 +60,8 @@ private Q_SLOTS:
         stand.scriptDatabases({textRow({"master", "0"}), textRow({"Sales", "0"})});
         stand.scriptCatalogPresent();
         stand.scriptAudits({textRow({"BigOrders", "Large orders", "Y", "ORDERS"})});
-        stand.scriptTables({textRow({"dbo", "ORDERS", "0"}), textRow({"dbo", "tblZOTA_BigOrders", "0"}),
+        stand.scriptTables({textRow({"dbo", "ORDERS", "0"}),
+                            textRow({"dbo", "tblZOTA_BigOrders", "0"}),
                             textRow({"dbo", "spt_values", "1"})});
         BackendState state;
         MainFrame frame(stand.services,
@@ -111,8 +112,7 @@ private Q_SLOTS:
         SqlServerStand stand; // only its seams and its scripted database are used
         stand.database.setUnscriptedQueriesEmpty(true);
         BackendState state;
-        MainFrame frame(stand.services,
-                        makeBackendLaunchers(state, [] { return QStringList(); }));
+        MainFrame frame(stand.services, makeBackendLaunchers(state, [] { return QStringList(); }));
         frame.show();
 
         choose(frame, "optSqlBase");

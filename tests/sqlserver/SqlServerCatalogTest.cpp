@@ -396,8 +396,9 @@ private Q_SLOTS:
         // table fail, so the delete stops and says why.
         SqlServerStand stand;
         QVERIFY(stand.logIn());
-        stand.database.failOn("DROP TRIGGER trgZOTA_Refunds",
-                              FakeDatabase::error("Cannot drop the trigger 'trgZOTA_Refunds'.", 3701));
+        stand.database.failOn(
+            "DROP TRIGGER trgZOTA_Refunds",
+            FakeDatabase::error("Cannot drop the trigger 'trgZOTA_Refunds'.", 3701));
         stand.database.onQuery(SqlServerCatalog::triggerExistsStatement("Refunds"),
                                QStringList{"name"}, {SqlServerStand::row({"trgZOTA_Refunds"})});
         SqlServerCatalog catalog(stand.session, stand.messages);

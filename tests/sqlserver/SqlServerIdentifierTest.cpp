@@ -66,7 +66,8 @@ namespace quorvex::sqlserver {
 namespace {
 
 TEST(TableNames, SchemaAndTableAreQuotedEachOnItsOwn) {
-    EXPECT_EQ(QStringLiteral("ORDERS"), SqlServerIdentifier::quoteTableName(QStringLiteral("ORDERS")));
+    EXPECT_EQ(QStringLiteral("ORDERS"),
+              SqlServerIdentifier::quoteTableName(QStringLiteral("ORDERS")));
     EXPECT_EQ(QStringLiteral("sales.ORDERS"),
               SqlServerIdentifier::quoteTableName(QStringLiteral("sales.ORDERS")));
     EXPECT_EQ(QStringLiteral("sales.[Order Lines]"),
@@ -79,7 +80,8 @@ TEST(TableNames, SchemaAndTableAreQuotedEachOnItsOwn) {
 
 TEST(TableNames, OnlyTablesOutsideDboGiveTheirTriggersASchemaPrefix) {
     EXPECT_EQ(QString(), SqlServerIdentifier::schemaPrefix(QStringLiteral("ORDERS")));
-    EXPECT_EQ(QStringLiteral("sales."), SqlServerIdentifier::schemaPrefix(QStringLiteral("sales.ORDERS")));
+    EXPECT_EQ(QStringLiteral("sales."),
+              SqlServerIdentifier::schemaPrefix(QStringLiteral("sales.ORDERS")));
     EXPECT_EQ(QStringLiteral("[my schema]."),
               SqlServerIdentifier::schemaPrefix(QStringLiteral("my schema.ORDERS")));
 }

@@ -56,7 +56,8 @@ TEST(InsertAndDeleteTriggers, ATableOutsideDboIsNamedWithItsSchema) {
     AuditDefinition definition = bigOrders();
     definition.table = QStringLiteral("sales.Order Lines");
     const QString text = trigger(definition);
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\nOn sales.[Order Lines]\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nOn sales.[Order Lines]\r\n")))
+        << text.toStdString();
 }
 
 TEST(InsertAndDeleteTriggers, DeleteVariantWithAcmeAndUserTestsBothPerRow) {

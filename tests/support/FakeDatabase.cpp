@@ -161,9 +161,8 @@ void FakeDatabase::onQuery(const QString& statement, const std::vector<FieldInfo
     m_state->scripts.push_back(std::move(s));
 }
 
-void FakeDatabase::onQueryMatching(const QRegularExpression& pattern,
-                                   const QStringList& fieldNames, const std::vector<Row>& rows,
-                                   bool once) {
+void FakeDatabase::onQueryMatching(const QRegularExpression& pattern, const QStringList& fieldNames,
+                                   const std::vector<Row>& rows, bool once) {
     Script s;
     s.pattern = pattern;
     s.usePattern = true;
@@ -193,15 +192,29 @@ void FakeDatabase::failOnMatching(const QRegularExpression& pattern, const DbErr
     m_state->scripts.push_back(std::move(s));
 }
 
-void FakeDatabase::failOpen(const DbErrorList& errors) { m_state->openErrors = errors; }
+void FakeDatabase::failOpen(const DbErrorList& errors) {
+    m_state->openErrors = errors;
+}
 
-void FakeDatabase::setUnscriptedQueriesEmpty(bool empty) { m_state->unscriptedEmpty = empty; }
+void FakeDatabase::setUnscriptedQueriesEmpty(bool empty) {
+    m_state->unscriptedEmpty = empty;
+}
 
-QStringList FakeDatabase::statements() const { return m_state->statements; }
-QStringList FakeDatabase::connectionStrings() const { return m_state->connectionStrings; }
-int FakeDatabase::opened() const { return m_state->opened; }
-int FakeDatabase::openNow() const { return m_state->openNow; }
-QList<int> FakeDatabase::connectionTimeouts() const { return m_state->timeouts; }
+QStringList FakeDatabase::statements() const {
+    return m_state->statements;
+}
+QStringList FakeDatabase::connectionStrings() const {
+    return m_state->connectionStrings;
+}
+int FakeDatabase::opened() const {
+    return m_state->opened;
+}
+int FakeDatabase::openNow() const {
+    return m_state->openNow;
+}
+QList<int> FakeDatabase::connectionTimeouts() const {
+    return m_state->timeouts;
+}
 
 void FakeDatabase::clearLog() {
     m_state->statements.clear();

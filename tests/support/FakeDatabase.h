@@ -15,7 +15,8 @@ namespace quorvex::testing {
 //
 //   FakeDatabase db;
 //   db.onQuery("Select AUDIT_NAME from tblZOTA_SYSTEM_TABLE", {"AUDIT_NAME"}, {{"Orders"}});
-//   db.failOn("Drop Table tblZOTA_X", {{-1, "Cannot drop ...", "[FreeTDS][SQL Server]", "42000", 3701}});
+//   db.failOn("Drop Table tblZOTA_X", {{-1, "Cannot drop ...", "[FreeTDS][SQL Server]", "42000",
+//   3701}});
 //   ... run ...
 //   EXPECT_EQ(db.statements(), QStringList{...});
 //
