@@ -1,5 +1,6 @@
 #include "sqlbase/SqlBaseConnection.h"
 
+#include "components/ConnectionErrorReport.h"
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
@@ -14,16 +15,7 @@ QString buildSqlBaseConnectionString(const SqlBaseLoginValues& login) {
 }
 
 QString sqlBaseConnectionReport(const DbErrorList& errors) {
-    QString text;
-    for (const DbErrorRecord& e : errors) {
-        text += QStringLiteral("Error #: %1\r\n").arg(e.number);
-        text += QStringLiteral("Error: ") + e.description + QStringLiteral("\r\n");
-        text += QStringLiteral("Source: ") + e.source + QStringLiteral("\r\n");
-        text += QStringLiteral("SQL State: ") + e.sqlState + QStringLiteral("\r\n");
-        text += QStringLiteral("Native Error: %1\r\n").arg(e.nativeError);
-        text += QStringLiteral("\r\n");
-    }
-    return text;
+    return connectionErrorReport(errors, QStringLiteral("Error: "));
 }
 
 bool openSqlBaseConnection(IConnection& connection, const SqlBaseLoginValues& login,

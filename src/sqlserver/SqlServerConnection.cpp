@@ -1,5 +1,6 @@
 #include "sqlserver/SqlServerConnection.h"
 
+#include "components/ConnectionErrorReport.h"
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
@@ -14,16 +15,7 @@ QString buildSqlServerConnectionString(const SqlServerLoginValues& login) {
 }
 
 QString sqlServerConnectionReport(const DbErrorList& errors) {
-    QString text;
-    for (const auto& e : errors) {
-        text += QStringLiteral("Error #: %1\r\n").arg(e.number);
-        text += QStringLiteral("Description: ") + e.description + QStringLiteral("\r\n");
-        text += QStringLiteral("Source: ") + e.source + QStringLiteral("\r\n");
-        text += QStringLiteral("SQL State: ") + e.sqlState + QStringLiteral("\r\n");
-        text += QStringLiteral("Native Error: %1\r\n").arg(e.nativeError);
-        text += QStringLiteral("\r\n");
-    }
-    return text;
+    return connectionErrorReport(errors, QStringLiteral("Description: "));
 }
 
 bool openSqlServerConnection(IConnection& connection, const SqlServerLoginValues& login,
