@@ -6,6 +6,7 @@
 #include "components/OdbcText.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <sqlext.h>
 #include <utility>
 
@@ -153,14 +154,16 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
     m_scratch.resize(m_fields.size());
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         const auto column = static_cast<SQLUSMALLINT>(i + 1);
-        m_scratch[i] =
-            m_fields[i].kind == FieldKind::Binary ? readBinary(column) : readText(column);
+        if (m_fields[i].kind == FieldKind::Binary)
+            m_scratch[i] = readBinary(column);
+        else
+            readText(column, m_scratch[i]);
     }
     std::swap(row, m_scratch);
     return true;
 }
 
-FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
+void OdbcRowSource::readText(SQLUSMALLINT column, FieldValue& target) {
     const SQLHSTMT statement = m_statement.handle();
     const auto capacityBytes = static_cast<SQLLEN>(m_chunk.size() * sizeof(SQLWCHAR));
     const auto capacityCharacters = static_cast<qsizetype>(m_chunk.size()) - 1; // less the zero
@@ -173,8 +176,10 @@ FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
             SQL_HANDLE_STMT, statement);
         if (rc == SQL_NO_DATA)
             break; // the last piece came with the previous call
-        if (indicator == SQL_NULL_DATA)
-            return std::nullopt;
+        if (indicator == SQL_NULL_DATA) {
+            target.reset();
+            return;
+        }
         const bool truncated = rc == SQL_SUCCESS_WITH_INFO &&
                                (indicator == SQL_NO_TOTAL ||
                                 indicator > capacityBytes - static_cast<SQLLEN>(sizeof(SQLWCHAR)));
@@ -186,16 +191,19 @@ FieldValue OdbcRowSource::readText(SQLUSMALLINT column) {
         const qsizetype characters = std::min<qsizetype>(
             static_cast<qsizetype>(indicator) / static_cast<qsizetype>(sizeof(SQLWCHAR)),
             capacityCharacters);
-        if (!pieces) // the usual case: the whole value in one piece
-            value = OdbcText::fromWide(m_chunk.data(), characters);
-        else
-            value += OdbcText::fromWide(m_chunk.data(), characters);
+        if (!pieces) {
+            // The usual case, the whole value in one piece: copied into the text the slot
+            // already holds, whose storage is reused when nobody else shares it.
+            if (!target)
+                target.emplace();
+            target->resize(characters);
+            std::copy_n(m_chunk.data(), characters, reinterpret_cast<char16_t*>(target->data()));
+            return;
+        }
+        value += OdbcText::fromWide(m_chunk.data(), characters);
         break;
     }
-    // An empty text is a value, never NULL.
-    if (value.isNull())
-        value = QString(QLatin1String(""));
-    return value;
+    target = std::move(value);
 }
 
 FieldValue OdbcRowSource::readBinary(SQLUSMALLINT column) {

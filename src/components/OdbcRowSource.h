@@ -39,7 +39,8 @@ public:
 private:
     void describeColumns();
     bool fetchFromDriver(Row& row);
-    FieldValue readText(SQLUSMALLINT column);
+    // Reads a text value into the slot (NULL empties it), reusing the slot's storage.
+    void readText(SQLUSMALLINT column, FieldValue& target);
     FieldValue readBinary(SQLUSMALLINT column);
     void finishReading() noexcept;
 
