@@ -444,6 +444,31 @@ TEST_F(SqliteConnection, LongTextArrivesWhole) {
     EXPECT_EQ(rs.value(0), FieldValue(value));
 }
 
+TEST_F(SqliteConnection, ValuesOfEveryLengthFollowEachOtherIntact) {
+    // Each row is read into the storage of the row before it: shorter, longer, NULL and long
+    // values in turn must each come out whole, also when the reader keeps no copy.
+    const QString longValue = QString(5000, u'L');
+    const QList<std::optional<QString>> values{QStringLiteral("abcdef"),
+                                               QStringLiteral("x"),
+                                               std::nullopt,
+                                               longValue,
+                                               QStringLiteral("yy"),
+                                               QString(),
+                                               QStringLiteral("zzzzzzzz")};
+    m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V TEXT)"));
+    for (int i = 0; i < values.size(); ++i)
+        m_connection.execute(QStringLiteral("INSERT INTO T VALUES (%1, %2)")
+                                 .arg(i)
+                                 .arg(values[i] ? QStringLiteral("'") + *values[i] + u'\''
+                                                : QStringLiteral("NULL")));
+    Recordset rs = m_connection.openRecordset(QStringLiteral("SELECT V FROM T ORDER BY ID"));
+    for (int i = 0; i < values.size(); ++i, rs.moveNext()) {
+        ASSERT_FALSE(rs.eof()) << i;
+        EXPECT_EQ(rs.value(0), values[i]) << i;
+    }
+    EXPECT_TRUE(rs.eof());
+}
+
 TEST_F(SqliteConnection, BinaryArrivesAsUpperCaseHex) {
     m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V BLOB)"));
     m_connection.execute(QStringLiteral("INSERT INTO T VALUES (1, X'00FF10AB')"));
