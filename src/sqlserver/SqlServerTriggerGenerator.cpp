@@ -1,5 +1,7 @@
 #include "sqlserver/SqlServerTriggerGenerator.h"
 
+#include "sqlserver/SqlServerConditionValue.h"
+
 #include "sqlserver/SqlServerAuditTableGenerator.h"
 #include "sqlserver/SqlServerIdentifier.h"
 
@@ -132,6 +134,16 @@ QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
             operand = QStringLiteral("user_name()");
         } else if (isTableColumn(tableColumns, condition.column)) {
             operand = rowPrefix(definition.kind) + SqlServerIdentifier::quote(condition.column);
+            for (const ColumnInfo& column : tableColumns) {
+                if (column.name != condition.column)
+                    continue;
+                const QString why = SqlServerConditionValue::problem(column, condition.value);
+                if (!why.isEmpty()) {
+                    m_refusal = SqlServerConditionValue::refusalMessage(
+                        condition.column, condition.value, why, definition.table);
+                    return {};
+                }
+            }
         } else {
             m_refusal =
                 SqlServerAuditTableGenerator::notAColumnMessage(condition.column, definition.table);
