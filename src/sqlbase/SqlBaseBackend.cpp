@@ -43,12 +43,6 @@ SqlBaseBackend::SqlBaseBackend(PlatformServices& services, const SqlBaseLoginVal
 
 SqlBaseBackend::~SqlBaseBackend() = default;
 
-const QString& SqlBaseBackend::laterVersionMessage() {
-    static const QString text =
-        QStringLiteral("Viewing and exporting audits come with a later version of Quorvex.");
-    return text;
-}
-
 std::optional<QStringList> SqlBaseBackend::load(Grid& installedAudits) {
     return startSqlBaseMainWindow(installedAudits, m_services, m_login);
 }
@@ -127,15 +121,11 @@ void SqlBaseBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> windo
 void SqlBaseBackend::viewAudit(Grid& installedAudits, QWidget*) {
     if (m_dataWindows)
         m_dataWindows->view(installedAudits);
-    else
-        m_services.messages.information(laterVersionMessage());
 }
 
 void SqlBaseBackend::exportAudit(Grid& installedAudits, QWidget*) {
     if (m_dataWindows)
         m_dataWindows->openExport(installedAudits);
-    else
-        m_services.messages.information(laterVersionMessage());
 }
 
 void SqlBaseBackend::panic() {

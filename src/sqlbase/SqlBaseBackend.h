@@ -24,9 +24,6 @@ public:
     // The viewer and the export window that View and Purge/Export open.
     void setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows);
 
-    // The message View and Purge/Export show when no viewer and export window were given.
-    static const QString& laterVersionMessage();
-
     const MainWindowTraits& traits() const override { return m_traits; }
 
     std::optional<QStringList> load(Grid& installedAudits) override;

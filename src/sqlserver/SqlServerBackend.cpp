@@ -105,19 +105,11 @@ void SqlServerBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> win
 void SqlServerBackend::viewAudit(Grid& installedAudits, QWidget*) {
     if (m_dataWindows)
         m_dataWindows->view(installedAudits);
-    else
-        m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
 }
 
 void SqlServerBackend::exportAudit(Grid& installedAudits, QWidget*) {
     if (m_dataWindows)
         m_dataWindows->openExport(installedAudits);
-    else
-        m_services.messages.show(notYetAvailableMessage(), MessageIcon::Information);
-}
-
-QString SqlServerBackend::notYetAvailableMessage() {
-    return QStringLiteral("Viewing and exporting audits come with a later version of Quorvex.");
 }
 
 void SqlServerBackend::switchTriggers(Grid& installedAudits, const QList<int>& rows,

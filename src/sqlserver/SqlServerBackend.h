@@ -45,9 +45,6 @@ public:
     const QString& currentTable() const { return m_currentTable; }
     const ColumnInfoList& currentColumns() const { return m_currentColumns; }
 
-    // Shown by View and Purge/Export when no viewer and export window were given.
-    static QString notYetAvailableMessage();
-
 private:
     void switchTriggers(Grid& installedAudits, const QList<int>& rows,
                         SqlServerCatalog::TriggerState state);

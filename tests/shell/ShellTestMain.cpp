@@ -8,7 +8,6 @@ int main(int argc, char** argv) {
     failures += runMainFrameTests(argc, argv);
     failures += runSelectionWindowTests(argc, argv);
     failures += runAboutBoxTests(argc, argv);
-    failures += runPlaceholderLoginWindowTests(argc, argv);
     failures += runDesktopSeamTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -4,5 +4,4 @@
 int runMainFrameTests(int argc, char** argv);
 int runSelectionWindowTests(int argc, char** argv);
 int runAboutBoxTests(int argc, char** argv);
-int runPlaceholderLoginWindowTests(int argc, char** argv);
 int runDesktopSeamTests(int argc, char** argv);

@@ -2,9 +2,12 @@
 #include "SqlBaseCatalogScript.h"
 #include "SqlBaseStand.h"
 #include "SqlBaseWidgetTests.h"
+#include "auditdata/AuditDataWindows.h"
+#include "auditdata/SqlBaseAuditData.h"
 #include "components/Grid.h"
 #include "sqlbase/SqlBaseConnection.h"
 
+#include <QApplication>
 #include <QTest>
 #include <memory>
 
@@ -210,12 +213,33 @@ private Q_SLOTS:
                              "name."});
     }
 
-    void viewAndExportSayTheyComeLater() {
+    void viewReadsTheAuditOnAConnectionOfItsOwnAndExportNeedsASelectedRow() {
+        SqlBaseBackend* backend = m_backend.get();
+        SqlBaseStand& stand = *m_stand;
+        m_backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
+            std::make_unique<SqlBaseAuditData>(
+                [&stand] { return connectToSqlBase(stand.database, stand.login, stand.messages); },
+                [backend](Grid& grid) { backend->listAudits(grid); }),
+            stand.services, WindowPresenter()));
+        stand.database.onQuery("Select * from ZOTA_ORDUPD", QStringList{"ORDNO"}, {textRow({"7"})});
+        m_grid->setCurrentCell(1, 1);
+        for (int row = 0; row < m_grid->rowCount(); ++row)
+            m_grid->setRowSelected(row, false);
+
         m_backend->viewAudit(*m_grid, nullptr);
         m_backend->exportAudit(*m_grid, nullptr);
-        const QString later = "Viewing and exporting audits come with a later version of Quorvex.";
-        QCOMPARE(m_stand->messages.texts(), (QStringList{later, later}));
-        QCOMPARE(m_stand->database.statements(), QStringList{});
+
+        QCOMPARE(stand.database.statements(), QStringList{"Select * from ZOTA_ORDUPD"});
+        QCOMPARE(stand.database.openNow(), 0); // the view's connection is closed again
+        bool viewerShown = false;
+        bool exportShown = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            viewerShown = viewerShown || (w->objectName() == "frmViewer" && w->isVisible());
+            exportShown = exportShown || (w->objectName() == "frmExport" && w->isVisible());
+        }
+        QVERIFY(viewerShown);
+        QVERIFY(!exportShown);
+        QCOMPARE(stand.messages.texts(), QStringList());
     }
 
     void panicAndShutdownReachTheDatabase() {

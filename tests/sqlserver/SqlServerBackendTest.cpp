@@ -2,6 +2,9 @@
 // and their columns, the installed-audits actions on the rows the window passes, and the save.
 #include "sqlserver/SqlServerBackend.h"
 
+#include "auditdata/AuditDataWindows.h"
+#include "auditdata/SqlServerAuditData.h"
+
 #include "SqlServerBackendTests.h"
 #include "SqlServerStand.h"
 #include "components/Grid.h"
@@ -309,19 +312,35 @@ private Q_SLOTS:
         QCOMPARE(stand.database.statements(), QStringList());
     }
 
-    void viewAndExportSayTheyComeLater() {
+    void viewShowsTheCurrentRowsAuditAndExportNeedsASelectedRow() {
         SqlServerStand stand;
         QVERIFY(stand.logIn());
         SqlServerBackend backend(stand.session, stand.services);
+        backend.setAuditDataWindows(std::make_unique<AuditDataWindows>(
+            std::make_unique<SqlServerAuditData>(stand.session, stand.messages), stand.services,
+            WindowPresenter()));
+        stand.database.onQuery("Select * from tblZOTA_BigOrders", QStringList{"CUSTOMER"},
+                               {SqlServerStand::row({"ACME"})});
         Grid grid;
+        grid.setColCount(4);
+        grid.insertRows(0, 1);
+        grid.setCellText(0, 0, "BigOrders");
+        grid.setCurrentCell(0, 0);
+        grid.setRowSelected(0, false);
 
         backend.viewAudit(grid, nullptr);
         backend.exportAudit(grid, nullptr);
 
-        const QString later = "Viewing and exporting audits come with a later version of Quorvex.";
-        QCOMPARE(stand.messages.texts(), (QStringList{later, later}));
-        QCOMPARE(stand.messages.shown().first().icon, MessageIcon::Information);
-        QCOMPARE(stand.database.statements(), QStringList());
+        QVERIFY(stand.database.statements().contains("Select * from tblZOTA_BigOrders"));
+        bool viewerShown = false;
+        bool exportShown = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            viewerShown = viewerShown || (w->objectName() == "frmSqlViewer" && w->isVisible());
+            exportShown = exportShown || (w->objectName() == "frmSqlExport" && w->isVisible());
+        }
+        QVERIFY(viewerShown);
+        QVERIFY(!exportShown); // no selected row: the export window stays closed
+        QCOMPARE(stand.messages.texts(), QStringList());
     }
 };
 
