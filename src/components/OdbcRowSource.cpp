@@ -16,6 +16,14 @@ namespace {
 
 constexpr std::size_t chunkCharacters = 4096;
 
+// Rows per block fetch, and the widest text column read in blocks; a wider (or unbounded)
+// column is read cell by cell, piece by piece.
+constexpr SQLULEN blockRows = 256;
+constexpr qint64 widestBlockText = 4000;
+// Room for a number, a date or a time as text: 38 digits, sign, point; or a date-time with
+// seven fractional digits and a time zone.
+constexpr std::size_t scalarCharacters = 64;
+
 // SQL Server's own types, as FreeTDS reports them.
 constexpr SQLSMALLINT sqlServerTime = -154;
 constexpr SQLSMALLINT sqlServerDateTimeOffset = -155;
@@ -30,6 +38,7 @@ bool isLongType(SQLSMALLINT sqlType) {
 OdbcRowSource::OdbcRowSource(OdbcStatementHandle statement, OdbcSession& session)
     : m_statement(std::move(statement)), m_chunk(chunkCharacters) {
     describeColumns();
+    setUpBlockFetch();
     session.attach(*this);
     m_session = &session;
 }
@@ -145,7 +154,149 @@ bool OdbcRowSource::fetch(Row& row) {
     return false;
 }
 
+void OdbcRowSource::setUpBlockFetch() noexcept {
+    if (m_fields.empty())
+        return;
+    std::vector<std::size_t> widths;
+    for (const FieldInfo& field : m_fields) {
+        if (field.kind == FieldKind::Binary)
+            return;
+        if (field.kind == FieldKind::Text) {
+            if (field.size <= 0 || field.size > widestBlockText)
+                return;
+            widths.push_back(static_cast<std::size_t>(field.size) + 1);
+        } else {
+            widths.push_back(scalarCharacters);
+        }
+    }
+
+    const SQLHSTMT statement = m_statement.handle();
+    const auto fallBack = [statement] {
+        SQLFreeStmt(statement, SQL_UNBIND);
+        SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+        SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    };
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE,
+                                      reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0)) ||
+        !SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE,
+                                      reinterpret_cast<SQLPOINTER>(blockRows), 0))) {
+        fallBack();
+        return;
+    }
+    // A driver may take a smaller block than asked for.
+    SQLULEN rows = 0;
+    if (!SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, &rows, 0, nullptr)) ||
+        rows < 2 || rows > blockRows) {
+        fallBack();
+        return;
+    }
+    m_blockRows = rows;
+
+    std::size_t total = 0;
+    for (std::size_t width : widths) {
+        m_blockOffset.push_back(total);
+        total += width * m_blockRows;
+    }
+    m_blockWidth = widths;
+    m_blockData.assign(total, 0);
+    m_blockLengths.assign(m_fields.size() * m_blockRows, 0);
+    m_rowStatus.assign(m_blockRows, SQL_ROW_NOROW);
+
+    bool bound =
+        SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, &m_rowsFetched, 0)) &&
+        SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, m_rowStatus.data(), 0));
+    for (std::size_t i = 0; bound && i < m_fields.size(); ++i) {
+        bound = SQL_SUCCEEDED(SQLBindCol(statement, static_cast<SQLUSMALLINT>(i + 1), SQL_C_WCHAR,
+                                         &m_blockData[m_blockOffset[i]],
+                                         static_cast<SQLLEN>(m_blockWidth[i] * sizeof(SQLWCHAR)),
+                                         &m_blockLengths[i * m_blockRows]));
+    }
+    if (!bound) {
+        fallBack();
+        m_blockData.clear();
+        m_blockLengths.clear();
+        m_rowStatus.clear();
+        m_blockOffset.clear();
+        m_blockWidth.clear();
+        return;
+    }
+    m_block = true;
+}
+
+bool OdbcRowSource::fetchFromBlock(Row& row) {
+    const auto rowFailed = [this](SQLULEN r) {
+        return m_rowStatus[r] == SQL_ROW_ERROR || m_rowStatus[r] == SQL_ROW_NOROW;
+    };
+    if (m_nextBlockRow >= m_rowsFetched || rowFailed(m_nextBlockRow)) {
+        if (m_blockFailure) {
+            // Every row before the failure has been handed out: now the failure.
+            DbErrorList errors = std::move(*m_blockFailure);
+            m_blockFailure.reset();
+            m_rowsFetched = 0;
+            m_nextBlockRow = 0;
+            throw DbException(std::move(errors));
+        }
+        const SQLHSTMT statement = m_statement.handle();
+        m_rowsFetched = 0;
+        m_nextBlockRow = 0;
+        std::fill(m_rowStatus.begin(), m_rowStatus.end(), SQLUSMALLINT(SQL_ROW_NOROW));
+        try {
+            if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) ==
+                SQL_NO_DATA)
+                return false;
+        } catch (const DbException& failure) {
+            m_blockFailure = failure.errors();
+        }
+        if (m_rowsFetched > m_blockRows)
+            m_rowsFetched = 0;
+        if (m_rowsFetched == 0 || rowFailed(0)) {
+            if (m_blockFailure) {
+                DbErrorList errors = std::move(*m_blockFailure);
+                m_blockFailure.reset();
+                m_rowsFetched = 0;
+                throw DbException(std::move(errors));
+            }
+            if (m_rowsFetched == 0)
+                return false;
+            throw DbException::single(QStringLiteral("The driver could not read a row."));
+        }
+    }
+    const SQLULEN r = m_nextBlockRow;
+    m_scratch.resize(m_fields.size());
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        const SQLLEN length = m_blockLengths[i * m_blockRows + r];
+        FieldValue& target = m_scratch[i];
+        if (length == SQL_NULL_DATA) {
+            target.reset();
+            continue;
+        }
+        const auto room = static_cast<SQLLEN>((m_blockWidth[i] - 1) * sizeof(SQLWCHAR));
+        if (length == SQL_NO_TOTAL || length < 0 || length > room) {
+            // The driver gave the column a size its values do not keep to; rather than cut the
+            // value, the read fails.
+            throw DbException::single(
+                QStringLiteral("A value of the column %1 is longer than the %2 characters the "
+                               "driver gives that column, so the rows cannot be read whole.")
+                    .arg(m_fields[i].name)
+                    .arg(m_blockWidth[i] - 1),
+                QStringLiteral("01004"));
+        }
+        const auto characters = static_cast<qsizetype>(length / sizeof(SQLWCHAR));
+        if (!target)
+            target.emplace();
+        target->resize(characters);
+        std::copy_n(&m_blockData[m_blockOffset[i] + r * m_blockWidth[i]], characters,
+                    reinterpret_cast<char16_t*>(target->data()));
+    }
+    ++m_nextBlockRow;
+    std::swap(row, m_scratch);
+    return true;
+}
+
 bool OdbcRowSource::fetchFromDriver(Row& row) {
+    if (m_block)
+        return fetchFromBlock(row);
     const SQLHSTMT statement = m_statement.handle();
     if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
         return false;

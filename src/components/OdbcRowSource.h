@@ -38,7 +38,11 @@ public:
 
 private:
     void describeColumns();
+    // Binds every column to arrays that take a block of rows per fetch, when every column has
+    // a bounded size; otherwise rows are read cell by cell.
+    void setUpBlockFetch() noexcept;
     bool fetchFromDriver(Row& row);
+    bool fetchFromBlock(Row& row);
     // Reads a text value into the slot (NULL empties it), reusing the slot's storage.
     void readText(SQLUSMALLINT column, FieldValue& target);
     FieldValue readBinary(SQLUSMALLINT column);
@@ -51,6 +55,20 @@ private:
     std::optional<DbErrorList> m_bufferedFailure;
     Row m_scratch;                 // the next row, filled aside
     std::vector<SQLWCHAR> m_chunk; // long values arrive piece by piece through this buffer
+
+    // Block fetch: column i's values of the block lie at m_blockData[m_blockOffset[i] ...],
+    // m_blockWidth[i] characters a row, their lengths in m_blockLengths[i * m_blockRows ...].
+    bool m_block = false;
+    SQLULEN m_blockRows = 0;
+    SQLULEN m_rowsFetched = 0;
+    SQLULEN m_nextBlockRow = 0;
+    std::vector<SQLWCHAR> m_blockData;
+    std::vector<SQLLEN> m_blockLengths;
+    std::vector<SQLUSMALLINT> m_rowStatus;
+    // A block fetch that failed part-way: the rows before the failure are handed out first.
+    std::optional<DbErrorList> m_blockFailure;
+    std::vector<std::size_t> m_blockOffset;
+    std::vector<std::size_t> m_blockWidth;
 };
 
 } // namespace quorvex

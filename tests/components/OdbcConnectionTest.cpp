@@ -469,6 +469,44 @@ TEST_F(SqliteConnection, ValuesOfEveryLengthFollowEachOtherIntact) {
     EXPECT_TRUE(rs.eof());
 }
 
+TEST_F(SqliteConnection, AValueLongerThanItsDeclaredColumnFailsInsteadOfBeingCut) {
+    // SQLite keeps longer values than a column declares; rows read in blocks have room for the
+    // declared size only, so such a value stops the read with a clear error, never cut short.
+    m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(5))"));
+    m_connection.execute(QStringLiteral("INSERT INTO T VALUES (1, 'short')"));
+    m_connection.execute(QStringLiteral("INSERT INTO T VALUES (2, 'much too long')"));
+    Recordset rs = m_connection.openRecordset(QStringLiteral("SELECT V FROM T ORDER BY ID"));
+    ASSERT_EQ(rs.fields().at(0).size, 5);
+    try {
+        while (!rs.eof()) {
+            EXPECT_NE(rs.value(0), text("much "));
+            rs.moveNext();
+        }
+        FAIL() << "the long value was read";
+    } catch (const DbException& e) {
+        EXPECT_TRUE(e.description().contains(QStringLiteral("longer than the 5 characters")))
+            << describe(e.errors());
+    }
+}
+
+TEST_F(SqliteConnection, RowsReadInBlocksKeepTheirOrderAndNullsAcrossBlocks) {
+    m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V VARCHAR(10))"));
+    m_connection.execute(QStringLiteral(
+        "INSERT INTO T WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM S WHERE "
+        "I < 1000) SELECT I, CASE WHEN I % 7 = 0 THEN NULL WHEN I % 5 = 0 THEN '' "
+        "ELSE 'v' || I END FROM S"));
+    Recordset rs = m_connection.openRecordset(QStringLiteral("SELECT ID, V FROM T ORDER BY ID"));
+    for (int i = 1; i <= 1000; ++i, rs.moveNext()) {
+        ASSERT_FALSE(rs.eof()) << i;
+        ASSERT_EQ(rs.value(0), FieldValue(QString::number(i)));
+        const FieldValue expected = i % 7 == 0   ? FieldValue()
+                                    : i % 5 == 0 ? FieldValue(QString(QLatin1String("")))
+                                                 : FieldValue(QStringLiteral("v%1").arg(i));
+        ASSERT_EQ(rs.value(1), expected) << i;
+    }
+    EXPECT_TRUE(rs.eof());
+}
+
 TEST_F(SqliteConnection, BinaryArrivesAsUpperCaseHex) {
     m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V BLOB)"));
     m_connection.execute(QStringLiteral("INSERT INTO T VALUES (1, X'00FF10AB')"));
