@@ -7,13 +7,13 @@
 #include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/PlatformServices.h"
+#include "mainwindow/MainWindowControls.h"
 #include "shell/Twips.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
-#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -23,18 +23,6 @@
 namespace quorvex {
 
 namespace {
-
-const QColor ControlBackground(0xE0, 0xE0, 0xE0);
-
-// Lists and text boxes: fixed pitch on light grey.
-void styleAsList(QWidget* w) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setFamilies({QStringLiteral("Fixedsys"), font.family()});
-    w->setFont(font);
-    QPalette colours = w->palette();
-    colours.setColor(QPalette::Base, ControlBackground);
-    w->setPalette(colours);
-}
 
 const QString& pleaseEnterFileName() {
     static const QString text = QStringLiteral("Please enter a file name");
@@ -58,45 +46,37 @@ AuditExportWindow::AuditExportWindow(AuditDataSource& source, Grid& installedAud
 AuditExportWindow::~AuditExportWindow() = default;
 
 void AuditExportWindow::buildControls() {
+    // Lists and the text box look like the main window's entries; options and buttons alike.
     m_Drive1 = new QComboBox(this);
     m_Drive1->setObjectName(QStringLiteral("Drive1"));
-    m_Drive1->setGeometry(rectFromTwips(240, 240, 3015, 315));
-    styleAsList(m_Drive1);
+    placeAt(m_Drive1, 240, 240, 3015, 315);
+    setEntryLook(m_Drive1);
 
     m_Dir1 = new DirectoryList(this);
     m_Dir1->setObjectName(QStringLiteral("Dir1"));
-    m_Dir1->setGeometry(rectFromTwips(240, 720, 3015, 2790));
-    styleAsList(m_Dir1);
+    placeAt(m_Dir1, 240, 720, 3015, 2790);
+    setEntryLook(m_Dir1);
 
-    m_txtFileName = new QLineEdit(this);
-    m_txtFileName->setObjectName(QStringLiteral("txtFileName"));
-    m_txtFileName->setGeometry(rectFromTwips(240, 3840, 3015, 375));
-    styleAsList(m_txtFileName);
+    m_txtFileName = newTextBox(this, QStringLiteral("txtFileName"), 240, 3840, 3015, 375);
 
-    m_optCSV = new QRadioButton(QStringLiteral("CSV"), this);
-    m_optCSV->setObjectName(QStringLiteral("optCSV"));
-    m_optCSV->setGeometry(rectFromTwips(3480, 720, 1095, 255));
-    m_optXML = new QRadioButton(QStringLiteral("XML"), this);
-    m_optXML->setObjectName(QStringLiteral("optXML"));
-    m_optXML->setGeometry(rectFromTwips(3480, 1440, 855, 375));
-    m_optExcel = new QRadioButton(QStringLiteral("EXCEL"), this);
-    m_optExcel->setObjectName(QStringLiteral("optExcel"));
-    m_optExcel->setGeometry(rectFromTwips(3480, 2160, 1095, 375));
+    m_optCSV =
+        newOption(this, QStringLiteral("optCSV"), QStringLiteral("CSV"), 3480, 720, 1095, 255);
+    m_optXML =
+        newOption(this, QStringLiteral("optXML"), QStringLiteral("XML"), 3480, 1440, 855, 375);
+    m_optExcel =
+        newOption(this, QStringLiteral("optExcel"), QStringLiteral("EXCEL"), 3480, 2160, 1095, 375);
     auto* formats = new QButtonGroup(this);
     formats->addButton(m_optCSV);
     formats->addButton(m_optXML);
     formats->addButton(m_optExcel);
     m_optCSV->setChecked(true);
 
-    m_cmdExport = new QPushButton(QStringLiteral("EXPORT"), this);
-    m_cmdExport->setObjectName(QStringLiteral("cmdExport"));
-    m_cmdExport->setGeometry(rectFromTwips(3480, 2880, 1335, 375));
-    m_cmdPurge = new QPushButton(QStringLiteral("PURGE"), this);
-    m_cmdPurge->setObjectName(QStringLiteral("cmdPurge"));
-    m_cmdPurge->setGeometry(rectFromTwips(3480, 3360, 1335, 375));
-    m_cmdBoth = new QPushButton(QStringLiteral("BOTH"), this);
-    m_cmdBoth->setObjectName(QStringLiteral("cmdBoth"));
-    m_cmdBoth->setGeometry(rectFromTwips(3480, 3840, 1335, 375));
+    m_cmdExport = newButton(this, QStringLiteral("cmdExport"), QStringLiteral("EXPORT"), 3480, 2880,
+                            1335, 375);
+    m_cmdPurge =
+        newButton(this, QStringLiteral("cmdPurge"), QStringLiteral("PURGE"), 3480, 3360, 1335, 375);
+    m_cmdBoth =
+        newButton(this, QStringLiteral("cmdBoth"), QStringLiteral("BOTH"), 3480, 3840, 1335, 375);
 
     // Tab order: the directory list first, then the drives, the name, the options, the buttons.
     QWidget::setTabOrder(m_Dir1, m_Drive1);
