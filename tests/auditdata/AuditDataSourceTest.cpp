@@ -65,16 +65,6 @@ protected:
 
 } // namespace
 
-TEST_F(SqlServerAuditDataTest, TraitsNameColumnZeroWindowsAndMessages) {
-    const AuditDataTraits& t = m_data.traits();
-    EXPECT_EQ(t.store, AuditStore::SqlServer);
-    EXPECT_EQ(t.nameColumn, 0);
-    EXPECT_EQ(t.viewerObjectName, QStringLiteral("frmSqlViewer"));
-    EXPECT_EQ(t.exportObjectName, QStringLiteral("frmSqlExport"));
-    EXPECT_EQ(t.exportCompletedMessage, QStringLiteral("Export completed"));
-    EXPECT_EQ(t.purgeCompletedMessage, QStringLiteral("Purge Complete"));
-}
-
 TEST_F(SqlServerAuditDataTest, ClosedSharedConnectionIsOpenedFromTheLoginThenReadsTheTable) {
     auto rows = m_data.openRows(sqlServerAudit("Orders"));
     ASSERT_TRUE(rows.has_value());
@@ -117,16 +107,6 @@ TEST_F(SqlServerAuditDataTest, FailingStatementReachesTheCallerWithTheServersMes
     } catch (const DbException& e) {
         EXPECT_EQ(e.description(), QStringLiteral("Invalid object name 'tblZOTA_Gone'."));
     }
-}
-
-TEST_F(SqlBaseAuditDataTest, TraitsNameColumnOneWindowsAndNoMessages) {
-    const AuditDataTraits& t = m_data.traits();
-    EXPECT_EQ(t.store, AuditStore::SqlBase);
-    EXPECT_EQ(t.nameColumn, 1);
-    EXPECT_EQ(t.viewerObjectName, QStringLiteral("frmViewer"));
-    EXPECT_EQ(t.exportObjectName, QStringLiteral("frmExport"));
-    EXPECT_EQ(t.exportCompletedMessage, QString());
-    EXPECT_EQ(t.purgeCompletedMessage, QString());
 }
 
 TEST_F(SqlBaseAuditDataTest, RowsKeepTheirOwnConnectionOpenUntilClosed) {

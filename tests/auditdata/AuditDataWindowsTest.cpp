@@ -65,91 +65,68 @@ class AuditDataWindowsTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void viewerIsOneFrameChildReusedByEveryView();
-    void closedViewerIsShownAgainByTheNextView();
-    void exportWindowOpensOnlyWithASelectedRow();
-    void exportWindowKeepsItsChoicesAcrossAClose();
-    void windowsGoWithTheirOwner();
+    void viewerIsOneFrameChildReusedByEveryViewAndAfterItsClose() {
+        FrameStand s;
+        s.frame.show();
+        const int before = s.childCount();
+        s.installed.setCurrentCell(0, 0);
+        s.windows->view(s.installed);
+        QPointer<AuditViewerWindow> viewer = s.windows->viewer();
+        QVERIFY(viewer != nullptr);
+        QVERIFY(s.subWindowOf(viewer) != nullptr);
+        s.windows->view(s.installed);
+        QCOMPARE(s.windows->viewer(), viewer.data());
+        QCOMPARE(s.childCount(), before + 1);
+        QVERIFY(s.subWindowOf(viewer)->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!viewer.isNull());
+        QVERIFY(!viewer->isVisible());
+        s.windows->view(s.installed);
+        QCOMPARE(s.windows->viewer(), viewer.data());
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->grid()->cellText(0, 0), QStringLiteral("1"));
+        QCOMPARE(s.db.statements(), QStringList(3, "Select * from tblZOTA_Orders"));
+    }
+
+    void exportWindowOpensOnlyWithASelectedRowAndKeepsItsChoicesAcrossAClose() {
+        FrameStand s;
+        s.frame.show();
+        s.installed.setCurrentCell(1, 0);
+        s.windows->openExport(s.installed);
+        QVERIFY(s.windows->exportWindow() == nullptr);
+        s.installed.setRowSelected(0, true);
+        s.windows->openExport(s.installed);
+        QPointer<AuditExportWindow> window = s.windows->exportWindow();
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->objectName(), QStringLiteral("frmSqlExport"));
+        QTest::keyClicks(window->fileNameBox(), "orders");
+        QTest::mouseClick(window->xmlOption(), Qt::LeftButton);
+        QVERIFY(s.subWindowOf(window)->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window.isNull());
+        s.windows->openExport(s.installed);
+        QCOMPARE(s.windows->exportWindow(), window.data());
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->fileNameBox()->text(), QStringLiteral("orders"));
+        QCOMPARE(window->selectedFormat(), ExportFormat::Xml);
+    }
+
+    void windowsGoWithTheirOwner() {
+        FrameStand s;
+        const int before = s.childCount();
+        s.installed.setCurrentCell(0, 0);
+        s.installed.setRowSelected(0, true);
+        s.windows->view(s.installed);
+        s.windows->openExport(s.installed);
+        QPointer<AuditViewerWindow> viewer = s.windows->viewer();
+        QPointer<AuditExportWindow> exporter = s.windows->exportWindow();
+        QCOMPARE(s.childCount(), before + 2);
+        s.windows.reset();
+        QVERIFY(viewer.isNull());
+        QVERIFY(exporter.isNull());
+        QCOMPARE(s.childCount(), before);
+    }
 };
-
-void AuditDataWindowsTest::viewerIsOneFrameChildReusedByEveryView() {
-    FrameStand s;
-    const int before = s.childCount();
-    s.installed.setCurrentCell(0, 0);
-    s.windows->view(s.installed);
-    AuditViewerWindow* viewer = s.windows->viewer();
-    QVERIFY(viewer != nullptr);
-    QVERIFY(s.subWindowOf(viewer) != nullptr);
-    QCOMPARE(s.childCount(), before + 1);
-    s.windows->view(s.installed);
-    QCOMPARE(s.windows->viewer(), viewer);
-    QCOMPARE(s.childCount(), before + 1);
-    QCOMPARE(s.db.statements(),
-             (QStringList{"Select * from tblZOTA_Orders", "Select * from tblZOTA_Orders"}));
-}
-
-void AuditDataWindowsTest::closedViewerIsShownAgainByTheNextView() {
-    FrameStand s;
-    s.frame.show();
-    s.installed.setCurrentCell(0, 0);
-    s.windows->view(s.installed);
-    QPointer<AuditViewerWindow> viewer = s.windows->viewer();
-    QMdiSubWindow* sub = s.subWindowOf(viewer);
-    QVERIFY(sub->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!viewer.isNull());
-    QVERIFY(!viewer->isVisible());
-    s.windows->view(s.installed);
-    QCOMPARE(s.windows->viewer(), viewer.data());
-    QVERIFY(viewer->isVisible());
-    QCOMPARE(viewer->grid()->cellText(0, 0), QStringLiteral("1"));
-}
-
-void AuditDataWindowsTest::exportWindowOpensOnlyWithASelectedRow() {
-    FrameStand s;
-    s.installed.setCurrentCell(1, 0);
-    s.windows->openExport(s.installed);
-    QVERIFY(s.windows->exportWindow() == nullptr);
-    s.installed.setRowSelected(1, true);
-    s.windows->openExport(s.installed);
-    QVERIFY(s.windows->exportWindow() != nullptr);
-    QVERIFY(s.subWindowOf(s.windows->exportWindow()) != nullptr);
-    QCOMPARE(s.windows->exportWindow()->objectName(), QStringLiteral("frmSqlExport"));
-}
-
-void AuditDataWindowsTest::exportWindowKeepsItsChoicesAcrossAClose() {
-    FrameStand s;
-    s.frame.show();
-    s.installed.setRowSelected(0, true);
-    s.windows->openExport(s.installed);
-    QPointer<AuditExportWindow> window = s.windows->exportWindow();
-    QTest::keyClicks(window->fileNameBox(), "orders");
-    QTest::mouseClick(window->xmlOption(), Qt::LeftButton);
-    QVERIFY(s.subWindowOf(window)->close());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!window.isNull());
-    s.windows->openExport(s.installed);
-    QCOMPARE(s.windows->exportWindow(), window.data());
-    QVERIFY(window->isVisible());
-    QCOMPARE(window->fileNameBox()->text(), QStringLiteral("orders"));
-    QCOMPARE(window->selectedFormat(), ExportFormat::Xml);
-}
-
-void AuditDataWindowsTest::windowsGoWithTheirOwner() {
-    FrameStand s;
-    const int before = s.childCount();
-    s.installed.setCurrentCell(0, 0);
-    s.installed.setRowSelected(0, true);
-    s.windows->view(s.installed);
-    s.windows->openExport(s.installed);
-    QPointer<AuditViewerWindow> viewer = s.windows->viewer();
-    QPointer<AuditExportWindow> exporter = s.windows->exportWindow();
-    QCOMPARE(s.childCount(), before + 2);
-    s.windows.reset();
-    QVERIFY(viewer.isNull());
-    QVERIFY(exporter.isNull());
-    QCOMPARE(s.childCount(), before);
-}
 
 QTEST_MAIN(AuditDataWindowsTest)
 #include "AuditDataWindowsTest.moc"

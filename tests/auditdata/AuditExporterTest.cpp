@@ -5,9 +5,8 @@
 #include "components/Recordset.h"
 
 #include "AuditDataTesting.h"
-#include "RowsThenFailureSource.h"
+#include "FailingRead.h"
 #include "XlsxContents.h"
-#include "support/FakeDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,10 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace quorvex;
-using quorvex::testing::FakeDatabase;
-using quorvex::testing::ordersAuditFields;
-using quorvex::testing::RowsThenFailureSource;
-using quorvex::testing::textRow;
+using namespace quorvex::testing;
 
 namespace {
 
@@ -36,10 +32,8 @@ Recordset rowsOf(int count) {
 }
 
 Recordset rowsThenFailure(int count) {
-    return Recordset(std::make_unique<RowsThenFailureSource>(
-        ordersAuditFields(), orderRows(count),
-        FakeDatabase::error(QStringLiteral("Communication link failure"), 0,
-                            QStringLiteral("08S01"))));
+    return Recordset(std::make_unique<RowsThenFailureSource>(ordersAuditFields(), orderRows(count),
+                                                             linkFailure()));
 }
 
 QByteArray contentsOf(const QString& path) {
@@ -50,15 +44,11 @@ QByteArray contentsOf(const QString& path) {
 class AuditExporterTest : public ::testing::TestWithParam<ExportFormat> {
 protected:
     QString target() const {
-        switch (GetParam()) {
-        case ExportFormat::Csv:
-            return m_dir.filePath(QStringLiteral("orders.CSV"));
-        case ExportFormat::Xml:
-            return m_dir.filePath(QStringLiteral("orders.xml"));
-        case ExportFormat::Xlsx:
-            break;
-        }
-        return m_dir.filePath(QStringLiteral("ORDERS.xlsx"));
+        const char* names[] = {"orders.CSV", "orders.xml", "ORDERS.xlsx"};
+        return m_dir.filePath(QString(names[int(GetParam())]));
+    }
+    ExportResult run(Recordset& rows) {
+        return AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
     }
     QStringList filesInFolder() const {
         return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -72,25 +62,12 @@ protected:
     QTemporaryDir m_dir;
 };
 
-std::string formatName(const ::testing::TestParamInfo<ExportFormat>& info) {
-    switch (info.param) {
-    case ExportFormat::Csv:
-        return "Csv";
-    case ExportFormat::Xml:
-        return "Xml";
-    case ExportFormat::Xlsx:
-        break;
-    }
-    return "Xlsx";
-}
-
 } // namespace
 
 TEST_P(AuditExporterTest, CompletedExportReplacesTheOldFileAndLeavesNothingElse) {
     writeOldFile();
     Recordset rows = rowsOf(300);
-    const ExportResult result =
-        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
+    const ExportResult result = run(rows);
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Completed);
     EXPECT_EQ(result.records, 300);
     EXPECT_EQ(result.message, QString());
@@ -99,23 +76,18 @@ TEST_P(AuditExporterTest, CompletedExportReplacesTheOldFileAndLeavesNothingElse)
 }
 
 TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
+    Recordset first = rowsThenFailure(10);
+    EXPECT_EQ(run(first).outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(filesInFolder(), QStringList());
+
     writeOldFile();
     Recordset rows = rowsThenFailure(700);
-    const ExportResult result =
-        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
+    const ExportResult result = run(rows);
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
     EXPECT_EQ(result.records, 700);
     EXPECT_EQ(result.message, QStringLiteral("Communication link failure"));
     EXPECT_EQ(contentsOf(target()), QByteArray("the previous export"));
     EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
-}
-
-TEST_P(AuditExporterTest, ReadFailingPartWayWithoutAnOldFileLeavesNoFileAtAll) {
-    Recordset rows = rowsThenFailure(10);
-    const ExportResult result =
-        AuditExporter(GetParam(), target(), QStringLiteral("ORDERS")).run(rows);
-    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
-    EXPECT_EQ(filesInFolder(), QStringList());
 }
 
 TEST_P(AuditExporterTest, CancelFromProgressStopsAndLeavesNoFile) {
@@ -145,6 +117,11 @@ TEST_P(AuditExporterTest, FolderThatDoesNotExistIsAFailureWithThePath) {
         << result.message.toStdString();
 }
 
+std::string formatName(const ::testing::TestParamInfo<ExportFormat>& info) {
+    const char* names[] = {"Csv", "Xml", "Xlsx"};
+    return names[int(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryFormat, AuditExporterTest,
                          ::testing::Values(ExportFormat::Csv, ExportFormat::Xml,
                                            ExportFormat::Xlsx),
@@ -164,28 +141,24 @@ TEST(AuditExporterCsv, WritesFromTheRecordsetsCurrentRowToItsEnd) {
     EXPECT_TRUE(rows.eof());
 }
 
-TEST(AuditExporterXlsx, RecordsPastTheSheetLimitFailWithAClearMessageAndNoFile) {
+TEST(AuditExporterXlsx, RecordsUpToTheSheetLimitArriveAndOneMoreFailsWithNoFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ORDERS.xlsx"));
-    Recordset rows = rowsOf(6);
     AuditExporter exporter(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));
     exporter.setRecordLimit(5);
-    const ExportResult result = exporter.run(rows);
+    Recordset tooMany = rowsOf(6);
+    const ExportResult result = exporter.run(tooMany);
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
     EXPECT_EQ(result.message, QStringLiteral("The audit holds more than 5 records, more than a "
                                              "worksheet can take. Export it to CSV or XML "
                                              "instead."));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
 
-TEST(AuditExporterXlsx, RecordsUpToTheLimitAllArrive) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ORDERS.xlsx"));
-    Recordset rows = rowsOf(5);
-    AuditExporter exporter(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));
-    exporter.setRecordLimit(5);
-    ASSERT_EQ(exporter.run(rows).outcome, ExportResult::Outcome::Completed);
-    const auto x = quorvex::testing::XlsxContents::read(path);
+    Recordset five = rowsOf(5);
+    AuditExporter again(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));
+    again.setRecordLimit(5);
+    ASSERT_EQ(again.run(five).outcome, ExportResult::Outcome::Completed);
+    const XlsxContents x = XlsxContents::read(path);
     EXPECT_EQ(x.rowCount, 6);
     EXPECT_EQ(x.rowValues(6).value(0), QStringLiteral("1004"));
 }

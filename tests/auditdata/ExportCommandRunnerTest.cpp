@@ -2,7 +2,7 @@
 // and the rule that nothing is purged unless the file is complete.
 #include "auditdata/ExportCommandRunner.h"
 
-#include "FailingReadFactory.h"
+#include "FailingRead.h"
 #include "support/FakeDatabase.h"
 
 #include <QDir>
@@ -12,9 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace quorvex;
-using quorvex::testing::FailingReadFactory;
-using quorvex::testing::FakeDatabase;
-using quorvex::testing::textRow;
+using namespace quorvex::testing;
 
 namespace {
 
@@ -105,9 +103,7 @@ TEST_F(ExportCommandRunnerTest, SqlBaseReadsAndPurgesTheTableNamedAsItIs) {
 
 TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
     m_command.purge = PurgeAfterExport::Yes;
-    FailingReadFactory failing(m_db, "Select * from tblZOTA_Orders", 2,
-                               FakeDatabase::error(QStringLiteral("Communication link failure"), 0,
-                                                   QStringLiteral("08S01")));
+    FailingReadFactory failing(m_db, "Select * from tblZOTA_Orders", 2, linkFailure());
     EXPECT_EQ(run(failing), ExportCommandRunner::Failure);
     EXPECT_EQ(m_db.statements(), QStringList{"Select * from tblZOTA_Orders"});
     EXPECT_FALSE(QFile::exists(m_command.file));

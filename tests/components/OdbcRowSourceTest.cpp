@@ -13,47 +13,23 @@
 
 using namespace quorvex;
 
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
-TEST(OdbcFieldKinds, EverySqlTypeMapsToItsKind) {
-    const std::vector<std::pair<SQLSMALLINT, FieldKind>> kinds{
-        {SQL_CHAR, FieldKind::Text},
-        {SQL_VARCHAR, FieldKind::Text},
-        {SQL_LONGVARCHAR, FieldKind::Text},
-        {SQL_WCHAR, FieldKind::Text},
-        {SQL_WVARCHAR, FieldKind::Text},
-        {SQL_WLONGVARCHAR, FieldKind::Text},
-        {SQL_TINYINT, FieldKind::Integer},
-        {SQL_SMALLINT, FieldKind::Integer},
-        {SQL_INTEGER, FieldKind::Integer},
-        {SQL_BIGINT, FieldKind::BigInt},
-        {SQL_DECIMAL, FieldKind::Decimal},
-        {SQL_NUMERIC, FieldKind::Decimal},
-        {SQL_REAL, FieldKind::Float},
-        {SQL_FLOAT, FieldKind::Float},
-        {SQL_DOUBLE, FieldKind::Float},
-        {SQL_BIT, FieldKind::Boolean},
-        {SQL_TYPE_DATE, FieldKind::Date},
-        {SQL_TYPE_TIME, FieldKind::Time},
-        {SQL_TYPE_TIMESTAMP, FieldKind::DateTime},
-        {SQL_BINARY, FieldKind::Binary},
-        {SQL_VARBINARY, FieldKind::Binary},
-        {SQL_LONGVARBINARY, FieldKind::Binary},
-        {SQL_GUID, FieldKind::Guid},
-    };
+TEST(OdbcFieldKinds, EverySqlTypeMapsToItsKindAndUnknownOnesToText) {
+    using K = FieldKind;
+    // clang-format off
+    const std::pair<SQLSMALLINT, FieldKind> kinds[] = {
+        {SQL_CHAR, K::Text}, {SQL_VARCHAR, K::Text}, {SQL_LONGVARCHAR, K::Text},
+        {SQL_WCHAR, K::Text}, {SQL_WVARCHAR, K::Text}, {SQL_WLONGVARCHAR, K::Text},
+        {SQL_TINYINT, K::Integer}, {SQL_SMALLINT, K::Integer}, {SQL_INTEGER, K::Integer},
+        {SQL_BIGINT, K::BigInt}, {SQL_DECIMAL, K::Decimal}, {SQL_NUMERIC, K::Decimal},
+        {SQL_REAL, K::Float}, {SQL_FLOAT, K::Float}, {SQL_DOUBLE, K::Float}, {SQL_BIT, K::Boolean},
+        {SQL_TYPE_DATE, K::Date}, {SQL_TYPE_TIME, K::Time}, {SQL_TYPE_TIMESTAMP, K::DateTime},
+        {SQL_BINARY, K::Binary}, {SQL_VARBINARY, K::Binary}, {SQL_LONGVARBINARY, K::Binary},
+        {SQL_GUID, K::Guid}, {SQL_UNKNOWN_TYPE, K::Text}, {12345, K::Text},
+        {-150, K::Text}}; // SQL Server's sql_variant
+    // clang-format on
     for (const auto& [sqlType, kind] : kinds)
         EXPECT_EQ(OdbcRowSource::kindOf(sqlType), kind) << "SQL type " << sqlType;
 }
-
-TEST(OdbcFieldKinds, UnknownTypesReadAsText) {
-    EXPECT_EQ(OdbcRowSource::kindOf(SQL_UNKNOWN_TYPE), FieldKind::Text);
-    EXPECT_EQ(OdbcRowSource::kindOf(-150), FieldKind::Text); // SQL Server's sql_variant
-    EXPECT_EQ(OdbcRowSource::kindOf(12345), FieldKind::Text);
-}
-
-// --- reading from the driver, and reading ahead into memory -----------------------------------
 
 namespace {
 
@@ -63,12 +39,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         OdbcConnectionHandle connection(OdbcEnvironmentHandle::shared());
-        connection.connect(QStringLiteral("DRIVER={SQLite3};StepAPI=1;Database=") +
-                           m_dir.filePath(QStringLiteral("rows.db")));
+        connection.connect("DRIVER={SQLite3};StepAPI=1;Database=" + m_dir.filePath("rows.db"));
         m_session.open(std::move(connection));
-        run(QStringLiteral("CREATE TABLE N (I INTEGER)"));
-        run(QStringLiteral("INSERT INTO N WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT "
-                           "I + 1 FROM S WHERE I < 10) SELECT I FROM S"));
+        run("CREATE TABLE N (I INTEGER)");
+        run("INSERT INTO N WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM S "
+            "WHERE I < 10) SELECT I FROM S");
     }
 
     OdbcStatementHandle run(const QString& statement) {
@@ -84,14 +59,14 @@ protected:
         QStringList values;
         Row row;
         while (source.fetch(row))
-            values << row.at(0).value_or(QStringLiteral("NULL"));
+            values << row.at(0).value_or("NULL");
         return values;
     }
 
-    static QStringList oneToTen(int from = 1) {
+    static QStringList count(int from, int step = 1) {
         QStringList values;
         for (int i = from; i <= 10; ++i)
-            values << QString::number(i);
+            values << QString::number(i * step);
         return values;
     }
 
@@ -101,43 +76,26 @@ protected:
 
 } // namespace
 
-TEST_F(SqliteSession, RowsComeFromTheDriverUntilTheEnd) {
-    OdbcRowSource source(run(QStringLiteral("SELECT I FROM N ORDER BY I")), m_session);
-    EXPECT_TRUE(source.isReadingFromDriver());
-    EXPECT_EQ(readAll(source), oneToTen());
-    EXPECT_FALSE(source.isReadingFromDriver()); // the statement is freed at the end
-    Row row;
-    EXPECT_FALSE(source.fetch(row));
-}
-
 TEST_F(SqliteSession, PendingRowsMoveToMemoryAndReadOnUnchanged) {
-    OdbcRowSource first(run(QStringLiteral("SELECT I FROM N ORDER BY I")), m_session);
-    OdbcRowSource second(run(QStringLiteral("SELECT I * 10 FROM N ORDER BY I")), m_session);
+    OdbcRowSource first(run("SELECT I FROM N ORDER BY I"), m_session);
+    OdbcRowSource second(run("SELECT I * 10 FROM N ORDER BY I"), m_session);
     Row row;
     ASSERT_TRUE(first.fetch(row));
-    EXPECT_EQ(row, Row{FieldValue(QStringLiteral("1"))});
-
+    EXPECT_EQ(row, Row{FieldValue("1")});
     m_session.bufferPendingResults();
     EXPECT_FALSE(first.isReadingFromDriver());
     EXPECT_FALSE(second.isReadingFromDriver());
-
-    // Rows changed afterwards do not reach what was already read ahead.
-    run(QStringLiteral("DELETE FROM N"));
-    EXPECT_EQ(readAll(first), oneToTen(2));
-    QStringList tens;
-    for (const QString& value : oneToTen())
-        tens << QString::number(value.toInt() * 10);
-    EXPECT_EQ(readAll(second), tens);
+    run("DELETE FROM N"); // does not reach what was already read ahead
+    EXPECT_EQ(readAll(first), count(2));
+    EXPECT_EQ(readAll(second), count(1, 10));
 }
 
 TEST_F(SqliteSession, ClosingTheSessionKeepsPendingRowsReadable) {
-    auto source = std::make_unique<OdbcRowSource>(run(QStringLiteral("SELECT I FROM N ORDER BY I")),
-                                                  m_session);
-    auto finished =
-        std::make_unique<OdbcRowSource>(run(QStringLiteral("SELECT I FROM N")), m_session);
+    auto source = std::make_unique<OdbcRowSource>(run("SELECT I FROM N ORDER BY I"), m_session);
+    auto finished = std::make_unique<OdbcRowSource>(run("SELECT I FROM N"), m_session);
     finished.reset(); // a source that is gone is no longer the session's concern
     m_session.close();
     EXPECT_FALSE(m_session.isOpen());
     EXPECT_FALSE(source->isReadingFromDriver());
-    EXPECT_EQ(readAll(*source), oneToTen());
+    EXPECT_EQ(readAll(*source), count(1));
 }

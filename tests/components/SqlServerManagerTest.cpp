@@ -1,6 +1,6 @@
 // The SQL Server management layer against the scripted database: the connection string, the
 // catalogue statements it sends and how their rows are read, the batches and their failures.
-// The last group runs against a real server when QUORVEX_TEST_MSSQL names one.
+// The last test runs against a real server when QUORVEX_TEST_MSSQL names one.
 #include "components/SqlServerManager.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
@@ -20,42 +20,37 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace quorvex {
 inline void PrintTo(const ColumnInfo& c, std::ostream* out) {
-    *out << "{" << c.name.toStdString() << " " << c.type.toStdString() << " length " << c.length
-         << " precision " << c.precision << " scale " << c.scale << (c.primaryKey ? " key}" : "}");
-}
-inline void PrintTo(const SqlServerManager::CatalogObject& o, std::ostream* out) {
-    *out << "{" << o.name.toStdString() << (o.systemObject ? " system}" : "}");
-}
-inline void PrintTo(const DbErrorRecord& e, std::ostream* out) {
-    *out << "{" << e.number << " " << e.description.toStdString() << " " << e.sqlState.toStdString()
-         << " " << e.nativeError << "}";
+    *out << "{" << c.name.toStdString() << " " << c.type.toStdString() << " " << c.length << " "
+         << c.precision << " " << c.scale << (c.primaryKey ? " key}" : "}");
 }
 } // namespace quorvex
 
 namespace {
 
 using Catalog = SqlServerManager::CatalogObjectList;
+using Object = SqlServerManager::CatalogObject;
 
 const QString databasesQuery =
-    QStringLiteral("SELECT name, CAST(is_distributor AS int) AS is_distributor FROM sys.databases "
-                   "ORDER BY database_id");
+    "SELECT name, CAST(is_distributor AS int) AS is_distributor FROM sys.databases "
+    "ORDER BY database_id";
 
 // The catalogue statements with the database written bracketed and the table name as its
 // literal, exactly as they must reach the server.
-QString tablesQuery(const QString& db) {
-    return QStringLiteral("SELECT s.name AS schema_name, t.name AS table_name, "
-                          "CAST(t.is_ms_shipped AS int) AS is_ms_shipped FROM ") +
-           db + QStringLiteral(".sys.tables AS t JOIN ") + db +
-           QStringLiteral(".sys.schemas AS s ON s.schema_id = t.schema_id ORDER BY s.name, t.name");
+QString tablesFrom(const QString& db) {
+    return "SELECT s.name AS schema_name, t.name AS table_name, CAST(t.is_ms_shipped AS int) AS "
+           "is_ms_shipped FROM " +
+           db + ".sys.tables AS t JOIN " + db + ".sys.schemas AS s ON s.schema_id = t.schema_id";
 }
 
+QString tablesQuery(const QString& db) {
+    return tablesFrom(db) + " ORDER BY s.name, t.name";
+}
+
+const QString byName = " WHERE CASE WHEN s.name = N'dbo' THEN t.name ELSE s.name + N'.' + t.name "
+                       "END = ";
+
 QString lookUpQuery(const QString& db, const QString& nameLiteral) {
-    return QStringLiteral("SELECT s.name AS schema_name, t.name AS table_name, "
-                          "CAST(t.is_ms_shipped AS int) AS is_ms_shipped FROM ") +
-           db + QStringLiteral(".sys.tables AS t JOIN ") + db +
-           QStringLiteral(".sys.schemas AS s ON s.schema_id = t.schema_id WHERE CASE WHEN "
-                          "s.name = N'dbo' THEN t.name ELSE s.name + N'.' + t.name END = ") +
-           nameLiteral;
+    return tablesFrom(db) + byName + nameLiteral;
 }
 
 QString columnsQuery(const QString& db, const QString& nameLiteral) {
@@ -69,10 +64,8 @@ QString columnsQuery(const QString& db, const QString& nameLiteral) {
         "LEFT JOIN @.sys.types AS bt ON bt.user_type_id = c.system_type_id "
         "LEFT JOIN @.sys.indexes AS pk ON pk.object_id = c.object_id AND pk.is_primary_key = 1 "
         "LEFT JOIN @.sys.index_columns AS ic ON ic.object_id = pk.object_id "
-        "AND ic.index_id = pk.index_id AND ic.column_id = c.column_id "
-        "WHERE CASE WHEN s.name = N'dbo' THEN t.name ELSE s.name + N'.' + t.name END = ");
-    q.replace(QLatin1Char('@'), db);
-    return q + nameLiteral + QStringLiteral(" ORDER BY c.column_id");
+        "AND ic.index_id = pk.index_id AND ic.column_id = c.column_id");
+    return q.replace('@', db) + byName + nameLiteral + " ORDER BY c.column_id";
 }
 
 const QStringList columnFields{"column_name", "type_name", "max_length",
@@ -80,10 +73,19 @@ const QStringList columnFields{"column_name", "type_name", "max_length",
 const QStringList tableFields{"schema_name", "table_name", "is_ms_shipped"};
 
 DbErrorList loginFailed() {
-    DbErrorRecord login{-1, "Login failed for user 'sa'.", "[FreeTDS][SQL Server]", "42000", 18456};
-    DbErrorRecord connect{-1, "Unable to connect to data source", "[FreeTDS][SQL Server]", "08001",
-                          0};
-    return {login, connect};
+    return {{-1, "Login failed for user 'sa'.", "[FreeTDS][SQL Server]", "42000", 18456},
+            {-1, "Unable to connect to data source", "[FreeTDS][SQL Server]", "08001", 0}};
+}
+
+// The failure a call is expected to throw.
+template <typename Call> DbException thrownBy(Call call) {
+    try {
+        call();
+    } catch (const DbException& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no DbException";
+    return DbException(DbErrorList{});
 }
 
 // A manager already connected to the scripted server.
@@ -100,80 +102,67 @@ protected:
 
 } // namespace
 
-// --- connecting -------------------------------------------------------------------------------
-
 TEST(SqlServerManagerConnect, OpensMasterWithEveryLoginValueQuotedWhereNeeded) {
     FakeDatabase db;
     SqlServerManager manager(db);
     ASSERT_TRUE(manager.connectServer("DBHOST\\SQLEXPRESS", "sa", "se;cret"));
-
     EXPECT_EQ(db.connectionStrings(),
               QStringList{"Provider=SQLOLEDB.1;Password=\"se;cret\";Persist Security Info=True;"
                           "User ID=sa;Initial Catalog=master;Data Source=DBHOST\\SQLEXPRESS"});
     // The quoted password reads back whole, so the ";" does not cut the string.
-    const ConnectionStringPairs pairs = parseConnectionString(db.connectionStrings().value(0));
-    EXPECT_EQ(pairs.value(1), std::make_pair(QString("Password"), QString("se;cret")));
-    EXPECT_EQ(pairs.value(4), std::make_pair(QString("Initial Catalog"), QString("master")));
+    EXPECT_EQ(parseConnectionString(db.connectionStrings().value(0)).value(1),
+              std::make_pair(QString("Password"), QString("se;cret")));
     EXPECT_EQ(db.connectionTimeouts(), QList<int>{15});
     EXPECT_TRUE(manager.isConnected());
     EXPECT_EQ(manager.serverName(), QString("DBHOST\\SQLEXPRESS"));
 }
 
-TEST(SqlServerManagerConnect, AFailedConnectKeepsEveryRecordAndListsNothing) {
+TEST(SqlServerManagerConnect, AFailedConnectKeepsEveryRecordAndRunsNothing) {
     FakeDatabase db;
     db.failOpen(loginFailed());
     SqlServerManager manager(db);
-
     EXPECT_FALSE(manager.connectServer("DBHOST", "sa", "wrong"));
     EXPECT_EQ(manager.errors(), loginFailed());
     EXPECT_FALSE(manager.isConnected());
     EXPECT_EQ(manager.serverName(), QString());
-    try {
-        manager.databases();
-        ADD_FAILURE() << "listing without a connection did not fail";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.description(), QString("No SQL Server is connected."));
-    }
+    EXPECT_EQ(thrownBy([&] { manager.databases(); }).description(),
+              QString("No SQL Server is connected."));
+    EXPECT_THROW(manager.runBatch("Sales", "DROP TABLE tblZOTA_Big"), DbException);
     EXPECT_EQ(db.statements(), QStringList());
 }
 
-TEST(SqlServerManagerConnect, ConnectingAgainReplacesTheEarlierConnection) {
-    FakeDatabase db;
-    SqlServerManager manager(db);
-    ASSERT_TRUE(manager.connectServer("FIRST", "sa", "pw"));
-    ASSERT_TRUE(manager.connectServer("SECOND", "sa", "pw"));
-    EXPECT_EQ(db.opened(), 2);
-    EXPECT_EQ(db.openNow(), 1);
-    EXPECT_EQ(manager.serverName(), QString("SECOND"));
-
-    // A failed choice leaves no connection to the server chosen before.
-    db.failOpen(loginFailed());
-    EXPECT_FALSE(manager.connectServer("THIRD", "sa", "pw"));
-    EXPECT_EQ(db.openNow(), 0);
-    EXPECT_FALSE(manager.isConnected());
-
-    db.failOpen({});
-    EXPECT_TRUE(manager.connectServer("THIRD", "sa", "pw"));
-    EXPECT_EQ(manager.errors(), DbErrorList());
-}
-
-TEST(SqlServerManagerConnect, TheConnectionLastsAsLongAsTheManager) {
+TEST(SqlServerManagerConnect, OneConnectionAtATimeForAsLongAsTheManagerLasts) {
     FakeDatabase db;
     {
         SqlServerManager manager(db);
-        ASSERT_TRUE(manager.connectServer("DBHOST", "sa", "pw"));
+        ASSERT_TRUE(manager.connectServer("FIRST", "sa", "pw"));
+        ASSERT_TRUE(manager.connectServer("SECOND", "sa", "pw"));
+        EXPECT_EQ(db.opened(), 2);
+        EXPECT_EQ(db.openNow(), 1);
+        EXPECT_EQ(manager.serverName(), QString("SECOND"));
+        // A failed choice leaves no connection to the server chosen before.
+        db.failOpen(loginFailed());
+        EXPECT_FALSE(manager.connectServer("THIRD", "sa", "pw"));
+        EXPECT_EQ(db.openNow(), 0);
+        EXPECT_FALSE(manager.isConnected());
+        db.failOpen({});
+        EXPECT_TRUE(manager.connectServer("THIRD", "sa", "pw"));
+        EXPECT_EQ(manager.errors(), DbErrorList());
         EXPECT_EQ(db.openNow(), 1);
     }
     EXPECT_EQ(db.openNow(), 0);
 }
 
-// --- the catalogue ----------------------------------------------------------------------------
-
-TEST_F(ConnectedManager, ListsDatabasesInTheServersOrderWithSystemFlags) {
+TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags) {
     m_db.onQuery(databasesQuery, QStringList{"name", "is_distributor"},
                  {textRow({"master", "0"}), textRow({"tempdb", "0"}), textRow({"model", "0"}),
                   textRow({"msdb", "0"}), textRow({"Sales", "0"}), textRow({"distribution", "1"}),
                   textRow({"ReplDist", "1"}), textRow({"Archive", nullptr})});
+    m_db.onQuery(tablesQuery("[Sales]"), tableFields,
+                 {textRow({"app", "Customers", "0"}), textRow({"dbo", "Orders", "0"}),
+                  textRow({"dbo", "sysdiagrams", "1"}), textRow({"DBO2", "Orders", "0"})});
+    m_db.onQuery(lookUpQuery("[Sales]", "N'app.Customers'"), tableFields,
+                 {textRow({"app", "Customers", "0"})});
 
     EXPECT_EQ(m_manager.databases(), (Catalog{{"master", true},
                                               {"tempdb", true},
@@ -183,19 +172,14 @@ TEST_F(ConnectedManager, ListsDatabasesInTheServersOrderWithSystemFlags) {
                                               {"distribution", true},
                                               {"ReplDist", true},
                                               {"Archive", false}}));
-    EXPECT_EQ(m_db.statements(), QStringList{databasesQuery});
-}
-
-TEST_F(ConnectedManager, ListsTablesOutsideDboAsSchemaDotTable) {
-    m_db.onQuery(tablesQuery("[Sales]"), tableFields,
-                 {textRow({"app", "Customers", "0"}), textRow({"dbo", "Orders", "0"}),
-                  textRow({"dbo", "sysdiagrams", "1"}), textRow({"DBO2", "Orders", "0"})});
-
     EXPECT_EQ(m_manager.tables("Sales"), (Catalog{{"app.Customers", false},
                                                   {"Orders", false},
                                                   {"sysdiagrams", true},
                                                   {"DBO2.Orders", false}}));
-    EXPECT_EQ(m_db.statements(), QStringList{tablesQuery("[Sales]")});
+    EXPECT_EQ(m_manager.lookUpUserTable("Sales", "app.Customers"),
+              (Object{"app.Customers", false}));
+    EXPECT_EQ(m_db.statements(), (QStringList{databasesQuery, tablesQuery("[Sales]"),
+                                              lookUpQuery("[Sales]", "N'app.Customers'")}));
 }
 
 TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithLengthsInCharacters) {
@@ -209,7 +193,6 @@ TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithLengthsInCharacters) {
                   textRow({"MEMO", "varchar", "-1", "0", "0", "0"}),
                   textRow({"LIMIT", "decimal", "9", "18", "2", "0"}),
                   textRow({"PHOTO", "varbinary", "50", "0", "0", "0"})});
-
     EXPECT_EQ(m_manager.columns("Sales", "app.Customers"),
               (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
                               {"REGION", "char", 2, 0, 0, true},
@@ -219,7 +202,6 @@ TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithLengthsInCharacters) {
                               {"MEMO", "varchar", -1, 0, 0, false},
                               {"LIMIT", "decimal", 9, 18, 2, false},
                               {"PHOTO", "varbinary", 50, 0, 0, false}}));
-    EXPECT_EQ(m_db.statements(), QStringList{columnsQuery("[Sales]", "N'app.Customers'")});
 }
 
 TEST_F(ConnectedManager, BracketsTheDatabaseAndDoublesQuotesInNames) {
@@ -228,152 +210,95 @@ TEST_F(ConnectedManager, BracketsTheDatabaseAndDoublesQuotesInNames) {
                  {textRow({"ID", "int", "4", "10", "0", "0"})});
     m_db.onQuery(lookUpQuery("[Q]]1 data]", "N'O''Brien]'"), tableFields,
                  {textRow({"dbo", "O'Brien]", "0"})});
-
     EXPECT_EQ(m_manager.tables("Q]1 data"), Catalog());
     EXPECT_EQ(m_manager.columns("Q]1 data", "O'Brien]"),
               (ColumnInfoList{{"ID", "int", 4, 10, 0, false}}));
-    EXPECT_EQ(m_manager.lookUpUserTable("Q]1 data", "O'Brien]"),
-              (SqlServerManager::CatalogObject{"O'Brien]", false}));
+    EXPECT_EQ(m_manager.lookUpUserTable("Q]1 data", "O'Brien]"), (Object{"O'Brien]", false}));
     EXPECT_EQ(m_db.statements(),
               (QStringList{tablesQuery("[Q]]1 data]"), columnsQuery("[Q]]1 data]", "N'O''Brien]'"),
                            lookUpQuery("[Q]]1 data]", "N'O''Brien]'")}));
 }
 
-TEST_F(ConnectedManager, LooksUpAUserTableByTheNameTheListingGave) {
-    m_db.onQuery(lookUpQuery("[Sales]", "N'app.Customers'"), tableFields,
-                 {textRow({"app", "Customers", "0"})});
-    EXPECT_EQ(m_manager.lookUpUserTable("Sales", "app.Customers"),
-              (SqlServerManager::CatalogObject{"app.Customers", false}));
-}
-
 TEST_F(ConnectedManager, AMissingTableIsNotFoundByItsOwnName) {
     m_db.onQuery(lookUpQuery("[Sales]", "N'tblZOTA_SYSTEM_TABLE'"), tableFields, {});
     m_db.onQuery(columnsQuery("[Sales]", "N'Gone'"), columnFields, {});
-
-    try {
-        m_manager.lookUpUserTable("Sales", "tblZOTA_SYSTEM_TABLE");
-        ADD_FAILURE() << "the lookup of a missing table did not fail";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.description(), QString("The name 'tblZOTA_SYSTEM_TABLE' was not found in the "
-                                           "Tables collection of database 'Sales'."));
-        EXPECT_EQ(e.errors().value(0).sqlState, QString("42S02"));
-    }
-    try {
-        m_manager.columns("Sales", "Gone");
-        ADD_FAILURE() << "the columns of a missing table were listed";
-    } catch (const DbException& e) {
-        EXPECT_TRUE(e.description().contains("The name 'Gone' was not found"))
-            << e.description().toStdString();
-    }
+    const DbException missing =
+        thrownBy([&] { m_manager.lookUpUserTable("Sales", "tblZOTA_SYSTEM_TABLE"); });
+    EXPECT_EQ(missing.description(), QString("The name 'tblZOTA_SYSTEM_TABLE' was not found in the "
+                                             "Tables collection of database 'Sales'."));
+    EXPECT_EQ(missing.errors().value(0).sqlState, QString("42S02"));
+    EXPECT_EQ(thrownBy([&] { m_manager.columns("Sales", "Gone"); }).description(),
+              QString("The name 'Gone' was not found in the Tables collection of database "
+                      "'Sales'."));
 }
 
 TEST_F(ConnectedManager, ACatalogueFailureCarriesTheServersRecords) {
     const DbErrorList noDatabase = FakeDatabase::error(
         "Database 'Nowhere' does not exist. Make sure that the name is entered correctly.", 911);
     m_db.failOn(lookUpQuery("[Nowhere]", "N'tblZOTA_SYSTEM_TABLE'"), noDatabase);
-    try {
-        m_manager.lookUpUserTable("Nowhere", "tblZOTA_SYSTEM_TABLE");
-        ADD_FAILURE() << "the lookup in a missing database did not fail";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.errors(), noDatabase);
-    }
+    EXPECT_EQ(
+        thrownBy([&] { m_manager.lookUpUserTable("Nowhere", "tblZOTA_SYSTEM_TABLE"); }).errors(),
+        noDatabase);
 }
 
-// --- batches ----------------------------------------------------------------------------------
-
-TEST_F(ConnectedManager, RunsABatchInTheChosenDatabase) {
+TEST_F(ConnectedManager, RunsABatchInTheChosenDatabaseOnlyWhenItCanBeUsed) {
     const QString trigger = "CREATE TRIGGER trgZOTA_Big ON ORDERS FOR INSERT AS\r\nBEGIN\r\nEND";
     m_manager.runBatch("Sales", trigger);
     m_manager.runBatch("Q]1", "DROP TABLE tblZOTA_Big");
-    EXPECT_EQ(m_db.statements(),
-              (QStringList{"USE [Sales]", trigger, "USE [Q]]1]", "DROP TABLE tblZOTA_Big"}));
+    m_db.failOn("USE [Gone]", FakeDatabase::error("Database 'Gone' does not exist.", 911));
+    EXPECT_THROW(m_manager.runBatch("Gone", "DROP TABLE tblZOTA_Big"), DbException);
+    EXPECT_EQ(m_db.statements(), (QStringList{"USE [Sales]", trigger, "USE [Q]]1]",
+                                              "DROP TABLE tblZOTA_Big", "USE [Gone]"}));
 }
 
 TEST_F(ConnectedManager, AFailingBatchCarriesTheServersMessages) {
-    DbErrorRecord exists{-1, "There is already an object named 'tblZOTA_Big' in the database.",
-                         "[FreeTDS][SQL Server]", "42S01", 2714};
-    DbErrorRecord aborted{-1, "The statement has been terminated.", "[FreeTDS][SQL Server]",
-                          "01000", 3621};
-    m_db.failOn("CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)", {exists, aborted});
-    try {
-        m_manager.runBatch("Sales", "CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)");
-        ADD_FAILURE() << "the failing batch was reported as run";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.errors(), (DbErrorList{exists, aborted}));
-        EXPECT_EQ(e.description(),
-                  QString("There is already an object named 'tblZOTA_Big' in the database.\r\n"
-                          "The statement has been terminated."));
-    }
+    const DbErrorList messages{
+        {-1, "There is already an object named 'tblZOTA_Big' in the database.",
+         "[FreeTDS][SQL Server]", "42S01", 2714},
+        {-1, "The statement has been terminated.", "[FreeTDS][SQL Server]", "01000", 3621}};
+    m_db.failOn("CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)", messages);
+    const DbException e = thrownBy(
+        [&] { m_manager.runBatch("Sales", "CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)"); });
+    EXPECT_EQ(e.errors(), messages);
+    EXPECT_EQ(e.description(),
+              QString("There is already an object named 'tblZOTA_Big' in the database.\r\n"
+                      "The statement has been terminated."));
 }
-
-TEST_F(ConnectedManager, ABatchIsNotSentWhenItsDatabaseCannotBeUsed) {
-    m_db.failOn("USE [Gone]", FakeDatabase::error("Database 'Gone' does not exist.", 911));
-    EXPECT_THROW(m_manager.runBatch("Gone", "DROP TABLE tblZOTA_Big"), DbException);
-    EXPECT_EQ(m_db.statements(), QStringList{"USE [Gone]"});
-}
-
-TEST(SqlServerManagerBatch, NothingRunsWithoutAConnection) {
-    FakeDatabase db;
-    SqlServerManager manager(db);
-    EXPECT_THROW(manager.runBatch("Sales", "DROP TABLE tblZOTA_Big"), DbException);
-    EXPECT_EQ(db.statements(), QStringList());
-}
-
-// --- a real server ----------------------------------------------------------------------------
-
-namespace {
-
-struct RealServer {
-    QString server, user, password, database;
-};
-
-std::optional<RealServer> realServer() {
-    const QStringList parts = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(QLatin1Char('|'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    return RealServer{parts[0], parts[1], parts[2], parts[3]};
-}
-
-} // namespace
 
 TEST(SqlServerManagerRealServer, ListsCreatesLooksUpAndDropsATable) {
-    const std::optional<RealServer> target = realServer();
-    if (!target)
+    const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split('|');
+    if (target.size() != 4)
         GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
-
+    const QString& database = target[3];
     OdbcConnectionFactory factory;
     SqlServerManager manager(factory);
-    ASSERT_TRUE(manager.connectServer(target->server, target->user, target->password))
+    ASSERT_TRUE(manager.connectServer(target[0], target[1], target[2]))
         << manager.errors().value(0).description.toStdString();
-
     const Catalog databases = manager.databases();
-    EXPECT_TRUE(databases.contains(SqlServerManager::CatalogObject{"master", true}));
-    bool listed = false;
-    for (const auto& d : databases)
-        listed = listed || d.name == target->database;
-    EXPECT_TRUE(listed) << "the test database is not listed";
+    EXPECT_TRUE(databases.contains(Object{"master", true}));
+    EXPECT_TRUE(std::any_of(databases.begin(), databases.end(), [&](const Object& d) {
+        return d.name == database;
+    })) << "the test database is not listed";
 
     const QString table =
         QStringLiteral("qvxManagerTest%1").arg(QCoreApplication::applicationPid());
-    manager.runBatch(target->database, "CREATE TABLE dbo." + table +
-                                           " (ID int NOT NULL PRIMARY KEY, NAME nvarchar(20) "
-                                           "NULL, NOTES nvarchar(max) NULL, PRICE decimal(9,2))");
+    manager.runBatch(database, "CREATE TABLE dbo." + table +
+                                   " (ID int NOT NULL PRIMARY KEY, NAME nvarchar(20) NULL, "
+                                   "NOTES nvarchar(max) NULL, PRICE decimal(9,2))");
     try {
-        EXPECT_TRUE(manager.tables(target->database)
-                        .contains(SqlServerManager::CatalogObject{table, false}));
-        EXPECT_EQ(manager.columns(target->database, table),
+        EXPECT_TRUE(manager.tables(database).contains(Object{table, false}));
+        EXPECT_EQ(manager.columns(database, table),
                   (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
                                   {"NAME", "nvarchar", 20, 0, 0, false},
                                   {"NOTES", "nvarchar", -1, 0, 0, false},
                                   {"PRICE", "decimal", 5, 9, 2, false}}));
-        EXPECT_EQ(manager.lookUpUserTable(target->database, table),
-                  (SqlServerManager::CatalogObject{table, false}));
-        EXPECT_THROW(manager.lookUpUserTable(target->database, table + "_missing"), DbException);
-        EXPECT_THROW(manager.runBatch(target->database, "CREATE TABLE dbo." + table + " (X int)"),
+        EXPECT_EQ(manager.lookUpUserTable(database, table), (Object{table, false}));
+        EXPECT_THROW(manager.lookUpUserTable(database, table + "_missing"), DbException);
+        EXPECT_THROW(manager.runBatch(database, "CREATE TABLE dbo." + table + " (X int)"),
                      DbException);
     } catch (const DbException& e) {
         ADD_FAILURE() << e.description().toStdString();
     }
-    manager.runBatch(target->database, "DROP TABLE dbo." + table);
-    EXPECT_THROW(manager.lookUpUserTable(target->database, table), DbException);
+    manager.runBatch(database, "DROP TABLE dbo." + table);
+    EXPECT_THROW(manager.lookUpUserTable(database, table), DbException);
 }

@@ -1,24 +1,81 @@
 #include "sqlbase/SqlBaseBackend.h"
-#include "SqlBaseCatalogScript.h"
 #include "SqlBaseStand.h"
-#include "SqlBaseWidgetTests.h"
 #include "auditdata/AuditDataWindows.h"
 #include "auditdata/SqlBaseAuditData.h"
+#include "components/DbException.h"
 #include "components/Grid.h"
+#include "components/OdbcConnectionFactory.h"
+#include "shell/MainFrame.h"
+#include "shell/SelectionWindow.h"
+#include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseConnection.h"
+#include "sqlbase/SqlBaseCreationFlow.h"
+#include "sqlbase/SqlBaseLoginWindow.h"
+#include "sqlbase/SqlBaseStartup.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <memory>
 
 using namespace quorvex;
 using namespace quorvex::testing;
-using quorvex::sqlbase::SqlBaseBackend;
+using namespace quorvex::sqlbase;
+
+using RowTexts = QList<QStringList>;
 
 namespace {
 
+const QString kCatalogList = "Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED from ZOTA_SYSTEM_TABLE";
+const QString kCatalogCheck = "Select NAME from systables where name = 'ZOTA_SYSTEM_TABLE'";
+const QString kTablesQuery = "Select NAME from systables where creator = 'SYSADM' AND name not "
+                             "like 'SYS%' AND NAME NOT LIKE 'ZOTA%'";
+const QString kCreateCatalog = "CREATE TABLE ZOTA_SYSTEM_TABLE (AUDIT_NAME VARCHAR(20),"
+                               "AUDIT_DESCRIPTION VARCHAR(200), ENABLED CHAR(1)) PCTFREE 10";
 const QString kColumnsQuery =
     "SELECT NAME, COLTYPE, LENGTH, SCALE FROM SYSCOLUMNS WHERE TBNAME = 'ORDERS'";
+const QString kTablesSwept = "Select name from systables where name like 'ZOTA%'";
+const QString kTriggersSwept = "Select name from systriggers where name like 'ZOTA%'";
+const QString kProceduresSwept = "Select name from syscommands where name like 'ZOTA%'";
+const QStringList kUserTables = {"ORDERS", "CUSTOMERS", "PAYMENTS"};
+const QStringList kHeader = {"", "AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED"};
+
+QString countQuery(const QString& name) {
+    return "SELECT COUNT(*) FROM " + name;
+}
+
+// A catalog of three audits holding 0, 1 and 1234 recorded rows.
+void scriptThreeAudits(FakeDatabase& database) {
+    database.onQuery(kCatalogList, QStringList{"AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED"},
+                     {textRow({"ZOTA_ORDAUD", "Order inserts", "Y"}),
+                      textRow({"ZOTA_ORDUPD", "Order changes", "N"}),
+                      textRow({"ZOTA_PAY", "Payments", "Y"})});
+    database.onQuery(countQuery("ZOTA_ORDAUD"), QStringList{"COUNT(*)"}, {textRow({"0"})});
+    database.onQuery(countQuery("ZOTA_ORDUPD"), QStringList{"COUNT(*)"}, {textRow({"1"})});
+    database.onQuery(countQuery("ZOTA_PAY"), QStringList{"COUNT(*)"}, {textRow({"1234"})});
+}
+
+const QStringList kListing = {kCatalogList, countQuery("ZOTA_ORDAUD"), countQuery("ZOTA_ORDUPD"),
+                              countQuery("ZOTA_PAY")};
+
+// Every cell of the grid, the header row first, row by row.
+RowTexts gridTexts(const Grid& grid) {
+    RowTexts rows;
+    for (int row = Grid::HeaderIndex; row < grid.rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < grid.colCount(); ++column)
+            cells << grid.cellText(row, column);
+        rows << cells;
+    }
+    return rows;
+}
 
 QStringList deleteStatements(const QString& name) {
     return {
@@ -27,240 +84,658 @@ QStringList deleteStatements(const QString& name) {
         "ERASE " + name,        "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + name + "'"};
 }
 
+QString enableStatement(const char* flag, const QString& name) {
+    return QString("UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = '%1' WHERE AUDIT_NAME = '%2'")
+        .arg(flag, name);
+}
+
 } // namespace
 
+// The catalog, start-up, shutdown, panic and the back end behind the main window, each test on
+// a fresh scripted stand.
 class SqlBaseBackendTest : public QObject {
     Q_OBJECT
+
+    std::unique_ptr<SqlBaseStand> m_stand;
+    std::unique_ptr<Grid> m_grid;
+    FakeDatabase& db() { return m_stand->database; }
+    QStringList shown() { return m_stand->messages.texts(); }
+    std::optional<QStringList> start() {
+        return startSqlBaseMainWindow(*m_grid, m_stand->services, m_stand->login);
+    }
+    SqlBaseCatalog catalog() { return SqlBaseCatalog(m_stand->services, m_stand->login); }
+    // A back end whose grid is as the last listing left it.
+    std::unique_ptr<SqlBaseBackend> listedBackend() {
+        auto backend = std::make_unique<SqlBaseBackend>(m_stand->services, m_stand->login);
+        scriptThreeAudits(db());
+        backend->listAudits(*m_grid);
+        db().clearLog();
+        return backend;
+    }
 
 private Q_SLOTS:
     void init() {
         m_stand = std::make_unique<SqlBaseStand>();
-        m_backend = std::make_unique<SqlBaseBackend>(m_stand->services, m_stand->login);
         m_grid = std::make_unique<Grid>();
-        // The grid as the last listing left it.
-        scriptThreeAudits(m_stand->database);
-        m_backend->listAudits(*m_grid);
-        m_stand->database.clearLog();
     }
     void cleanup() {
         m_grid.reset();
-        m_backend.reset();
         m_stand.reset();
     }
 
+    void createSendsTheCatalogTableAndACommitOrShowsTheProvidersText() {
+        QCOMPARE(catalog().create(), SqlBaseCatalog::Outcome::Done);
+        QCOMPARE(db().statements(), (QStringList{kCreateCatalog, "COMMIT"}));
+        db().clearLog();
+        db().failOnMatching(QRegularExpression("^CREATE TABLE"),
+                            FakeDatabase::error("Name conflicts with a table"));
+        QCOMPARE(catalog().create(), SqlBaseCatalog::Outcome::Failed);
+        QCOMPARE(shown(), QStringList{"Name conflicts with a table"});
+        QCOMPARE(db().statements(), QStringList{kCreateCatalog});
+        QCOMPARE(db().openNow(), 0);
+    }
+
+    void emptyCatalogSendsNoCountQuery() {
+        db().onQuery(kCatalogList, QStringList{"AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED"}, {});
+        QCOMPARE(catalog().list(*m_grid), SqlBaseCatalog::Outcome::Done);
+        QCOMPARE(db().statements(), QStringList{kCatalogList});
+        QCOMPARE(gridTexts(*m_grid), RowTexts{kHeader});
+        QCOMPARE(m_grid->currentRow(), Grid::NoCurrentRow);
+    }
+
+    void unreadableCatalogEmptiesTheGridButNoConnectionLeavesIt() {
+        scriptThreeAudits(db());
+        QCOMPARE(catalog().list(*m_grid), SqlBaseCatalog::Outcome::Done);
+        db().failOpen(FakeDatabase::error("Database ORDERSDB not found"));
+        QCOMPARE(catalog().list(*m_grid), SqlBaseCatalog::Outcome::NoConnection);
+        QCOMPARE(m_grid->rowCount(), 3);
+        QCOMPARE(shown().size(), 1);
+
+        SqlBaseStand failing;
+        failing.database.failOn(kCatalogList, FakeDatabase::error("Lock timeout"));
+        QCOMPARE(SqlBaseCatalog(failing.services, failing.login).list(*m_grid),
+                 SqlBaseCatalog::Outcome::Failed);
+        QCOMPARE(failing.messages.texts(), QStringList{"Lock timeout"});
+        QCOMPARE(m_grid->rowCount(), 0);
+        QCOMPARE(m_grid->colCount(), 0);
+    }
+
+    void firstFailingStatementEndsADisable() {
+        db().failOnMatching(QRegularExpression("^UPDATE"),
+                            FakeDatabase::error("Table ZOTA_SYSTEM_TABLE locked"));
+        QCOMPARE(catalog().disable("ZOTA_ORDAUD"), SqlBaseCatalog::Outcome::Failed);
+        QCOMPARE(db().statements().size(), 1);
+        QCOMPARE(shown(), QStringList{"Table ZOTA_SYSTEM_TABLE locked"});
+        QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
+    }
+
+    void quoteInANameCannotBreakTheCatalogStatements() {
+        catalog().disable("ZOTA_O'X");
+        QCOMPARE(db().statements().value(0), enableStatement("N", "ZOTA_O''X"));
+    }
+
+    // --- start-up ---
+
+    void firstStartCreatesTheCatalogAndListsTheTables() {
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
+        db().onQuery(kTablesQuery, QStringList{"NAME"},
+                     {textRow({"ORDERS"}), textRow({"CUSTOMERS"}), textRow({"PAYMENTS"})});
+        QCOMPARE(start(), std::optional<QStringList>(kUserTables));
+        QCOMPARE(db().statements(),
+                 (QStringList{kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery}));
+        QCOMPARE(m_grid->rowCount(), 0);
+        QCOMPARE(shown(), QStringList{});
+        QCOMPARE(db().openNow(), 0);
+    }
+
+    void laterStartsListTheInstalledAuditsWithTheirCounts() {
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
+        scriptThreeAudits(db());
+        db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
+        QCOMPARE(start(), std::optional<QStringList>(QStringList{"ORDERS"}));
+        QCOMPARE(db().statements(),
+                 QStringList{kCatalogCheck} + kListing + QStringList{kTablesQuery});
+        QCOMPARE(gridTexts(*m_grid), (RowTexts{kHeader,
+                                               {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
+                                               {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N"},
+                                               {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y"}}));
+        QCOMPARE(m_grid->currentRow(), 0);
+        QCOMPARE(db().openNow(), 0);
+    }
+
+    void brokenAuditTableStopsTheCountsButNotTheStart() {
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
+        db().failOn(countQuery("ZOTA_ORDUPD"),
+                    FakeDatabase::error("Table ZOTA_ORDUPD has not been created"));
+        scriptThreeAudits(db());
+        db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
+        QCOMPARE(start(), std::optional<QStringList>(QStringList{"ORDERS"}));
+        QCOMPARE(db().statements(),
+                 (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
+                              countQuery("ZOTA_ORDUPD"), kTablesQuery}));
+        QCOMPARE(shown(), QStringList{"Table ZOTA_ORDUPD has not been created"});
+        // Every audit stays listed, so the broken one can still be deleted.
+        QCOMPARE(gridTexts(*m_grid), (RowTexts{kHeader,
+                                               {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
+                                               {"", "ZOTA_ORDUPD", "Order changes", "N"},
+                                               {"", "ZOTA_PAY", "Payments", "Y"}}));
+    }
+
+    void failingStepShowsLoadingAndTheStartFails() {
+        db().failOn(kCatalogCheck, FakeDatabase::error("No privilege on SYSTABLES"));
+        QCOMPARE(start(), std::optional<QStringList>());
+        QCOMPARE(shown(), QStringList{"Loading No privilege on SYSTABLES"});
+        QCOMPARE(db().statements(), QStringList{kCatalogCheck});
+        QCOMPARE(db().openNow(), 0);
+
+        init();
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
+        db().failOn(kTablesQuery, FakeDatabase::error("Lock timeout"));
+        QCOMPARE(start(), std::optional<QStringList>());
+        QCOMPARE(shown(), QStringList{"Loading Lock timeout"});
+    }
+
+    void catalogThatCannotBeCreatedEndsTheStart() {
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
+        db().failOn(kCreateCatalog, FakeDatabase::error("Database is read-only"));
+        QCOMPARE(start(), std::optional<QStringList>());
+        QCOMPARE(shown(), QStringList{"Database is read-only"});
+        QCOMPARE(db().statements(), (QStringList{kCatalogCheck, kCreateCatalog}));
+    }
+
+    void unreachableDatabaseShowsTheReportOnly() {
+        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found", 401);
+        db().failOpen(errors);
+        QCOMPARE(start(), std::optional<QStringList>());
+        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+        QCOMPARE(db().statements(), QStringList{});
+    }
+
+    void shutdownReachesTheDatabaseOnceAndSendsNothing() {
+        shutDownSqlBaseMainWindow(m_stand->services, m_stand->login);
+        QCOMPARE(db().connectionStrings(), QStringList{standConnectionString()});
+        QCOMPARE(db().statements(), QStringList{});
+        QCOMPARE(shown(), QStringList{});
+        QCOMPARE(db().openNow(), 0);
+
+        const DbErrorList errors = FakeDatabase::error("Server is not responding", 2001);
+        db().failOpen(errors);
+        shutDownSqlBaseMainWindow(m_stand->services, m_stand->login);
+        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+        QVERIFY(!m_stand->process.ended());
+    }
+
+    // --- panic ---
+
+    void panicAnsweredNoLeavesEverything() {
+        m_stand->messages.answerNext(false);
+        panicSqlBase(m_stand->services, m_stand->login);
+        QCOMPARE(shown(), QStringList{"You pressed the panic button.  Do you want to erase all "
+                                      "your audits?\r\nYou will have to recreate all of them"});
+        QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
+        QCOMPARE(db().connectionStrings(), QStringList{});
+        QVERIFY(!m_stand->process.ended());
+    }
+
+    void panicAnsweredYesSweepsSaysSoAndEndsTheProgram() {
+        m_stand->messages.answerNext(true);
+        db().onQuery(kTablesSwept, QStringList{"NAME"},
+                     {textRow({"ZOTA_SYSTEM_TABLE"}), textRow({"ZOTA_ORDAUD"})});
+        db().onQuery(kTriggersSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
+        db().onQuery(kProceduresSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
+        panicSqlBase(m_stand->services, m_stand->login);
+        QCOMPARE(db().statements(),
+                 (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE",
+                              "Drop table ZOTA_ORDAUD", kTriggersSwept, "Drop trigger ZOTA_ORDAUD",
+                              kProceduresSwept, "Erase ZOTA_ORDAUD"}));
+        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(),
+                                       "All audits and related items have been removed from your "
+                                       "database.\r\nQuorvex will now exit.  You must restart the "
+                                       "program"}));
+        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+        QCOMPARE(db().openNow(), 0);
+    }
+
+    void panicReportsFailuresAndStillEndsWithItsLastWord() {
+        m_stand->messages.answerNext(true);
+        db().failOn("Drop table ZOTA_ORDAUD", FakeDatabase::error("Table in use"));
+        db().onQuery(kTablesSwept, QStringList{"NAME"},
+                     {textRow({"ZOTA_ORDAUD"}), textRow({"ZOTA_SYSTEM_TABLE"})});
+        db().setUnscriptedQueriesEmpty(true);
+        panicSqlBase(m_stand->services, m_stand->login);
+        QCOMPARE(db().statements(),
+                 (QStringList{kTablesSwept, "Drop table ZOTA_ORDAUD",
+                              "Drop table ZOTA_SYSTEM_TABLE", kTriggersSwept, kProceduresSwept}));
+        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(), "Table in use",
+                                       "Not all audits and related items could be removed from "
+                                       "your database.\r\nQuorvex will now exit.  You must "
+                                       "restart the program"}));
+        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+
+        init();
+        m_stand->messages.answerNext(true);
+        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
+        db().failOpen(errors);
+        panicSqlBase(m_stand->services, m_stand->login);
+        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(), sqlBaseConnectionReport(errors),
+                                       sqlBasePanicIncompleteMessage()}));
+        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+    }
+
+    // --- the back end behind the main window ---
+
     void traitsDescribeFrmcenmain() {
-        const MainWindowTraits& traits = m_backend->traits();
+        const SqlBaseBackend backend(m_stand->services, m_stand->login);
+        const MainWindowTraits& traits = backend.traits();
         QCOMPARE(traits.objectName, QString("FRMCENMAIN"));
-        QCOMPARE(traits.clientHeightTwips, 9015);
         QCOMPARE(traits.nameMaxLength, 13);
-        QVERIFY(traits.upperCaseNamesOnExit);
-        QCOMPARE(traits.columnsListed, ColumnsListedWhen::SelectionChanged);
-        QCOMPARE(traits.initialOldValueFlag, QString("false"));
-        QVERIFY(!traits.addButtonsShowArrow);
-        QVERIFY(traits.tooltips);
-        QVERIFY(traits.panicOnF12);
         QCOMPARE(traits.installedAuditNameColumn, 1);
         QCOMPARE(traits.installedAuditRows, InstalledAuditRows::SelectedRows);
-        QVERIFY(!traits.resetClearsChangedFields);
+        QCOMPARE(traits.columnsListed, ColumnsListedWhen::SelectionChanged);
     }
 
     void loadIsTheStartUp() {
-        SqlBaseStand stand;
-        SqlBaseBackend backend(stand.services, stand.login);
-        stand.database.onQuery("Select NAME from systables where name = 'ZOTA_SYSTEM_TABLE'",
-                               QStringList{"NAME"}, {});
-        stand.database.setUnscriptedQueriesEmpty(true);
-        Grid grid;
-
-        QCOMPARE(backend.load(grid), std::optional<QStringList>(QStringList{}));
-        QCOMPARE(stand.database.statements().value(1).left(31),
-                 QString("CREATE TABLE ZOTA_SYSTEM_TABLE "));
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
+        db().setUnscriptedQueriesEmpty(true);
+        QCOMPARE(SqlBaseBackend(m_stand->services, m_stand->login).load(*m_grid),
+                 std::optional<QStringList>(QStringList{}));
+        QCOMPARE(db().statements().value(1), kCreateCatalog);
     }
-
-    // --- columns ---
 
     void columnsComeFromSyscolumnsInCatalogueOrder() {
-        m_stand->database.onQuery(kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
-                                  {textRow({"ORDNO", "INTEGER", "4", "0"}),
-                                   textRow({"CITY", "VARCHAR", "30", "0"}),
-                                   textRow({"PRICE", "DECIMAL", "8", "2"})});
-
-        QCOMPARE(m_backend->listColumns("ORDERS"), (QStringList{"ORDNO", "CITY", "PRICE"}));
-        QCOMPARE(m_stand->database.statements(), QStringList{kColumnsQuery});
-        QCOMPARE(m_stand->database.opened(), 2); // the listing in init(), then this choice
-        QCOMPARE(m_stand->database.openNow(), 0);
-    }
-
-    void noTableListsNoColumns() {
-        QCOMPARE(m_backend->listColumns(QString()), QStringList{});
-        QCOMPARE(m_stand->database.statements(), QStringList{});
+        auto backend = listedBackend();
+        QCOMPARE(backend->listColumns(QString()), QStringList{});
+        QCOMPARE(db().statements(), QStringList{});
+        db().onQuery(kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
+                     {textRow({"ORDNO", "INTEGER", "4", "0"}),
+                      textRow({"CITY", "VARCHAR", "30", "0"}),
+                      textRow({"PRICE", "DECIMAL", "8", "2"})});
+        QCOMPARE(backend->listColumns("ORDERS"), (QStringList{"ORDNO", "CITY", "PRICE"}));
+        QCOMPARE(db().statements(), QStringList{kColumnsQuery});
+        QCOMPARE(db().opened(), 2); // the listing, then this choice
+        QCOMPARE(db().openNow(), 0);
     }
 
     void failingColumnQueryIsShown() {
-        m_stand->database.failOn(kColumnsQuery, FakeDatabase::error("Lock timeout"));
-        QCOMPARE(m_backend->listColumns("ORDERS"), QStringList{});
-        QCOMPARE(m_stand->messages.texts(), QStringList{"Lock timeout"});
+        auto backend = listedBackend();
+        db().failOn(kColumnsQuery, FakeDatabase::error("Lock timeout"));
+        QCOMPARE(backend->listColumns("ORDERS"), QStringList{});
+        QCOMPARE(shown(), QStringList{"Lock timeout"});
     }
-
-    // --- disable, enable, delete on the selected rows ---
 
     void disableActsOnEveryGivenRowThenReloadsOnce() {
-        m_backend->disableAudits(*m_grid, {0, 2});
-
-        QCOMPARE(m_stand->database.statements(),
-                 (QStringList{"UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = "
-                              "'ZOTA_ORDAUD'",
-                              "ALTER TRIGGER ZOTA_ORDAUD DISABLE",
-                              "UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = "
-                              "'ZOTA_PAY'",
-                              "ALTER TRIGGER ZOTA_PAY DISABLE"} +
-                  threeAuditsListing()));
-        QCOMPARE(m_stand->messages.texts(), QStringList{});
-    }
-
-    void enableWithNoRowOnlyReloads() {
-        m_backend->enableAudits(*m_grid, {});
-        QCOMPARE(m_stand->database.statements(), threeAuditsListing());
+        auto backend = listedBackend();
+        backend->disableAudits(*m_grid, {0, 2});
+        QCOMPARE(
+            db().statements(),
+            (QStringList{enableStatement("N", "ZOTA_ORDAUD"), "ALTER TRIGGER ZOTA_ORDAUD DISABLE",
+                         enableStatement("N", "ZOTA_PAY"), "ALTER TRIGGER ZOTA_PAY DISABLE"} +
+             kListing));
+        QCOMPARE(shown(), QStringList{});
+        db().clearLog();
+        backend->enableAudits(*m_grid, {});
+        QCOMPARE(db().statements(), kListing);
     }
 
     void enableGoesOnAfterAFailingAuditAndReloadsOnce() {
-        m_stand->database.failOn("ALTER TRIGGER ZOTA_ORDAUD ENABLE",
-                                 FakeDatabase::error("Trigger ZOTA_ORDAUD not found"));
-
-        m_backend->enableAudits(*m_grid, {0, 1});
-
-        QCOMPARE(m_stand->database.statements(),
-                 (QStringList{"UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE AUDIT_NAME = "
-                              "'ZOTA_ORDAUD'",
-                              "ALTER TRIGGER ZOTA_ORDAUD ENABLE",
-                              "UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE AUDIT_NAME = "
-                              "'ZOTA_ORDUPD'",
-                              "ALTER TRIGGER ZOTA_ORDUPD ENABLE"} +
-                  threeAuditsListing()));
-        QCOMPARE(m_stand->messages.texts(), QStringList{"Trigger ZOTA_ORDAUD not found"});
+        auto backend = listedBackend();
+        db().failOn("ALTER TRIGGER ZOTA_ORDAUD ENABLE",
+                    FakeDatabase::error("Trigger ZOTA_ORDAUD not found"));
+        backend->enableAudits(*m_grid, {0, 1});
+        QCOMPARE(
+            db().statements(),
+            (QStringList{enableStatement("Y", "ZOTA_ORDAUD"), "ALTER TRIGGER ZOTA_ORDAUD ENABLE",
+                         enableStatement("Y", "ZOTA_ORDUPD"), "ALTER TRIGGER ZOTA_ORDUPD ENABLE"} +
+             kListing));
+        QCOMPARE(shown(), QStringList{"Trigger ZOTA_ORDAUD not found"});
     }
 
     void lostConnectionEndsTheActionAfterOneReport() {
-        m_stand->database.failOpen(FakeDatabase::error("Server is not responding"));
-
-        m_backend->disableAudits(*m_grid, {0, 1, 2});
-
-        QCOMPARE(m_stand->database.statements(), QStringList{});
-        QCOMPARE(m_stand->messages.texts().size(), 1);
+        auto backend = listedBackend();
+        db().failOpen(FakeDatabase::error("Server is not responding"));
+        backend->disableAudits(*m_grid, {0, 1, 2});
+        QCOMPARE(db().statements(), QStringList{});
+        QCOMPARE(shown().size(), 1);
         QCOMPARE(m_grid->rowCount(), 3);
     }
 
     void deleteConfirmedRemovesEverySelectedAuditThenReloadsOnce() {
-        QVERIFY(m_backend->prepareDelete());
-        QCOMPARE(m_stand->database.openNow(), 1);
+        auto backend = listedBackend();
+        QVERIFY(backend->prepareDelete());
+        QCOMPARE(db().openNow(), 1);
+        backend->deleteAudits(*m_grid, {1, 2}, AuditBackend::DeleteAnswer::Yes);
+        QCOMPARE(db().statements(),
+                 deleteStatements("ZOTA_ORDUPD") + deleteStatements("ZOTA_PAY") + kListing);
+        QCOMPARE(db().openNow(), 0);
 
-        m_backend->deleteAudits(*m_grid, {1, 2}, AuditBackend::DeleteAnswer::Yes);
-
-        QCOMPARE(m_stand->database.statements(), deleteStatements("ZOTA_ORDUPD") +
-                                                     deleteStatements("ZOTA_PAY") +
-                                                     threeAuditsListing());
-        QCOMPARE(m_stand->database.openNow(), 0);
-    }
-
-    void deleteAnsweredNoOnlyReloads() {
-        QVERIFY(m_backend->prepareDelete());
-        m_backend->deleteAudits(*m_grid, {0, 1, 2}, AuditBackend::DeleteAnswer::No);
-
-        QCOMPARE(m_stand->database.statements(), threeAuditsListing());
-        QCOMPARE(m_stand->database.openNow(), 0);
+        db().clearLog();
+        QVERIFY(backend->prepareDelete());
+        backend->deleteAudits(*m_grid, {0, 1, 2}, AuditBackend::DeleteAnswer::No);
+        QCOMPARE(db().statements(), kListing);
+        QCOMPARE(db().openNow(), 0);
     }
 
     void deleteGoesOnPastMissingObjectsAndOtherAudits() {
-        m_stand->database.failOn("DROP TRIGGER ZOTA_ORDAUD",
-                                 FakeDatabase::error("Trigger ZOTA_ORDAUD does not exist"));
-        m_stand->database.failOn("DROP TABLE ZOTA_ORDAUD",
-                                 FakeDatabase::error("Table ZOTA_ORDAUD does not exist"));
-        QVERIFY(m_backend->prepareDelete());
-
-        m_backend->deleteAudits(*m_grid, {0, 1}, AuditBackend::DeleteAnswer::Yes);
-
-        QCOMPARE(m_stand->database.statements(), deleteStatements("ZOTA_ORDAUD") +
-                                                     deleteStatements("ZOTA_ORDUPD") +
-                                                     threeAuditsListing());
-        QCOMPARE(m_stand->messages.texts(), (QStringList{"Trigger ZOTA_ORDAUD does not exist",
-                                                         "Table ZOTA_ORDAUD does not exist"}));
+        auto backend = listedBackend();
+        db().failOn("DROP TRIGGER ZOTA_ORDAUD",
+                    FakeDatabase::error("Trigger ZOTA_ORDAUD does not exist"));
+        db().failOn("DROP TABLE ZOTA_ORDAUD",
+                    FakeDatabase::error("Table ZOTA_ORDAUD does not exist"));
+        QVERIFY(backend->prepareDelete());
+        backend->deleteAudits(*m_grid, {0, 1}, AuditBackend::DeleteAnswer::Yes);
+        QCOMPARE(db().statements(),
+                 deleteStatements("ZOTA_ORDAUD") + deleteStatements("ZOTA_ORDUPD") + kListing);
+        QCOMPARE(shown(), (QStringList{"Trigger ZOTA_ORDAUD does not exist",
+                                       "Table ZOTA_ORDAUD does not exist"}));
     }
 
     void deleteWithoutAConnectionEndsBeforeTheQuestion() {
+        auto backend = listedBackend();
         const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
-        m_stand->database.failOpen(errors);
-
-        QVERIFY(!m_backend->prepareDelete());
-
-        QCOMPARE(m_stand->messages.texts(), QStringList{sqlbase::sqlBaseConnectionReport(errors)});
-        QCOMPARE(m_stand->database.statements(), QStringList{});
+        db().failOpen(errors);
+        QVERIFY(!backend->prepareDelete());
+        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+        QCOMPARE(db().statements(), QStringList{});
     }
 
-    // --- the rest ---
-
     void saveRunsTheCreationFlow() {
-        m_stand->database.onQuery(
-            "SELECT AUDIT_NAME FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'",
-            QStringList{"AUDIT_NAME"}, {textRow({"ZOTA_ORDAUD"})});
-        AuditDefinition definition;
-        definition.table = "ORDERS";
-        definition.columns = {"ORDNO"};
-        definition.name = "ORDAUD";
-
-        QCOMPARE(m_backend->save(definition).outcome, SaveResult::Outcome::NotSaved);
-        QCOMPARE(m_stand->messages.texts(),
-                 QStringList{"You already have an Audit with that name.  Please enter another "
-                             "name."});
+        db().onQuery("SELECT AUDIT_NAME FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'",
+                     QStringList{"AUDIT_NAME"}, {textRow({"ZOTA_ORDAUD"})});
+        QCOMPARE(SqlBaseBackend(m_stand->services, m_stand->login).save(parisInserts()).outcome,
+                 SaveResult::Outcome::NotSaved);
+        QCOMPARE(shown(), QStringList{"You already have an Audit with that name.  Please enter "
+                                      "another name."});
     }
 
     void viewReadsTheAuditOnAConnectionOfItsOwnAndExportNeedsASelectedRow() {
-        SqlBaseBackend* backend = m_backend.get();
+        auto backend = listedBackend();
+        SqlBaseBackend* raw = backend.get();
         SqlBaseStand& stand = *m_stand;
-        m_backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
+        backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
             std::make_unique<SqlBaseAuditData>(
                 [&stand] { return connectToSqlBase(stand.database, stand.login, stand.messages); },
-                [backend](Grid& grid) { backend->listAudits(grid); }),
+                [raw](Grid& grid) { raw->listAudits(grid); }),
             stand.services, WindowPresenter()));
-        stand.database.onQuery("Select * from ZOTA_ORDUPD", QStringList{"ORDNO"}, {textRow({"7"})});
+        db().onQuery("Select * from ZOTA_ORDUPD", QStringList{"ORDNO"}, {textRow({"7"})});
         m_grid->setCurrentCell(1, 1);
         for (int row = 0; row < m_grid->rowCount(); ++row)
             m_grid->setRowSelected(row, false);
 
-        m_backend->viewAudit(*m_grid, nullptr);
-        m_backend->exportAudit(*m_grid, nullptr);
+        backend->viewAudit(*m_grid, nullptr);
+        backend->exportAudit(*m_grid, nullptr);
 
-        QCOMPARE(stand.database.statements(), QStringList{"Select * from ZOTA_ORDUPD"});
-        QCOMPARE(stand.database.openNow(), 0); // the view's connection is closed again
-        bool viewerShown = false;
-        bool exportShown = false;
+        QCOMPARE(db().statements(), QStringList{"Select * from ZOTA_ORDUPD"});
+        QCOMPARE(db().openNow(), 0); // the view's connection is closed again
+        QStringList visible;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            viewerShown = viewerShown || (w->objectName() == "frmViewer" && w->isVisible());
-            exportShown = exportShown || (w->objectName() == "frmExport" && w->isVisible());
+            if (w->isVisible() && w->objectName().startsWith("frm"))
+                visible << w->objectName();
         }
-        QVERIFY(viewerShown);
-        QVERIFY(!exportShown);
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(visible, QStringList{"frmViewer"});
+        QCOMPARE(shown(), QStringList());
     }
 
     void panicAndShutdownReachTheDatabase() {
+        SqlBaseBackend backend(m_stand->services, m_stand->login);
         m_stand->messages.answerNext(false);
-        m_backend->panic();
-        QCOMPARE(m_stand->messages.texts().size(), 1);
-        QVERIFY(!m_stand->process.ended());
-
-        m_backend->shutdown();
-        QCOMPARE(m_stand->database.connectionStrings(), QStringList{standConnectionString()});
+        backend.panic();
+        QCOMPARE(shown(), QStringList{sqlBasePanicQuestion()});
+        backend.shutdown();
+        QCOMPARE(db().connectionStrings(), QStringList{standConnectionString()});
     }
-
-private:
-    std::unique_ptr<SqlBaseStand> m_stand;
-    std::unique_ptr<SqlBaseBackend> m_backend;
-    std::unique_ptr<Grid> m_grid;
 };
 
-int runSqlBaseBackendTests(int argc, char** argv) {
-    SqlBaseBackendTest test;
-    return QTest::qExec(&test, argc, argv);
+// The login window on a scripted stand; the main window it opens is a counter.
+class SqlBaseLoginWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<SqlBaseStand> m_stand;
+    std::unique_ptr<SqlBaseLoginWindow> m_window;
+    int m_mainWindowOpens = 0;
+    bool m_mainWindowStarts = true;
+
+    void fillIn(const QString& server, const QString& database, const QString& password) {
+        QTest::keyClicks(m_window->serverNameBox(), server);
+        QTest::keyClicks(m_window->databaseBox(), database);
+        QTest::keyClicks(m_window->passwordBox(), password);
+    }
+    void ok() { QTest::mouseClick(m_window->okButton(), Qt::LeftButton); }
+
+private Q_SLOTS:
+    void init() {
+        m_stand = std::make_unique<SqlBaseStand>();
+        m_stand->login = {};
+        m_mainWindowOpens = 0;
+        m_mainWindowStarts = true;
+        m_window = std::make_unique<SqlBaseLoginWindow>(m_stand->services, m_stand->login, [this] {
+            ++m_mainWindowOpens;
+            return m_mainWindowStarts;
+        });
+        m_window->show();
+    }
+    void cleanup() {
+        m_window.reset();
+        m_stand.reset();
+    }
+
+    void windowShowsItsFieldsWithTheUserPrefilled() {
+        QCOMPARE(m_window->objectName(), QString("frmLogin"));
+        QCOMPARE(m_window->windowTitle(), QString("Quorvex - Login"));
+        QCOMPARE(m_window->userBox()->text(), QString("SYSADM"));
+        QCOMPARE(m_window->passwordBox()->echoMode(), QLineEdit::Password);
+        QStringList captions{m_window->okButton()->text(), m_window->cancelButton()->text()};
+        for (int i = 0; i < 4; ++i)
+            captions << m_window->findChild<QLabel*>(QString("Label1_%1").arg(i))->text();
+        QCOMPARE(captions,
+                 (QStringList{"&Ok", "&Cancel", "Server Name", "Database", "Password", "User"}));
+        QCOMPARE(m_window->focusWidget(), m_window->serverNameBox());
+        // Tab runs from Ok through the fields to the user.
+        QStringList order;
+        QWidget* widget = m_window->okButton();
+        do {
+            if (widget->focusPolicy() & Qt::TabFocus)
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != m_window->okButton() && order.size() < 20);
+        QCOMPARE(order, (QStringList{"cmdOk", "cmdCancel", "txtServerName", "txtDatabase",
+                                     "txtPassword", "txtUser"}));
+    }
+
+    void okStoresTheValuesTestsTheConnectionAndOpensTheMainWindow_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("connection");
+        QTest::newRow("password with a semicolon")
+            << "SYSADM"
+            << "pa;ss"
+            << "Provider=SQLBASEOLEDB.1;Password=\"pa;ss\";Persist Security Info=True;User "
+               "ID=SYSADM;Data Source=ORDERSDB";
+        QTest::newRow("another user does not change the logon user")
+            << "SCOTT"
+            << "secret" << standConnectionString();
+        QTest::newRow("user box cleared") << ""
+                                          << "secret" << standConnectionString();
+    }
+    void okStoresTheValuesTestsTheConnectionAndOpensTheMainWindow() {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(QString, connection);
+        fillIn("SRV1", "ORDERSDB", password);
+        m_window->userBox()->clear();
+        QTest::keyClicks(m_window->userBox(), user);
+        ok();
+        QCOMPARE(m_stand->login.database, QString("ORDERSDB"));
+        QCOMPARE(m_stand->login.password, password);
+        QCOMPARE(m_stand->database.connectionStrings(), QStringList{connection});
+        QCOMPARE(m_stand->database.openNow(), 0);
+        QCOMPARE(m_stand->database.statements(), QStringList{});
+        QCOMPARE(m_mainWindowOpens, 1);
+        QVERIFY(!m_window->isVisible());
+        QCOMPARE(m_stand->messages.texts(), QStringList{});
+    }
+
+    void missingEntryDoesNothing_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("database");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("no server name") << ""
+                                        << "ORDERSDB"
+                                        << "secret";
+        QTest::newRow("no database") << "SRV1"
+                                     << ""
+                                     << "secret";
+        QTest::newRow("no password") << "SRV1"
+                                     << "ORDERSDB"
+                                     << "";
+    }
+    void missingEntryDoesNothing() {
+        QFETCH(QString, server);
+        QFETCH(QString, database);
+        QFETCH(QString, password);
+        fillIn(server, database, password);
+        ok();
+        QCOMPARE(m_stand->database.connectionStrings(), QStringList{});
+        QCOMPARE(m_stand->messages.texts(), QStringList{});
+        QCOMPARE(m_stand->login.database, QString());
+        QCOMPARE(m_mainWindowOpens, 0);
+        QVERIFY(m_window->isVisible());
+    }
+
+    void failedTestShowsTheReportAndTheWindowStaysForACorrection() {
+        const DbErrorList errors = FakeDatabase::error("Invalid password", 1002, "28000");
+        m_stand->database.failOpen(errors);
+        fillIn("SRV1", "ORDERSDB", "wrong");
+        ok();
+        QCOMPARE(m_stand->messages.texts(), QStringList{sqlBaseConnectionReport(errors)});
+        QCOMPARE(m_mainWindowOpens, 0);
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_window->passwordBox()->text(), QString("wrong"));
+        QCOMPARE(m_stand->login.password, QString("wrong"));
+
+        m_stand->database.failOpen({});
+        m_window->passwordBox()->clear();
+        QTest::keyClicks(m_window->passwordBox(), "secret");
+        ok();
+        QCOMPARE(m_stand->login.password, QString("secret"));
+        QCOMPARE(m_mainWindowOpens, 1);
+        QVERIFY(!m_window->isVisible());
+    }
+
+    void mainWindowThatFailsToStartKeepsTheLogin() {
+        m_mainWindowStarts = false;
+        fillIn("SRV1", "ORDERSDB", "secret");
+        ok();
+        QCOMPARE(m_mainWindowOpens, 1);
+        QVERIFY(m_window->isVisible());
+    }
+
+    void cancelEndsTheProgramAndStoresNothing() {
+        fillIn("SRV1", "ORDERSDB", "secret");
+        QTest::mouseClick(m_window->cancelButton(), Qt::LeftButton);
+        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+        QCOMPARE(m_stand->login.database, QString());
+        QCOMPARE(m_stand->database.connectionStrings(), QStringList{});
+    }
+
+    void inTheFrameASuccessfulLoginLeavesOnlyTheMainWindow() {
+        SqlBaseStand stand;
+        QPointer<SqlBaseLoginWindow> login;
+        BackendLaunchers launchers;
+        launchers.sqlBaseLogin = [&](MainFrame& frame) -> QWidget* {
+            login = new SqlBaseLoginWindow(frame.services(), stand.login, [&frame] {
+                auto* mainWindow = new QLabel("main window");
+                mainWindow->setObjectName("FRMCENMAIN");
+                frame.addChild(mainWindow);
+                frame.hideSelectionWindow();
+                return true;
+            });
+            return login;
+        };
+        MainFrame frame(stand.services, launchers);
+        frame.show();
+        QVERIFY(frame.selectionWindow() != nullptr);
+        QTest::mouseClick(frame.selectionWindow()->sqlBaseOption(), Qt::LeftButton);
+        QTest::mouseClick(frame.selectionWindow()->okButton(), Qt::LeftButton);
+        QVERIFY(login != nullptr && login->isVisible());
+
+        QTest::keyClicks(login->serverNameBox(), "SRV1");
+        QTest::keyClicks(login->databaseBox(), "ORDERSDB");
+        QTest::keyClicks(login->passwordBox(), "secret");
+        QTest::mouseClick(login->okButton(), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+        QVERIFY(login == nullptr);
+        QVERIFY(frame.selectionWindow() == nullptr);
+        QStringList children;
+        for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
+            if (sub->isVisible())
+                children << sub->widget()->objectName();
+        }
+        QCOMPARE(children, QStringList{"FRMCENMAIN"});
+        QCOMPARE(stand.login.database, QString("ORDERSDB"));
+    }
+
+    // Against a real SQLBase database, only when QUORVEX_TEST_SQLBASE holds
+    // "database|password"; works in a table of its own and removes what it made.
+    void liveAuditRecordsAnInsertAndIsRemovedAgain() {
+        const QString given = qEnvironmentVariable("QUORVEX_TEST_SQLBASE");
+        if (given.isEmpty())
+            QSKIP("QUORVEX_TEST_SQLBASE is not set (database|password)");
+        ScriptedMessageService messages;
+        RecordingProcessControl process;
+        RecordingDesktopServices desktop;
+        FakeWorkingDirectory workingDirectory;
+        OdbcConnectionFactory connections;
+        PlatformServices services{messages, process, desktop, workingDirectory, connections};
+        const qsizetype bar = given.indexOf(u'|');
+        const SqlBaseLoginValues login{given.left(bar), bar < 0 ? QString() : given.mid(bar + 1)};
+        // Set-up and clean-up tolerate leftovers of an earlier run.
+        const auto execute = [&](const QStringList& statements) {
+            auto connection = connectToSqlBase(connections, login, messages);
+            for (const QString& statement : statements) {
+                try {
+                    if (connection)
+                        connection->execute(statement);
+                } catch (const DbException&) {
+                }
+            }
+        };
+        SqlBaseCatalog catalog(services, login);
+        catalog.remove("ZOTA_QVXTEST");
+        execute({"DROP TABLE QVX_ORDERS",
+                 "CREATE TABLE QVX_ORDERS (ORDNO INTEGER, CITY "
+                 "VARCHAR(30))",
+                 "COMMIT"});
+        Grid grid;
+        const auto tables = startSqlBaseMainWindow(grid, services, login);
+        QVERIFY(tables.has_value() && tables->contains("QVX_ORDERS"));
+
+        AuditDefinition definition = parisInserts();
+        definition.table = "QVX_ORDERS";
+        definition.conditions = {{}};
+        definition.name = "QVXTEST";
+        definition.description = "Live test";
+        QCOMPARE(saveSqlBaseAudit(definition, services, login).outcome, SaveResult::Outcome::Saved);
+        execute({"INSERT INTO QVX_ORDERS VALUES (1, 'Paris')", "COMMIT"});
+        QCOMPARE(catalog.list(grid), SqlBaseCatalog::Outcome::Done);
+        QStringList row;
+        for (int r = 0; r < grid.rowCount(); ++r) {
+            if (grid.cellText(r, 1) == "ZOTA_QVXTEST")
+                row = gridTexts(grid).value(r + 1);
+        }
+        QCOMPARE(row, (QStringList{"1 RECORDS", "ZOTA_QVXTEST", "Live test", "Y"}));
+        QCOMPARE(catalog.remove("ZOTA_QVXTEST"), SqlBaseCatalog::Outcome::Done);
+        execute({"DROP TABLE QVX_ORDERS", "COMMIT"});
+        QCOMPARE(messages.texts(), QStringList{});
+    }
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    SqlBaseBackendTest backend;
+    SqlBaseLoginWindowTest login;
+    const int failures = QTest::qExec(&backend, argc, argv) + QTest::qExec(&login, argc, argv);
+    return failures == 0 ? 0 : 1;
 }
 
 #include "SqlBaseBackendTest.moc"

@@ -4,14 +4,13 @@
 #include "mainwindow/ColumnInfo.h"
 #include "mainwindow/GeneratedStatements.h"
 
-#include <QString>
 #include <QStringList>
 #include <string>
 #include <vector>
 
 namespace quorvex::testing {
 
-// Statements as std::string, so a failing comparison of multi-line texts shows a diff.
+// Lists as std::string, so a failing comparison of multi-line texts shows a diff.
 inline std::vector<std::string> texts(const QStringList& list) {
     std::vector<std::string> result;
     for (const QString& text : list)
@@ -19,37 +18,21 @@ inline std::vector<std::string> texts(const QStringList& list) {
     return result;
 }
 
-inline std::string crlfLines(std::initializer_list<const char*> lines) {
-    std::string result;
-    for (const char* line : lines)
-        result += (result.empty() ? "" : "\r\n") + std::string(line);
-    return result;
-}
-
-// The lines of a procedure text strictly between two marker lines.
-inline std::vector<std::string> linesBetween(const QString& procedure, const QString& first,
-                                             const QString& last) {
-    const QStringList lines = procedure.split(QStringLiteral("\r\n"));
-    const qsizetype from = lines.indexOf(first);
-    const qsizetype to = lines.indexOf(last, from + 1);
+// The lines of the procedure text (statement 5) strictly between two marker lines.
+inline std::vector<std::string> procedureLines(const GeneratedStatements& generated,
+                                               const char* first, const char* last) {
+    const QStringList lines = generated.statements.value(5).split(QStringLiteral("\r\n"));
+    const qsizetype from = lines.indexOf(QString(first));
+    const qsizetype to = lines.indexOf(QString(last), from + 1);
     if (from < 0 || to < 0)
         return {"<markers not found>"};
     return texts(lines.mid(from + 1, to - from - 1));
 }
-
 inline std::vector<std::string> procedureParameters(const GeneratedStatements& generated) {
-    return linesBetween(generated.statements.value(5), QStringLiteral("PARAMETERS"),
-                        QStringLiteral("LOCAL VARIABLES"));
+    return procedureLines(generated, "PARAMETERS", "LOCAL VARIABLES");
 }
-
 inline std::vector<std::string> procedureDecision(const GeneratedStatements& generated) {
-    return linesBetween(generated.statements.value(5), QStringLiteral("ACTIONS"),
-                        QStringLiteral(" If nNoChange = 0"));
-}
-
-inline std::vector<std::string> procedureInsert(const GeneratedStatements& generated) {
-    return linesBetween(generated.statements.value(5), QStringLiteral("  Call SqlConnect(hSql1)"),
-                        QStringLiteral("  Call SqlDisconnect(hSql1)"));
+    return procedureLines(generated, "ACTIONS", " If nNoChange = 0");
 }
 
 inline ColumnInfo sqlBaseColumn(const QString& name, const QString& type, qint64 length,
@@ -73,9 +56,42 @@ inline AuditCondition condition(const QString& column, const QString& op, const 
     return {column, op, value, QString()};
 }
 
-// The criteria grid's trailing empty slot.
-inline AuditCondition emptySlot() {
-    return {};
+// The insert audit on ORDERS of ORDNO and CITY that records rows of Paris only; the criteria
+// grid's trailing empty slot included.
+inline AuditDefinition parisInserts() {
+    AuditDefinition definition;
+    definition.kind = AuditKind::Insert;
+    definition.table = "ORDERS";
+    definition.columns = {"ORDNO", "CITY"};
+    definition.conditions = {condition("CITY", "=", "Paris"), {}};
+    definition.mode = AuditMode::OnlyWhen;
+    definition.name = "ORDAUD";
+    definition.description = "Order inserts";
+    return definition;
+}
+
+// The eight statements that install parisInserts(), in sending order.
+inline QStringList parisInsertStatements() {
+    return {
+        "Insert Into ZOTA_SYSTEM_TABLE (AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED) VALUES "
+        "('ZOTA_ORDAUD','Order inserts','Y')",
+        "CREATE TABLE ZOTA_ORDAUD (ORDNO INTEGER,CITY VARCHAR(30),DATE TIMESTAMP, USERID "
+        "VARCHAR(8))PCTFREE 10",
+        "COMMIT",
+        "CREATE PUBLIC SYNONYM ZOTA_ORDAUD FOR SYSADM.ZOTA_ORDAUD",
+        "COMMIT",
+        QStringList{"STORE ZOTA_ORDAUD", "PROCEDURE:ZOTA_ORDAUD static", "PARAMETERS",
+                    " Number: ORDNO", " String: CITY", " String: USERID", "LOCAL VARIABLES",
+                    " Number: nRcd", " Number: nNoChange", " Sql Handle: hSql1", "ACTIONS",
+                    " Set nNoChange = 1", " If CITY = 'Paris' ", "  Set nNoChange = 0",
+                    " If nNoChange = 0", "  Call SqlConnect(hSql1)",
+                    "  Call SqlPrepareAndExecute(hSql1, 'insert into ZOTA_ORDAUD (ORDNO,CITY,DATE, "
+                    "USERID) values (:ORDNO,:CITY,sysdatetime, user)')",
+                    "  Call SqlDisconnect(hSql1)", " Return nRcd"}
+            .join("\r\n"),
+        "CREATE TRIGGER ZOTA_ORDAUD AFTER INSERT ON ORDERS(EXECUTE ZOTA_ORDAUD(ORDNO,CITY,user))"
+        "FOR EACH ROW",
+        "COMMIT"};
 }
 
 } // namespace quorvex::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SqlBaseGeneratorTesting.h"
 #include "components/PlatformServices.h"
 #include "sqlbase/SqlBaseLoginValues.h"
 #include "support/FakeDatabase.h"
@@ -7,10 +8,6 @@
 #include "support/RecordingDesktopServices.h"
 #include "support/RecordingProcessControl.h"
 #include "support/ScriptedMessageService.h"
-
-#include <QStringList>
-#include <string>
-#include <vector>
 
 namespace quorvex::testing {
 
@@ -26,18 +23,9 @@ struct SqlBaseStand {
     sqlbase::SqlBaseLoginValues login{QStringLiteral("ORDERSDB"), QStringLiteral("secret")};
 };
 
-// The connection string of the stand's login values.
 inline QString standConnectionString() {
     return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=secret;Persist Security Info=True;"
                           "User ID=SYSADM;Data Source=ORDERSDB");
-}
-
-// Lists as std::string, so a failing comparison shows the texts.
-inline std::vector<std::string> strings(const QStringList& list) {
-    std::vector<std::string> result;
-    for (const QString& text : list)
-        result.push_back(text.toStdString());
-    return result;
 }
 
 } // namespace quorvex::testing

@@ -21,11 +21,9 @@ namespace quorvex::testing {
 // ORDERS as the worked examples know it: ORDER_ID int (the primary key), CUSTOMER varchar(30),
 // AMOUNT money.
 inline ColumnInfoList ordersColumns() {
-    return {
-        {QStringLiteral("ORDER_ID"), QStringLiteral("int"), 4, 10, 0, true},
-        {QStringLiteral("CUSTOMER"), QStringLiteral("varchar"), 30, 0, 0, false},
-        {QStringLiteral("AMOUNT"), QStringLiteral("money"), 8, 19, 4, false},
-    };
+    return {{"ORDER_ID", "int", 4, 10, 0, true},
+            {"CUSTOMER", "varchar", 30, 0, 0, false},
+            {"AMOUNT", "money", 8, 19, 4, false}};
 }
 
 inline AuditCondition condition(const QString& column, const QString& op, const QString& value,
@@ -42,14 +40,12 @@ inline AuditCondition emptySlot() {
 inline AuditDefinition bigOrders() {
     AuditDefinition definition;
     definition.kind = AuditKind::Insert;
-    definition.table = QStringLiteral("ORDERS");
-    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("AMOUNT")};
-    definition.conditions = {
-        condition(QStringLiteral("AMOUNT"), QStringLiteral(">"), QStringLiteral("1000")),
-        emptySlot()};
+    definition.table = "ORDERS";
+    definition.columns = {"CUSTOMER", "AMOUNT"};
+    definition.conditions = {condition("AMOUNT", ">", "1000"), emptySlot()};
     definition.mode = AuditMode::OnlyWhen;
-    definition.name = QStringLiteral("BigOrders");
-    definition.description = QStringLiteral("Large orders");
+    definition.name = "BigOrders";
+    definition.description = "Large orders";
     return definition;
 }
 
@@ -58,13 +54,13 @@ inline AuditDefinition bigOrders() {
 inline AuditDefinition priceChange() {
     AuditDefinition definition;
     definition.kind = AuditKind::Update;
-    definition.table = QStringLiteral("ORDERS");
-    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("AMOUNT")};
+    definition.table = "ORDERS";
+    definition.columns = {"CUSTOMER", "AMOUNT"};
     definition.saveOldValue = {false, true};
-    definition.changedFields = {QStringLiteral("AMOUNT")};
+    definition.changedFields = {"AMOUNT"};
     definition.conditions = {emptySlot()};
-    definition.name = QStringLiteral("PriceChange");
-    definition.description = QStringLiteral("Price changes");
+    definition.name = "PriceChange";
+    definition.description = "Price changes";
     return definition;
 }
 

@@ -34,11 +34,7 @@ QStringList bigOrdersStatements() {
 }
 
 QByteArray withGoLines(const QStringList& statements) {
-    QByteArray script;
-    for (const QString& statement : statements) {
-        script += statement.toUtf8() + "\r\nGO\r\n";
-    }
-    return script;
+    return (statements.join("\r\nGO\r\n") + "\r\nGO\r\n").toUtf8();
 }
 
 TEST(CompanionInput, ReadsTheDefinitionAsTheWindowHoldsIt) {
@@ -60,13 +56,11 @@ TEST(CompanionInput, MissingKeysMeanEmptyListsAlwaysExceptAndAnd) {
     EXPECT_EQ(QString(), request.error);
     AuditDefinition expected;
     expected.kind = AuditKind::Update;
-    expected.table = QStringLiteral("T");
-    expected.columns = {QStringLiteral("A"), QStringLiteral("B")};
+    expected.table = "T";
+    expected.columns = {"A", "B"};
     expected.saveOldValue = {false, true};
     expected.connective = Connective::Or;
-    expected.conditions = {condition(QStringLiteral("A"), QStringLiteral("="), QStringLiteral("1")),
-                           condition(QStringLiteral("B"), QStringLiteral("<"), QStringLiteral("2"),
-                                     QStringLiteral("OR"))};
+    expected.conditions = {condition("A", "=", "1"), condition("B", "<", "2", "OR")};
     EXPECT_EQ(QStringLiteral("sqlserver"), request.backend);
     EXPECT_EQ(expected, request.definition);
     EXPECT_EQ(ColumnInfoList(), request.columns);
@@ -78,44 +72,31 @@ struct BadInput {
     QString error;
 };
 
-void PrintTo(const BadInput& c, std::ostream* out) {
-    *out << c.behaviour;
+TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
+    const BadInput cases[] = {
+        {"not_json", "{\"kind\": ", "the input is not valid JSON: unterminated object at offset 9"},
+        {"not_an_object", "[1]", "the input must be one JSON object"},
+        {"misspelt_key", R"({"kind": "insert", "choosen": []})", "unknown key \"choosen\""},
+        {"missing_kind", R"({"table": "T"})",
+         "\"kind\" is missing: say \"insert\", \"delete\" or \"update\""},
+        {"unknown_kind", R"({"kind": "merge"})",
+         "\"kind\" must be \"insert\" or \"delete\" or \"update\""},
+        {"unknown_mode", R"({"kind": "insert", "mode": "never"})",
+         "\"mode\" must be \"always-except\" or \"only-when\""},
+        {"unknown_backend", R"({"backend": "oracle", "kind": "insert"})",
+         "\"backend\" must be one of: sqlserver, sqlbase"},
+        {"length_as_text", R"({"kind": "insert", "columns": [{"name": "A", "length": "30"}]})",
+         "\"length\" in entry 1 of \"columns\" must be a whole number"},
+        {"value_as_number",
+         R"({"kind": "insert", "conditions": [{"column": "A", "op": "=", "value": 5}]})",
+         "\"value\" in entry 1 of \"conditions\" must be a text"},
+        {"old_value_of_unchosen_column", R"({"kind": "update", "chosen": ["A"], "saveOld": ["B"]})",
+         "\"saveOld\" names B, which is not a chosen column"},
+        {"changed_fields_on_insert_audit", R"({"kind": "insert", "changedFields": ["A"]})",
+         "\"saveOld\" and \"changedFields\" belong to update audits"}};
+    for (const BadInput& c : cases)
+        EXPECT_EQ(c.error, ScriptCompanion::parse(c.input).error) << c.behaviour;
 }
-
-class CompanionInputFaults : public ::testing::TestWithParam<BadInput> {};
-
-TEST_P(CompanionInputFaults, AreReportedByWhatIsWrong) {
-    EXPECT_EQ(GetParam().error, ScriptCompanion::parse(GetParam().input).error);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, CompanionInputFaults,
-    ::testing::Values(
-        BadInput{"not_json", "{\"kind\": ",
-                 QStringLiteral("the input is not valid JSON: unterminated object at offset 9")},
-        BadInput{"not_an_object", "[1]", QStringLiteral("the input must be one JSON object")},
-        BadInput{"misspelt_key", R"({"kind": "insert", "choosen": []})",
-                 QStringLiteral("unknown key \"choosen\"")},
-        BadInput{"missing_kind", R"({"table": "T"})",
-                 QStringLiteral("\"kind\" is missing: say \"insert\", \"delete\" or \"update\"")},
-        BadInput{"unknown_kind", R"({"kind": "merge"})",
-                 QStringLiteral("\"kind\" must be \"insert\" or \"delete\" or \"update\"")},
-        BadInput{"unknown_mode", R"({"kind": "insert", "mode": "never"})",
-                 QStringLiteral("\"mode\" must be \"always-except\" or \"only-when\"")},
-        BadInput{"unknown_backend", R"({"backend": "oracle", "kind": "insert"})",
-                 QStringLiteral("\"backend\" must be one of: sqlserver, sqlbase")},
-        BadInput{"length_as_text",
-                 R"({"kind": "insert", "columns": [{"name": "A", "length": "30"}]})",
-                 QStringLiteral("\"length\" in entry 1 of \"columns\" must be a whole number")},
-        BadInput{"value_as_number",
-                 R"({"kind": "insert", "conditions": [{"column": "A", "op": "=", "value": 5}]})",
-                 QStringLiteral("\"value\" in entry 1 of \"conditions\" must be a text")},
-        BadInput{"old_value_of_unchosen_column",
-                 R"({"kind": "update", "chosen": ["A"], "saveOld": ["B"]})",
-                 QStringLiteral("\"saveOld\" names B, which is not a chosen column")},
-        BadInput{"changed_fields_on_insert_audit", R"({"kind": "insert", "changedFields": ["A"]})",
-                 QStringLiteral("\"saveOld\" and \"changedFields\" belong to update audits")}),
-    [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.behaviour; });
 
 const QByteArray sqlBaseInput =
     R"({"backend": "sqlbase", "kind": "insert", "table": "ORDERS", "chosen": ["AMOUNT"],
@@ -161,9 +142,8 @@ struct ProgramRun {
 ProgramRun runCompanion(const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     process.start(QStringLiteral(QUORVEX_SQL_PROGRAM), arguments);
-    if (!process.waitForStarted()) {
+    if (!process.waitForStarted())
         return {-1, {}, process.errorString().toUtf8()};
-    }
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(-1);
@@ -171,39 +151,33 @@ ProgramRun runCompanion(const QStringList& arguments, const QByteArray& input) {
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-TEST(CompanionProgram, PrintsTheScriptWithGoLines) {
+TEST(CompanionProgram, PrintsTheScriptWithGoLinesOrAsAJsonList) {
     const ProgramRun run = runCompanion({}, bigOrdersInput);
     EXPECT_EQ(QByteArray(), run.standardError);
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(withGoLines(bigOrdersStatements()), run.standardOutput);
-}
-
-TEST(CompanionProgram, JsonOptionPrintsTheStatementsAsAList) {
-    const ProgramRun run = runCompanion({QStringLiteral("--json")}, bigOrdersInput);
-    EXPECT_EQ(0, run.exitCode);
-    EXPECT_EQ(QJsonObject({{QStringLiteral("statements"),
-                            QJsonArray::fromStringList(bigOrdersStatements())}}),
-              QJsonDocument::fromJson(run.standardOutput).object());
+    const ProgramRun json = runCompanion({"--json"}, bigOrdersInput);
+    EXPECT_EQ(0, json.exitCode);
+    EXPECT_EQ(QJsonObject({{"statements", QJsonArray::fromStringList(bigOrdersStatements())}}),
+              QJsonDocument::fromJson(json.standardOutput).object());
 }
 
 TEST(CompanionProgram, RefusalsExitWithOne) {
     QByteArray input = bigOrdersInput;
     input.replace("\"money\"", "\"image\"");
     const QByteArray message = "The field AMOUNT can not be used. It has been de-selected";
-
     const ProgramRun plain = runCompanion({}, input);
     EXPECT_EQ(1, plain.exitCode);
     EXPECT_EQ(QByteArray(), plain.standardOutput);
     EXPECT_EQ(message + '\n', plain.standardError);
-
-    const ProgramRun json = runCompanion({QStringLiteral("--json")}, input);
+    const ProgramRun json = runCompanion({"--json"}, input);
     EXPECT_EQ(1, json.exitCode);
-    EXPECT_EQ(QJsonObject({{QStringLiteral("error"), QString::fromUtf8(message)}}),
+    EXPECT_EQ(QJsonObject({{"error", QString::fromUtf8(message)}}),
               QJsonDocument::fromJson(json.standardOutput).object());
 }
 
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {
-    const ProgramRun run = runCompanion({QStringLiteral("--jsno")}, bigOrdersInput);
+    const ProgramRun run = runCompanion({"--jsno"}, bigOrdersInput);
     EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ(QByteArray(), run.standardOutput);
     EXPECT_TRUE(run.standardError.startsWith("Unknown option 'jsno'."));

@@ -16,31 +16,29 @@ const QString fixedColumns =
     QStringLiteral("[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,\r\n"
                    "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)");
 
-TEST(AuditTableOfInsertAndDeleteAudits, BigOrdersComesOutToTheLetter) {
+TEST(AuditTables, BigOrdersComesOutToTheLetter) {
     const SqlServerAuditTableGenerator table(bigOrders(), ordersColumns());
     EXPECT_EQ(QString(), table.refusal());
     EXPECT_EQ(QStringLiteral("[tblZOTA_BigOrders]"), table.auditTableName());
-    EXPECT_EQ(
-        lines({QStringLiteral("CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,"),
-               QStringLiteral("[AMOUNT] [money] NULL ,"),
-               QStringLiteral("[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,"),
-               QStringLiteral("[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)")}),
-        table.createTableStatement());
+    EXPECT_EQ(lines({"CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,",
+                     "[AMOUNT] [money] NULL ,",
+                     "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
+                     "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)"}),
+              table.createTableStatement());
     EXPECT_EQ(QStringLiteral("CUSTOMER,AMOUNT"), table.insertColumnList());
     EXPECT_EQ(QStringLiteral("ins.CUSTOMER,ins.AMOUNT"), table.selectList());
-}
 
-TEST(AuditTableOfInsertAndDeleteAudits, DeleteAuditReadsTheDeletedRowsAndIgnoresOldValueFlags) {
+    // A delete audit reads the deleted rows and ignores old-value flags.
     AuditDefinition definition = bigOrders();
     definition.kind = AuditKind::Delete;
     definition.saveOldValue = {true, true};
-    const SqlServerAuditTableGenerator table(definition, ordersColumns());
-    EXPECT_EQ(QStringLiteral("del.CUSTOMER,del.AMOUNT"), table.selectList());
-    EXPECT_EQ(QStringLiteral("CUSTOMER,AMOUNT"), table.insertColumnList());
-    EXPECT_FALSE(table.keepsOldValues());
+    const SqlServerAuditTableGenerator deleted(definition, ordersColumns());
+    EXPECT_EQ(QStringLiteral("del.CUSTOMER,del.AMOUNT"), deleted.selectList());
+    EXPECT_EQ(QStringLiteral("CUSTOMER,AMOUNT"), deleted.insertColumnList());
+    EXPECT_FALSE(deleted.keepsOldValues());
 }
 
-TEST(AuditTableOfUpdateAudits, OldValueColumnFollowsItsColumn) {
+TEST(AuditTables, PriceChangesOldValueColumnFollowsItsColumn) {
     const SqlServerAuditTableGenerator table(priceChange(), ordersColumns());
     EXPECT_EQ(
         QStringLiteral("CREATE TABLE [tblZOTA_PriceChange] ([CUSTOMER] [varchar] (30) NULL ,\r\n"
@@ -51,24 +49,18 @@ TEST(AuditTableOfUpdateAudits, OldValueColumnFollowsItsColumn) {
     EXPECT_EQ(QStringLiteral("inserted.CUSTOMER,inserted.AMOUNT,deleted.AMOUNT"),
               table.selectList());
     EXPECT_TRUE(table.keepsOldValues());
-}
-
-TEST(AuditTableOfUpdateAudits, WithoutOldValuesOnlyNewValuesAreRead) {
     AuditDefinition definition = priceChange();
-    definition.saveOldValue = {false, false};
-    const SqlServerAuditTableGenerator table(definition, ordersColumns());
-    EXPECT_EQ(QStringLiteral("inserted.CUSTOMER,inserted.AMOUNT"), table.selectList());
-    EXPECT_FALSE(table.keepsOldValues());
+    definition.saveOldValue = {false, false}; // without old values only new ones are read
+    const SqlServerAuditTableGenerator newOnly(definition, ordersColumns());
+    EXPECT_EQ(QStringLiteral("inserted.CUSTOMER,inserted.AMOUNT"), newOnly.selectList());
+    EXPECT_FALSE(newOnly.keepsOldValues());
 }
 
 TEST(AuditTableNames, OddColumnNamesAreBracketedAndTheirBracketsDoubled) {
     AuditDefinition definition = priceChange();
-    definition.columns = {QStringLiteral("ORDER DATE"), QStringLiteral("KEY"),
-                          QStringLiteral("a]b")};
+    definition.columns = {"ORDER DATE", "KEY", "a]b"};
     definition.saveOldValue = {true, false, false};
-    const ColumnInfoList columns = {{QStringLiteral("ORDER DATE"), QStringLiteral("date")},
-                                    {QStringLiteral("KEY"), QStringLiteral("int")},
-                                    {QStringLiteral("a]b"), QStringLiteral("bit")}};
+    const ColumnInfoList columns = {{"ORDER DATE", "date"}, {"KEY", "int"}, {"a]b", "bit"}};
     const SqlServerAuditTableGenerator table(definition, columns);
     EXPECT_EQ(QStringLiteral("CREATE TABLE [tblZOTA_PriceChange] ([ORDER DATE] [date] NULL ,\r\n"
                              "[oldORDER DATE] [date] NULL ,\r\n[KEY] [int] NULL ,\r\n"
@@ -82,99 +74,50 @@ TEST(AuditTableNames, OddColumnNamesAreBracketedAndTheirBracketsDoubled) {
         table.selectList());
 }
 
-struct TypeCase {
-    const char* behaviour;
-    ColumnInfo column;
-    QString definition;
-};
-
-void PrintTo(const TypeCase& c, std::ostream* out) {
-    *out << c.behaviour;
+// Types the copy writes bare, whatever length, precision and scale the catalogue gives.
+TEST(ColumnTypes, BareTypesAreCopiedWithoutASize) {
+    const ColumnInfoList bare = {
+        {"C", "bit", 1, 1},       {"C", "datetime", 8, 23, 3},   {"C", "int", 4, 10},
+        {"C", "money", 8, 19, 4}, {"C", "real", 4, 24},          {"C", "smalldatetime", 4, 16},
+        {"C", "smallint", 2, 5},  {"C", "smallmoney", 4, 10, 4}, {"C", "tinyint", 1, 3},
+        {"C", "bigint", 8, 19},   {"C", "date", 3, 10},          {"C", "uniqueidentifier", 16},
+        {"C", "xml", -1},         {"C", "sql_variant", 8016},    {"C", "hierarchyid", 892},
+        {"C", "geography", -1},   {"C", "geometry", -1}};
+    for (const ColumnInfo& column : bare)
+        EXPECT_EQ(std::optional<QString>("[C] [" + column.type + "] NULL ,"),
+                  SqlServerAuditTableGenerator::columnDefinition("C", column));
 }
 
-class ColumnTypes : public ::testing::TestWithParam<TypeCase> {};
-
-TEST_P(ColumnTypes, CopyKeepsTheWholeType) {
-    const TypeCase& c = GetParam();
-    EXPECT_EQ(std::optional<QString>(c.definition),
-              SqlServerAuditTableGenerator::columnDefinition(c.column.name, c.column));
+// Types the copy writes with their size: precision and scale, fractional seconds, or length
+// (in characters for Unicode types, max for -1).
+TEST(ColumnTypes, SizedTypesKeepTheirWholeSize) {
+    const std::vector<std::pair<ColumnInfo, const char*>> sized = {
+        {{"C", "decimal", 9, 18, 2}, "[decimal] (18,2)"},
+        {{"C", "numeric", 5, 10, 3}, "[numeric] (10,3)"},
+        {{"C", "float", 8, 53}, "[float] (53)"},
+        {{"C", "datetime2", 8, 27, 7}, "[datetime2] (7)"},
+        {{"C", "time", 5, 16, 3}, "[time] (3)"},
+        {{"C", "datetimeoffset", 10, 34}, "[datetimeoffset] (0)"},
+        {{"C", "char", 10}, "[char] (10)"},
+        {{"C", "varchar", 30}, "[varchar] (30)"},
+        {{"C", "varchar", -1}, "[varchar] (max)"},
+        {{"C", "nchar", 5}, "[nchar] (5)"},
+        {{"C", "nvarchar", 40}, "[nvarchar] (40)"},
+        {{"C", "nvarchar", -1}, "[nvarchar] (max)"},
+        {{"C", "binary", 16}, "[binary] (16)"},
+        {{"C", "varbinary", -1}, "[varbinary] (max)"}};
+    for (const auto& [column, written] : sized)
+        EXPECT_EQ(std::optional<QString>(QStringLiteral("[C] %1 NULL ,").arg(written)),
+                  SqlServerAuditTableGenerator::columnDefinition("C", column));
 }
-
-ColumnInfo col(const char* type, qint64 length, int precision, int scale) {
-    return {QStringLiteral("C"), QString::fromLatin1(type), length, precision, scale, false};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    MendedTypeTable, ColumnTypes,
-    ::testing::Values(
-        TypeCase{"bit_alone", col("bit", 1, 1, 0), QStringLiteral("[C] [bit] NULL ,")},
-        TypeCase{"datetime_alone", col("datetime", 8, 23, 3),
-                 QStringLiteral("[C] [datetime] NULL ,")},
-        TypeCase{"int_alone", col("int", 4, 10, 0), QStringLiteral("[C] [int] NULL ,")},
-        TypeCase{"money_alone", col("money", 8, 19, 4), QStringLiteral("[C] [money] NULL ,")},
-        TypeCase{"real_alone", col("real", 4, 24, 0), QStringLiteral("[C] [real] NULL ,")},
-        TypeCase{"smalldatetime_alone", col("smalldatetime", 4, 16, 0),
-                 QStringLiteral("[C] [smalldatetime] NULL ,")},
-        TypeCase{"smallint_alone", col("smallint", 2, 5, 0),
-                 QStringLiteral("[C] [smallint] NULL ,")},
-        TypeCase{"smallmoney_alone", col("smallmoney", 4, 10, 4),
-                 QStringLiteral("[C] [smallmoney] NULL ,")},
-        TypeCase{"tinyint_alone", col("tinyint", 1, 3, 0), QStringLiteral("[C] [tinyint] NULL ,")},
-        TypeCase{"bigint_without_length", col("bigint", 8, 19, 0),
-                 QStringLiteral("[C] [bigint] NULL ,")},
-        TypeCase{"date_alone", col("date", 3, 10, 0), QStringLiteral("[C] [date] NULL ,")},
-        TypeCase{"uniqueidentifier_without_length", col("uniqueidentifier", 16, 0, 0),
-                 QStringLiteral("[C] [uniqueidentifier] NULL ,")},
-        TypeCase{"xml_alone", col("xml", -1, 0, 0), QStringLiteral("[C] [xml] NULL ,")},
-        TypeCase{"sql_variant_alone", col("sql_variant", 8016, 0, 0),
-                 QStringLiteral("[C] [sql_variant] NULL ,")},
-        TypeCase{"hierarchyid_alone", col("hierarchyid", 892, 0, 0),
-                 QStringLiteral("[C] [hierarchyid] NULL ,")},
-        TypeCase{"geography_alone", col("geography", -1, 0, 0),
-                 QStringLiteral("[C] [geography] NULL ,")},
-        TypeCase{"geometry_alone", col("geometry", -1, 0, 0),
-                 QStringLiteral("[C] [geometry] NULL ,")},
-        TypeCase{"decimal_keeps_its_cents", col("decimal", 9, 18, 2),
-                 QStringLiteral("[C] [decimal] (18,2) NULL ,")},
-        TypeCase{"numeric_keeps_precision_and_scale", col("numeric", 5, 10, 3),
-                 QStringLiteral("[C] [numeric] (10,3) NULL ,")},
-        TypeCase{"float_keeps_its_precision", col("float", 8, 53, 0),
-                 QStringLiteral("[C] [float] (53) NULL ,")},
-        TypeCase{"datetime2_keeps_fractional_seconds", col("datetime2", 8, 27, 7),
-                 QStringLiteral("[C] [datetime2] (7) NULL ,")},
-        TypeCase{"time_keeps_fractional_seconds", col("time", 5, 16, 3),
-                 QStringLiteral("[C] [time] (3) NULL ,")},
-        TypeCase{"datetimeoffset_keeps_fractional_seconds", col("datetimeoffset", 10, 34, 0),
-                 QStringLiteral("[C] [datetimeoffset] (0) NULL ,")},
-        TypeCase{"char_length", col("char", 10, 0, 0), QStringLiteral("[C] [char] (10) NULL ,")},
-        TypeCase{"varchar_length", col("varchar", 30, 0, 0),
-                 QStringLiteral("[C] [varchar] (30) NULL ,")},
-        TypeCase{"varchar_max", col("varchar", -1, 0, 0),
-                 QStringLiteral("[C] [varchar] (max) NULL ,")},
-        TypeCase{"nchar_length_in_characters", col("nchar", 5, 0, 0),
-                 QStringLiteral("[C] [nchar] (5) NULL ,")},
-        TypeCase{"nvarchar_length_in_characters", col("nvarchar", 40, 0, 0),
-                 QStringLiteral("[C] [nvarchar] (40) NULL ,")},
-        TypeCase{"nvarchar_max", col("nvarchar", -1, 0, 0),
-                 QStringLiteral("[C] [nvarchar] (max) NULL ,")},
-        TypeCase{"binary_length", col("binary", 16, 0, 0),
-                 QStringLiteral("[C] [binary] (16) NULL ,")},
-        TypeCase{"varbinary_max", col("varbinary", -1, 0, 0),
-                 QStringLiteral("[C] [varbinary] (max) NULL ,")}),
-    [](const ::testing::TestParamInfo<TypeCase>& info) { return info.param.behaviour; });
 
 class RefusedTypes : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RefusedTypes, RefuseTheColumnByNameAndDeselectIt) {
     AuditDefinition definition = bigOrders();
-    definition.columns = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("NOTES"),
-                          QStringLiteral("D"), QStringLiteral("E")};
-    ColumnInfoList columns;
-    for (const QString& name : definition.columns) {
-        columns << ColumnInfo{name, QStringLiteral("int")};
-    }
-    columns[2].type = QString::fromLatin1(GetParam());
-    columns[4].type = QStringLiteral("text"); // later columns are not looked at
+    definition.columns = {"A", "NOTES", "E"};
+    // Columns after the first refused one are not looked at.
+    const ColumnInfoList columns = {{"A", "int"}, {"NOTES", GetParam()}, {"E", "text"}};
     const SqlServerAuditTableGenerator table(definition, columns);
     EXPECT_EQ(QStringLiteral("The field NOTES can not be used. It has been de-selected"),
               table.refusal());
@@ -187,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(LargeObjectsRowVersionsAndUnknownTypes, RefusedTypes,
                                            "sysname", "VARCHAR"));
 
 TEST(AuditTableRefusals, ColumnsNamedLikeTheAuditColumnsAreRefusedInAnyCase) {
-    for (const QString& name : {QStringLiteral("AuditDate"), QStringLiteral("USERNAME")}) {
+    for (const QString name : {"AuditDate", "USERNAME"}) {
         AuditDefinition definition = bigOrders();
         definition.columns = {name};
-        const SqlServerAuditTableGenerator table(definition, {{name, QStringLiteral("int")}});
+        const SqlServerAuditTableGenerator table(definition, {{name, "int"}});
         EXPECT_EQ(QStringLiteral("The field ") + name +
-                      QStringLiteral(" can not be audited: the audit table keeps the date and the "
-                                     "user of each change in columns named AuditDate and UserName"),
+                      " can not be audited: the audit table keeps the date and the "
+                      "user of each change in columns named AuditDate and UserName",
                   table.refusal());
         EXPECT_EQ(QString(), table.deselectedColumn());
     }
@@ -201,24 +144,22 @@ TEST(AuditTableRefusals, ColumnsNamedLikeTheAuditColumnsAreRefusedInAnyCase) {
 
 TEST(AuditTableRefusals, OldValueColumnMayNotTakeAnotherChosenColumnsName) {
     AuditDefinition definition = priceChange();
-    definition.columns = {QStringLiteral("AMOUNT"), QStringLiteral("OLDamount")};
+    definition.columns = {"AMOUNT", "OLDamount"};
     definition.saveOldValue = {true, false};
-    const ColumnInfoList columns = {{QStringLiteral("AMOUNT"), QStringLiteral("money")},
-                                    {QStringLiteral("OLDamount"), QStringLiteral("money")}};
+    const ColumnInfoList columns = {{"AMOUNT", "money"}, {"OLDamount", "money"}};
     EXPECT_EQ(QStringLiteral("The old value of AMOUNT can not be saved: the audit table would hold "
                              "two columns named oldAMOUNT"),
               SqlServerAuditTableGenerator(definition, columns).refusal());
-
     definition.saveOldValue = {false, true}; // oldOLDamount clashes with nothing
     EXPECT_EQ(QString(), SqlServerAuditTableGenerator(definition, columns).refusal());
 }
 
 TEST(AuditTableRefusals, ChosenColumnsMustBeDistinctColumnsOfTheTable) {
     AuditDefinition definition = bigOrders();
-    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("PRICE")};
+    definition.columns = {"CUSTOMER", "PRICE"};
     EXPECT_EQ(QStringLiteral("The field PRICE is not a column of the table ORDERS"),
               SqlServerAuditTableGenerator(definition, ordersColumns()).refusal());
-    definition.columns = {QStringLiteral("CUSTOMER"), QStringLiteral("CUSTOMER")};
+    definition.columns = {"CUSTOMER", "CUSTOMER"};
     EXPECT_EQ(QStringLiteral("The field CUSTOMER is chosen more than once"),
               SqlServerAuditTableGenerator(definition, ordersColumns()).refusal());
 }

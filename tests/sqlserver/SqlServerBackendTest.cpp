@@ -11,6 +11,7 @@
 #include "sqlserver/SqlServerConnection.h"
 
 #include <QTest>
+#include <memory>
 
 using namespace quorvex;
 using namespace quorvex::testing;
@@ -18,11 +19,6 @@ using namespace quorvex::testing;
 Q_DECLARE_METATYPE(quorvex::AuditBackend::DeleteAnswer)
 
 namespace {
-
-const QString createCatalog = QStringLiteral(
-    "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
-    "[AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) NOT NULL, [TRIGGERTABLE] "
-    "[CHAR] (100) NOT NULL)");
 
 const QString tablesQuery = SqlServerManager::tablesStatement(QStringLiteral("Sales"));
 
@@ -32,34 +28,45 @@ std::vector<Row> threeAudits(const char* enabledOfB) {
             textRow({"C", "third", "Y", "T3"})};
 }
 
-// A logged-in stand whose installed-audits grid holds threeAudits("Y"); the next listing gives
-// `reloaded` and the log starts empty.
-struct ListedStand : SqlServerStand {
-    Grid grid;
-
-    bool listThree(const std::vector<Row>& reloaded) {
-        if (!logIn())
-            return false;
-        database.onQuery(auditListing(), auditFields(), threeAudits("Y"), true);
-        scriptAudits(reloaded);
-        SqlServerBackend backend(session, services);
-        backend.listAudits(grid);
-        database.clearLog();
-        return grid.rowCount() == 3;
-    }
-};
+QStringList flagOfB(const QString& value) {
+    return SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = '" + value +
+                                 "' WHERE AUDIT_NAME = 'B'");
+}
 
 } // namespace
 
 class SqlServerBackendTest : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void theTraitsAreThoseOfFrmSqlMain() {
-        SqlServerStand stand;
-        SqlServerBackend backend(stand.session, stand.services);
-        const MainWindowTraits& traits = backend.traits();
+    std::unique_ptr<SqlServerStand> m_stand;
+    std::unique_ptr<SqlServerBackend> m_backend;
+    std::unique_ptr<Grid> m_grid;
 
+    QStringList sent() const { return m_stand->database.statements(); }
+    QStringList shown() const { return m_stand->messages.texts(); }
+
+    // The installed-audits grid holds threeAudits("Y"); the next listing gives `reloaded` and
+    // the log starts empty.
+    bool listThree(const std::vector<Row>& reloaded) {
+        m_stand->database.onQuery(SqlServerStand::auditListing(), SqlServerStand::auditFields(),
+                                  threeAudits("Y"), true);
+        m_stand->scriptAudits(reloaded);
+        m_backend->listAudits(*m_grid);
+        m_stand->database.clearLog();
+        return m_grid->rowCount() == 3;
+    }
+
+private Q_SLOTS:
+    // A logged-in stand, its back end and an empty grid for every test and every row.
+    void init() {
+        m_stand = std::make_unique<SqlServerStand>();
+        QVERIFY(m_stand->logIn());
+        m_backend = std::make_unique<SqlServerBackend>(m_stand->session, m_stand->services);
+        m_grid = std::make_unique<Grid>();
+    }
+
+    void theTraitsAreThoseOfFrmSqlMain() {
+        const MainWindowTraits& traits = m_backend->traits();
         QCOMPARE(traits.objectName, QString("frmSqlMain"));
         QCOMPARE(traits.nameMaxLength, 25);
         QCOMPARE(traits.columnsListed, ColumnsListedWhen::MouseReleased);
@@ -68,208 +75,147 @@ private Q_SLOTS:
         QCOMPARE(traits.installedAuditRows, InstalledAuditRows::CurrentRow);
     }
 
-    // --- start-up ---------------------------------------------------------------------------
-
     void loadListsTheAuditableTablesInTheServersOrder() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogPresent();
-        stand.scriptAudits({textRow({"OrderAudit", "New orders", "Y", "Orders"})});
-        stand.scriptTables(
+        m_stand->scriptCatalogPresent();
+        m_stand->scriptAudits({textRow({"OrderAudit", "New orders", "Y", "Orders"})});
+        m_stand->scriptTables(
             {textRow({"dbo", "Orders", "0"}), textRow({"dbo", "tblZOTA_OrderAudit", "0"}),
              textRow({"dbo", "tblZOTA_SYSTEM_TABLE", "0"}), textRow({"dbo", "spt_values", "1"}),
              textRow({"dbo", "TBLZOTA_Mixed", "0"}), textRow({"dbo", "tblzota_lower", "0"}),
              textRow({"sales", "Refunds", "0"}), textRow({"dbo", "Customers", "0"})});
-        SqlServerBackend backend(stand.session, stand.services);
-        Grid grid;
-
-        const std::optional<QStringList> tables = backend.load(grid);
-
         // System tables and the system's own tblZOTA_ tables stay out; the prefix is matched
         // with letter case.
-        QCOMPARE(tables, (std::optional<QStringList>{{"Orders", "TBLZOTA_Mixed", "tblzota_lower",
-                                                      "sales.Refunds", "Customers"}}));
-        QCOMPARE(stand.database.statements(),
-                 (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing(),
-                              tablesQuery}));
-        QCOMPARE(stand.database.connectionStrings(),
-                 QStringList{buildSqlServerConnectionString(stand.session.login())});
-        QCOMPARE(grid.rowCount(), 1);
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(m_backend->load(*m_grid),
+                 (std::optional<QStringList>{
+                     {"Orders", "TBLZOTA_Mixed", "tblzota_lower", "sales.Refunds", "Customers"}}));
+        QCOMPARE(sent(), (QStringList{SqlServerStand::catalogLookUp(),
+                                      SqlServerStand::auditListing(), tablesQuery}));
+        QCOMPARE(m_stand->database.connectionStrings(),
+                 QStringList{buildSqlServerConnectionString(m_stand->session.login())});
+        QCOMPARE(m_grid->rowCount(), 1);
+        QCOMPARE(shown(), QStringList());
     }
 
     void loadCreatesAMissingCatalogBeforeListingTheTables() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogMissing();
-        stand.scriptTables({textRow({"dbo", "Orders", "0"})});
-        SqlServerBackend backend(stand.session, stand.services);
-        Grid grid;
-
-        QCOMPARE(backend.load(grid), (std::optional<QStringList>{{"Orders"}}));
-
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()} +
-                                                  SqlServerStand::batch(createCatalog) +
-                                                  QStringList{tablesQuery});
-        QCOMPARE(stand.messages.texts(), QStringList());
+        m_stand->scriptCatalogMissing();
+        m_stand->scriptTables({textRow({"dbo", "Orders", "0"})});
+        QCOMPARE(m_backend->load(*m_grid), (std::optional<QStringList>{{"Orders"}}));
+        QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()} +
+                             SqlServerStand::batch(SqlServerStand::createCatalog()) +
+                             QStringList{tablesQuery});
+        QCOMPARE(shown(), QStringList());
     }
 
-    void aSharedConnectionThatWillNotOpenFailsTheLoadAtOnce() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456);
-        stand.database.failOpen(refused);
-        SqlServerBackend backend(stand.session, stand.services);
-        Grid grid;
-
-        QCOMPARE(backend.load(grid), std::optional<QStringList>());
-
-        QCOMPARE(stand.messages.texts(), QStringList{sqlServerConnectionReport(refused)});
-        QCOMPARE(stand.database.statements(), QStringList());
+    void aFailingStepFailsTheLoadWithItsMessageOnly_data() {
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("the shared connection will not open")
+            << "open" << QStringList()
+            << sqlServerConnectionReport(FakeDatabase::error("The server is shutting down."));
+        QTest::newRow("the catalog look-up, before the tables")
+            << "look-up" << QStringList{SqlServerStand::catalogLookUp()}
+            << "ZOTA_system-1  The server is shutting down.";
+        QTest::newRow("the table list") << "tables"
+                                        << QStringList{SqlServerStand::catalogLookUp(),
+                                                       SqlServerStand::auditListing(), tablesQuery}
+                                        << "The server is shutting down.";
     }
-
-    void aFailingCatalogFailsTheLoadWithoutListingTables() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.failCatalogLookUp(FakeDatabase::error("The server is shutting down.", 6005));
-        stand.scriptTables({textRow({"dbo", "Orders", "0"})});
-        SqlServerBackend backend(stand.session, stand.services);
-        Grid grid;
-
-        QCOMPARE(backend.load(grid), std::optional<QStringList>());
-
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"ZOTA_system-1  The server is shutting down."});
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()});
+    void aFailingStepFailsTheLoadWithItsMessageOnly() {
+        QFETCH(QString, failing);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        const DbErrorList error = FakeDatabase::error("The server is shutting down.");
+        // The failure is scripted first, so it wins over the answers below.
+        if (failing == "open")
+            m_stand->database.failOpen(error);
+        else if (failing == "look-up")
+            m_stand->failCatalogLookUp(error);
+        else
+            m_stand->database.failOn(tablesQuery, error);
+        m_stand->scriptCatalogPresent();
+        m_stand->scriptAudits({});
+        m_stand->scriptTables({textRow({"dbo", "Orders", "0"})});
+        QCOMPARE(m_backend->load(*m_grid), std::optional<QStringList>());
+        QCOMPARE(shown(), QStringList{message});
+        QCOMPARE(sent(), expected);
     }
-
-    void aFailingTableListFailsTheLoadWithTheServersMessage() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogPresent();
-        stand.scriptAudits({});
-        stand.database.failOn(tablesQuery, FakeDatabase::error("The server is shutting down."));
-        SqlServerBackend backend(stand.session, stand.services);
-        Grid grid;
-
-        QCOMPARE(backend.load(grid), std::optional<QStringList>());
-
-        QCOMPARE(stand.messages.texts(), QStringList{"The server is shutting down."});
-    }
-
-    // --- columns ----------------------------------------------------------------------------
 
     void theChosenTablesColumnsComeInCatalogueOrderAndItBecomesCurrent() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"}),
-                                       textRow({"CUSTOMER", "nvarchar", "40", "0", "0", "0"}),
-                                       textRow({"TOTAL", "decimal", "9", "18", "2", "0"})});
-        stand.scriptColumns("Customers", {textRow({"CUSTNO", "int", "4", "10", "0", "1"})});
-        SqlServerBackend backend(stand.session, stand.services);
-
-        QCOMPARE(backend.listColumns("Orders"), (QStringList{"ID", "CUSTOMER", "TOTAL"}));
-        QCOMPARE(backend.currentTable(), QString("Orders"));
-        QCOMPARE(backend.currentColumns(),
+        m_stand->scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"}),
+                                          textRow({"CUSTOMER", "nvarchar", "40", "0", "0", "0"}),
+                                          textRow({"TOTAL", "decimal", "9", "18", "2", "0"})});
+        m_stand->scriptColumns("Customers", {textRow({"CUSTNO", "int", "4", "10", "0", "1"})});
+        QCOMPARE(m_backend->listColumns("Orders"), (QStringList{"ID", "CUSTOMER", "TOTAL"}));
+        QCOMPARE(m_backend->currentTable(), QString("Orders"));
+        QCOMPARE(m_backend->currentColumns(),
                  (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
                                  {"CUSTOMER", "nvarchar", 20, 0, 0, false},
                                  {"TOTAL", "decimal", 9, 18, 2, false}}));
-
         // The last table chosen on either tab is the current one.
-        QCOMPARE(backend.listColumns("Customers"), QStringList{"CUSTNO"});
-        QCOMPARE(backend.currentTable(), QString("Customers"));
-        QCOMPARE(backend.currentColumns(), (ColumnInfoList{{"CUSTNO", "int", 4, 10, 0, true}}));
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(m_backend->listColumns("Customers"), QStringList{"CUSTNO"});
+        QCOMPARE(m_backend->currentTable(), QString("Customers"));
+        QCOMPARE(m_backend->currentColumns(), (ColumnInfoList{{"CUSTNO", "int", 4, 10, 0, true}}));
+        QCOMPARE(shown(), QStringList());
     }
 
     void aTableThatIsGoneListsNothingAndKeepsTheCurrentTable() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"})});
-        stand.scriptColumns("Gone", {});
-        SqlServerBackend backend(stand.session, stand.services);
-        QCOMPARE(backend.listColumns("Orders"), QStringList{"ID"});
-
-        QCOMPARE(backend.listColumns("Gone"), QStringList());
-
-        QCOMPARE(backend.currentTable(), QString("Orders"));
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"The name 'Gone' was not found in the Tables collection of database "
-                             "'Sales'."});
+        m_stand->scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"})});
+        m_stand->scriptColumns("Gone", {});
+        QCOMPARE(m_backend->listColumns("Orders"), QStringList{"ID"});
+        QCOMPARE(m_backend->listColumns("Gone"), QStringList());
+        QCOMPARE(m_backend->currentTable(), QString("Orders"));
+        QCOMPARE(shown(), QStringList{"The name 'Gone' was not found in the Tables collection of "
+                                      "database 'Sales'."});
     }
 
     void noChosenTableListsNothingAndSendsNothing() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        SqlServerBackend backend(stand.session, stand.services);
-
-        QCOMPARE(backend.listColumns(QString()), QStringList());
-
-        QCOMPARE(stand.database.statements(), QStringList());
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(m_backend->listColumns(QString()), QStringList());
+        QCOMPARE(sent(), QStringList());
+        QCOMPARE(shown(), QStringList());
     }
-
-    // --- installed audits -------------------------------------------------------------------
 
     void disableAndEnableActOnTheGivenRowOnlyThenReload_data() {
         QTest::addColumn<bool>("disable");
-        QTest::addColumn<QString>("flag");
-        QTest::addColumn<QString>("alter");
-        QTest::newRow("disable") << true << "N"
-                                 << "ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B";
-        QTest::newRow("enable") << false << "Y"
-                                << "ALTER TABLE T2 ENABLE TRIGGER trgZOTA_B";
+        QTest::addColumn<bool>("fails");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("shownFlag");
+        const QStringList disable =
+            SqlServerStand::batch("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B");
+        const QStringList reload{SqlServerStand::auditListing()};
+        QTest::newRow("disable") << true << false << flagOfB("N") + disable + reload << "N";
+        QTest::newRow("enable") << false << false
+                                << flagOfB("Y") +
+                                       SqlServerStand::batch(
+                                           "ALTER TABLE T2 ENABLE TRIGGER trgZOTA_B") +
+                                       reload
+                                << "Y";
+        QTest::newRow("a failing disable puts the row back")
+            << true << true << flagOfB("N") + disable + flagOfB("Y") + reload << "Y";
     }
     void disableAndEnableActOnTheGivenRowOnlyThenReload() {
         QFETCH(bool, disable);
-        QFETCH(QString, flag);
-        QFETCH(QString, alter);
-        ListedStand stand;
-        QVERIFY(stand.listThree(threeAudits(qPrintable(flag))));
-        SqlServerBackend backend(stand.session, stand.services);
-
+        QFETCH(bool, fails);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, shownFlag);
+        QVERIFY(listThree(threeAudits(qPrintable(shownFlag))));
+        if (fails)
+            m_stand->database.failOn("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B",
+                                     FakeDatabase::error("Cannot find the object \"T2\"."));
         if (disable)
-            backend.disableAudits(stand.grid, {1});
+            m_backend->disableAudits(*m_grid, {1});
         else
-            backend.enableAudits(stand.grid, {1});
-
-        QCOMPARE(stand.database.statements(),
-                 SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = '" + flag +
-                                       "' WHERE AUDIT_NAME = 'B'") +
-                     SqlServerStand::batch(alter) + QStringList{SqlServerStand::auditListing()});
-        QCOMPARE(stand.grid.cellText(1, 2), flag);
-        QCOMPARE(stand.messages.texts(), QStringList());
-    }
-
-    void aFailedDisableIsShownAndTheGridReloaded() {
-        ListedStand stand;
-        QVERIFY(stand.listThree(threeAudits("Y")));
-        stand.database.failOn("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B",
-                              FakeDatabase::error("Cannot find the object \"T2\"."));
-        SqlServerBackend backend(stand.session, stand.services);
-
-        backend.disableAudits(stand.grid, {1});
-
-        QCOMPARE(stand.database.statements(),
-                 SqlServerStand::batch(
-                     "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = 'B'") +
-                     SqlServerStand::batch("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B") +
-                     SqlServerStand::batch(
-                         "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE AUDIT_NAME = 'B'") +
-                     QStringList{SqlServerStand::auditListing()});
-        QCOMPARE(stand.messages.texts(), QStringList{"Cannot find the object \"T2\"."});
-        QCOMPARE(stand.grid.cellText(1, 2), QString("Y"));
+            m_backend->enableAudits(*m_grid, {1});
+        QCOMPARE(sent(), expected);
+        QCOMPARE(m_grid->cellText(1, 2), shownFlag);
+        QCOMPARE(shown(), fails ? QStringList{"Cannot find the object \"T2\"."} : QStringList());
     }
 
     void withoutARowNothingIsSwitchedOrReloaded() {
-        ListedStand stand;
-        QVERIFY(stand.listThree(threeAudits("Y")));
-        SqlServerBackend backend(stand.session, stand.services);
-
-        backend.disableAudits(stand.grid, {});
-        backend.enableAudits(stand.grid, {Grid::NoCurrentRow});
-
-        QCOMPARE(stand.database.statements(), QStringList());
+        QVERIFY(listThree(threeAudits("Y")));
+        m_backend->disableAudits(*m_grid, {});
+        m_backend->enableAudits(*m_grid, {Grid::NoCurrentRow});
+        QCOMPARE(sent(), QStringList());
     }
 
     void deleteRemovesTheGivenRowsAuditOnYesOnly_data() {
@@ -286,52 +232,34 @@ private Q_SLOTS:
     void deleteRemovesTheGivenRowsAuditOnYesOnly() {
         QFETCH(AuditBackend::DeleteAnswer, answer);
         QFETCH(QStringList, expected);
-        ListedStand stand;
-        QVERIFY(stand.listThree(
-            {textRow({"A", "first", "Y", "T1"}), textRow({"C", "third", "Y", "T3"})}));
-        SqlServerBackend backend(stand.session, stand.services);
-
-        backend.deleteAudits(stand.grid, {1}, answer);
-
-        QCOMPARE(stand.database.statements(), expected);
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QVERIFY(
+            listThree({textRow({"A", "first", "Y", "T1"}), textRow({"C", "third", "Y", "T3"})}));
+        m_backend->deleteAudits(*m_grid, {1}, answer);
+        QCOMPARE(sent(), expected);
+        QCOMPARE(shown(), QStringList());
     }
 
-    // --- save, view and export --------------------------------------------------------------
-
     void saveGoesThroughTheCreationFlow() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        SqlServerBackend backend(stand.session, stand.services);
-
         // No table, no name, no column: refused before anything is sent.
-        const SaveResult result = backend.save(AuditDefinition{});
-
-        QCOMPARE(result.outcome, SaveResult::Outcome::NotSaved);
-        QCOMPARE(stand.messages.texts(), QStringList{"Please fill in more information"});
-        QCOMPARE(stand.database.statements(), QStringList());
+        QCOMPARE(m_backend->save(AuditDefinition{}).outcome, SaveResult::Outcome::NotSaved);
+        QCOMPARE(shown(), QStringList{"Please fill in more information"});
+        QCOMPARE(sent(), QStringList());
     }
 
     void viewShowsTheCurrentRowsAuditAndExportNeedsASelectedRow() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        SqlServerBackend backend(stand.session, stand.services);
-        backend.setAuditDataWindows(std::make_unique<AuditDataWindows>(
-            std::make_unique<SqlServerAuditData>(stand.session, stand.messages), stand.services,
-            WindowPresenter()));
-        stand.database.onQuery("Select * from tblZOTA_BigOrders", QStringList{"CUSTOMER"},
-                               {SqlServerStand::row({"ACME"})});
-        Grid grid;
-        grid.setColCount(4);
-        grid.insertRows(0, 1);
-        grid.setCellText(0, 0, "BigOrders");
-        grid.setCurrentCell(0, 0);
-        grid.setRowSelected(0, false);
-
-        backend.viewAudit(grid, nullptr);
-        backend.exportAudit(grid, nullptr);
-
-        QVERIFY(stand.database.statements().contains("Select * from tblZOTA_BigOrders"));
+        m_backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
+            std::make_unique<SqlServerAuditData>(m_stand->session, m_stand->messages),
+            m_stand->services, WindowPresenter()));
+        m_stand->database.onQuery("Select * from tblZOTA_BigOrders", QStringList{"CUSTOMER"},
+                                  {SqlServerStand::row({"ACME"})});
+        m_grid->setColCount(4);
+        m_grid->insertRows(0, 1);
+        m_grid->setCellText(0, 0, "BigOrders");
+        m_grid->setCurrentCell(0, 0);
+        m_grid->setRowSelected(0, false);
+        m_backend->viewAudit(*m_grid, nullptr);
+        m_backend->exportAudit(*m_grid, nullptr);
+        QVERIFY(sent().contains("Select * from tblZOTA_BigOrders"));
         bool viewerShown = false;
         bool exportShown = false;
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -340,7 +268,7 @@ private Q_SLOTS:
         }
         QVERIFY(viewerShown);
         QVERIFY(!exportShown); // no selected row: the export window stays closed
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(shown(), QStringList());
     }
 };
 

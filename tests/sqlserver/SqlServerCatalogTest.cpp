@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QTest>
+#include <memory>
 
 using namespace quorvex;
 using namespace quorvex::testing;
@@ -19,17 +20,7 @@ Q_DECLARE_METATYPE(quorvex::SqlServerCatalog::TriggerState)
 
 namespace {
 
-const QString createCatalog = QStringLiteral(
-    "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
-    "[AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) NOT NULL, [TRIGGERTABLE] "
-    "[CHAR] (100) NOT NULL)");
-
-QStringList headerTexts(const Grid& grid) {
-    QStringList texts;
-    for (int column = 0; column < grid.colCount(); ++column)
-        texts << grid.cellText(Grid::HeaderIndex, column);
-    return texts;
-}
+const QString createCatalog = SqlServerStand::createCatalog();
 
 QStringList rowTexts(const Grid& grid, int row) {
     QStringList texts;
@@ -38,9 +29,23 @@ QStringList rowTexts(const Grid& grid, int row) {
     return texts;
 }
 
+// The statements that set OrderAudit's ENABLED flag and switch its trigger on Orders.
+QStringList flag(const char* value) {
+    return SqlServerStand::batch(
+        QStringLiteral("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = '%1' WHERE AUDIT_NAME = "
+                       "'OrderAudit'")
+            .arg(value));
+}
+QStringList alter(const char* verb) {
+    return SqlServerStand::batch("ALTER TABLE " + SqlServerStand::stored("Orders") + ' ' + verb +
+                                 " TRIGGER trgZOTA_OrderAudit");
+}
+
+const QString cannotFind = QStringLiteral("Cannot find the object \"Orders\".");
+const QString deadlocked = QStringLiteral("Transaction (Process ID 53) was deadlocked.");
+
 SqlServerCatalog::InstalledAudit orderAudit(const QString& enabled) {
-    return {QStringLiteral("OrderAudit"), enabled,
-            SqlServerStand::stored(QStringLiteral("Orders"))};
+    return {"OrderAudit", enabled, SqlServerStand::stored("Orders")};
 }
 
 } // namespace
@@ -48,380 +53,244 @@ SqlServerCatalog::InstalledAudit orderAudit(const QString& enabled) {
 class SqlServerCatalogTest : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<SqlServerStand> m_stand;
+    std::unique_ptr<SqlServerCatalog> m_catalog;
+    std::unique_ptr<Grid> m_grid;
+
+    QStringList sent() const { return m_stand->database.statements(); }
+    QStringList shown() const { return m_stand->messages.texts(); }
+
 private Q_SLOTS:
-    // --- start-up ---------------------------------------------------------------------------
+    // A logged-in stand, its catalog and an empty grid for every test and every row.
+    void init() {
+        m_stand = std::make_unique<SqlServerStand>();
+        QVERIFY(m_stand->logIn());
+        m_catalog = std::make_unique<SqlServerCatalog>(m_stand->session, m_stand->messages);
+        m_grid = std::make_unique<Grid>();
+    }
 
     void aMissingCatalogIsCreatedSilentlyAndNotListed() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogMissing();
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(catalog.ensure(grid));
-
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()} +
-                                                  SqlServerStand::batch(createCatalog));
-        QCOMPARE(stand.messages.texts(), QStringList());
-        QCOMPARE(grid.rowCount(), 0);
-        QCOMPARE(grid.colCount(), 0);
+        m_stand->scriptCatalogMissing();
+        QVERIFY(m_catalog->ensure(*m_grid));
+        QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()} +
+                             SqlServerStand::batch(createCatalog));
+        QCOMPARE(shown(), QStringList());
+        QCOMPARE(m_grid->rowCount(), 0);
+        QCOMPARE(m_grid->colCount(), 0);
     }
 
     void anExistingCatalogIsListedAndNotCreated() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogPresent();
-        stand.scriptAudits({SqlServerStand::row({"OrderAudit", "New orders", "Y",
-                                                 SqlServerStand::stored("Orders")}),
-                            textRow({"Refunds", nullptr, "N", "Refunds"})});
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(catalog.ensure(grid));
-
-        QCOMPARE(stand.database.statements(),
+        m_stand->scriptCatalogPresent();
+        m_stand->scriptAudits({SqlServerStand::row({"OrderAudit", "New orders", "Y",
+                                                    SqlServerStand::stored("Orders")}),
+                               textRow({"Refunds", nullptr, "N", "Refunds"})});
+        QVERIFY(m_catalog->ensure(*m_grid));
+        QCOMPARE(sent(),
                  (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()}));
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(shown(), QStringList());
         // The listing reads over the shared connection, opened from the login values.
-        QCOMPARE(stand.database.connectionStrings().last(),
-                 buildSqlServerConnectionString(stand.session.login()));
-        QCOMPARE(headerTexts(grid), SqlServerStand::auditFields());
-        QCOMPARE(rowTexts(grid, 0),
+        QCOMPARE(m_stand->database.connectionStrings().last(),
+                 buildSqlServerConnectionString(m_stand->session.login()));
+        QCOMPARE(rowTexts(*m_grid, Grid::HeaderIndex), SqlServerStand::auditFields());
+        QCOMPARE(rowTexts(*m_grid, 0),
                  (QStringList{"OrderAudit", "New orders", "Y", SqlServerStand::stored("Orders")}));
-        QCOMPARE(rowTexts(grid, 1), (QStringList{"Refunds", "", "N", "Refunds"}));
-        QCOMPARE(grid.rowCount(), 2);
+        QCOMPARE(rowTexts(*m_grid, 1), (QStringList{"Refunds", "", "N", "Refunds"}));
+        QCOMPARE(m_grid->rowCount(), 2);
     }
 
-    void otherLookUpFailuresShowTheZotaSystemMessage_data() {
+    void startUpFailuresShowTheZotaSystemMessage_data() {
+        QTest::addColumn<QString>("failing"); // the step the server refuses
         QTest::addColumn<QString>("description");
-        QTest::newRow("missing rights")
+        QTest::addColumn<QStringList>("expected");
+        const QStringList lookUp{SqlServerStand::catalogLookUp()};
+        QTest::newRow("look-up: missing rights")
+            << "look-up"
             << "The SELECT permission was denied on the object 'tables', database "
-               "'mssqlsystemresource', schema 'sys'.";
+               "'mssqlsystemresource', schema 'sys'."
+            << lookUp;
         // The "not found" test compares letter case: another table's name is no match.
-        QTest::newRow("another spelling")
-            << "The name 'TBLZOTA_SYSTEM_TABLE' was not found in the Tables collection.";
-        QTest::newRow("no server") << "No SQL Server is connected.";
+        QTest::newRow("look-up: another spelling")
+            << "look-up"
+            << "The name 'TBLZOTA_SYSTEM_TABLE' was not found in the Tables collection." << lookUp;
+        QTest::newRow("look-up: no server") << "look-up"
+                                            << "No SQL Server is connected." << lookUp;
+        QTest::newRow("listing") << "listing"
+                                 << "Invalid column name 'TRIGGERTABLE'."
+                                 << lookUp + QStringList{SqlServerStand::auditListing()};
+        QTest::newRow("create") << "create"
+                                << "CREATE TABLE permission denied in database 'Sales'."
+                                << lookUp + SqlServerStand::batch(createCatalog);
     }
-    void otherLookUpFailuresShowTheZotaSystemMessage() {
+    void startUpFailuresShowTheZotaSystemMessage() {
+        QFETCH(QString, failing);
         QFETCH(QString, description);
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.failCatalogLookUp(FakeDatabase::error(description, 229));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(!catalog.ensure(grid));
-
-        QCOMPARE(stand.messages.texts(), QStringList{"ZOTA_system-1  " + description});
-        QCOMPARE(stand.messages.shown().first().icon, MessageIcon::None);
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()});
-        QCOMPARE(grid.rowCount(), 0);
-    }
-
-    void aFailingListingAtStartUpShowsTheZotaSystemMessage() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogPresent();
-        stand.database.failOn(SqlServerStand::auditListing(),
-                              FakeDatabase::error("Invalid column name 'TRIGGERTABLE'.", 207));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(!catalog.ensure(grid));
-
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"ZOTA_system-1  Invalid column name 'TRIGGERTABLE'."});
-        QCOMPARE(stand.database.statements(),
-                 (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()}));
-    }
-
-    void aFailingCreateTableIsReported() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogMissing();
-        stand.database.failOn(createCatalog,
-                              FakeDatabase::error("CREATE TABLE permission denied in database "
-                                                  "'Sales'.",
-                                                  262));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(!catalog.ensure(grid));
-
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"ZOTA_system-1  CREATE TABLE permission denied in database 'Sales'."});
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()} +
-                                                  SqlServerStand::batch(createCatalog));
+        QFETCH(QStringList, expected);
+        const DbErrorList error = FakeDatabase::error(description, 229);
+        if (failing == "look-up") {
+            m_stand->failCatalogLookUp(error);
+        } else if (failing == "listing") {
+            m_stand->scriptCatalogPresent();
+            m_stand->database.failOn(SqlServerStand::auditListing(), error);
+        } else {
+            m_stand->scriptCatalogMissing();
+            m_stand->database.failOn(createCatalog, error);
+        }
+        QVERIFY(!m_catalog->ensure(*m_grid));
+        QCOMPARE(shown(), QStringList{"ZOTA_system-1  " + description});
+        QCOMPARE(m_stand->messages.shown().first().icon, MessageIcon::None);
+        QCOMPARE(sent(), expected);
+        QCOMPARE(m_grid->rowCount(), 0);
     }
 
     void aSharedConnectionThatWillNotOpenEndsTheListingWithItsReport() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.scriptCatalogPresent();
-        stand.scriptAudits({});
+        m_stand->scriptCatalogPresent();
+        m_stand->scriptAudits({});
         const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456);
-        stand.database.failOpen(refused);
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(!catalog.ensure(grid));
-
-        QCOMPARE(stand.messages.texts(), QStringList{sqlServerConnectionReport(refused)});
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerStand::catalogLookUp()});
+        m_stand->database.failOpen(refused);
+        QVERIFY(!m_catalog->ensure(*m_grid));
+        QCOMPARE(shown(), QStringList{sqlServerConnectionReport(refused)});
+        QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()});
     }
 
-    // --- listing ----------------------------------------------------------------------------
-
     void theListingSetsTheColumnWidthsAndReplacesEarlierRows() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.database.onQuery(SqlServerStand::auditListing(), SqlServerStand::auditFields(),
-                               {textRow({"A", "first", "Y", "T1"}), textRow({"B", "", "N", "T2"})},
-                               true);
-        stand.scriptAudits({textRow({"B", "", "N", "T2"})});
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(catalog.list(grid));
-        QCOMPARE(grid.rowCount(), 2);
-        QVERIFY(catalog.list(grid));
-
-        QCOMPARE(grid.rowCount(), 1);
-        QCOMPARE(rowTexts(grid, 0), (QStringList{"B", "", "N", "T2"}));
-        QCOMPARE(grid.verticalHeader()->maximumWidth(), 17);
-        QCOMPARE((QList<int>{grid.columnWidth(0), grid.columnWidth(1), grid.columnWidth(2),
-                             grid.columnWidth(3)}),
+        m_stand->database.onQuery(
+            SqlServerStand::auditListing(), SqlServerStand::auditFields(),
+            {textRow({"A", "first", "Y", "T1"}), textRow({"B", "", "N", "T2"})}, true);
+        m_stand->scriptAudits({textRow({"B", "", "N", "T2"})});
+        QVERIFY(m_catalog->list(*m_grid));
+        QCOMPARE(m_grid->rowCount(), 2);
+        QVERIFY(m_catalog->list(*m_grid));
+        QCOMPARE(m_grid->rowCount(), 1);
+        QCOMPARE(rowTexts(*m_grid, 0), (QStringList{"B", "", "N", "T2"}));
+        QCOMPARE(m_grid->verticalHeader()->maximumWidth(), 17);
+        QCOMPARE((QList<int>{m_grid->columnWidth(0), m_grid->columnWidth(1), m_grid->columnWidth(2),
+                             m_grid->columnWidth(3)}),
                  (QList<int>{140, 415, 63, 150}));
-        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(shown(), QStringList());
     }
 
     void aFailingReloadShowsTheServersMessage() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.database.failOn(SqlServerStand::auditListing(),
-                              FakeDatabase::error("Invalid object name 'tblZOTA_SYSTEM_TABLE'."));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-
-        QVERIFY(!catalog.list(grid));
-
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"Invalid object name 'tblZOTA_SYSTEM_TABLE'."});
+        m_stand->database.failOn(
+            SqlServerStand::auditListing(),
+            FakeDatabase::error("Invalid object name 'tblZOTA_SYSTEM_TABLE'."));
+        QVERIFY(!m_catalog->list(*m_grid));
+        QCOMPARE(shown(), QStringList{"Invalid object name 'tblZOTA_SYSTEM_TABLE'."});
     }
-
-    // --- disable and enable -----------------------------------------------------------------
 
     void switchingATriggerUpdatesTheRowThenAltersTheTable_data() {
         QTest::addColumn<TriggerState>("state");
-        QTest::addColumn<QString>("update");
-        QTest::addColumn<QString>("alter");
-        QTest::newRow("disable")
-            << TriggerState::Disabled
-            << "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = 'OrderAudit'"
-            << "ALTER TABLE " + SqlServerStand::stored("Orders") +
-                   " DISABLE TRIGGER trgZOTA_OrderAudit";
-        QTest::newRow("enable")
-            << TriggerState::Enabled
-            << "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE AUDIT_NAME = 'OrderAudit'"
-            << "ALTER TABLE " + SqlServerStand::stored("Orders") +
-                   " ENABLE TRIGGER trgZOTA_OrderAudit";
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
+        const QString disable = alter("DISABLE").last();
+        QTest::newRow("disable") << TriggerState::Disabled << "Y" << QStringList()
+                                 << flag("N") + alter("DISABLE") << "";
+        QTest::newRow("enable") << TriggerState::Enabled << "Y" << QStringList()
+                                << flag("Y") + alter("ENABLE") << "";
+        // A failing ALTER puts the row back, then shows the server's message.
+        QTest::newRow("failing disable of an enabled audit")
+            << TriggerState::Disabled << "Y" << QStringList{disable}
+            << flag("N") + alter("DISABLE") + flag("Y") << cannotFind;
+        QTest::newRow("failing enable of a disabled audit")
+            << TriggerState::Enabled << "N" << QStringList{alter("ENABLE").last()}
+            << flag("Y") + alter("ENABLE") + flag("N") << cannotFind;
+        // A row whose flag the grid does not show goes back to the opposite of the new flag.
+        QTest::newRow("failing disable with no flag shown")
+            << TriggerState::Disabled << "" << QStringList{disable}
+            << flag("N") + alter("DISABLE") + flag("Y") << cannotFind;
+        QTest::newRow("a row that cannot be put back is reported too")
+            << TriggerState::Disabled << "Y" << QStringList{disable, flag("Y").last()}
+            << flag("N") + alter("DISABLE") + flag("Y")
+            << cannotFind +
+                   "\r\n\r\nThe audit's ENABLED flag could not be put back either, so "
+                   "tblZOTA_SYSTEM_TABLE does not show the trigger's state:\r\n" +
+                   deadlocked;
+        QTest::newRow("a failing update leaves the trigger alone")
+            << TriggerState::Disabled << "Y" << QStringList{flag("N").last()} << flag("N")
+            << deadlocked;
     }
     void switchingATriggerUpdatesTheRowThenAltersTheTable() {
         QFETCH(TriggerState, state);
-        QFETCH(QString, update);
-        QFETCH(QString, alter);
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(catalog.setTriggerState(orderAudit("Y"), state));
-
-        QCOMPARE(stand.database.statements(),
-                 SqlServerStand::batch(update) + SqlServerStand::batch(alter));
-        QCOMPARE(stand.messages.texts(), QStringList());
-    }
-
-    void aFailingAlterPutsTheRowBackAndShowsTheServersMessage_data() {
-        QTest::addColumn<TriggerState>("state");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("disable of an enabled audit")
-            << TriggerState::Disabled << "Y"
-            << (SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'") +
-                SqlServerStand::batch("ALTER TABLE " + SqlServerStand::stored("Orders") +
-                                      " DISABLE TRIGGER trgZOTA_OrderAudit") +
-                SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'"));
-        QTest::newRow("enable of a disabled audit")
-            << TriggerState::Enabled << "N"
-            << (SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'") +
-                SqlServerStand::batch("ALTER TABLE " + SqlServerStand::stored("Orders") +
-                                      " ENABLE TRIGGER trgZOTA_OrderAudit") +
-                SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'"));
-        // A row whose flag the grid does not show goes back to the opposite of the new flag.
-        QTest::newRow("disable with no flag shown")
-            << TriggerState::Disabled << ""
-            << (SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'") +
-                SqlServerStand::batch("ALTER TABLE " + SqlServerStand::stored("Orders") +
-                                      " DISABLE TRIGGER trgZOTA_OrderAudit") +
-                SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE "
-                                      "AUDIT_NAME = 'OrderAudit'"));
-    }
-    void aFailingAlterPutsTheRowBackAndShowsTheServersMessage() {
-        QFETCH(TriggerState, state);
         QFETCH(QString, before);
+        QFETCH(QStringList, failing);
         QFETCH(QStringList, expected);
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        const QString message =
-            "Cannot find the object \"Orders\" because it does not exist or you do not have "
-            "permissions.";
-        stand.database.failOnMatching(QRegularExpression("^ALTER TABLE "),
-                                      FakeDatabase::error(message, 4902));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(!catalog.setTriggerState(orderAudit(before), state));
-
-        QCOMPARE(stand.database.statements(), expected);
-        QCOMPARE(stand.messages.texts(), QStringList{message});
-    }
-
-    void aRowThatCannotBePutBackIsReportedToo() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.database.failOnMatching(QRegularExpression("^ALTER TABLE "),
-                                      FakeDatabase::error("Cannot find the object \"Orders\"."));
-        stand.database.failOn(
-            "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'Y' WHERE AUDIT_NAME = 'OrderAudit'",
-            FakeDatabase::error("Transaction (Process ID 53) was deadlocked."));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(!catalog.setTriggerState(orderAudit("Y"), TriggerState::Disabled));
-
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"Cannot find the object \"Orders\".\r\n\r\nThe audit's ENABLED flag "
-                             "could not be put back either, so tblZOTA_SYSTEM_TABLE does not "
-                             "show the trigger's state:\r\nTransaction (Process ID 53) was "
-                             "deadlocked."});
-    }
-
-    void aFailingUpdateLeavesTheTriggerAlone() {
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        const QString update =
-            "UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = 'OrderAudit'";
-        stand.database.failOn(update, FakeDatabase::error("The UPDATE permission was denied."));
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(!catalog.setTriggerState(orderAudit("Y"), TriggerState::Disabled));
-
-        QCOMPARE(stand.database.statements(), SqlServerStand::batch(update));
-        QCOMPARE(stand.messages.texts(), QStringList{"The UPDATE permission was denied."});
+        QFETCH(QString, message);
+        for (const QString& statement : failing)
+            m_stand->database.failOn(
+                statement,
+                FakeDatabase::error(statement.startsWith("ALTER") ? cannotFind : deadlocked));
+        QCOMPARE(m_catalog->setTriggerState(orderAudit(before), state), failing.isEmpty());
+        QCOMPARE(sent(), expected);
+        QCOMPARE(shown(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 
     void onlyNamesThatAreNotRegularAreBracketed_data() {
         QTest::addColumn<QString>("triggerTable");
-        QTest::addColumn<QString>("alter");
-        QTest::newRow("regular, padded as stored")
-            << SqlServerStand::stored("Orders")
-            << "ALTER TABLE " + SqlServerStand::stored("Orders") + " DISABLE TRIGGER trgZOTA_A";
-        QTest::newRow("a blank inside") << SqlServerStand::stored("Order Details")
-                                        << "ALTER TABLE [Order Details] DISABLE TRIGGER trgZOTA_A";
-        QTest::newRow("a reserved word")
-            << SqlServerStand::stored("Order") << "ALTER TABLE [Order] DISABLE TRIGGER trgZOTA_A";
-        QTest::newRow("a closing bracket") << SqlServerStand::stored("Odd]Name")
-                                           << "ALTER TABLE [Odd]]Name] DISABLE TRIGGER trgZOTA_A";
-        QTest::newRow("a leading blank") << SqlServerStand::stored(" Orders")
-                                         << "ALTER TABLE [ Orders] DISABLE TRIGGER trgZOTA_A";
+        QTest::addColumn<QString>("table"); // as ALTER TABLE names it
+        QTest::newRow("regular, padded as stored") << "Orders" << SqlServerStand::stored("Orders");
+        QTest::newRow("a blank inside") << "Order Details"
+                                        << "[Order Details]";
+        QTest::newRow("a leading blank") << " Orders"
+                                         << "[ Orders]";
         QTest::newRow("another schema, regular")
-            << SqlServerStand::stored("sales.Orders")
-            << "ALTER TABLE " + SqlServerStand::stored("sales.Orders") +
-                   " DISABLE TRIGGER trgZOTA_A";
-        QTest::newRow("another schema, a blank in the table")
-            << SqlServerStand::stored("sales.Order Lines")
-            << "ALTER TABLE sales.[Order Lines] DISABLE TRIGGER trgZOTA_A";
+            << "sales.Orders" << SqlServerStand::stored("sales.Orders");
+        QTest::newRow("another schema, a blank in the table") << "sales.Order Lines"
+                                                              << "sales.[Order Lines]";
     }
     void onlyNamesThatAreNotRegularAreBracketed() {
         QFETCH(QString, triggerTable);
-        QFETCH(QString, alter);
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(catalog.setTriggerState({"A", "Y", triggerTable}, TriggerState::Disabled));
-
-        QCOMPARE(stand.database.statements().value(3), alter);
+        QFETCH(QString, table);
+        QVERIFY(m_catalog->setTriggerState({"A", "Y", SqlServerStand::stored(triggerTable)},
+                                           TriggerState::Disabled));
+        QCOMPARE(sent().value(3), "ALTER TABLE " + table + " DISABLE TRIGGER trgZOTA_A");
     }
 
-    // --- delete -----------------------------------------------------------------------------
-
-    void deleteDropsTriggerThenTableThenRowAndShowsNothing_data() {
+    void deleteDropsTriggerThenTableThenRow_data() {
         QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<bool>("triggerLeft");
         QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<QString>("message");
         const QStringList dropTrigger = SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds");
         const QStringList rest =
             SqlServerStand::batch("DROP TABLE tblZOTA_Refunds") +
             SqlServerStand::batch("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'");
-        const QString exists = SqlServerCatalog::triggerExistsStatement("Refunds");
-        QTest::newRow("all succeed") << QStringList() << dropTrigger + rest;
+        const QStringList exists{SqlServerCatalog::triggerExistsStatement("Refunds")};
+        QTest::newRow("all succeed") << QStringList() << false << dropTrigger + rest << "";
         QTest::newRow("the audit table is gone already")
-            << QStringList{"DROP TABLE tblZOTA_Refunds"} << dropTrigger + rest;
+            << QStringList{"DROP TABLE tblZOTA_Refunds"} << false << dropTrigger + rest << "";
         QTest::newRow("table and trigger are gone already")
-            << QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"}
-            << dropTrigger + QStringList{exists} + rest;
-    }
-    void deleteDropsTriggerThenTableThenRowAndShowsNothing() {
-        QFETCH(QStringList, failing);
-        QFETCH(QStringList, expected);
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        for (const QString& statement : failing)
-            stand.database.failOn(statement, FakeDatabase::error("Cannot drop it.", 3701));
-        stand.database.onQuery(SqlServerCatalog::triggerExistsStatement("Refunds"),
-                               QStringList{"name"}, {});
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(catalog.remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}));
-
-        QCOMPARE(stand.database.statements(), expected);
-        QCOMPARE(stand.messages.texts(), QStringList());
-    }
-
-    void aTriggerThatCannotBeDroppedKeepsItsTableAndCatalogRow() {
+            << QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"} << false
+            << dropTrigger + exists + rest << "";
         // Dropping the table under a live trigger would make every change to the audited
         // table fail, so the delete stops and says why.
-        SqlServerStand stand;
-        QVERIFY(stand.logIn());
-        stand.database.failOn(
-            "DROP TRIGGER trgZOTA_Refunds",
-            FakeDatabase::error("Cannot drop the trigger 'trgZOTA_Refunds'.", 3701));
-        stand.database.onQuery(SqlServerCatalog::triggerExistsStatement("Refunds"),
-                               QStringList{"name"}, {SqlServerStand::row({"trgZOTA_Refunds"})});
-        SqlServerCatalog catalog(stand.session, stand.messages);
-
-        QVERIFY(!catalog.remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}));
-
-        QCOMPARE(stand.database.statements(),
-                 SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds") +
-                     QStringList{SqlServerCatalog::triggerExistsStatement("Refunds")});
-        QCOMPARE(stand.messages.texts(),
-                 QStringList{"The audit Refunds was not deleted: its trigger could not be "
-                             "dropped, so its table is kept and changes to Refunds keep "
-                             "working.\r\n\r\nCannot drop the trigger 'trgZOTA_Refunds'."});
+        QTest::newRow("a trigger that cannot be dropped keeps its table and row")
+            << QStringList{"DROP TRIGGER trgZOTA_Refunds"} << true << dropTrigger + exists
+            << "The audit Refunds was not deleted: its trigger could not be dropped, so its table "
+               "is kept and changes to Refunds keep working.\r\n\r\nCannot drop it.";
+    }
+    void deleteDropsTriggerThenTableThenRow() {
+        QFETCH(QStringList, failing);
+        QFETCH(bool, triggerLeft);
+        QFETCH(QStringList, expected);
+        QFETCH(QString, message);
+        for (const QString& statement : failing)
+            m_stand->database.failOn(statement, FakeDatabase::error("Cannot drop it.", 3701));
+        m_stand->database.onQuery(
+            SqlServerCatalog::triggerExistsStatement("Refunds"), QStringList{"name"},
+            triggerLeft ? std::vector<Row>{SqlServerStand::row({"trgZOTA_Refunds"})}
+                        : std::vector<Row>{});
+        QCOMPARE(m_catalog->remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}),
+                 !triggerLeft);
+        QCOMPARE(sent(), expected);
+        QCOMPARE(shown(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 
-    void theTriggerOfATableOutsideDboIsDroppedInItsSchema() {
+    void namesOutsideDboAndQuotesAreWrittenSafely() {
         QCOMPARE(
             SqlServerCatalog::removeStatements("Refunds", SqlServerStand::stored("sales.Refunds")),
             (QStringList{"DROP TRIGGER sales.trgZOTA_Refunds", "DROP TABLE tblZOTA_Refunds",
                          "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'"}));
-    }
-
-    void aNameWithAQuoteCannotBreakOutOfItsLiteral() {
         // Only a row written by hand can hold such a name; it is still sent as one literal.
         QCOMPARE(SqlServerCatalog::enabledFlagStatement("O'Brien", "N"),
                  QString("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = 'N' WHERE AUDIT_NAME = "

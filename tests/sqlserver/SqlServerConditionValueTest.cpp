@@ -20,56 +20,44 @@ struct ValueCase {
 };
 
 ColumnInfo typed(const char* type, int precision = 0, int scale = 0) {
-    ColumnInfo c;
-    c.name = QStringLiteral("V");
-    c.type = QString::fromLatin1(type);
-    c.precision = precision;
-    c.scale = scale;
-    return c;
+    return {"V", type, 0, precision, scale, false};
 }
 
-class ConditionValues : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(ConditionValues, AreTakenOnlyWhenTheColumnsTypeCanHoldThem) {
-    const ValueCase& c = GetParam();
-    const QString why = SqlServerConditionValue::problem(c.column, QString::fromUtf8(c.value));
-    EXPECT_EQ(c.accepted, why.isEmpty()) << why.toStdString();
+TEST(ConditionValues, AreTakenOnlyWhenTheColumnsTypeCanHoldThem) {
+    const ValueCase cases[] = {
+        {"int_takes_a_whole_number", typed("int"), "1000", true},
+        {"int_takes_blanks_and_a_sign", typed("int"), " -42 ", true},
+        {"int_refuses_text", typed("int"), "abc", false},
+        {"int_refuses_a_fraction", typed("int"), "1.5", false},
+        {"int_refuses_an_empty_value", typed("int"), "", false},
+        {"int_refuses_an_overflow", typed("int"), "2147483648", false},
+        {"tinyint_refuses_a_negative", typed("tinyint"), "-1", false},
+        {"tinyint_refuses_300", typed("tinyint"), "300", false},
+        {"bigint_takes_its_largest", typed("bigint"), "9223372036854775807", true},
+        {"decimal_takes_cents", typed("decimal", 18, 2), "1000.25", true},
+        {"decimal_takes_more_decimals_rounded", typed("decimal", 18, 2), "1.234", true},
+        {"decimal_refuses_too_many_whole_digits", typed("decimal", 5, 2), "1234", false},
+        {"decimal_takes_leading_zeros", typed("numeric", 5, 2), "000123.5", true},
+        {"decimal_refuses_an_exponent", typed("decimal", 18, 2), "1e3", false},
+        {"money_refuses_text", typed("money", 19, 4), "O'Brien", false},
+        {"float_takes_an_exponent", typed("float", 53), "1.5E-3", true},
+        {"bit_takes_true", typed("bit"), "TRUE", true},
+        {"bit_takes_one", typed("bit"), "1", true},
+        {"bit_refuses_yes", typed("bit"), "yes", false},
+        {"guid_takes_braces", typed("uniqueidentifier"), "{6F9619FF-8B86-D011-B42D-00C04FC964FF}",
+         true},
+        {"guid_refuses_text", typed("uniqueidentifier"), "abc", false},
+        {"varchar_takes_anything", typed("varchar"), "O'Brien'; --", true},
+        {"datetime_is_left_to_the_server", typed("datetime"), "2026-12-06", true}};
+    for (const ValueCase& c : cases) {
+        const QString why = SqlServerConditionValue::problem(c.column, QString::fromUtf8(c.value));
+        EXPECT_EQ(c.accepted, why.isEmpty()) << c.behaviour << ": " << why.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    SqlServer, ConditionValues,
-    ::testing::Values(
-        ValueCase{"int_takes_a_whole_number", typed("int"), "1000", true},
-        ValueCase{"int_takes_blanks_and_a_sign", typed("int"), " -42 ", true},
-        ValueCase{"int_refuses_text", typed("int"), "abc", false},
-        ValueCase{"int_refuses_a_fraction", typed("int"), "1.5", false},
-        ValueCase{"int_refuses_an_empty_value", typed("int"), "", false},
-        ValueCase{"int_refuses_an_overflow", typed("int"), "2147483648", false},
-        ValueCase{"tinyint_refuses_a_negative", typed("tinyint"), "-1", false},
-        ValueCase{"tinyint_refuses_300", typed("tinyint"), "300", false},
-        ValueCase{"bigint_takes_its_largest", typed("bigint"), "9223372036854775807", true},
-        ValueCase{"decimal_takes_cents", typed("decimal", 18, 2), "1000.25", true},
-        ValueCase{"decimal_takes_more_decimals_rounded", typed("decimal", 18, 2), "1.234", true},
-        ValueCase{"decimal_refuses_too_many_whole_digits", typed("decimal", 5, 2), "1234", false},
-        ValueCase{"decimal_takes_leading_zeros", typed("numeric", 5, 2), "000123.5", true},
-        ValueCase{"decimal_refuses_an_exponent", typed("decimal", 18, 2), "1e3", false},
-        ValueCase{"money_refuses_text", typed("money", 19, 4), "O'Brien", false},
-        ValueCase{"float_takes_an_exponent", typed("float", 53), "1.5E-3", true},
-        ValueCase{"bit_takes_true", typed("bit"), "TRUE", true},
-        ValueCase{"bit_takes_one", typed("bit"), "1", true},
-        ValueCase{"bit_refuses_yes", typed("bit"), "yes", false},
-        ValueCase{"guid_takes_braces", typed("uniqueidentifier"),
-                  "{6F9619FF-8B86-D011-B42D-00C04FC964FF}", true},
-        ValueCase{"guid_refuses_text", typed("uniqueidentifier"), "abc", false},
-        ValueCase{"varchar_takes_anything", typed("varchar"), "O'Brien'; --", true},
-        ValueCase{"datetime_is_left_to_the_server", typed("datetime"), "2026-12-06", true}),
-    [](const ::testing::TestParamInfo<ValueCase>& info) { return info.param.behaviour; });
 
 TEST(ConditionValuesInTriggers, AValueTheColumnCannotHoldRefusesTheTrigger) {
     AuditDefinition definition = testing::bigOrders();
-    definition.conditions = {
-        testing::condition(QStringLiteral("AMOUNT"), QStringLiteral(">"), QStringLiteral("lots")),
-        testing::emptySlot()};
+    definition.conditions[0].value = "lots";
     const ColumnInfoList columns = testing::ordersColumns();
     const SqlServerAuditTableGenerator table(definition, columns);
     ASSERT_FALSE(table.refused());

@@ -46,29 +46,22 @@ TEST(SqlServerConnectionReport, FiveLinesAndABlankLinePerError) {
     EXPECT_EQ(QString(), sqlServerConnectionReport({}));
 }
 
-TEST(SqlServerConnectionOpen, AFailedOpenShowsOneReportAndStaysClosed) {
-    FakeDatabase db;
-    const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456, "28000");
-    db.failOpen(refused);
-    ScriptedMessageService messages;
-    auto connection = db.createConnection();
-
-    EXPECT_FALSE(
-        openSqlServerConnection(*connection, {"DBHOST", "sa", "wrong", "Sales"}, messages));
-
-    EXPECT_EQ(ConnectionState::Closed, connection->state());
-    EXPECT_EQ(QStringList{sqlServerConnectionReport(refused)}, messages.texts());
-    EXPECT_EQ(QStringList{buildSqlServerConnectionString({"DBHOST", "sa", "wrong", "Sales"})},
-              db.connectionStrings());
-}
-
-TEST(SqlServerConnectionOpen, ASuccessfulOpenShowsNothing) {
+TEST(SqlServerConnectionOpen, OpensQuietlyOrShowsOneReportAndStaysClosed) {
     FakeDatabase db;
     ScriptedMessageService messages;
     auto connection = db.createConnection();
     EXPECT_TRUE(openSqlServerConnection(*connection, {"DBHOST", "sa", "pw", "Sales"}, messages));
     EXPECT_EQ(ConnectionState::Open, connection->state());
-    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_EQ(QStringList(), messages.texts());
+    const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456, "28000");
+    db.failOpen(refused);
+    db.clearLog();
+    auto second = db.createConnection();
+    EXPECT_FALSE(openSqlServerConnection(*second, {"DBHOST", "sa", "wrong", "Sales"}, messages));
+    EXPECT_EQ(ConnectionState::Closed, second->state());
+    EXPECT_EQ(QStringList{sqlServerConnectionReport(refused)}, messages.texts());
+    EXPECT_EQ(QStringList{buildSqlServerConnectionString({"DBHOST", "sa", "wrong", "Sales"})},
+              db.connectionStrings());
 }
 
 } // namespace

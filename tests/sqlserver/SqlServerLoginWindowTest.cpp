@@ -25,8 +25,7 @@ namespace {
 // The login window with recording callbacks: the servers it is given, whether the wait cursor
 // was up while they were listed, each opening of the main window and each hiding of the choice.
 struct LoginStand : SqlServerStand {
-    QStringList servers{QStringLiteral("ZHOST"), QStringLiteral("DBHOST"),
-                        QStringLiteral("DBHOST\\SQLEXPRESS")};
+    QStringList servers{"ZHOST", "DBHOST", "DBHOST\\SQLEXPRESS"};
     int listings = 0;
     bool waitCursorWhileListing = false;
     bool mainWindowStarts = true;
@@ -105,64 +104,46 @@ class SqlServerLoginWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // --- the window -------------------------------------------------------------------------
 
     void theWindowCarriesItsControlsWithUserSaPrefilled() {
         LoginStand stand;
         SqlServerLoginWindow& window = *stand.window;
-
         QCOMPARE(window.objectName(), QString("frmSqlLogin"));
         QCOMPARE(window.windowTitle(), QString("Quorvex - Login"));
-        QCOMPARE(window.minimumSize(), sizeFromTwips(5160, 3705));
         QCOMPARE(window.maximumSize(), sizeFromTwips(5160, 3705));
-        QCOMPARE(window.userBox()->text(), QString("sa"));
-        QCOMPARE(window.passwordBox()->text(), QString());
-        QCOMPARE(window.loginButton()->text(), QString("OK"));
-        QCOMPARE(window.cancelButton()->text(), QString("&Cancel"));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QCOMPARE((QStringList{window.userBox()->text(), window.passwordBox()->text(),
+                              window.loginButton()->text(), window.cancelButton()->text()}),
+                 (QStringList{"sa", "", "OK", "&Cancel"}));
         QVERIFY(window.databaseBox()->isEditable());
         QCOMPARE(window.databaseBox()->count(), 0);
         QStringList labels;
-        for (const char* name : {"Label1(3)", "Label1(2)", "Label1(0)", "Label1(1)"}) {
-            auto* label = window.findChild<QLabel*>(name);
-            QVERIFY2(label != nullptr, name);
-            labels << label->text();
-        }
+        for (const char* name : {"Label1(3)", "Label1(2)", "Label1(0)", "Label1(1)"})
+            labels << window.findChild<QLabel*>(name)->text();
         QCOMPARE(labels, (QStringList{"User", "Password", "Server Name", "Database"}));
+        // The password shows a star per character.
+        QTest::keyClicks(window.passwordBox(), "s3cret");
+        QCOMPARE(window.passwordBox()->text(), QString("s3cret"));
+        QCOMPARE(window.passwordBox()->displayText(), QString("******"));
     }
 
-    void thePasswordShowsAStarPerCharacter() {
-        LoginStand stand;
-        QTest::keyClicks(stand.window->passwordBox(), "s3cret");
-
-        QCOMPARE(stand.window->passwordBox()->text(), QString("s3cret"));
-        QCOMPARE(stand.window->passwordBox()->displayText(), QString("******"));
-    }
-
-    void tabGoesUserPasswordServersDatabaseOkCancel() {
+    void theFocusStartsInThePasswordAndTabGoesUserPasswordServersDatabaseOkCancel() {
         LoginStand stand;
         QVERIFY(stand.showActive());
         SqlServerLoginWindow& window = *stand.window;
+        QVERIFY(hasFocus(window.passwordBox())); // where the focus starts
         window.userBox()->setFocus(Qt::OtherFocusReason);
-
         QList<QWidget*> visited;
         for (int i = 0; i < 5; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget();
         }
-
         QCOMPARE(visited.value(0), static_cast<QWidget*>(window.passwordBox()));
         QCOMPARE(visited.value(1), static_cast<QWidget*>(window.serverList()));
         QVERIFY(visited.value(2) == window.databaseBox() ||
                 window.databaseBox()->isAncestorOf(visited.value(2)));
         QCOMPARE(visited.value(3), static_cast<QWidget*>(window.loginButton()));
         QCOMPARE(visited.value(4), static_cast<QWidget*>(window.cancelButton()));
-    }
-
-    void theFocusStartsInThePasswordBox() {
-        LoginStand stand;
-        QVERIFY(stand.showActive());
-
-        QVERIFY(hasFocus(stand.window->passwordBox()));
     }
 
     void activatingTheWindowInTheFramePutsTheFocusInThePassword() {
@@ -182,18 +163,13 @@ private Q_SLOTS:
         stand.window->userBox()->setFocus(Qt::OtherFocusReason);
         area.setActiveSubWindow(otherSub);
         QVERIFY(!hasFocus(stand.window->passwordBox()));
-
         area.setActiveSubWindow(login);
-
         QVERIFY(hasFocus(stand.window->passwordBox()));
     }
-
-    // --- servers ----------------------------------------------------------------------------
 
     void theServersAreListedOnceAtLoadInTheirOrderUnderTheWaitCursor() {
         LoginStand stand;
         QListWidget* list = stand.window->serverList();
-
         QCOMPARE(stand.listings, 1);
         QVERIFY(stand.waitCursorWhileListing);
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -204,93 +180,83 @@ private Q_SLOTS:
         QCOMPARE(list->selectedItems().size(), 0);
     }
 
-    // --- databases --------------------------------------------------------------------------
-
     void leavingThePasswordWithoutAServerListsNothing() {
         LoginStand stand;
         QVERIFY(stand.showActive());
-
         stand.leavePassword("pw");
-
         QCOMPARE(stand.database.connectionStrings(), QStringList());
         QCOMPARE(stand.database.statements(), QStringList());
         QCOMPARE(stand.listedDatabases(), QStringList());
     }
 
-    void leavingThePasswordWithAServerListsItsUserDatabases() {
+    void leavingThePasswordOrClickingAServerListsItsUserDatabases_data() {
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("server");
+        QTest::newRow("leaving the password with a server chosen") << false << "DBHOST";
+        QTest::newRow("clicking a server") << true << "DBHOST\\SQLEXPRESS";
+    }
+    void leavingThePasswordOrClickingAServerListsItsUserDatabases() {
+        QFETCH(bool, click);
+        QFETCH(QString, server);
         LoginStand stand;
         QVERIFY(stand.showActive());
-        stand.chooseServer(1);
-
-        stand.leavePassword("pw");
-
-        QCOMPARE(stand.database.connectionStrings(), QStringList{LoginStand::masterOf("DBHOST")});
+        if (click) {
+            stand.window->passwordBox()->setText("pw");
+            stand.clickServer(2);
+        } else {
+            stand.chooseServer(1);
+            stand.leavePassword("pw");
+        }
+        QCOMPARE(stand.database.connectionStrings(), QStringList{LoginStand::masterOf(server)});
+        QCOMPARE(stand.database.statements(), QStringList{SqlServerManager::databasesStatement()});
         QCOMPARE(stand.listedDatabases(), (QStringList{"Sales", "Archive"}));
         QCOMPARE(stand.window->databaseBox()->currentIndex(), -1);
         QCOMPARE(stand.window->databaseBox()->currentText(), QString());
-        QCOMPARE(stand.session.login().server, QString("DBHOST"));
-        QCOMPARE(stand.session.login().user, QString("sa"));
-        QCOMPARE(stand.session.login().password, QString("pw"));
+        const SqlServerLoginValues& login = stand.session.login();
+        QCOMPARE((QStringList{login.server, login.user, login.password}),
+                 (QStringList{server, "sa", "pw"}));
         QCOMPARE(stand.messages.texts(), QStringList());
     }
 
-    void clickingAServerListsItsDatabases() {
-        LoginStand stand;
-        QVERIFY(stand.showActive());
-        stand.window->passwordBox()->setText("pw");
-
-        stand.clickServer(2);
-
-        QCOMPARE(stand.database.connectionStrings(),
-                 QStringList{LoginStand::masterOf("DBHOST\\SQLEXPRESS")});
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerManager::databasesStatement()});
-        QCOMPARE(stand.listedDatabases(), (QStringList{"Sales", "Archive"}));
+    void aServerThatRefusesOrFailsLeavesTheListEmptyWithoutAMessage_data() {
+        QTest::addColumn<bool>("loginRefused");
+        QTest::newRow("the login is refused") << true;
+        QTest::newRow("the database list fails") << false;
     }
-
-    void aServerThatRefusesLeavesTheListEmptyWithoutAMessage() {
-        LoginStand stand;
+    void aServerThatRefusesOrFailsLeavesTheListEmptyWithoutAMessage() {
+        QFETCH(bool, loginRefused);
+        LoginStand stand(loginRefused ? LoginStand::DatabaseList::Answered
+                                      : LoginStand::DatabaseList::Failing);
         QVERIFY(stand.showActive());
         stand.window->databaseBox()->addItem("Stale");
-        stand.database.failOpen(FakeDatabase::error("Login failed for user 'sa'.", 18456));
-
+        if (loginRefused)
+            stand.database.failOpen(FakeDatabase::error("Login failed for user 'sa'.", 18456));
         stand.clickServer(1);
-
         QCOMPARE(stand.database.connectionStrings(),
                  QStringList{LoginStand::masterOf("DBHOST", "")});
         QCOMPARE(stand.listedDatabases(), QStringList());
         QCOMPARE(stand.messages.texts(), QStringList());
     }
 
-    void aFailingDatabaseListLeavesTheListEmptyWithoutAMessage() {
-        LoginStand stand(LoginStand::DatabaseList::Failing);
-        QVERIFY(stand.showActive());
-
-        stand.clickServer(1);
-
-        QCOMPARE(stand.listedDatabases(), QStringList());
-        QCOMPARE(stand.messages.texts(), QStringList());
-    }
-
-    // --- OK ---------------------------------------------------------------------------------
-
     void okIsRefusedWithAClearMessageAndTheWindowStays_data() {
         QTest::addColumn<int>("server");
         QTest::addColumn<QString>("database");
         QTest::addColumn<bool>("serverRefuses");
         QTest::addColumn<QString>("message");
+        const QString unknown = "The server DBHOST has no database named \"%1\". Choose one "
+                                "from the Database list; a typed name must match exactly, letter "
+                                "case included.";
         QTest::newRow("no server chosen")
-            << -1 << "Sales" << false << SqlServerLoginWindow::noServerMessage();
+            << -1 << "Sales" << false
+            << "Choose the server to log in to from the Server Name list.";
         QTest::newRow("the server refuses the login")
             << 1 << "Sales" << true
-            << SqlServerLoginWindow::notConnectedMessage("DBHOST", "Login failed for user 'sa'.");
+            << "Quorvex could not connect to the server DBHOST with this user name and password, "
+               "so you cannot log in yet.\r\n\r\nLogin failed for user 'sa'.";
         QTest::newRow("no database")
-            << 1 << "" << false << SqlServerLoginWindow::noDatabaseMessage();
-        QTest::newRow("no such database")
-            << 1 << "Payroll" << false
-            << SqlServerLoginWindow::unknownDatabaseMessage("Payroll", "DBHOST");
-        QTest::newRow("letter case differs")
-            << 1 << "sales" << false
-            << SqlServerLoginWindow::unknownDatabaseMessage("sales", "DBHOST");
+            << 1 << "" << false << "Choose a database from the Database list or type its name.";
+        QTest::newRow("no such database") << 1 << "Payroll" << false << unknown.arg("Payroll");
+        QTest::newRow("letter case differs") << 1 << "sales" << false << unknown.arg("sales");
     }
     void okIsRefusedWithAClearMessageAndTheWindowStays() {
         QFETCH(int, server);
@@ -305,9 +271,7 @@ private Q_SLOTS:
         if (serverRefuses)
             stand.database.failOpen(FakeDatabase::error("Login failed for user 'sa'.", 18456));
         stand.window->databaseBox()->setEditText(database);
-
         stand.window->loginButton()->click();
-
         QCOMPARE(stand.messages.texts(), QStringList{message});
         QCOMPARE(stand.messages.shown().first().icon, MessageIcon::Exclamation);
         QCOMPARE(stand.mainWindowOpenings, 0);
@@ -315,28 +279,23 @@ private Q_SLOTS:
         QVERIFY(stand.window->isVisible());
     }
 
-    void theRefusalMessagesSayWhatIsWrong() {
-        QCOMPARE(SqlServerLoginWindow::unknownDatabaseMessage("sales", "DBHOST"),
-                 QString("The server DBHOST has no database named \"sales\". Choose one from the "
-                         "Database list; a typed name must match exactly, letter case "
-                         "included."));
-        QCOMPARE(SqlServerLoginWindow::notConnectedMessage("DBHOST", "Login failed."),
-                 QString("Quorvex could not connect to the server DBHOST with this user name and "
-                         "password, so you cannot log in yet.\r\n\r\nLogin failed."));
-    }
-
     void okStoresTheValuesOpensTheMainWindowAndHidesBothWindows_data() {
         QTest::addColumn<bool>("typed");
         QTest::addColumn<QString>("database");
-        QTest::newRow("picked from the list") << false << "Sales";
-        QTest::newRow("typed") << true << "Archive";
+        QTest::addColumn<bool>("mainWindowStarts");
+        QTest::newRow("picked from the list") << false << "Sales" << true;
+        QTest::newRow("typed") << true << "Archive" << true;
         // Every database of the server counts when typed, the system's own too.
-        QTest::newRow("a system database typed") << true << "master";
+        QTest::newRow("a system database typed") << true << "master" << true;
+        QTest::newRow("a main window that cannot start keeps the login open")
+            << true << "Sales" << false;
     }
     void okStoresTheValuesOpensTheMainWindowAndHidesBothWindows() {
         QFETCH(bool, typed);
         QFETCH(QString, database);
+        QFETCH(bool, mainWindowStarts);
         LoginStand stand;
+        stand.mainWindowStarts = mainWindowStarts;
         QVERIFY(stand.showActive());
         stand.window->passwordBox()->setText("pw");
         stand.clickServer(1);
@@ -345,33 +304,16 @@ private Q_SLOTS:
         else
             stand.window->databaseBox()->setCurrentIndex(
                 stand.window->databaseBox()->findText(database));
-
         stand.window->loginButton()->click();
-
         QCOMPARE(stand.messages.texts(), QStringList());
         QCOMPARE(stand.mainWindowOpenings, 1);
-        QCOMPARE(stand.choiceHidings, 1);
-        QVERIFY(!stand.window->isVisible());
+        QCOMPARE(stand.choiceHidings, mainWindowStarts ? 1 : 0);
+        QCOMPARE(stand.window->isVisible(), !mainWindowStarts);
         const SqlServerLoginValues& login = stand.session.login();
         QCOMPARE((QStringList{login.server, login.user, login.password, login.database}),
                  (QStringList{"DBHOST", "sa", "pw", database}));
         QVERIFY(stand.session.manager().isConnected());
         QCOMPARE(stand.session.manager().serverName(), QString("DBHOST"));
-    }
-
-    void aMainWindowThatCannotStartKeepsTheLoginOpen() {
-        LoginStand stand;
-        stand.mainWindowStarts = false;
-        QVERIFY(stand.showActive());
-        stand.window->passwordBox()->setText("pw");
-        stand.clickServer(1);
-        stand.window->databaseBox()->setEditText("Sales");
-
-        stand.window->loginButton()->click();
-
-        QCOMPARE(stand.mainWindowOpenings, 1);
-        QCOMPARE(stand.choiceHidings, 0);
-        QVERIFY(stand.window->isVisible());
     }
 
     void okConnectsAgainWhenTheEntriesChangedSinceTheListing() {
@@ -381,9 +323,7 @@ private Q_SLOTS:
         stand.clickServer(1);
         stand.window->userBox()->setText("auditor");
         stand.window->databaseBox()->setEditText("Sales");
-
         stand.window->loginButton()->click();
-
         // The main window works as the user it names, on the server it names.
         QCOMPARE(stand.database.connectionStrings(),
                  (QStringList{LoginStand::masterOf("DBHOST"),
@@ -401,14 +341,10 @@ private Q_SLOTS:
         stand.window->passwordBox()->setText("pw");
         stand.chooseServer(1);
         stand.window->databaseBox()->setEditText("Sales");
-
         stand.window->loginButton()->click();
-
         QCOMPARE(stand.mainWindowOpenings, 1);
         QVERIFY(!sub->isVisible());
     }
-
-    // --- Cancel -----------------------------------------------------------------------------
 
     void cancelEndsTheProgramAndStoresNothing() {
         LoginStand stand;
@@ -416,9 +352,7 @@ private Q_SLOTS:
         stand.chooseServer(1);
         stand.window->passwordBox()->setText("pw");
         stand.window->databaseBox()->setEditText("Sales");
-
         stand.window->cancelButton()->click();
-
         QCOMPARE(stand.process.exitCodes(), QList<int>{0});
         QCOMPARE(stand.session.login().server, QString());
         QCOMPARE(stand.session.login().database, QString());

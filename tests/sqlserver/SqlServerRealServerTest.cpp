@@ -20,20 +20,12 @@
 #include <QCoreApplication>
 #include <QScopeGuard>
 #include <QTest>
-#include <optional>
 
 using namespace quorvex;
 using namespace quorvex::testing;
 using sqlserver::SqlServerIdentifier;
 
 namespace {
-
-std::optional<SqlServerLoginValues> realServer() {
-    const QStringList parts = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(QLatin1Char('|'));
-    if (parts.size() != 4)
-        return std::nullopt;
-    return SqlServerLoginValues{parts[0], parts[1], parts[2], parts[3]};
-}
 
 // The session as a login leaves it, over the machine's ODBC drivers.
 struct RealStand {
@@ -45,9 +37,10 @@ struct RealStand {
     PlatformServices services{messages, process, desktop, workingDirectory, connections};
     SqlServerSession session{connections};
 
-    bool logIn(const SqlServerLoginValues& login) {
-        session.login() = login;
-        return session.manager().connectServer(login.server, login.user, login.password);
+    // The server named in QUORVEX_TEST_MSSQL as server|user|password|database.
+    bool logIn(const QStringList& parts) {
+        session.login() = {parts[0], parts[1], parts[2], parts[3]};
+        return session.manager().connectServer(parts[0], parts[1], parts[2]);
     }
 
     bool catalogExists() {
@@ -71,16 +64,15 @@ struct RealStand {
     void dropQuietly(const QString& statement) {
         try {
             session.executeStatement(statement);
-        } catch (const DbException&) {
+        } catch (const DbException&) { // gone already
         }
     }
 };
 
 int rowOf(const Grid& grid, const QString& auditName) {
-    for (int row = 0; row < grid.rowCount(); ++row) {
+    for (int row = 0; row < grid.rowCount(); ++row)
         if (grid.cellText(row, 0) == auditName)
             return row;
-    }
     return -1;
 }
 
@@ -102,26 +94,23 @@ private Q_SLOTS:
     void theCatalogIsMadeListedAndSwitchesATrigger() {
         QFETCH(QString, table);
         QFETCH(QString, audit);
-        const std::optional<SqlServerLoginValues> login = realServer();
-        if (!login)
+        const QStringList login = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+        if (login.size() != 4)
             QSKIP("QUORVEX_TEST_MSSQL is not set (server|user|password|database)");
-
         RealStand stand;
-        QVERIFY2(stand.logIn(*login),
+        QVERIFY2(stand.logIn(login),
                  qPrintable(stand.session.manager().errors().value(0).description));
         const bool catalogWasThere = stand.catalogExists();
         const QString trigger = sqlserver::sqlServerTriggerName(audit);
         const QString quotedTable = SqlServerIdentifier::quote(table);
-
         SqlServerCatalog catalog(stand.session, stand.messages);
         Grid grid;
         auto cleanUp = qScopeGuard([&] {
-            catalog.remove({audit, QStringLiteral("Y"), table});
-            stand.dropQuietly(QStringLiteral("DROP TABLE ") + quotedTable);
+            catalog.remove({audit, "Y", table});
+            stand.dropQuietly("DROP TABLE " + quotedTable);
             if (!catalogWasThere)
-                stand.dropQuietly(QStringLiteral("DROP TABLE tblZOTA_SYSTEM_TABLE"));
+                stand.dropQuietly("DROP TABLE tblZOTA_SYSTEM_TABLE");
         });
-
         // Made when missing, listed when there.
         QVERIFY(catalog.ensure(grid));
         QVERIFY(stand.catalogExists());
@@ -130,19 +119,15 @@ private Q_SLOTS:
         QCOMPARE((QStringList{grid.cellText(-1, 0), grid.cellText(-1, 1), grid.cellText(-1, 2),
                               grid.cellText(-1, 3)}),
                  (QStringList{"AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED", "TRIGGERTABLE"}));
-
         try {
-            stand.session.executeStatement(QStringLiteral("CREATE TABLE ") + quotedTable +
-                                           QStringLiteral(" (ID int NOT NULL)"));
-            stand.session.executeStatement(QStringLiteral("CREATE TRIGGER ") + trigger +
-                                           QStringLiteral(" ON ") + quotedTable +
-                                           QStringLiteral(" FOR INSERT AS SET NOCOUNT ON"));
-            stand.session.executeStatement(sqlserver::sqlServerCatalogInsertStatement(
-                audit, QStringLiteral("catalog test"), table));
+            stand.session.executeStatement("CREATE TABLE " + quotedTable + " (ID int NOT NULL)");
+            stand.session.executeStatement("CREATE TRIGGER " + trigger + " ON " + quotedTable +
+                                           " FOR INSERT AS SET NOCOUNT ON");
+            stand.session.executeStatement(
+                sqlserver::sqlServerCatalogInsertStatement(audit, "catalog test", table));
         } catch (const DbException& e) {
             QFAIL(qPrintable(e.description()));
         }
-
         SqlServerBackend backend(stand.session, stand.services);
         backend.listAudits(grid);
         int row = rowOf(grid, audit);
@@ -150,19 +135,16 @@ private Q_SLOTS:
         QCOMPARE(grid.cellText(row, 2), QString("Y"));
         // CHAR(100) comes back padded, and is used so.
         QCOMPARE(grid.cellText(row, 3), table.leftJustified(100, u' '));
-
         backend.disableAudits(grid, {row});
         QCOMPARE(stand.messages.texts(), QStringList());
         row = rowOf(grid, audit);
         QCOMPARE(grid.cellText(row, 2), QString("N"));
         QCOMPARE(stand.triggerDisabled(trigger), QString("1"));
-
         backend.enableAudits(grid, {row});
         QCOMPARE(stand.messages.texts(), QStringList());
         row = rowOf(grid, audit);
         QCOMPARE(grid.cellText(row, 2), QString("Y"));
         QCOMPARE(stand.triggerDisabled(trigger), QString("0"));
-
         // Delete removes the trigger and the row although the audit table never existed.
         backend.deleteAudits(grid, {row}, AuditBackend::DeleteAnswer::Yes);
         QCOMPARE(rowOf(grid, audit), -1);

@@ -34,7 +34,6 @@ struct SqlServerStand {
         return connected;
     }
 
-    // --- the management layer's catalogue, as the scripted server answers it ---
     void scriptDatabases(const std::vector<Row>& rows) {
         database.onQuery(SqlServerManager::databasesStatement(),
                          QStringList{QStringLiteral("name"), QStringLiteral("is_distributor")},
@@ -59,7 +58,6 @@ struct SqlServerStand {
     void scriptCatalogMissing() { database.onQuery(catalogLookUp(), tableFields(), {}); }
     void failCatalogLookUp(const DbErrorList& errors) { database.failOn(catalogLookUp(), errors); }
 
-    // --- the audit catalog's listing ---
     static QString auditListing() {
         return QStringLiteral(
             "Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE from tblZOTA_SYSTEM_TABLE");
@@ -72,6 +70,12 @@ struct SqlServerStand {
         database.onQuery(auditListing(), auditFields(), rows);
     }
 
+    static QString createCatalog() {
+        return QStringLiteral(
+            "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
+            "[AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) NOT NULL, "
+            "[TRIGGERTABLE] [CHAR] (100) NOT NULL)");
+    }
     static QString catalogLookUp() {
         return SqlServerManager::lookUpStatement(QStringLiteral("Sales"),
                                                  QStringLiteral("tblZOTA_SYSTEM_TABLE"));

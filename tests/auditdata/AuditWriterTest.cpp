@@ -1,25 +1,89 @@
-// The spreadsheet export: a real workbook with the audit's sheet, the header in row 1, one
-// record per row, numbers and dates typed, and nothing cut or altered.
-#include "auditdata/XlsxAuditWriter.h"
+// The three file writers: the CSV layout (header, CR LF lines, "(NULL)", a final empty line,
+// quoting of values that would break the columns); an XML document that parses and holds every
+// field and row intact; a real workbook whose cells keep their values and types.
+#include "auditdata/CsvAuditWriter.h"
 #include "auditdata/ExportError.h"
+#include "auditdata/XlsxAuditWriter.h"
+#include "auditdata/XmlAuditWriter.h"
 
 #include "AuditDataTesting.h"
 #include "XlsxContents.h"
 #include "support/FakeDatabase.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace quorvex;
-using quorvex::testing::auditField;
-using quorvex::testing::ordersAuditFields;
-using quorvex::testing::textRow;
-using quorvex::testing::XlsxCell;
-using quorvex::testing::XlsxContents;
+using namespace quorvex::testing;
 
 namespace {
+
+template <typename Writer>
+QByteArray written(const std::vector<FieldInfo>& fields, const std::vector<Row>& rows) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    Writer writer(buffer);
+    writer.begin(fields);
+    for (const Row& row : rows)
+        writer.row(row);
+    writer.end();
+    return buffer.data();
+}
+// A device that takes a few bytes and then refuses, like a full disk.
+class FullDevice : public QIODevice {
+public:
+    explicit FullDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override {
+        if (size > m_room) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+        m_room -= size;
+        return size;
+    }
+
+private:
+    qint64 m_room;
+};
+
+const QString nsSchema = QStringLiteral("uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882");
+const QString nsRow = QStringLiteral("#RowsetSchema");
+
+struct Document {
+    QStringList fields;
+    std::vector<std::map<QString, QString>> rows;
+    QString error;
+};
+
+Document read(const QByteArray& xml) {
+    Document d;
+    QXmlStreamReader r(xml);
+    while (!r.atEnd()) {
+        if (r.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (r.namespaceUri() == nsSchema && r.name() == u"AttributeType") {
+            d.fields << r.attributes().value(QLatin1String("name")).toString();
+        } else if (r.namespaceUri() == nsRow && r.name() == u"row") {
+            std::map<QString, QString> row;
+            for (const auto& a : r.attributes())
+                row[a.name().toString()] = a.value().toString();
+            d.rows.push_back(row);
+        }
+    }
+    if (r.hasError())
+        d.error = r.errorString();
+    return d;
+}
+
+using Values = std::map<QString, QString>;
 
 class XlsxAuditWriterTest : public ::testing::Test {
 protected:
@@ -38,6 +102,120 @@ protected:
 };
 
 } // namespace
+
+TEST(CsvAuditWriter, LayoutAndQuoting) {
+    const std::vector<FieldInfo> abc{auditField("A"), auditField("B"), auditField("C")};
+    struct Case {
+        const char* behaviour;
+        std::vector<FieldInfo> fields;
+        std::vector<Row> rows;
+        QByteArray csv;
+    };
+    const Case cases[] = {
+        {"header, records, NULL and the final empty line",
+         ordersAuditFields(),
+         {textRow({"1001", "5", "2026-12-06 11:38:56", "sa"}),
+          textRow({"1002", nullptr, "2026-12-06 11:39:00", "sa"})},
+         "ORDER_NO,QTY,AuditDate,UserName\r\n1001,5,2026-12-06 11:38:56,sa\r\n"
+         "1002,(NULL),2026-12-06 11:39:00,sa\r\n\r\n"},
+        {"empty table", ordersAuditFields(), {}, "ORDER_NO,QTY,AuditDate,UserName\r\n\r\n"},
+        {"breaking values are quoted with inner quotes doubled",
+         {auditField("A"), auditField("B"), auditField("C"), auditField("D"), auditField("E")},
+         {textRow({"Smith, John", "say \"hi\"", "two\r\nlines", "cr\ronly", "lf\nonly"})},
+         "A,B,C,D,E\r\n\"Smith, John\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"cr\ronly\","
+         "\"lf\nonly\"\r\n\r\n"},
+        {"empty text is told apart from NULL",
+         abc,
+         {textRow({"", nullptr, ""})},
+         "A,B,C\r\n,(NULL),\r\n\r\n"},
+        {"plain values and blanks unchanged",
+         {auditField("A"), auditField("B")},
+         {textRow({"  padded  ", "semi;colon 'single' quotes"})},
+         "A,B\r\n  padded  ,semi;colon 'single' quotes\r\n\r\n"},
+        {"non-ASCII as UTF-8",
+         {auditField("Größe"), auditField("名前")},
+         {textRow({"Müller, Zoë", "東京 😀"})},
+         "Größe,名前\r\n\"Müller, Zoë\",東京 😀\r\n\r\n"},
+        {"field names are quoted too",
+         {auditField("a,b"), auditField("c")},
+         {},
+         "\"a,b\",c\r\n\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(written<CsvAuditWriter>(c.fields, c.rows).toStdString(), c.csv.toStdString())
+            << c.behaviour;
+}
+
+TEST(CsvAuditWriter, LargeOutputArrivesWholeAcrossBufferFlushes) {
+    std::vector<Row> rows;
+    QByteArray expected("N,T\r\n");
+    for (int i = 0; i < 20000; ++i) {
+        const QString text = QStringLiteral("value number %1 with some padding é").arg(i);
+        rows.push_back(Row{FieldValue(QString::number(i)), FieldValue(text)});
+        expected += QString::number(i).toUtf8() + ',' + text.toUtf8() + "\r\n";
+    }
+    expected += "\r\n";
+    const QByteArray csv = written<CsvAuditWriter>({auditField("N"), auditField("T")}, rows);
+    EXPECT_EQ(csv.size(), expected.size());
+    EXPECT_EQ(csv, expected);
+}
+
+TEST(CsvAuditWriter, DeviceThatRefusesBytesIsReportedWithItsCause) {
+    FullDevice device(100);
+    CsvAuditWriter writer(device);
+    writer.begin({auditField("T")});
+    try {
+        for (int i = 0; i < 100000; ++i)
+            writer.row(textRow({"some text that fills the disk"}));
+        writer.end();
+        FAIL() << "the full device went unnoticed";
+    } catch (const ExportError& e) {
+        EXPECT_EQ(e.message(),
+                  QStringLiteral("The file could not be written: No space left on device"));
+    }
+}
+
+TEST(XmlAuditWriter, DocumentHoldsEveryFieldAndEveryRowWithNullsLeftOut) {
+    const Document d = read(written<XmlAuditWriter>(
+        ordersAuditFields(), {textRow({"1001", "5", "2026-12-06 11:38:56", "sa"}),
+                              textRow({"1002", nullptr, "2026-12-06 11:39:00", "dbo"})}));
+    ASSERT_EQ(d.error, QString());
+    EXPECT_EQ(d.fields, (QStringList{"ORDER_NO", "QTY", "AuditDate", "UserName"}));
+    ASSERT_EQ(d.rows.size(), 2u);
+    EXPECT_EQ(d.rows[0], (Values{{"ORDER_NO", "1001"},
+                                 {"QTY", "5"},
+                                 {"AuditDate", "2026-12-06T11:38:56"},
+                                 {"UserName", "sa"}}));
+    EXPECT_EQ(
+        d.rows[1],
+        (Values{{"ORDER_NO", "1002"}, {"AuditDate", "2026-12-06T11:39:00"}, {"UserName", "dbo"}}));
+}
+
+TEST(XmlAuditWriter, MarkupCharactersLineBreaksAndNonAsciiSurviveTheRoundTrip) {
+    const Document d = read(written<XmlAuditWriter>(
+        {auditField("A"), auditField("B"), auditField("C"), auditField("D")},
+        {textRow({"<tag> & \"quotes\" 'apos'", "two\nlines, comma", "Zoë 東京 😀", ""})}));
+    ASSERT_EQ(d.error, QString());
+    ASSERT_EQ(d.rows.size(), 1u);
+    EXPECT_EQ(d.rows[0], (Values{{"A", "<tag> & \"quotes\" 'apos'"},
+                                 {"B", "two\nlines, comma"},
+                                 {"C", "Zoë 東京 😀"},
+                                 {"D", ""}}));
+}
+
+TEST(XmlAuditWriter, EmptyTableGivesSchemaAndNoRows) {
+    const Document d = read(written<XmlAuditWriter>(ordersAuditFields(), {}));
+    ASSERT_EQ(d.error, QString());
+    EXPECT_EQ(d.fields.size(), 4);
+    EXPECT_TRUE(d.rows.empty());
+}
+
+TEST(XmlAuditWriter, ClosedDeviceIsReportedNotIgnored) {
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadOnly); // writes fail
+    XmlAuditWriter writer(buffer);
+    EXPECT_THROW(writer.begin(ordersAuditFields()), ExportError);
+}
 
 TEST_F(XlsxAuditWriterTest, SheetIsNamedAfterTheAuditWithHeaderThenOneRecordPerRow) {
     const XlsxContents x =

@@ -1,0 +1,345 @@
+#include "SqlBaseStand.h"
+#include "components/ConnectionString.h"
+#include "components/IConnection.h"
+#include "sqlbase/SqlBaseConnection.h"
+#include "sqlbase/SqlBaseCreationFlow.h"
+#include "sqlbase/SqlBaseSweep.h"
+#include "sqlserver/AuditNameRules.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvex::testing {
+namespace {
+
+using namespace quorvex::sqlbase;
+
+TEST(SqlBaseConnectionString, LogsOnAsSysadmToTheTypedDatabase) {
+    EXPECT_EQ(buildSqlBaseConnectionString({"ISLAND", ""}).toStdString(),
+              "Provider=SQLBASEOLEDB.1;Password=;Persist Security Info=True;"
+              "User ID=SYSADM;Data Source=ISLAND");
+    // A semicolon in a value arrives whole, as the ODBC layer reads it back.
+    const QString text = buildSqlBaseConnectionString({"DB;X", "pa;ss\"word"});
+    EXPECT_EQ(text.toStdString(), "Provider=SQLBASEOLEDB.1;Password=\"pa;ss\"\"word\";Persist "
+                                  "Security Info=True;User ID=SYSADM;Data Source=\"DB;X\"");
+    const ConnectionStringPairs pairs = parseConnectionString(text);
+    ASSERT_EQ(pairs.size(), 5);
+    EXPECT_EQ(pairs[1].second.toStdString(), "pa;ss\"word");
+    EXPECT_EQ(pairs[3].second.toStdString(), "SYSADM");
+    EXPECT_EQ(pairs[4].second.toStdString(), "DB;X");
+}
+
+TEST(SqlBaseConnectionReport, FiveLinesAndABlankLinePerError) {
+    DbErrorList errors;
+    errors << DbErrorRecord{-1, "Login failed", "[unixODBC][SQLBase]", "28000", 1001}
+           << DbErrorRecord{-1, "Database not found", "[unixODBC][SQLBase]", "08001", -401};
+    EXPECT_EQ(sqlBaseConnectionReport(errors).toStdString(),
+              "Error #: -1\r\nError: Login failed\r\nSource: [unixODBC][SQLBase]\r\n"
+              "SQL State: 28000\r\nNative Error: 1001\r\n\r\n"
+              "Error #: -1\r\nError: Database not found\r\nSource: [unixODBC][SQLBase]\r\n"
+              "SQL State: 08001\r\nNative Error: -401\r\n\r\n");
+    EXPECT_EQ(sqlBaseConnectionReport({}).toStdString(), "");
+}
+
+TEST(SqlBaseOpenConnection, OpensWithoutTimeLimitFromTheLoginValues) {
+    SqlBaseStand stand;
+    auto connection = connectToSqlBase(stand.database, stand.login, stand.messages);
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(connection->state(), ConnectionState::Open);
+    EXPECT_EQ(texts(stand.database.connectionStrings()), texts({standConnectionString()}));
+    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{0});
+    EXPECT_EQ(stand.database.openNow(), 1);
+    connection.reset();
+    EXPECT_EQ(stand.database.openNow(), 0);
+    EXPECT_EQ(texts(stand.messages.texts()), texts({}));
+}
+
+TEST(SqlBaseOpenConnection, FailureShowsTheReportOnceAndLeavesTheConnectionClosed) {
+    SqlBaseStand stand;
+    DbErrorList errors = FakeDatabase::error("Invalid password", 1002, "28000");
+    errors << FakeDatabase::error("Logon refused", 1003, "08004");
+    stand.database.failOpen(errors);
+    auto connection = stand.database.createConnection();
+
+    EXPECT_FALSE(openSqlBaseConnection(*connection, stand.login, stand.messages));
+
+    EXPECT_EQ(connection->state(), ConnectionState::Closed);
+    ASSERT_EQ(stand.messages.shown().size(), 1);
+    EXPECT_EQ(stand.messages.shown()[0].text.toStdString(),
+              sqlBaseConnectionReport(errors).toStdString());
+    EXPECT_EQ(stand.messages.shown()[0].icon, MessageIcon::None);
+    EXPECT_EQ(connectToSqlBase(stand.database, stand.login, stand.messages), nullptr);
+    EXPECT_EQ(stand.database.openNow(), 0);
+}
+
+const QString kTablesQuery = "Select name from systables where name like 'ZOTA%'";
+const QString kTriggersQuery = "Select name from systriggers where name like 'ZOTA%'";
+const QString kProceduresQuery = "Select name from syscommands where name like 'ZOTA%'";
+const QStringList kFullSweep = {kTablesQuery,
+                                "Drop table ZOTA_SYSTEM_TABLE",
+                                "Drop table ZOTA_ORDAUD",
+                                "Drop table ZOTA_ORDUPD",
+                                "Drop table ZOTAX",
+                                kTriggersQuery,
+                                "Drop trigger ZOTA_ORDAUD",
+                                "Drop trigger ZOTA_ORDUPD",
+                                kProceduresQuery,
+                                "Erase ZOTA_ORDAUD",
+                                "Erase ZOTA_ORDUPD"};
+
+// The catalog, two audits and a user table that merely starts like them.
+void scriptAuditObjects(FakeDatabase& database) {
+    database.onQuery(kTablesQuery, QStringList{"NAME"},
+                     {textRow({"ZOTA_SYSTEM_TABLE"}), textRow({"ZOTA_ORDAUD"}),
+                      textRow({"ZOTA_ORDUPD"}), textRow({"ZOTAX"})});
+    for (const QString& query : {kTriggersQuery, kProceduresQuery})
+        database.onQuery(query, QStringList{"NAME"},
+                         {textRow({"ZOTA_ORDAUD"}), textRow({"ZOTA_ORDUPD"})});
+}
+
+TEST(SqlBaseSweep, DropsTablesThenTriggersThenErasesProcedures) {
+    SqlBaseStand stand;
+    scriptAuditObjects(stand.database);
+    EXPECT_TRUE(sweepSqlBaseAuditObjects(stand.services, stand.login));
+    EXPECT_EQ(texts(stand.database.statements()), texts(kFullSweep));
+    EXPECT_EQ(texts(stand.messages.texts()), texts({}));
+    EXPECT_EQ(stand.database.openNow(), 0);
+}
+
+TEST(SqlBaseSweep, EmptyDatabaseSendsNoDrop) {
+    SqlBaseStand stand;
+    stand.database.setUnscriptedQueriesEmpty(true);
+    EXPECT_TRUE(sweepSqlBaseAuditObjects(stand.services, stand.login));
+    EXPECT_EQ(texts(stand.database.statements()),
+              texts({kTablesQuery, kTriggersQuery, kProceduresQuery}));
+}
+
+TEST(SqlBaseSweep, FailingDropIsShownAndTheSweepGoesOn) {
+    SqlBaseStand stand;
+    scriptAuditObjects(stand.database);
+    stand.database.failOn("Drop table ZOTA_ORDAUD",
+                          FakeDatabase::error("Table in use by another user"));
+    stand.database.failOn("Drop trigger ZOTA_ORDUPD", FakeDatabase::error("Trigger not found"));
+    EXPECT_FALSE(sweepSqlBaseAuditObjects(stand.services, stand.login));
+    EXPECT_EQ(texts(stand.database.statements()), texts(kFullSweep));
+    EXPECT_EQ(texts(stand.messages.texts()),
+              texts({"Table in use by another user", "Trigger not found"}));
+}
+
+TEST(SqlBaseSweep, UnreadableCatalogueTableIsShownAndTheNextPassRuns) {
+    SqlBaseStand stand;
+    // Scripts are matched in order: the failure goes before the rows.
+    stand.database.failOn(kTriggersQuery, FakeDatabase::error("No privilege on SYSTRIGGERS"));
+    scriptAuditObjects(stand.database);
+    EXPECT_FALSE(sweepSqlBaseAuditObjects(stand.services, stand.login));
+    EXPECT_EQ(texts(stand.database.statements().mid(5)),
+              texts({kTriggersQuery, kProceduresQuery, "Erase ZOTA_ORDAUD", "Erase ZOTA_ORDUPD"}));
+    EXPECT_EQ(texts(stand.messages.texts()), texts({"No privilege on SYSTRIGGERS"}));
+}
+
+TEST(SqlBaseSweep, WithoutAConnectionNothingIsSent) {
+    SqlBaseStand stand;
+    const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
+    stand.database.failOpen(errors);
+    EXPECT_FALSE(sweepSqlBaseAuditObjects(stand.services, stand.login));
+    EXPECT_EQ(texts(stand.database.statements()), texts({}));
+    EXPECT_EQ(texts(stand.messages.texts()), texts({sqlBaseConnectionReport(errors)}));
+}
+
+const QString kDuplicateQuery =
+    "SELECT AUDIT_NAME FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
+const QString kColumnsQuery =
+    "SELECT NAME, COLTYPE, LENGTH, SCALE FROM SYSCOLUMNS WHERE TBNAME = 'ORDERS'";
+
+class SqlBaseCreationFlow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        stand.database.onQuery(
+            kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
+            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"CITY", "VARCHAR", "30", "0"}),
+             textRow({"T1", "TIME", "3", "0"}), textRow({"NOTES", "LONGVAR", "0", "0"})});
+    }
+    void nameIsFree(const QString& query = kDuplicateQuery) {
+        stand.database.onQuery(query, QStringList{"AUDIT_NAME"}, {});
+    }
+    SaveResult save(const AuditDefinition& definition) {
+        return saveSqlBaseAudit(definition, stand.services, stand.login);
+    }
+    std::vector<std::string> sent() const { return texts(stand.database.statements()); }
+    std::vector<std::string> shown() const { return texts(stand.messages.texts()); }
+
+    SqlBaseStand stand;
+};
+
+TEST_F(SqlBaseCreationFlow, InsertAuditIsInstalledInSendingOrderWithoutAWord) {
+    nameIsFree();
+    const SaveResult result = save(parisInserts());
+    EXPECT_EQ(result.outcome, SaveResult::Outcome::Saved);
+    EXPECT_EQ(result.deselectColumn.toStdString(), "");
+    EXPECT_EQ(sent(), texts(QStringList{kDuplicateQuery, kColumnsQuery} + parisInsertStatements()));
+    EXPECT_EQ(shown(), texts({}));
+    EXPECT_EQ(stand.database.opened(), 1);
+    EXPECT_EQ(stand.database.openNow(), 0);
+}
+
+TEST_F(SqlBaseCreationFlow, NameAndDescriptionRulesComeBeforeAnyQuery) {
+    AuditDefinition badName = parisInserts();
+    badName.name = "ORD AUD";
+    EXPECT_EQ(save(badName).outcome, SaveResult::Outcome::NotSaved);
+    AuditDefinition badDescription = parisInserts();
+    badDescription.description = "Orders, inserted";
+    EXPECT_EQ(save(badDescription).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({invalidAuditNameMessage(), invalidAuditDescriptionMessage()}));
+    EXPECT_EQ(sent(), texts({}));
+}
+
+TEST_F(SqlBaseCreationFlow, NameInTheCatalogIsRefusedOnlyWhenTheTabIsComplete) {
+    stand.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {textRow({"ZOTA_ORDAUD"})});
+    AuditDefinition noColumns = parisInserts();
+    noColumns.columns.clear();
+    AuditDefinition noTable = parisInserts();
+    noTable.table.clear();
+    // An incomplete tab ends silently after the duplicate query.
+    EXPECT_EQ(save(noColumns).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(save(noTable).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({}));
+    EXPECT_EQ(save(parisInserts()).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({"You already have an Audit with that name.  Please enter another "
+                              "name."}));
+    EXPECT_EQ(stand.messages.shown().value(0).icon, MessageIcon::None);
+    EXPECT_EQ(sent(), texts({kDuplicateQuery, kDuplicateQuery, kDuplicateQuery}));
+}
+
+TEST_F(SqlBaseCreationFlow, EmptyNamePassesTheRuleAndEndsAtTheCompletenessTest) {
+    const QString query = "SELECT AUDIT_NAME FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_'";
+    nameIsFree(query);
+    AuditDefinition unnamed = parisInserts();
+    unnamed.name.clear();
+    EXPECT_EQ(save(unnamed).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({}));
+    EXPECT_EQ(sent(), texts({query}));
+}
+
+TEST_F(SqlBaseCreationFlow, LongColumnIsRefusedDeselectedAndNothingIsSent) {
+    nameIsFree();
+    AuditDefinition withNotes = parisInserts();
+    withNotes.columns = {"ORDNO", "CITY", "NOTES"};
+    const SaveResult result = save(withNotes);
+    EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(result.deselectColumn.toStdString(), "NOTES");
+    EXPECT_EQ(shown(), texts({"The field NOTES can not be used. "}));
+    EXPECT_EQ(sent(), texts({kDuplicateQuery, kColumnsQuery}));
+}
+
+TEST_F(SqlBaseCreationFlow, OtherRefusalsAreShownWithoutDeselectingAColumn) {
+    nameIsFree();
+    AuditDefinition onTime = parisInserts();
+    onTime.columns = {"ORDNO", "T1"};
+    onTime.conditions = {condition("T1", "=", "10:00"), {}};
+    const SaveResult result = save(onTime);
+    EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(result.deselectColumn.toStdString(), "");
+    EXPECT_EQ(shown(), texts({"The condition on T1 can not be used. The audit procedure receives "
+                              "only the chosen fields of a character, number, date or timestamp "
+                              "type, and USERID."}));
+    EXPECT_EQ(sent(), texts({kDuplicateQuery, kColumnsQuery}));
+}
+
+TEST_F(SqlBaseCreationFlow, FailuresBeforeAnythingIsCreatedEndThePressWithTheProvidersMessage) {
+    const DbErrorList errors = FakeDatabase::error("Cannot connect to ORDERSDB", 401, "08001");
+    stand.database.failOpen(errors);
+    EXPECT_EQ(save(parisInserts()).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({sqlBaseConnectionReport(errors)}));
+    EXPECT_EQ(sent(), texts({}));
+
+    SqlBaseStand duplicateFails;
+    duplicateFails.database.failOn(kDuplicateQuery,
+                                   FakeDatabase::error("Table ZOTA_SYSTEM_TABLE missing"));
+    EXPECT_EQ(
+        saveSqlBaseAudit(parisInserts(), duplicateFails.services, duplicateFails.login).outcome,
+        SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(texts(duplicateFails.messages.texts()), texts({"Table ZOTA_SYSTEM_TABLE missing"}));
+    EXPECT_EQ(texts(duplicateFails.database.statements()), texts({kDuplicateQuery}));
+
+    SqlBaseStand columnsFail;
+    columnsFail.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
+    columnsFail.database.failOn(kColumnsQuery, FakeDatabase::error("Lock timeout on SYSCOLUMNS"));
+    EXPECT_EQ(saveSqlBaseAudit(parisInserts(), columnsFail.services, columnsFail.login).outcome,
+              SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(texts(columnsFail.messages.texts()), texts({"Lock timeout on SYSCOLUMNS"}));
+    EXPECT_EQ(texts(columnsFail.database.statements()), texts({kDuplicateQuery, kColumnsQuery}));
+    EXPECT_FALSE(stand.process.ended() || duplicateFails.process.ended());
+}
+
+// Which of the eight statements fails, and what must be taken back then, newest first.
+struct PartWayFailure {
+    const char* behaviour;
+    int failingStatement;
+    std::vector<std::string> undo;
+};
+
+void PrintTo(const PartWayFailure& failure, std::ostream* out) {
+    *out << failure.behaviour;
+}
+
+class SqlBaseCreationFlowPartWay : public SqlBaseCreationFlow,
+                                   public ::testing::WithParamInterface<PartWayFailure> {};
+
+TEST_P(SqlBaseCreationFlowPartWay, RemovesWhatWasCreatedAndShowsTheProvidersMessage) {
+    const PartWayFailure& failure = GetParam();
+    nameIsFree();
+    const QStringList install = parisInsertStatements();
+    // Statements before the failing one succeed (COMMIT is sent three times).
+    for (int i = 0; i < failure.failingStatement; ++i)
+        stand.database.onQuery(install[i], QStringList{}, {}, true);
+    stand.database.failOn(install[failure.failingStatement],
+                          FakeDatabase::error("Insufficient privilege"), true);
+
+    EXPECT_EQ(save(parisInserts()).outcome, SaveResult::Outcome::NotSaved);
+
+    std::vector<std::string> expected = texts(QStringList{kDuplicateQuery, kColumnsQuery} +
+                                              install.mid(0, failure.failingStatement + 1));
+    expected.insert(expected.end(), failure.undo.begin(), failure.undo.end());
+    expected.push_back("COMMIT");
+    EXPECT_EQ(sent(), expected);
+    EXPECT_EQ(shown(), texts({"Insufficient privilege"}));
+    EXPECT_EQ(stand.database.openNow(), 0);
+}
+
+const std::string kDeleteRow = "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
+
+INSTANTIATE_TEST_SUITE_P(
+    EachStatement, SqlBaseCreationFlowPartWay,
+    ::testing::Values(
+        PartWayFailure{"catalog row", 0, {}}, PartWayFailure{"audit table", 1, {kDeleteRow}},
+        PartWayFailure{"first commit", 2, {"DROP TABLE ZOTA_ORDAUD", kDeleteRow}},
+        PartWayFailure{"synonym", 3, {"DROP TABLE ZOTA_ORDAUD", kDeleteRow}},
+        PartWayFailure{"procedure",
+                       5,
+                       {"DROP PUBLIC SYNONYM ZOTA_ORDAUD", "DROP TABLE ZOTA_ORDAUD", kDeleteRow}},
+        PartWayFailure{"trigger",
+                       6,
+                       {"ERASE ZOTA_ORDAUD", "DROP PUBLIC SYNONYM ZOTA_ORDAUD",
+                        "DROP TABLE ZOTA_ORDAUD", kDeleteRow}},
+        PartWayFailure{"last commit",
+                       7,
+                       {"DROP TRIGGER ZOTA_ORDAUD", "ERASE ZOTA_ORDAUD",
+                        "DROP PUBLIC SYNONYM ZOTA_ORDAUD", "DROP TABLE ZOTA_ORDAUD", kDeleteRow}}),
+    [](const ::testing::TestParamInfo<PartWayFailure>& info) {
+        std::string name = info.param.behaviour;
+        for (char& c : name)
+            c = c == ' ' ? '_' : c;
+        return name;
+    });
+
+TEST_F(SqlBaseCreationFlow, WhatCannotBeRemovedAgainIsSaidToo) {
+    nameIsFree();
+    stand.database.failOn(parisInsertStatements()[6], FakeDatabase::error("Trigger refused"));
+    stand.database.failOn("DROP TABLE ZOTA_ORDAUD", FakeDatabase::error("Table in use"));
+    EXPECT_EQ(save(parisInserts()).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({"Trigger refused",
+                              "Not everything created for the audit ZOTA_ORDAUD could be removed "
+                              "again:\r\nTable in use"}));
+}
+
+} // namespace
+} // namespace quorvex::testing

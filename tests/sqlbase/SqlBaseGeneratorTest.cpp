@@ -1,0 +1,412 @@
+#include "SqlBaseGeneratorTesting.h"
+#include "sqlbase/SqlBaseAuditGenerator.h"
+#include "sqlbase/SqlBaseLiteral.h"
+#include "sqlbase/SqlBaseTypeMapping.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvex::testing {
+namespace {
+
+using namespace quorvex::sqlbase;
+
+GeneratedStatements generate(const AuditDefinition& definition,
+                             const ColumnInfoList& columns = ordersColumns()) {
+    return generateSqlBaseAudit(definition, columns);
+}
+
+// ORDERS, ORDNO and CITY audited, CITY's old value kept, recorded only when CITY changed.
+AuditDefinition orderUpdateAudit() {
+    AuditDefinition definition;
+    definition.kind = AuditKind::Update;
+    definition.table = "ORDERS";
+    definition.columns = {"ORDNO", "CITY"};
+    definition.saveOldValue = {false, true};
+    definition.changedFields = {"CITY"};
+    definition.conditions = {{}};
+    definition.name = "ORDUPD";
+    definition.description = "Order updates";
+    return definition;
+}
+
+TEST(SqlBaseInsertAudit, OnlyWhenWithOneConditionGivesTheEightStatementsInSendingOrder) {
+    const GeneratedStatements generated = generate(parisInserts());
+    ASSERT_EQ(generated.refusal.toStdString(), "");
+    EXPECT_EQ(texts(generated.statements), texts(parisInsertStatements()));
+}
+
+TEST(SqlBaseInsertAudit, DeleteAuditDiffersOnlyInTheTriggerTiming) {
+    AuditDefinition definition = parisInserts();
+    definition.kind = AuditKind::Delete;
+    QStringList expected = parisInsertStatements();
+    expected[6] = "CREATE TRIGGER ZOTA_ORDAUD BEFORE DELETE ON ORDERS(EXECUTE "
+                  "ZOTA_ORDAUD(ORDNO,CITY,user))FOR EACH ROW";
+    EXPECT_EQ(texts(generate(definition).statements), texts(expected));
+}
+
+void expectDecision(AuditMode mode, Connective connective, const QList<AuditCondition>& conditions,
+                    const std::vector<std::string>& decision) {
+    AuditDefinition definition = parisInserts();
+    definition.mode = mode;
+    definition.connective = connective;
+    definition.conditions = conditions;
+    EXPECT_EQ(procedureDecision(generate(definition)), decision);
+}
+
+TEST(SqlBaseConditionBlock, OrPutsEveryConditionOnItsOwnIfWithoutTrailingBlanks) {
+    expectDecision(AuditMode::OnlyWhen, Connective::Or,
+                   {condition("CITY", "=", "Paris"), condition("ORDNO", ">", "100"), {}},
+                   {" Set nNoChange = 1", " If CITY = 'Paris'", "  Set nNoChange = 0",
+                    " If ORDNO > '100'", "  Set nNoChange = 0"});
+    // Quotes in values are doubled and empty values stay quoted.
+    expectDecision(AuditMode::OnlyWhen, Connective::Or,
+                   {condition("CITY", "=", "O'Hara's"), condition("CITY", "=", "")},
+                   {" Set nNoChange = 1", " If CITY = 'O''Hara''s'", "  Set nNoChange = 0",
+                    " If CITY = ''", "  Set nNoChange = 0"});
+}
+
+TEST(SqlBaseConditionBlock, AlwaysExceptIfWithAndJoinsConditionsOnOneIfThatSetsOne) {
+    expectDecision(AuditMode::AlwaysExceptIf, Connective::And,
+                   {condition("CITY", "!=", "Paris"),
+                    condition("ORDNO", "<", "7"),
+                    condition("USERID", "=", "SCOTT"),
+                    {}},
+                   {" Set nNoChange = 0",
+                    " If CITY != 'Paris' AND ORDNO < '7' AND USERID = 'SCOTT' ",
+                    "  Set nNoChange = 1"});
+}
+
+TEST(SqlBaseConditionBlock, WithoutConditionsOnlyTheStartValueRemains) {
+    expectDecision(AuditMode::OnlyWhen, Connective::And, {{}}, {" Set nNoChange = 1"});
+    expectDecision(AuditMode::AlwaysExceptIf, Connective::And, {}, {" Set nNoChange = 0"});
+}
+
+TEST(SqlBaseInsertAudit, ColumnWithoutParameterTypeGetsOnlyItsAuditTableColumn) {
+    AuditDefinition definition = parisInserts();
+    definition.columns = {"SHIPPED", "T1", "CITY"};
+    const GeneratedStatements generated = generate(definition);
+    EXPECT_EQ(generated.statements.value(1).toStdString(),
+              "CREATE TABLE ZOTA_ORDAUD (SHIPPED TIMESTAMP,T1 TIME,CITY VARCHAR(30),DATE "
+              "TIMESTAMP, USERID VARCHAR(8))PCTFREE 10");
+    EXPECT_EQ(
+        procedureParameters(generated),
+        (std::vector<std::string>{" Date/Time: SHIPPED", " String: CITY", " String: USERID"}));
+    EXPECT_EQ(generated.statements.value(6).toStdString(),
+              "CREATE TRIGGER ZOTA_ORDAUD AFTER INSERT ON ORDERS(EXECUTE "
+              "ZOTA_ORDAUD(SHIPPED,CITY,user))FOR EACH ROW");
+}
+
+TEST(SqlBaseInsertAudit, CatalogRowKeepsTheFullNameAndDoublesQuotesOfTheDescription) {
+    AuditDefinition definition = parisInserts();
+    definition.name = "ABCDEFGHIJKLM";
+    definition.description = "Bob's orders";
+    const GeneratedStatements generated = generate(definition);
+    EXPECT_EQ(generated.statements.value(0).toStdString(),
+              "Insert Into ZOTA_SYSTEM_TABLE (AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED) VALUES "
+              "('ZOTA_ABCDEFGHIJKLM','Bob''s orders','Y')");
+    EXPECT_EQ(generated.statements.value(3).toStdString(),
+              "CREATE PUBLIC SYNONYM ZOTA_ABCDEFGHIJKLM FOR SYSADM.ZOTA_ABCDEFGHIJKLM");
+}
+
+TEST(SqlBaseUpdateAudit, SavedOldValueAndChangedFieldGiveTheEightStatementsInSendingOrder) {
+    const GeneratedStatements generated = generate(orderUpdateAudit());
+    ASSERT_EQ(generated.refusal.toStdString(), "");
+    const QStringList expected = {
+        "Insert Into ZOTA_SYSTEM_TABLE (AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED) VALUES "
+        "('ZOTA_ORDUPD','Order updates','Y')",
+        "CREATE TABLE ZOTA_ORDUPD (ORDNO INTEGER,CITY VARCHAR(30),CITYO VARCHAR(30),DATE "
+        "TIMESTAMP, USERID VARCHAR(8))PCTFREE 10",
+        "COMMIT",
+        "CREATE PUBLIC SYNONYM ZOTA_ORDUPD FOR SYSADM.ZOTA_ORDUPD",
+        "COMMIT",
+        QStringList{"STORE ZOTA_ORDUPD",
+                    "PROCEDURE:ZOTA_ORDUPD static",
+                    "PARAMETERS",
+                    " Number: ORDNO",
+                    " Number: ORDNOO",
+                    " String: CITY",
+                    " String: CITYO",
+                    " String: USERID",
+                    "LOCAL VARIABLES",
+                    " Number: nRcd",
+                    " Number: nNoChange",
+                    " Sql Handle: hSql1",
+                    "ACTIONS",
+                    " Set nNoChange = 0",
+                    " If CITY = CITYO",
+                    "  Set nNoChange = 1",
+                    " If nNoChange = 0",
+                    "  Call SqlConnect(hSql1)",
+                    "  Call SqlPrepareAndExecute(hSql1, 'insert into ZOTA_ORDUPD "
+                    "(ORDNO,CITY,CITYO,DATE, USERID) values (:ORDNO,:CITY,:CITYO,sysdatetime, "
+                    "user)')",
+                    "  Call SqlDisconnect(hSql1)",
+                    " Return nRcd"}
+            .join("\r\n"),
+        "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS OLDDATA NEW "
+        "AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,NEWDATA.CITY,OLDDATA.CITY,"
+        "user))FOR EACH ROW",
+        "COMMIT"};
+    EXPECT_EQ(texts(generated.statements), texts(expected));
+}
+
+TEST(SqlBaseUpdateAudit, UnsavedOldValueIsStillDeclaredButNeitherStoredNorInserted) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.saveOldValue = {false, false};
+    const GeneratedStatements generated = generate(definition);
+    EXPECT_EQ(generated.statements.value(1).toStdString(),
+              "CREATE TABLE ZOTA_ORDUPD (ORDNO INTEGER,CITY VARCHAR(30),DATE TIMESTAMP, USERID "
+              "VARCHAR(8))PCTFREE 10");
+    EXPECT_EQ(procedureParameters(generated),
+              (std::vector<std::string>{" Number: ORDNO", " Number: ORDNOO", " String: CITY",
+                                        " String: CITYO", " String: USERID"}));
+    EXPECT_EQ(procedureLines(generated, "  Call SqlConnect(hSql1)", "  Call SqlDisconnect(hSql1)"),
+              std::vector<std::string>{"  Call SqlPrepareAndExecute(hSql1, 'insert into "
+                                       "ZOTA_ORDUPD (ORDNO,CITY,DATE, USERID) values "
+                                       "(:ORDNO,:CITY,sysdatetime, user)')"});
+}
+
+TEST(SqlBaseUpdateAudit, ChangeTestFollowsColumnOrderWhileTriggerListFollowsChangedFields) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.changedFields = {"CITY", "ORDNO"};
+    const GeneratedStatements generated = generate(definition);
+    EXPECT_EQ(procedureDecision(generated),
+              (std::vector<std::string>{" Set nNoChange = 0", " If ORDNO = ORDNOO and CITY = CITYO",
+                                        "  Set nNoChange = 1"}));
+    EXPECT_EQ(generated.statements.value(6).toStdString(),
+              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY,ORDNO ON ORDERS REFERENCING OLD AS "
+              "OLDDATA NEW AS NEWDATA(EXECUTE "
+              "ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,NEWDATA.CITY,OLDDATA.CITY,user))FOR EACH "
+              "ROW");
+}
+
+TEST(SqlBaseUpdateAudit, WithoutAuditedChangedFieldThereIsNoChangeTest) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.columns = {"ORDNO"};
+    definition.saveOldValue = {true};
+    const GeneratedStatements notAudited = generate(definition);
+    EXPECT_EQ(procedureDecision(notAudited), std::vector<std::string>{" Set nNoChange = 0"});
+    EXPECT_EQ(notAudited.statements.value(6).toStdString(),
+              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS "
+              "OLDDATA NEW AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR "
+              "EACH ROW");
+    definition.changedFields.clear();
+    const GeneratedStatements anyColumn = generate(definition);
+    EXPECT_EQ(procedureDecision(anyColumn), std::vector<std::string>{" Set nNoChange = 0"});
+    EXPECT_EQ(anyColumn.statements.value(6).toStdString(),
+              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE ON ORDERS REFERENCING OLD AS OLDDATA NEW AS "
+              "NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR EACH ROW");
+}
+
+TEST(SqlBaseUpdateAudit, ConditionsComeBeforeTheChangeTest) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.mode = AuditMode::OnlyWhen;
+    definition.conditions = {condition("USERID", "!=", "SYSADM"), {}};
+    EXPECT_EQ(procedureDecision(generate(definition)),
+              (std::vector<std::string>{" Set nNoChange = 1", " If USERID != 'SYSADM' ",
+                                        "  Set nNoChange = 0", " If CITY = CITYO",
+                                        "  Set nNoChange = 1"}));
+}
+
+TEST(SqlBaseUpdateAudit, EighteenCharacterColumnKeepsItsOldValueUnderSeventeenPlusO) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.columns = {"ABCDEFGHIJKLMNOPQR", "CODE"};
+    definition.saveOldValue = {true, true};
+    definition.changedFields = {"ABCDEFGHIJKLMNOPQR"};
+    const GeneratedStatements generated =
+        generate(definition, {sqlBaseColumn("ABCDEFGHIJKLMNOPQR", "DECIMAL", 8, 2),
+                              sqlBaseColumn("CODE", "CHAR", 3)});
+    EXPECT_EQ(generated.statements.value(1).toStdString(),
+              "CREATE TABLE ZOTA_ORDUPD (ABCDEFGHIJKLMNOPQR DECIMAL(8,2),ABCDEFGHIJKLMNOPQO "
+              "DECIMAL(8,2),CODE CHAR(3),CODEO CHAR(3),DATE TIMESTAMP, USERID VARCHAR(8))PCTFREE "
+              "10");
+    EXPECT_EQ(procedureDecision(generated),
+              (std::vector<std::string>{" Set nNoChange = 0",
+                                        " If ABCDEFGHIJKLMNOPQR = ABCDEFGHIJKLMNOPQO",
+                                        "  Set nNoChange = 1"}));
+}
+
+TEST(SqlBaseUpdateAudit, TimeColumnGetsItsTableColumnsButNoParameterOrArgument) {
+    AuditDefinition definition = orderUpdateAudit();
+    definition.columns = {"T1", "CITY"};
+    definition.saveOldValue = {true, false};
+    const GeneratedStatements generated = generate(definition);
+    EXPECT_EQ(generated.statements.value(1).toStdString(),
+              "CREATE TABLE ZOTA_ORDUPD (T1 TIME,T1O TIME,CITY VARCHAR(30),DATE TIMESTAMP, USERID "
+              "VARCHAR(8))PCTFREE 10");
+    EXPECT_EQ(procedureParameters(generated),
+              (std::vector<std::string>{" String: CITY", " String: CITYO", " String: USERID"}));
+    EXPECT_EQ(
+        generated.statements.value(6).toStdString(),
+        "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS OLDDATA "
+        "NEW AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.CITY,OLDDATA.CITY,user))FOR EACH ROW");
+}
+
+AuditDefinition auditOf(AuditKind kind, const QStringList& columns,
+                        const QList<AuditCondition>& conditions = {{}},
+                        const QStringList& changedFields = {}) {
+    AuditDefinition definition;
+    definition.kind = kind;
+    definition.table = "ORDERS";
+    definition.columns = columns;
+    definition.conditions = conditions;
+    definition.changedFields = changedFields;
+    definition.name = "ORDAUD";
+    return definition;
+}
+
+// A refusal carries its message and nothing to send.
+TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
+    const std::string inputs = "The audit procedure receives only the chosen fields of a "
+                               "character, number, date or timestamp type, and USERID.";
+    const std::string ownColumn = " can not be used. The audit table has a column of its own "
+                                  "with this name (the time and the user of the change).";
+    const std::string noInput = "At least one chosen field must be of a character, number, date "
+                                "or timestamp type: the audit procedure receives no other fields.";
+    const std::string cityO = "The field CITY can not be used. Its old value would be kept "
+                              "under the name CITYO, which is already in use.";
+    ColumnInfoList clashing = ordersColumns();
+    clashing << sqlBaseColumn("DATE", "DATE", 4) << sqlBaseColumn("userid", "CHAR", 8)
+             << sqlBaseColumn("nRcd", "INTEGER", 4);
+    const ColumnInfoList longNames = {sqlBaseColumn("ABCDEFGHIJKLMNOPQR", "CHAR", 2),
+                                      sqlBaseColumn("ABCDEFGHIJKLMNOPQS", "CHAR", 2),
+                                      sqlBaseColumn("ABCDEFGHIJKLMNOPXO", "CHAR", 2)};
+    AuditDefinition cityKept = auditOf(AuditKind::Update, {"CITY", "CITYO"});
+    cityKept.saveOldValue = {true, false};
+    struct Case {
+        const char* behaviour;
+        AuditDefinition definition;
+        ColumnInfoList columns;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"long column after usable ones", auditOf(AuditKind::Insert, {"ORDNO", "CITY", "NOTES"}),
+         ordersColumns(), "The field NOTES can not be used. "},
+        {"long column in an update", auditOf(AuditKind::Update, {"NOTES"}), ordersColumns(),
+         "The field NOTES can not be used. "},
+        {"column missing from the catalogue", auditOf(AuditKind::Delete, {"ORDNO", "ZIP"}),
+         ordersColumns(), "The field ZIP can not be used. It is not a column of the table ORDERS."},
+        {"named like the audit's date", auditOf(AuditKind::Insert, {"ORDNO", "DATE"}), clashing,
+         "The field DATE" + ownColumn},
+        {"named like the audit's user", auditOf(AuditKind::Insert, {"userid"}), clashing,
+         "The field userid" + ownColumn},
+        {"named like a procedure variable", auditOf(AuditKind::Insert, {"ORDNO", "nRcd"}), clashing,
+         "The field nRcd can not be used. The audit procedure has a variable of its own with "
+         "this name."},
+        {"column chosen twice", auditOf(AuditKind::Insert, {"CITY", "ORDNO", "CITY"}),
+         ordersColumns(), "The field CITY can not be used. It is chosen more than once."},
+        {"only a time column", auditOf(AuditKind::Insert, {"T1"}), ordersColumns(), noInput},
+        {"no column at all", auditOf(AuditKind::Update, {}), ordersColumns(), noInput},
+        {"condition on a field the procedure does not receive",
+         auditOf(AuditKind::Insert, {"ORDNO", "T1"},
+                 {condition("ORDNO", "=", "1"), condition("T1", ">", "12:00"), {}}),
+         ordersColumns(), "The condition on T1 can not be used. " + inputs},
+        {"condition on an unchosen field",
+         auditOf(AuditKind::Insert, {"ORDNO", "T1"}, {condition("CITY", "=", "Paris"), {}}),
+         ordersColumns(), "The condition on CITY can not be used. " + inputs},
+        {"operator that would change the procedure code",
+         auditOf(AuditKind::Insert, {"CITY"}, {condition("CITY", "LIKE", "P%")}), ordersColumns(),
+         "The condition on CITY can not be used. Its operator must be =, !=, > or <."},
+        {"value with a line break",
+         auditOf(AuditKind::Insert, {"CITY"},
+                 {condition("USERID", "=", "x'\r\n Call SqlConnect(hSql1)")}),
+         ordersColumns(),
+         "The condition on USERID can not be used. Its value must not contain a line break."},
+        {"old value name of a passed column taken", auditOf(AuditKind::Update, {"CITY", "CITYO"}),
+         ordersColumns(), cityO},
+        {"old value name of a kept column taken", cityKept, ordersColumns(), cityO},
+        {"eighteen-character names sharing their first seventeen",
+         auditOf(AuditKind::Update, {"ABCDEFGHIJKLMNOPQR", "ABCDEFGHIJKLMNOPQS"}), longNames,
+         "The field ABCDEFGHIJKLMNOPQS can not be used. Its old value would be kept under the "
+         "name ABCDEFGHIJKLMNOPQO, which is already in use."},
+        {"eighteen-character name ending in O", auditOf(AuditKind::Update, {"ABCDEFGHIJKLMNOPXO"}),
+         longNames,
+         "The field ABCDEFGHIJKLMNOPXO can not be used. Its old value would be kept under the "
+         "name ABCDEFGHIJKLMNOPXO, which is already in use."},
+        {"changed field the procedure cannot compare",
+         auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"T1"}), ordersColumns(),
+         "The field T1 can not be used as a changed field. The audit procedure does not receive "
+         "fields of type TIME."},
+        {"changed field missing from the catalogue",
+         auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"ZIP"}), ordersColumns(),
+         "The field ZIP can not be used as a changed field. It is not a column of the table "
+         "ORDERS."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        const GeneratedStatements generated = generate(c.definition, c.columns);
+        EXPECT_EQ(generated.refusal.toStdString(), c.message);
+        EXPECT_EQ(texts(generated.statements), std::vector<std::string>{});
+    }
+}
+
+TEST(SqlBaseAuditRefusal, OldValueNamesDoNotMatterToInsertAudits) {
+    const GeneratedStatements generated = generate(auditOf(AuditKind::Insert, {"CITY", "CITYO"}));
+    EXPECT_EQ(generated.refusal.toStdString(), "");
+    EXPECT_EQ(generated.statements.value(1).toStdString(),
+              "CREATE TABLE ZOTA_ORDAUD (CITY VARCHAR(30),CITYO VARCHAR(30),DATE TIMESTAMP, "
+              "USERID VARCHAR(8))PCTFREE 10");
+}
+
+TEST(SqlBaseAuditRefusal, UnauditedChangedFieldOfAnyTypeOnlyNarrowsTheTrigger) {
+    const GeneratedStatements generated =
+        generate(auditOf(AuditKind::Update, {"ORDNO"}, {{}}, {"T1", "NOTES"}));
+    EXPECT_EQ(generated.refusal.toStdString(), "");
+    EXPECT_EQ(generated.statements.value(6).toStdString(),
+              "CREATE TRIGGER ZOTA_ORDAUD AFTER UPDATE OF T1,NOTES ON ORDERS REFERENCING OLD AS "
+              "OLDDATA NEW AS NEWDATA(EXECUTE ZOTA_ORDAUD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR "
+              "EACH ROW");
+}
+
+TEST(SqlBaseTypeMapping, EachCatalogueTypeGivesItsColumnDefinitionAndParameterType) {
+    struct Case {
+        const char* behaviour;
+        ColumnInfo column;
+        const char* definition;
+        const char* parameterType; // empty: the procedure gets no parameter
+    };
+    const Case cases[] = {
+        {"timestamp abbreviation is spelt out", sqlBaseColumn("SHIPPED", "TIMESTMP", 10),
+         "SHIPPED TIMESTAMP,", "Date/Time"},
+        {"full timestamp name takes no length", sqlBaseColumn("SHIPPED", "TIMESTAMP", 10),
+         "SHIPPED TIMESTAMP,", "Date/Time"},
+        {"integer has no length", sqlBaseColumn("ORDNO", "INTEGER", 4), "ORDNO INTEGER,", "Number"},
+        {"smallint has no length", sqlBaseColumn("QTY", "SMALLINT", 2), "QTY SMALLINT,", "Number"},
+        {"date has no length", sqlBaseColumn("DUE", "DATE", 4), "DUE DATE,", "Date/Time"},
+        {"time has no length and no parameter", sqlBaseColumn("T1", "TIME", 3), "T1 TIME,", ""},
+        {"decimal has length and scale", sqlBaseColumn("PRICE", "DECIMAL", 8, 2),
+         "PRICE DECIMAL(8,2),", "Number"},
+        {"char has a length", sqlBaseColumn("CODE", "CHAR", 3), "CODE CHAR(3),", "String"},
+        {"varchar has a length", sqlBaseColumn("CITY", "VARCHAR", 30), "CITY VARCHAR(30),",
+         "String"},
+        {"other types take the length", sqlBaseColumn("RATE", "FLOAT", 8), "RATE FLOAT(8),", ""},
+        {"type names are case-sensitive", sqlBaseColumn("N", "integer", 4), "N integer(4),", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        EXPECT_EQ(sqlBaseAuditColumnDefinition(c.column, c.column.name).toStdString(),
+                  c.definition);
+        EXPECT_EQ(sqlBaseProcedureParameterType(c.column.type).value_or(QString()).toStdString(),
+                  c.parameterType);
+    }
+    EXPECT_EQ(sqlBaseAuditColumnDefinition(sqlBaseColumn("PRICE", "DECIMAL", 8, 2), "PRICEO")
+                  .toStdString(),
+              "PRICEO DECIMAL(8,2),");
+}
+
+TEST(SqlBaseTypeMapping, OnlyLongDataIsRefused) {
+    EXPECT_EQ(isRefusedSqlBaseColumnType("LONGVAR"), true);
+    EXPECT_EQ(isRefusedSqlBaseColumnType("longvar"), false);
+    EXPECT_EQ(isRefusedSqlBaseColumnType("VARCHAR"), false);
+}
+
+TEST(SqlBaseAuditNames, OldValueNamesAndLiterals) {
+    EXPECT_EQ(sqlBaseOldValueName("CITY").toStdString(), "CITYO");
+    EXPECT_EQ(sqlBaseOldValueName("ABCDEFGHIJKLMNOPQ").toStdString(), "ABCDEFGHIJKLMNOPQO");
+    EXPECT_EQ(sqlBaseOldValueName("ABCDEFGHIJKLMNOPQR").toStdString(), "ABCDEFGHIJKLMNOPQO");
+    EXPECT_EQ(sqlBaseStringLiteral("it's 'x'").toStdString(), "'it''s ''x'''");
+    EXPECT_EQ(sqlBaseStringLiteral("").toStdString(), "''");
+}
+
+} // namespace
+} // namespace quorvex::testing
