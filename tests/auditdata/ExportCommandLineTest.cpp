@@ -44,19 +44,6 @@ TEST(ExportCommandLine, SqlBaseWithPasswordFileAndNoPurge) {
     EXPECT_EQ(p.command.password, QString());
 }
 
-TEST(ExportCommandLine, OdbcStringIsTakenAsItIs) {
-    const auto p = parse({"--backend", "sqlserver", "--audit", "Orders", "--format", "xml",
-                          "--file", "o.xml", "--odbc", "DRIVER={SQLite3};Database=/tmp/a b.db"});
-    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
-    EXPECT_EQ(p.command.odbc, QStringLiteral("DRIVER={SQLite3};Database=/tmp/a b.db"));
-    EXPECT_EQ(p.command.format, ExportFormat::Xml);
-}
-
-TEST(ExportCommandLine, HelpIsNotARun) {
-    EXPECT_EQ(parse({"--help"}).outcome, ExportCommandLine::Outcome::Help);
-    EXPECT_TRUE(ExportCommandLine::usage().contains(QStringLiteral("--password-file")));
-}
-
 TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
     const QStringList base{"--audit", "Orders", "--format", "csv",
                            "--file",  "f",      "--odbc",   "DSN=x"};

@@ -84,23 +84,6 @@ TEST_F(ExportCommandRunnerTest, ExportThenPurgeOnceTheFileIsComplete) {
     EXPECT_EQ(m_db.openNow(), 0);
 }
 
-TEST_F(ExportCommandRunnerTest, WithoutPurgeTheRowsStay) {
-    EXPECT_EQ(run(), ExportCommandRunner::Success);
-    EXPECT_EQ(m_db.statements(), QStringList{"Select * from tblZOTA_Orders"});
-}
-
-TEST_F(ExportCommandRunnerTest, SqlBaseReadsAndPurgesTheTableNamedAsItIs) {
-    m_command.store = AuditStore::SqlBase;
-    m_command.audit = "ZOTA_ORDERS";
-    m_command.purge = PurgeAfterExport::Yes;
-    m_db.onQuery("Select * from ZOTA_ORDERS", QStringList{"ORDER_NO"}, {textRow({"1"})});
-    EXPECT_EQ(run(), ExportCommandRunner::Success);
-    EXPECT_EQ(m_db.statements(),
-              (QStringList{"Select * from ZOTA_ORDERS", "Delete from ZOTA_ORDERS"}));
-    EXPECT_EQ(m_db.connectionStrings(),
-              QStringList{ExportCommandRunner::connectionString(m_command)});
-}
-
 TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
     m_command.purge = PurgeAfterExport::Yes;
     FailingReadFactory failing(m_db, "Select * from tblZOTA_Orders", 2, linkFailure());

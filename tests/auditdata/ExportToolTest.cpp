@@ -93,34 +93,6 @@ TEST_F(ExportToolTest, CsvWithPurgeWritesEveryRecordThenEmptiesTheTable) {
     EXPECT_EQ(rowsLeft(), 0);
 }
 
-TEST_F(ExportToolTest, XmlHoldsEveryRowAndTheRowsStayWithoutPurge) {
-    const QString file = m_dir.filePath(QStringLiteral("archive.xml"));
-    const ToolRun r = run(exportArgs("xml", file));
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    QXmlStreamReader xml(contentsOf(file));
-    QStringList orderNumbers;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"row")
-            orderNumbers << xml.attributes().value(QLatin1String("ORDER_NO")).toString();
-    }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    EXPECT_EQ(orderNumbers, (QStringList{"1001", "1002", "1003"}));
-    EXPECT_EQ(rowsLeft(), 3);
-}
-
-TEST_F(ExportToolTest, XlsxIsAWorkbookWithTheAuditsSheet) {
-    const QString file = m_dir.filePath(QStringLiteral("archive.xlsx"));
-    const ToolRun r = run(exportArgs("xlsx", file));
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const XlsxContents x = XlsxContents::read(file);
-    ASSERT_EQ(x.error, QString());
-    EXPECT_EQ(x.sheetNames, QStringList{"Orders"});
-    EXPECT_EQ(x.rowValues(1), (QStringList{"ORDER_NO", "NAME", "AuditDate", "UserName"}));
-    EXPECT_EQ(x.rowCount, 4);
-    EXPECT_EQ(x.cells.value("A4").value, QStringLiteral("1003"));
-    EXPECT_EQ(x.cells.value("B2").value, QStringLiteral("Smith, John"));
-}
-
 TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
     const QString file = m_dir.filePath(QStringLiteral("none.csv"));
     QStringList args{"--backend", "sqlserver", "--audit", "Missing", "--format", "csv",

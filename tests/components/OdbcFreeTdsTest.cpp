@@ -60,23 +60,14 @@ protected:
         const QString conf = m_dir.filePath(QStringLiteral("freetds.conf"));
         QFile file(conf);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        m_hadConf = qEnvironmentVariableIsSet("FREETDSCONF");
-        m_previousConf = qgetenv("FREETDSCONF");
         qputenv("FREETDSCONF", QFile::encodeName(conf));
         QTcpServer server; // a loopback port that was free a moment ago
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         m_port = server.serverPort();
     }
-    void TearDown() override {
-        if (m_hadConf)
-            qputenv("FREETDSCONF", m_previousConf);
-        else
-            qunsetenv("FREETDSCONF");
-    }
+    void TearDown() override { qunsetenv("FREETDSCONF"); }
 
     QTemporaryDir m_dir;
-    QByteArray m_previousConf;
-    bool m_hadConf = false;
     quint16 m_port = 0;
 };
 

@@ -1,35 +1,15 @@
-// Result sets over rows in memory: positioning, counting, searching and the clip text.
+// Result sets over rows in memory: positioning, searching and the clip text.
 #include "components/Recordset.h"
 #include "components/DbException.h"
-#include "components/MemoryRowSource.h"
 #include "support/FakeDatabase.h"
 
+#include "ComponentsTestSupport.h"
 #include <gtest/gtest.h>
 
 using namespace quorvex;
 using quorvex::testing::textRow;
 
 namespace {
-
-// Counts the rows pulled, to show that rows are read only as far as needed.
-class CountingSource : public IRowSource {
-public:
-    const std::vector<FieldInfo>& fields() const override { return m_fields; }
-    bool fetch(Row& row) override {
-        if (m_fetched >= 1000)
-            return false;
-        row = {FieldValue(QString::number(m_fetched++))};
-        return true;
-    }
-    int m_fetched = 0;
-
-private:
-    std::vector<FieldInfo> m_fields{FieldInfo{"N"}};
-};
-
-Recordset recordset(std::vector<FieldInfo> fields, std::vector<Row> rows) {
-    return Recordset(std::make_unique<MemoryRowSource>(std::move(fields), std::move(rows)));
-}
 
 Recordset catalogue() {
     return recordset({{"NAME"}, {"COLTYPE"}, {"LENGTH", FieldKind::Integer}},
@@ -43,16 +23,17 @@ FieldValue text(const char* value) {
 
 } // namespace
 
-TEST(RecordsetPositioning, EmptyResultIsAtBothEofAndBof) {
+TEST(RecordsetPositioning, EmptyResultIsAtBothEofAndBofAndNullIsNotEmptyText) {
     Recordset rs = recordset({{"A"}}, {});
-    EXPECT_TRUE(rs.eof());
-    EXPECT_TRUE(rs.bof());
+    EXPECT_TRUE(rs.eof() && rs.bof());
     EXPECT_EQ(rs.recordCount(), 0);
-    EXPECT_EQ(rs.fieldName(0), QStringLiteral("A"));
     EXPECT_FALSE(rs.value(0).has_value());
+    Recordset one = recordset({{"A"}, {"B"}}, {{FieldValue(QString()), FieldValue()}});
+    EXPECT_EQ(one.value(0), FieldValue(QString()));
+    EXPECT_FALSE(one.value(1).has_value());
 }
 
-TEST(RecordsetPositioning, MovesToEofAndStaysThereWhileCountingEveryRow) {
+TEST(RecordsetPositioning, MovesToEofAndStaysThereWhileCountingEveryRowThenCloses) {
     Recordset rs = catalogue();
     EXPECT_FALSE(rs.eof() || rs.bof());
     rs.moveNext();
@@ -64,37 +45,14 @@ TEST(RecordsetPositioning, MovesToEofAndStaysThereWhileCountingEveryRow) {
     EXPECT_FALSE(rs.bof());
     EXPECT_EQ(rs.position(), 4);
     EXPECT_EQ(rs.recordCount(), 4);
-}
-
-TEST(RecordsetPositioning, NullIsToldApartFromEmptyText) {
-    Recordset rs = recordset({{"A"}, {"B"}}, {{FieldValue(QString()), FieldValue()}});
-    EXPECT_EQ(rs.value(0), FieldValue(QString()));
-    EXPECT_FALSE(rs.value(1).has_value());
-}
-
-TEST(RecordsetPositioning, ClosedRecordsetHasNothing) {
-    Recordset rs = catalogue();
-    rs.close();
-    EXPECT_FALSE(rs.isOpen());
+    rs.close(); // a closed recordset has nothing
     EXPECT_TRUE(rs.eof());
     EXPECT_EQ(rs.fieldCount(), 0);
     EXPECT_EQ(rs.recordCount(), 0);
     EXPECT_THROW(rs.fieldName(0), DbException);
 }
 
-TEST(RecordsetCounting, RowsAreReadOnlyAsFarAsTheCallerMoves) {
-    auto source = std::make_unique<CountingSource>();
-    CountingSource* counter = source.get();
-    Recordset rs(std::move(source));
-    EXPECT_EQ(counter->m_fetched, 1);
-    for (int i = 0; i < 10; ++i)
-        rs.moveNext();
-    EXPECT_EQ(counter->m_fetched, 11);
-    EXPECT_EQ(rs.recordCount(), 1000);
-    EXPECT_EQ(rs.value(0), text("10"));
-}
-
-TEST(RecordsetFind, FindsForwardFromTheCurrentRowInclusive) {
+TEST(RecordsetFind, FindsTheFirstRowMeetingTheCriterionFromTheCurrentOneOn) {
     Recordset rs = catalogue();
     EXPECT_TRUE(rs.find(QStringLiteral("NAME = 'NOTE'")));
     EXPECT_EQ(rs.position(), 2);
@@ -102,21 +60,16 @@ TEST(RecordsetFind, FindsForwardFromTheCurrentRowInclusive) {
     EXPECT_EQ(rs.position(), 2);
     EXPECT_FALSE(rs.find(QStringLiteral("NAME = 'ORDNO'"))); // rows passed are not searched
     EXPECT_TRUE(rs.eof());
-}
-
-TEST(RecordsetFind, MatchesTheFirstRowMeetingTheCriterion) {
-    const struct {
-        const char* criterion;
-        int position;
-    } cases[] = {
+    // The first row meeting the criterion, from a fresh start each time.
+    const std::pair<const char*, int> cases[] = {
         {"name = 'customer'", 1}, // text without case
         {"LENGTH > 10", 1},       // numbers as numbers: "15" > "4"
         {"NAME LIKE 'am%'", 3},
     };
-    for (const auto& c : cases) {
-        Recordset rs = catalogue();
-        EXPECT_TRUE(rs.find(QString::fromLatin1(c.criterion))) << c.criterion;
-        EXPECT_EQ(rs.position(), c.position) << c.criterion;
+    for (const auto& [criterion, position] : cases) {
+        Recordset fresh = catalogue();
+        EXPECT_TRUE(fresh.find(QString::fromLatin1(criterion))) << criterion;
+        EXPECT_EQ(fresh.position(), position) << criterion;
     }
     Recordset withNull = recordset({{"V"}}, {textRow({nullptr}), textRow({"O'Brien"})});
     EXPECT_TRUE(withNull.find(QStringLiteral("V <> 'x'"))); // NULL meets no comparison
@@ -141,4 +94,36 @@ TEST(RecordsetGetString, WritesRemainingRowsWithDelimitersAndNullText) {
               QStringLiteral("CUSTOMER,VARCHAR,30\r\nNOTE,(NULL),0\r\nAMOUNT,DECIMAL,15\r\n"));
     EXPECT_TRUE(rs.eof());
     EXPECT_EQ(clip(), QString());
+}
+
+namespace {
+// Counts the rows handed out, to show that rows are fetched only as far as the reader moves.
+class CountingSource : public IRowSource {
+public:
+    const std::vector<FieldInfo>& fields() const override { return m_fields; }
+    bool fetch(Row& row) override {
+        if (m_fetched >= 1000)
+            return false;
+        row = {FieldValue(QString::number(m_fetched++))};
+        return true;
+    }
+    int fetched() const { return m_fetched; }
+
+private:
+    std::vector<FieldInfo> m_fields{FieldInfo{QStringLiteral("N")}};
+    int m_fetched = 0;
+};
+} // namespace
+
+TEST(RecordsetCounting, RowsAreFetchedOnlyAsFarAsTheReaderMoves) {
+    auto source = std::make_unique<CountingSource>();
+    CountingSource* counter = source.get();
+    Recordset rs(std::move(source));
+    for (int i = 0; i < 10; ++i)
+        rs.moveNext();
+    EXPECT_EQ(counter->fetched(), 11);
+    EXPECT_EQ(rs.value(0), FieldValue(QStringLiteral("10")));
+    // Counting reads the rest ahead and keeps the place.
+    EXPECT_EQ(rs.recordCount(), 1000);
+    EXPECT_EQ(rs.value(0), FieldValue(QStringLiteral("10")));
 }

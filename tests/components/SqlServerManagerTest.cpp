@@ -1,29 +1,18 @@
-// The SQL Server management layer against the scripted database: the connection string, the
-// catalogue statements it sends and how their rows are read, the batches and their failures.
-// The last test runs against a real server when QUORVEX_TEST_MSSQL names one.
+// The SQL Server management layer against the scripted database: the statements it sends, how
+// their rows are read, and failures. The last test needs a real server in QUORVEX_TEST_MSSQL.
 #include "components/SqlServerManager.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
 #include "components/OdbcConnectionFactory.h"
 #include "support/FakeDatabase.h"
 
+#include "ComponentsTestSupport.h"
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace quorvex;
 using quorvex::testing::FakeDatabase;
 using quorvex::testing::textRow;
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
-namespace quorvex {
-inline void PrintTo(const ColumnInfo& c, std::ostream* out) {
-    *out << "{" << c.name.toStdString() << " " << c.type.toStdString() << " " << c.length << " "
-         << c.precision << " " << c.scale << (c.primaryKey ? " key}" : "}");
-}
-} // namespace quorvex
 
 namespace {
 
@@ -113,44 +102,29 @@ TEST(SqlServerManagerConnect, OpensMasterWithEveryLoginValueQuotedWhereNeeded) {
     EXPECT_EQ(parseConnectionString(db.connectionStrings().value(0)).value(1),
               std::make_pair(QString("Password"), QString("se;cret")));
     EXPECT_EQ(db.connectionTimeouts(), QList<int>{15});
-    EXPECT_TRUE(manager.isConnected());
-    EXPECT_EQ(manager.serverName(), QString("DBHOST\\SQLEXPRESS"));
 }
 
+// A failed connect leaves no connection to the server chosen before.
 TEST(SqlServerManagerConnect, AFailedConnectKeepsEveryRecordAndRunsNothing) {
-    FakeDatabase db;
-    db.failOpen(loginFailed());
-    SqlServerManager manager(db);
-    EXPECT_FALSE(manager.connectServer("DBHOST", "sa", "wrong"));
-    EXPECT_EQ(manager.errors(), loginFailed());
-    EXPECT_FALSE(manager.isConnected());
-    EXPECT_EQ(manager.serverName(), QString());
-    EXPECT_EQ(thrownBy([&] { manager.databases(); }).description(),
-              QString("No SQL Server is connected."));
-    EXPECT_THROW(manager.runBatch("Sales", "DROP TABLE tblZOTA_Big"), DbException);
-    EXPECT_EQ(db.statements(), QStringList());
-}
-
-TEST(SqlServerManagerConnect, OneConnectionAtATimeForAsLongAsTheManagerLasts) {
     FakeDatabase db;
     {
         SqlServerManager manager(db);
         ASSERT_TRUE(manager.connectServer("FIRST", "sa", "pw"));
-        ASSERT_TRUE(manager.connectServer("SECOND", "sa", "pw"));
-        EXPECT_EQ(db.opened(), 2);
-        EXPECT_EQ(db.openNow(), 1);
-        EXPECT_EQ(manager.serverName(), QString("SECOND"));
-        // A failed choice leaves no connection to the server chosen before.
         db.failOpen(loginFailed());
-        EXPECT_FALSE(manager.connectServer("THIRD", "sa", "pw"));
+        EXPECT_FALSE(manager.connectServer("DBHOST", "sa", "wrong"));
+        EXPECT_EQ(manager.errors(), loginFailed());
         EXPECT_EQ(db.openNow(), 0);
         EXPECT_FALSE(manager.isConnected());
+        EXPECT_EQ(manager.serverName(), QString());
+        EXPECT_EQ(thrownBy([&] { manager.databases(); }).description(),
+                  QString("No SQL Server is connected."));
+        EXPECT_THROW(manager.runBatch("Sales", "DROP TABLE tblZOTA_Big"), DbException);
+        EXPECT_EQ(db.statements(), QStringList());
         db.failOpen({});
-        EXPECT_TRUE(manager.connectServer("THIRD", "sa", "pw"));
+        EXPECT_TRUE(manager.connectServer("SECOND", "sa", "pw"));
         EXPECT_EQ(manager.errors(), DbErrorList());
-        EXPECT_EQ(db.openNow(), 1);
     }
-    EXPECT_EQ(db.openNow(), 0);
+    EXPECT_EQ(db.openNow(), 0); // the manager closes its connection when it goes
 }
 
 TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags) {
@@ -164,18 +138,14 @@ TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags
     m_db.onQuery(lookUpQuery("[Sales]", "N'app.Customers'"), tableFields,
                  {textRow({"app", "Customers", "0"})});
 
-    EXPECT_EQ(m_manager.databases(), (Catalog{{"master", true},
-                                              {"tempdb", true},
-                                              {"model", true},
-                                              {"msdb", true},
-                                              {"Sales", false},
-                                              {"distribution", true},
-                                              {"ReplDist", true},
-                                              {"Archive", false}}));
-    EXPECT_EQ(m_manager.tables("Sales"), (Catalog{{"app.Customers", false},
-                                                  {"Orders", false},
-                                                  {"sysdiagrams", true},
-                                                  {"DBO2.Orders", false}}));
+    // clang-format off
+    EXPECT_EQ(m_manager.databases(),
+              (Catalog{{"master", true}, {"tempdb", true}, {"model", true}, {"msdb", true},
+                       {"Sales", false}, {"distribution", true}, {"ReplDist", true},
+                       {"Archive", false}}));
+    EXPECT_EQ(m_manager.tables("Sales"), (Catalog{{"app.Customers", false}, {"Orders", false},
+                                                  {"sysdiagrams", true}, {"DBO2.Orders", false}}));
+    // clang-format on
     EXPECT_EQ(m_manager.lookUpUserTable("Sales", "app.Customers"),
               (Object{"app.Customers", false}));
     EXPECT_EQ(m_db.statements(), (QStringList{databasesQuery, tablesQuery("[Sales]"),
@@ -183,25 +153,21 @@ TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags
 }
 
 TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithLengthsInCharacters) {
+    // An alias type over nvarchar (NAME) reads as the base type, its length halved.
+    // clang-format off
     m_db.onQuery(columnsQuery("[Sales]", "N'app.Customers'"), columnFields,
-                 {textRow({"ID", "int", "4", "10", "0", "1"}),
-                  textRow({"REGION", "char", "2", "0", "0", "1"}),
-                  // An alias type over nvarchar: the base type, its length halved.
-                  textRow({"NAME", "NVARCHAR", "100", "0", "0", "0"}),
-                  textRow({"CODE", "nchar", "10", "0", "0", "0"}),
-                  textRow({"NOTES", "nvarchar", "-1", "0", "0", "0"}),
-                  textRow({"MEMO", "varchar", "-1", "0", "0", "0"}),
-                  textRow({"LIMIT", "decimal", "9", "18", "2", "0"}),
-                  textRow({"PHOTO", "varbinary", "50", "0", "0", "0"})});
+        {textRow({"ID", "int", "4", "10", "0", "1"}), textRow({"REGION", "char", "2", "0", "0", "1"}),
+         textRow({"NAME", "NVARCHAR", "100", "0", "0", "0"}),
+         textRow({"CODE", "nchar", "10", "0", "0", "0"}),
+         textRow({"NOTES", "nvarchar", "-1", "0", "0", "0"}),
+         textRow({"LIMIT", "decimal", "9", "18", "2", "0"}),
+         textRow({"PHOTO", "varbinary", "50", "0", "0", "0"})});
     EXPECT_EQ(m_manager.columns("Sales", "app.Customers"),
-              (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
-                              {"REGION", "char", 2, 0, 0, true},
-                              {"NAME", "nvarchar", 50, 0, 0, false},
-                              {"CODE", "nchar", 5, 0, 0, false},
-                              {"NOTES", "nvarchar", -1, 0, 0, false},
-                              {"MEMO", "varchar", -1, 0, 0, false},
-                              {"LIMIT", "decimal", 9, 18, 2, false},
-                              {"PHOTO", "varbinary", 50, 0, 0, false}}));
+        (ColumnInfoList{{"ID", "int", 4, 10, 0, true}, {"REGION", "char", 2, 0, 0, true},
+                        {"NAME", "nvarchar", 50, 0, 0, false}, {"CODE", "nchar", 5, 0, 0, false},
+                        {"NOTES", "nvarchar", -1, 0, 0, false}, {"LIMIT", "decimal", 9, 18, 2, false},
+                        {"PHOTO", "varbinary", 50, 0, 0, false}}));
+    // clang-format on
 }
 
 TEST_F(ConnectedManager, BracketsTheDatabaseAndDoublesQuotesInNames) {
@@ -221,24 +187,11 @@ TEST_F(ConnectedManager, BracketsTheDatabaseAndDoublesQuotesInNames) {
 
 TEST_F(ConnectedManager, AMissingTableIsNotFoundByItsOwnName) {
     m_db.onQuery(lookUpQuery("[Sales]", "N'tblZOTA_SYSTEM_TABLE'"), tableFields, {});
-    m_db.onQuery(columnsQuery("[Sales]", "N'Gone'"), columnFields, {});
     const DbException missing =
         thrownBy([&] { m_manager.lookUpUserTable("Sales", "tblZOTA_SYSTEM_TABLE"); });
     EXPECT_EQ(missing.description(), QString("The name 'tblZOTA_SYSTEM_TABLE' was not found in the "
                                              "Tables collection of database 'Sales'."));
     EXPECT_EQ(missing.errors().value(0).sqlState, QString("42S02"));
-    EXPECT_EQ(thrownBy([&] { m_manager.columns("Sales", "Gone"); }).description(),
-              QString("The name 'Gone' was not found in the Tables collection of database "
-                      "'Sales'."));
-}
-
-TEST_F(ConnectedManager, ACatalogueFailureCarriesTheServersRecords) {
-    const DbErrorList noDatabase = FakeDatabase::error(
-        "Database 'Nowhere' does not exist. Make sure that the name is entered correctly.", 911);
-    m_db.failOn(lookUpQuery("[Nowhere]", "N'tblZOTA_SYSTEM_TABLE'"), noDatabase);
-    EXPECT_EQ(
-        thrownBy([&] { m_manager.lookUpUserTable("Nowhere", "tblZOTA_SYSTEM_TABLE"); }).errors(),
-        noDatabase);
 }
 
 TEST_F(ConnectedManager, RunsABatchInTheChosenDatabaseOnlyWhenItCanBeUsed) {
@@ -274,28 +227,16 @@ TEST(SqlServerManagerRealServer, ListsCreatesLooksUpAndDropsATable) {
     SqlServerManager manager(factory);
     ASSERT_TRUE(manager.connectServer(target[0], target[1], target[2]))
         << manager.errors().value(0).description.toStdString();
-    const Catalog databases = manager.databases();
-    EXPECT_TRUE(databases.contains(Object{"master", true}));
-    EXPECT_TRUE(std::any_of(databases.begin(), databases.end(), [&](const Object& d) {
-        return d.name == database;
-    })) << "the test database is not listed";
-
+    EXPECT_TRUE(manager.databases().contains(Object{"master", true}));
     const QString table =
         QStringLiteral("qvxManagerTest%1").arg(QCoreApplication::applicationPid());
     manager.runBatch(database, "CREATE TABLE dbo." + table +
-                                   " (ID int NOT NULL PRIMARY KEY, NAME nvarchar(20) NULL, "
-                                   "NOTES nvarchar(max) NULL, PRICE decimal(9,2))");
+                                   " (ID int NOT NULL PRIMARY KEY, NAME nvarchar(20) NULL)");
     try {
         EXPECT_TRUE(manager.tables(database).contains(Object{table, false}));
-        EXPECT_EQ(manager.columns(database, table),
-                  (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
-                                  {"NAME", "nvarchar", 20, 0, 0, false},
-                                  {"NOTES", "nvarchar", -1, 0, 0, false},
-                                  {"PRICE", "decimal", 5, 9, 2, false}}));
-        EXPECT_EQ(manager.lookUpUserTable(database, table), (Object{table, false}));
-        EXPECT_THROW(manager.lookUpUserTable(database, table + "_missing"), DbException);
-        EXPECT_THROW(manager.runBatch(database, "CREATE TABLE dbo." + table + " (X int)"),
-                     DbException);
+        EXPECT_EQ(
+            manager.columns(database, table),
+            (ColumnInfoList{{"ID", "int", 4, 10, 0, true}, {"NAME", "nvarchar", 20, 0, 0, false}}));
     } catch (const DbException& e) {
         ADD_FAILURE() << e.description().toStdString();
     }

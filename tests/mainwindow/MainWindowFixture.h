@@ -1,7 +1,11 @@
 #pragma once
 
-#include "FakeAuditBackend.h"
+#include "components/FieldInfo.h"
+#include "components/Grid.h"
+#include "components/MemoryRowSource.h"
 #include "components/PlatformServices.h"
+#include "components/Recordset.h"
+#include "mainwindow/AuditBackend.h"
 #include "mainwindow/AuditMainWindow.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
@@ -13,17 +17,133 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QTabWidget>
 #include <QTest>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace quorvex::testing {
 
+// The traits of the two back ends as the main window sees them.
+inline MainWindowTraits sqlServerTraits() {
+    return MainWindowTraits{};
+}
+
+inline MainWindowTraits sqlBaseTraits() {
+    return {.objectName = "FRMCENMAIN",
+            .clientHeightTwips = 9015,
+            .nameMaxLength = 13,
+            .upperCaseNamesOnExit = true,
+            .columnsListed = ColumnsListedWhen::SelectionChanged,
+            .initialOldValueFlag = "false",
+            .addButtonsShowArrow = false,
+            .tooltips = true,
+            .panicOnF12 = true,
+            .installedAuditNameColumn = 1,
+            .installedAuditRows = InstalledAuditRows::SelectedRows,
+            .resetClearsChangedFields = false};
+}
+
+// A back end that records every call in order and answers from a script. The installed-audits
+// grid is filled from auditFields/auditRows at load and after every action, as a real back end
+// reloads it. Actions name the audits read from the rows they were given:
+// "disable(Orders,Items)", "delete(Orders;Yes)".
+class FakeAuditBackend : public AuditBackend {
+public:
+    explicit FakeAuditBackend(MainWindowTraits traits) : m_traits(std::move(traits)) {}
+
+    std::optional<QStringList> tables = QStringList{};
+    QMap<QString, QStringList> columnsByTable;
+    QStringList auditFields;
+    std::vector<Row> auditRows;
+    std::deque<SaveResult> saveResults; // NotSaved once they run out
+    bool deleteMayGoOn = true;
+    // Runs inside listAudits, before the grid is filled: what did the window look like then?
+    std::function<void()> whenListingAudits;
+
+    QStringList calls;
+    QList<AuditDefinition> saved;
+    QList<QWidget*> owners;
+
+    const MainWindowTraits& traits() const override { return m_traits; }
+    std::optional<QStringList> load(Grid& audits) override {
+        calls << "load";
+        if (tables)
+            fill(audits);
+        return tables;
+    }
+    QStringList listColumns(const QString& table) override {
+        calls << QStringLiteral("listColumns(%1)").arg(table);
+        return columnsByTable.value(table);
+    }
+    void listAudits(Grid& audits) override {
+        calls << "listAudits";
+        if (whenListingAudits)
+            whenListingAudits();
+        fill(audits);
+    }
+    void disableAudits(Grid& audits, const QList<int>& rows) override {
+        act(audits, QStringLiteral("disable(%1)").arg(namesOf(audits, rows)));
+    }
+    void enableAudits(Grid& audits, const QList<int>& rows) override {
+        act(audits, QStringLiteral("enable(%1)").arg(namesOf(audits, rows)));
+    }
+    bool prepareDelete() override {
+        calls << "prepareDelete";
+        return deleteMayGoOn;
+    }
+    void deleteAudits(Grid& audits, const QList<int>& rows, DeleteAnswer answer) override {
+        const char* said = answer == DeleteAnswer::Yes ? "Yes" : "No";
+        act(audits, QStringLiteral("delete(%1;%2)").arg(namesOf(audits, rows), said));
+    }
+    SaveResult save(const AuditDefinition& definition) override {
+        calls << QStringLiteral("save(%1)").arg(definition.name);
+        saved << definition;
+        if (saveResults.empty())
+            return SaveResult{};
+        const SaveResult result = saveResults.front();
+        saveResults.pop_front();
+        return result;
+    }
+    void viewAudit(Grid&, QWidget* mainWindow) override {
+        calls << "view";
+        owners << mainWindow;
+    }
+    void exportAudit(Grid&, QWidget* mainWindow) override {
+        calls << "export";
+        owners << mainWindow;
+    }
+    void panic() override { calls << "panic"; }
+    void shutdown() override { calls << "shutdown"; }
+
+private:
+    void fill(Grid& audits) const {
+        std::vector<FieldInfo> fields;
+        for (const QString& name : auditFields)
+            fields.push_back(FieldInfo{name});
+        Recordset rows(std::make_unique<MemoryRowSource>(std::move(fields), auditRows));
+        audits.loadRecordset(rows);
+    }
+    QString namesOf(const Grid& audits, const QList<int>& rows) const {
+        QStringList names;
+        for (int row : rows)
+            names << audits.cellText(row, m_traits.installedAuditNameColumn);
+        return names.join(QLatin1Char(','));
+    }
+    void act(Grid& audits, const QString& call) {
+        calls << call;
+        fill(audits);
+    }
+
+    MainWindowTraits m_traits;
+};
+
 // One main window over a scripted back end, with every platform seam recorded. The back end
-// starts with three tables, their columns and three installed audits; a test changes the
-// script before open().
-//
-//   ORDERS: ORDNO, CUSTNO, AMOUNT      ITEMS: ITEMNO, PRICE      CUSTOMERS: CUSTNO, NAME
+// starts with three tables (ORDERS: ORDNO, CUSTNO, AMOUNT; ITEMS: ITEMNO, PRICE; CUSTOMERS:
+// CUSTNO, NAME) and three installed audits; a test changes the script before open().
 class MainWindowFixture {
 public:
     explicit MainWindowFixture(MainWindowTraits traits) : backend(std::move(traits)) {
@@ -72,22 +192,15 @@ public:
     bool enabled(const QString& name) const { return find<QWidget>(name)->isEnabled(); }
     QStringList callsAfterLoad() const { return backend.calls.mid(1); }
 
-    enum class Items { All, Selected };
-    QStringList items(const QString& listName, Items which = Items::All) const {
+    QStringList items(const QString& listName, bool selectedOnly = false) const {
         QStringList texts;
-        for (int i = 0; i < list(listName)->count(); ++i) {
-            if (which == Items::All || list(listName)->item(i)->isSelected())
-                texts << list(listName)->item(i)->text();
+        for (const QListWidgetItem* item : list(listName)->findItems("*", Qt::MatchWildcard)) {
+            if (!selectedOnly || item->isSelected())
+                texts << item->text();
         }
         return texts;
     }
-    QStringList chosen(const QString& listName) const { return items(listName, Items::Selected); }
-    QStringList comboItems(const QString& comboName) const {
-        QStringList texts;
-        for (int i = 0; i < combo(comboName)->count(); ++i)
-            texts << combo(comboName)->itemText(i);
-        return texts;
-    }
+    QStringList chosen(const QString& listName) const { return items(listName, true); }
     // Every cell of a grid, row by row, the row header first: "AND|ORDNO|=|5".
     QStringList rows(const QString& gridName) const {
         const Grid* target = grid(gridName);

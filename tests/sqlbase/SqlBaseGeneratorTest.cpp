@@ -1,7 +1,5 @@
 #include "SqlBaseGeneratorTesting.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
-#include "sqlbase/SqlBaseLiteral.h"
-#include "sqlbase/SqlBaseTypeMapping.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +25,6 @@ AuditDefinition orderUpdateAudit() {
     definition.name = "ORDUPD";
     definition.description = "Order updates";
     return definition;
-}
-
-TEST(SqlBaseInsertAudit, OnlyWhenWithOneConditionGivesTheEightStatementsInSendingOrder) {
-    const GeneratedStatements generated = generate(parisInserts());
-    ASSERT_EQ(generated.refusal.toStdString(), "");
-    EXPECT_EQ(texts(generated.statements), texts(parisInsertStatements()));
 }
 
 TEST(SqlBaseInsertAudit, DeleteAuditDiffersOnlyInTheTriggerTiming) {
@@ -119,51 +111,19 @@ TEST(SqlBaseUpdateAudit, SavedOldValueAndChangedFieldGiveTheEightStatementsInSen
         "COMMIT",
         "CREATE PUBLIC SYNONYM ZOTA_ORDUPD FOR SYSADM.ZOTA_ORDUPD",
         "COMMIT",
-        QStringList{"STORE ZOTA_ORDUPD",
-                    "PROCEDURE:ZOTA_ORDUPD static",
-                    "PARAMETERS",
-                    " Number: ORDNO",
-                    " Number: ORDNOO",
-                    " String: CITY",
-                    " String: CITYO",
-                    " String: USERID",
-                    "LOCAL VARIABLES",
-                    " Number: nRcd",
-                    " Number: nNoChange",
-                    " Sql Handle: hSql1",
-                    "ACTIONS",
-                    " Set nNoChange = 0",
-                    " If CITY = CITYO",
-                    "  Set nNoChange = 1",
-                    " If nNoChange = 0",
-                    "  Call SqlConnect(hSql1)",
-                    "  Call SqlPrepareAndExecute(hSql1, 'insert into ZOTA_ORDUPD "
-                    "(ORDNO,CITY,CITYO,DATE, USERID) values (:ORDNO,:CITY,:CITYO,sysdatetime, "
-                    "user)')",
-                    "  Call SqlDisconnect(hSql1)",
-                    " Return nRcd"}
-            .join("\r\n"),
+        "STORE ZOTA_ORDUPD\r\nPROCEDURE:ZOTA_ORDUPD static\r\nPARAMETERS\r\n Number: ORDNO\r\n"
+        " Number: ORDNOO\r\n String: CITY\r\n String: CITYO\r\n String: USERID\r\n"
+        "LOCAL VARIABLES\r\n Number: nRcd\r\n Number: nNoChange\r\n Sql Handle: hSql1\r\n"
+        "ACTIONS\r\n Set nNoChange = 0\r\n If CITY = CITYO\r\n  Set nNoChange = 1\r\n"
+        " If nNoChange = 0\r\n  Call SqlConnect(hSql1)\r\n  Call SqlPrepareAndExecute(hSql1, "
+        "'insert into ZOTA_ORDUPD (ORDNO,CITY,CITYO,DATE, USERID) values "
+        "(:ORDNO,:CITY,:CITYO,sysdatetime, user)')\r\n  Call SqlDisconnect(hSql1)\r\n"
+        " Return nRcd",
         "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS OLDDATA NEW "
         "AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,NEWDATA.CITY,OLDDATA.CITY,"
         "user))FOR EACH ROW",
         "COMMIT"};
     EXPECT_EQ(texts(generated.statements), texts(expected));
-}
-
-TEST(SqlBaseUpdateAudit, UnsavedOldValueIsStillDeclaredButNeitherStoredNorInserted) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.saveOldValue = {false, false};
-    const GeneratedStatements generated = generate(definition);
-    EXPECT_EQ(generated.statements.value(1).toStdString(),
-              "CREATE TABLE ZOTA_ORDUPD (ORDNO INTEGER,CITY VARCHAR(30),DATE TIMESTAMP, USERID "
-              "VARCHAR(8))PCTFREE 10");
-    EXPECT_EQ(procedureParameters(generated),
-              (std::vector<std::string>{" Number: ORDNO", " Number: ORDNOO", " String: CITY",
-                                        " String: CITYO", " String: USERID"}));
-    EXPECT_EQ(procedureLines(generated, "  Call SqlConnect(hSql1)", "  Call SqlDisconnect(hSql1)"),
-              std::vector<std::string>{"  Call SqlPrepareAndExecute(hSql1, 'insert into "
-                                       "ZOTA_ORDUPD (ORDNO,CITY,DATE, USERID) values "
-                                       "(:ORDNO,:CITY,sysdatetime, user)')"});
 }
 
 TEST(SqlBaseUpdateAudit, ChangeTestFollowsColumnOrderWhileTriggerListFollowsChangedFields) {
@@ -224,22 +184,6 @@ TEST(SqlBaseUpdateAudit, EighteenCharacterColumnKeepsItsOldValueUnderSeventeenPl
               (std::vector<std::string>{" Set nNoChange = 0",
                                         " If ABCDEFGHIJKLMNOPQR = ABCDEFGHIJKLMNOPQO",
                                         "  Set nNoChange = 1"}));
-}
-
-TEST(SqlBaseUpdateAudit, TimeColumnGetsItsTableColumnsButNoParameterOrArgument) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.columns = {"T1", "CITY"};
-    definition.saveOldValue = {true, false};
-    const GeneratedStatements generated = generate(definition);
-    EXPECT_EQ(generated.statements.value(1).toStdString(),
-              "CREATE TABLE ZOTA_ORDUPD (T1 TIME,T1O TIME,CITY VARCHAR(30),DATE TIMESTAMP, USERID "
-              "VARCHAR(8))PCTFREE 10");
-    EXPECT_EQ(procedureParameters(generated),
-              (std::vector<std::string>{" String: CITY", " String: CITYO", " String: USERID"}));
-    EXPECT_EQ(
-        generated.statements.value(6).toStdString(),
-        "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS OLDDATA "
-        "NEW AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.CITY,OLDDATA.CITY,user))FOR EACH ROW");
 }
 
 AuditDefinition auditOf(AuditKind kind, const QStringList& columns,
@@ -338,74 +282,6 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
         EXPECT_EQ(generated.refusal.toStdString(), c.message);
         EXPECT_EQ(texts(generated.statements), std::vector<std::string>{});
     }
-}
-
-TEST(SqlBaseAuditRefusal, OldValueNamesDoNotMatterToInsertAudits) {
-    const GeneratedStatements generated = generate(auditOf(AuditKind::Insert, {"CITY", "CITYO"}));
-    EXPECT_EQ(generated.refusal.toStdString(), "");
-    EXPECT_EQ(generated.statements.value(1).toStdString(),
-              "CREATE TABLE ZOTA_ORDAUD (CITY VARCHAR(30),CITYO VARCHAR(30),DATE TIMESTAMP, "
-              "USERID VARCHAR(8))PCTFREE 10");
-}
-
-TEST(SqlBaseAuditRefusal, UnauditedChangedFieldOfAnyTypeOnlyNarrowsTheTrigger) {
-    const GeneratedStatements generated =
-        generate(auditOf(AuditKind::Update, {"ORDNO"}, {{}}, {"T1", "NOTES"}));
-    EXPECT_EQ(generated.refusal.toStdString(), "");
-    EXPECT_EQ(generated.statements.value(6).toStdString(),
-              "CREATE TRIGGER ZOTA_ORDAUD AFTER UPDATE OF T1,NOTES ON ORDERS REFERENCING OLD AS "
-              "OLDDATA NEW AS NEWDATA(EXECUTE ZOTA_ORDAUD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR "
-              "EACH ROW");
-}
-
-TEST(SqlBaseTypeMapping, EachCatalogueTypeGivesItsColumnDefinitionAndParameterType) {
-    struct Case {
-        const char* behaviour;
-        ColumnInfo column;
-        const char* definition;
-        const char* parameterType; // empty: the procedure gets no parameter
-    };
-    const Case cases[] = {
-        {"timestamp abbreviation is spelt out", sqlBaseColumn("SHIPPED", "TIMESTMP", 10),
-         "SHIPPED TIMESTAMP,", "Date/Time"},
-        {"full timestamp name takes no length", sqlBaseColumn("SHIPPED", "TIMESTAMP", 10),
-         "SHIPPED TIMESTAMP,", "Date/Time"},
-        {"integer has no length", sqlBaseColumn("ORDNO", "INTEGER", 4), "ORDNO INTEGER,", "Number"},
-        {"smallint has no length", sqlBaseColumn("QTY", "SMALLINT", 2), "QTY SMALLINT,", "Number"},
-        {"date has no length", sqlBaseColumn("DUE", "DATE", 4), "DUE DATE,", "Date/Time"},
-        {"time has no length and no parameter", sqlBaseColumn("T1", "TIME", 3), "T1 TIME,", ""},
-        {"decimal has length and scale", sqlBaseColumn("PRICE", "DECIMAL", 8, 2),
-         "PRICE DECIMAL(8,2),", "Number"},
-        {"char has a length", sqlBaseColumn("CODE", "CHAR", 3), "CODE CHAR(3),", "String"},
-        {"varchar has a length", sqlBaseColumn("CITY", "VARCHAR", 30), "CITY VARCHAR(30),",
-         "String"},
-        {"other types take the length", sqlBaseColumn("RATE", "FLOAT", 8), "RATE FLOAT(8),", ""},
-        {"type names are case-sensitive", sqlBaseColumn("N", "integer", 4), "N integer(4),", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.behaviour);
-        EXPECT_EQ(sqlBaseAuditColumnDefinition(c.column, c.column.name).toStdString(),
-                  c.definition);
-        EXPECT_EQ(sqlBaseProcedureParameterType(c.column.type).value_or(QString()).toStdString(),
-                  c.parameterType);
-    }
-    EXPECT_EQ(sqlBaseAuditColumnDefinition(sqlBaseColumn("PRICE", "DECIMAL", 8, 2), "PRICEO")
-                  .toStdString(),
-              "PRICEO DECIMAL(8,2),");
-}
-
-TEST(SqlBaseTypeMapping, OnlyLongDataIsRefused) {
-    EXPECT_EQ(isRefusedSqlBaseColumnType("LONGVAR"), true);
-    EXPECT_EQ(isRefusedSqlBaseColumnType("longvar"), false);
-    EXPECT_EQ(isRefusedSqlBaseColumnType("VARCHAR"), false);
-}
-
-TEST(SqlBaseAuditNames, OldValueNamesAndLiterals) {
-    EXPECT_EQ(sqlBaseOldValueName("CITY").toStdString(), "CITYO");
-    EXPECT_EQ(sqlBaseOldValueName("ABCDEFGHIJKLMNOPQ").toStdString(), "ABCDEFGHIJKLMNOPQO");
-    EXPECT_EQ(sqlBaseOldValueName("ABCDEFGHIJKLMNOPQR").toStdString(), "ABCDEFGHIJKLMNOPQO");
-    EXPECT_EQ(sqlBaseStringLiteral("it's 'x'").toStdString(), "'it''s ''x'''");
-    EXPECT_EQ(sqlBaseStringLiteral("").toStdString(), "''");
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "sqlserver/ScriptCompanion.h"
 
-#include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 
 #include "OrdersTable.h"
@@ -16,7 +15,6 @@ namespace quorvex {
 namespace {
 
 using testing::bigOrders;
-using testing::condition;
 using testing::ordersColumns;
 
 const QByteArray ordersCatalogue =
@@ -35,35 +33,6 @@ QStringList bigOrdersStatements() {
 
 QByteArray withGoLines(const QStringList& statements) {
     return (statements.join("\r\nGO\r\n") + "\r\nGO\r\n").toUtf8();
-}
-
-TEST(CompanionInput, ReadsTheDefinitionAsTheWindowHoldsIt) {
-    const ScriptCompanion::Request request = ScriptCompanion::parse(bigOrdersInput);
-    EXPECT_EQ(QString(), request.error);
-    EXPECT_EQ(QStringLiteral("sqlserver"), request.backend);
-    AuditDefinition expected = bigOrders();
-    expected.conditions.removeLast(); // no empty grid slot in the input
-    expected.saveOldValue = {false, false};
-    EXPECT_EQ(expected, request.definition);
-    EXPECT_EQ(ordersColumns(), request.columns);
-}
-
-TEST(CompanionInput, MissingKeysMeanEmptyListsAlwaysExceptAndAnd) {
-    const ScriptCompanion::Request request = ScriptCompanion::parse(
-        R"({"kind": "update", "table": "T", "saveOld": ["B"], "chosen": ["A", "B"],
-            "connective": "OR", "conditions": [{"column": "A", "op": "=", "value": "1"},
-                                               {"column": "B", "op": "<", "value": "2"}]})");
-    EXPECT_EQ(QString(), request.error);
-    AuditDefinition expected;
-    expected.kind = AuditKind::Update;
-    expected.table = "T";
-    expected.columns = {"A", "B"};
-    expected.saveOldValue = {false, true};
-    expected.connective = Connective::Or;
-    expected.conditions = {condition("A", "=", "1"), condition("B", "<", "2", "OR")};
-    EXPECT_EQ(QStringLiteral("sqlserver"), request.backend);
-    EXPECT_EQ(expected, request.definition);
-    EXPECT_EQ(ColumnInfoList(), request.columns);
 }
 
 struct BadInput {
@@ -96,40 +65,6 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
          "\"saveOld\" and \"changedFields\" belong to update audits"}};
     for (const BadInput& c : cases)
         EXPECT_EQ(c.error, ScriptCompanion::parse(c.input).error) << c.behaviour;
-}
-
-const QByteArray sqlBaseInput =
-    R"({"backend": "sqlbase", "kind": "insert", "table": "ORDERS", "chosen": ["AMOUNT"],
-        "name": "BIGORDERS", "description": "Large orders",
-        "columns": [{"name": "ORDER_ID", "type": "INTEGER", "length": 4},
-                    {"name": "AMOUNT", "type": "DECIMAL", "length": 15, "scale": 2}]})";
-
-TEST(CompanionBackends, SqlBaseDefinitionsGoToTheSqlBaseGenerator) {
-    const ScriptCompanion::Request request = ScriptCompanion::parse(sqlBaseInput);
-    ASSERT_EQ(QString(), request.error);
-    const GeneratedStatements expected =
-        sqlbase::generateSqlBaseAudit(request.definition, request.columns);
-    ASSERT_EQ(QString(), expected.refusal);
-    const ScriptCompanion::Output output =
-        ScriptCompanion::run(sqlBaseInput, ScriptCompanion::OutputFormat::Script);
-    EXPECT_EQ(0, output.exitCode);
-    EXPECT_EQ(withGoLines(expected.statements), output.standardOutput);
-    EXPECT_NE(withGoLines(bigOrdersStatements()), output.standardOutput);
-}
-
-TEST(CompanionBackends, SqlBaseDefinitionsMeetTheNameRulesAndMustBeComplete) {
-    QByteArray badName = sqlBaseInput;
-    badName.replace("BIGORDERS", "BIG ORDERS");
-    EXPECT_EQ(
-        QByteArray("Invalid character in the Audit Name. Please use only Alpha-numeric and no "
-                   "spaces in the Audit name\n"),
-        ScriptCompanion::run(badName, ScriptCompanion::OutputFormat::Script).standardError);
-    QByteArray incomplete = sqlBaseInput;
-    incomplete.replace("[\"AMOUNT\"]", "[]");
-    const ScriptCompanion::Output output =
-        ScriptCompanion::run(incomplete, ScriptCompanion::OutputFormat::Script);
-    EXPECT_EQ(1, output.exitCode);
-    EXPECT_EQ(QByteArray("Please fill in more information\n"), output.standardError);
 }
 
 // The built program, run as a DBA would run it.

@@ -65,16 +65,6 @@ private Q_SLOTS:
         m_grid = std::make_unique<Grid>();
     }
 
-    void theTraitsAreThoseOfFrmSqlMain() {
-        const MainWindowTraits& traits = m_backend->traits();
-        QCOMPARE(traits.objectName, QString("frmSqlMain"));
-        QCOMPARE(traits.nameMaxLength, 25);
-        QCOMPARE(traits.columnsListed, ColumnsListedWhen::MouseReleased);
-        QCOMPARE(traits.initialOldValueFlag, QString("False"));
-        QCOMPARE(traits.installedAuditNameColumn, 0);
-        QCOMPARE(traits.installedAuditRows, InstalledAuditRows::CurrentRow);
-    }
-
     void loadListsTheAuditableTablesInTheServersOrder() {
         m_stand->scriptCatalogPresent();
         m_stand->scriptAudits({textRow({"OrderAudit", "New orders", "Y", "Orders"})});
@@ -93,16 +83,6 @@ private Q_SLOTS:
         QCOMPARE(m_stand->database.connectionStrings(),
                  QStringList{buildSqlServerConnectionString(m_stand->session.login())});
         QCOMPARE(m_grid->rowCount(), 1);
-        QCOMPARE(shown(), QStringList());
-    }
-
-    void loadCreatesAMissingCatalogBeforeListingTheTables() {
-        m_stand->scriptCatalogMissing();
-        m_stand->scriptTables({textRow({"dbo", "Orders", "0"})});
-        QCOMPARE(m_backend->load(*m_grid), (std::optional<QStringList>{{"Orders"}}));
-        QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()} +
-                             SqlServerStand::batch(SqlServerStand::createCatalog()) +
-                             QStringList{tablesQuery});
         QCOMPARE(shown(), QStringList());
     }
 
@@ -169,12 +149,6 @@ private Q_SLOTS:
                                       "database 'Sales'."});
     }
 
-    void noChosenTableListsNothingAndSendsNothing() {
-        QCOMPARE(m_backend->listColumns(QString()), QStringList());
-        QCOMPARE(sent(), QStringList());
-        QCOMPARE(shown(), QStringList());
-    }
-
     void disableAndEnableActOnTheGivenRowOnlyThenReload_data() {
         QTest::addColumn<bool>("disable");
         QTest::addColumn<bool>("fails");
@@ -237,13 +211,6 @@ private Q_SLOTS:
         m_backend->deleteAudits(*m_grid, {1}, answer);
         QCOMPARE(sent(), expected);
         QCOMPARE(shown(), QStringList());
-    }
-
-    void saveGoesThroughTheCreationFlow() {
-        // No table, no name, no column: refused before anything is sent.
-        QCOMPARE(m_backend->save(AuditDefinition{}).outcome, SaveResult::Outcome::NotSaved);
-        QCOMPARE(shown(), QStringList{"Please fill in more information"});
-        QCOMPARE(sent(), QStringList());
     }
 
     void viewShowsTheCurrentRowsAuditAndExportNeedsASelectedRow() {

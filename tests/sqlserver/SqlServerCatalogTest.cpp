@@ -8,7 +8,6 @@
 #include "components/Grid.h"
 #include "sqlserver/SqlServerConnection.h"
 
-#include <QHeaderView>
 #include <QTest>
 #include <memory>
 
@@ -112,8 +111,6 @@ private Q_SLOTS:
         QTest::newRow("look-up: another spelling")
             << "look-up"
             << "The name 'TBLZOTA_SYSTEM_TABLE' was not found in the Tables collection." << lookUp;
-        QTest::newRow("look-up: no server") << "look-up"
-                                            << "No SQL Server is connected." << lookUp;
         QTest::newRow("listing") << "listing"
                                  << "Invalid column name 'TRIGGERTABLE'."
                                  << lookUp + QStringList{SqlServerStand::auditListing()};
@@ -140,33 +137,6 @@ private Q_SLOTS:
         QCOMPARE(m_stand->messages.shown().first().icon, MessageIcon::None);
         QCOMPARE(sent(), expected);
         QCOMPARE(m_grid->rowCount(), 0);
-    }
-
-    void aSharedConnectionThatWillNotOpenEndsTheListingWithItsReport() {
-        m_stand->scriptCatalogPresent();
-        m_stand->scriptAudits({});
-        const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456);
-        m_stand->database.failOpen(refused);
-        QVERIFY(!m_catalog->ensure(*m_grid));
-        QCOMPARE(shown(), QStringList{sqlServerConnectionReport(refused)});
-        QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()});
-    }
-
-    void theListingSetsTheColumnWidthsAndReplacesEarlierRows() {
-        m_stand->database.onQuery(
-            SqlServerStand::auditListing(), SqlServerStand::auditFields(),
-            {textRow({"A", "first", "Y", "T1"}), textRow({"B", "", "N", "T2"})}, true);
-        m_stand->scriptAudits({textRow({"B", "", "N", "T2"})});
-        QVERIFY(m_catalog->list(*m_grid));
-        QCOMPARE(m_grid->rowCount(), 2);
-        QVERIFY(m_catalog->list(*m_grid));
-        QCOMPARE(m_grid->rowCount(), 1);
-        QCOMPARE(rowTexts(*m_grid, 0), (QStringList{"B", "", "N", "T2"}));
-        QCOMPARE(m_grid->verticalHeader()->maximumWidth(), 17);
-        QCOMPARE((QList<int>{m_grid->columnWidth(0), m_grid->columnWidth(1), m_grid->columnWidth(2),
-                             m_grid->columnWidth(3)}),
-                 (QList<int>{140, 415, 63, 150}));
-        QCOMPARE(shown(), QStringList());
     }
 
     void aFailingReloadShowsTheServersMessage() {
@@ -223,27 +193,6 @@ private Q_SLOTS:
         QCOMPARE(m_catalog->setTriggerState(orderAudit(before), state), failing.isEmpty());
         QCOMPARE(sent(), expected);
         QCOMPARE(shown(), message.isEmpty() ? QStringList() : QStringList{message});
-    }
-
-    void onlyNamesThatAreNotRegularAreBracketed_data() {
-        QTest::addColumn<QString>("triggerTable");
-        QTest::addColumn<QString>("table"); // as ALTER TABLE names it
-        QTest::newRow("regular, padded as stored") << "Orders" << SqlServerStand::stored("Orders");
-        QTest::newRow("a blank inside") << "Order Details"
-                                        << "[Order Details]";
-        QTest::newRow("a leading blank") << " Orders"
-                                         << "[ Orders]";
-        QTest::newRow("another schema, regular")
-            << "sales.Orders" << SqlServerStand::stored("sales.Orders");
-        QTest::newRow("another schema, a blank in the table") << "sales.Order Lines"
-                                                              << "sales.[Order Lines]";
-    }
-    void onlyNamesThatAreNotRegularAreBracketed() {
-        QFETCH(QString, triggerTable);
-        QFETCH(QString, table);
-        QVERIFY(m_catalog->setTriggerState({"A", "Y", SqlServerStand::stored(triggerTable)},
-                                           TriggerState::Disabled));
-        QCOMPARE(sent().value(3), "ALTER TABLE " + table + " DISABLE TRIGGER trgZOTA_A");
     }
 
     void deleteDropsTriggerThenTableThenRow_data() {

@@ -19,22 +19,15 @@ TEST(IdentifierQuoting, QuotesOnlyWhatIsNotRegular) {
                                {"national_letters_stay", "Größe", "Größe"},
                                {"blank_is_bracketed", "ORDER DATE", "[ORDER DATE]"},
                                {"reserved_word_is_bracketed", "ORDER", "[ORDER]"},
-                               {"reserved_word_in_lower_case_is_bracketed", "key", "[key]"},
                                {"word_containing_a_keyword_stays", "ORDERS_KEY", "ORDERS_KEY"},
                                {"closing_bracket_is_doubled", "a]b", "[a]]b]"},
                                {"leading_digit_is_bracketed", "1st", "[1st]"},
-                               {"leading_at_sign_is_bracketed", "@x", "[@x]"},
                                {"hyphen_is_bracketed", "Orders-1", "[Orders-1]"},
                                {"quote_is_bracketed_as_it_stands", "O'Brien", "[O'Brien]"}};
     for (const QuoteCase& c : cases)
         EXPECT_EQ(QString::fromUtf8(c.quoted),
                   SqlServerIdentifier::quote(QString::fromUtf8(c.name)))
             << c.behaviour;
-}
-
-TEST(IdentifierBracketing, BracketsEvenRegularNamesAndDoublesClosingBrackets) {
-    EXPECT_EQ(QStringLiteral("[CUSTOMER]"), SqlServerIdentifier::bracket("CUSTOMER"));
-    EXPECT_EQ(QStringLiteral("[x]]]]y]"), SqlServerIdentifier::bracket("x]]y"));
 }
 
 TEST(StringLiterals, DoubleEveryQuoteInside) {
@@ -53,13 +46,6 @@ TEST(TableNames, SchemaAndTableAreQuotedEachOnItsOwn) {
               SqlServerIdentifier::quoteTableName("my schema.ORDER"));
     // Nothing on one side of the dot: not a schema, one name.
     EXPECT_EQ(QStringLiteral("[.x]"), SqlServerIdentifier::quoteTableName(".x"));
-}
-
-TEST(TableNames, OnlyTablesOutsideDboGiveTheirTriggersASchemaPrefix) {
-    EXPECT_EQ(QString(), SqlServerIdentifier::schemaPrefix("ORDERS"));
-    EXPECT_EQ(QStringLiteral("sales."), SqlServerIdentifier::schemaPrefix("sales.ORDERS"));
-    EXPECT_EQ(QStringLiteral("[my schema]."),
-              SqlServerIdentifier::schemaPrefix("my schema.ORDERS"));
 }
 
 } // namespace
