@@ -19,11 +19,18 @@ public:
     const DbErrorList& errors() const noexcept { return m_errors; }
     // The provider's message: every record's description, one per line.
     QString description() const;
+    // Whether the server gave up waiting for a lock another session holds: SQL Server's error
+    // 1222 ("Lock request time out period exceeded."), or Babelfish's "canceling statement due
+    // to lock timeout" (its generic number 33557097).
+    bool isLockTimeout() const;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
     DbErrorList m_errors;
     QByteArray m_what;
 };
+
+// What the user is told when a lock wait ran out on a table: nothing was done, try later.
+QString busyTableMessage(const QString& table);
 
 } // namespace quorvex

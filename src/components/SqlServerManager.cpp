@@ -14,10 +14,31 @@ namespace {
 // minutes.
 constexpr int loginTimeoutSeconds = 15;
 
+// How long a statement waits for a lock another session holds before it gives up. DDL on a busy
+// production table would otherwise wait without end while the server queues every other
+// session behind it.
+constexpr int lockTimeoutMilliseconds = 10000;
+
 // The name a table goes by: dbo tables by their bare name, any other as "schema.table".
 // Written once for the server, so a lookup compares with the very name the listing gave.
-const QString tableNameExpression =
-    QStringLiteral("CASE WHEN s.name = N'dbo' THEN t.name ELSE s.name + N'.' + t.name END");
+QString tableNameExpression(const QString& alias) {
+    return QStringLiteral("CASE WHEN %1.TABLE_SCHEMA = N'dbo' THEN %1.TABLE_NAME "
+                          "ELSE %1.TABLE_SCHEMA + N'.' + %1.TABLE_NAME END")
+        .arg(alias);
+}
+
+// The database's base tables with their schema and whether the server shipped them.
+QString tablesFrom(const QString& database) {
+    const QString db = SqlServerManager::bracketName(database);
+    return QStringLiteral("SELECT it.TABLE_SCHEMA, it.TABLE_NAME, "
+                          "CAST(COALESCE(t.is_ms_shipped, 0) AS int) AS is_ms_shipped "
+                          "FROM %1.INFORMATION_SCHEMA.TABLES AS it "
+                          "LEFT JOIN %1.sys.schemas AS s ON s.name = it.TABLE_SCHEMA "
+                          "LEFT JOIN %1.sys.tables AS t "
+                          "ON t.schema_id = s.schema_id AND t.name = it.TABLE_NAME "
+                          "WHERE it.TABLE_TYPE = 'BASE TABLE'")
+        .arg(db);
+}
 
 QString tableDisplayName(const QString& schema, const QString& table) {
     return schema == QLatin1String("dbo") ? table : schema + QLatin1Char('.') + table;
@@ -68,11 +89,19 @@ bool SqlServerManager::connectServer(const QString& server, const QString& login
     m_connection.reset();
     m_server.clear();
     m_errors.clear();
+    m_engine.reset();
 
     std::unique_ptr<IConnection> connection = m_connections.createConnection();
     connection->setConnectionTimeout(loginTimeoutSeconds);
     if (!connection->open(connectionString(server, login, password))) {
         m_errors = connection->errors();
+        return false;
+    }
+    try {
+        connection->execute(lockTimeoutStatement());
+    } catch (const DbException& e) {
+        m_errors = e.errors();
+        connection->close();
         return false;
     }
     m_connection = std::move(connection);
@@ -82,6 +111,28 @@ bool SqlServerManager::connectServer(const QString& server, const QString& login
 
 bool SqlServerManager::isConnected() const {
     return m_connection && m_connection->state() == ConnectionState::Open;
+}
+
+sqlserver::SqlServerEngine SqlServerManager::engine() {
+    if (!m_engine) {
+        m_engine = sqlserver::SqlServerEngine::SqlServer;
+        try {
+            Recordset rows = connection().openRecordset(engineStatement());
+            if (!rows.eof() && flag(rows, 0))
+                m_engine = sqlserver::SqlServerEngine::Babelfish;
+        } catch (const DbException&) {
+            // A server that does not know the property is no Babelfish.
+        }
+    }
+    return *m_engine;
+}
+
+QString SqlServerManager::lockTimeoutStatement() {
+    return QStringLiteral("SET LOCK_TIMEOUT %1").arg(lockTimeoutMilliseconds);
+}
+
+QString SqlServerManager::engineStatement() {
+    return QStringLiteral("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)");
 }
 
 QString SqlServerManager::connectionString(const QString& server, const QString& login,
@@ -117,10 +168,6 @@ ColumnInfoList SqlServerManager::columns(const QString& database, const QString&
         column.name = text(rows, 0);
         column.type = text(rows, 1).toLower();
         column.length = number(rows, 2);
-        // The catalogue counts bytes; a Unicode character takes two. -1 stands for max.
-        if ((column.type == QLatin1String("nchar") || column.type == QLatin1String("nvarchar")) &&
-            column.length > 0)
-            column.length /= 2;
         column.precision = static_cast<int>(number(rows, 3));
         column.scale = static_cast<int>(number(rows, 4));
         column.primaryKey = flag(rows, 5);
@@ -164,46 +211,52 @@ QString SqlServerManager::databasesStatement() {
                           "FROM sys.databases ORDER BY database_id");
 }
 
+// The catalogue is read from INFORMATION_SCHEMA: it keeps names in the case they were created
+// with on every engine (sys.* lower-cases them on some), so audit objects and messages carry
+// the user's spelling. Names are compared with the server's own collation.
 QString SqlServerManager::tablesStatement(const QString& database) {
-    const QString db = bracketName(database);
-    return QStringLiteral("SELECT s.name AS schema_name, t.name AS table_name, "
-                          "CAST(t.is_ms_shipped AS int) AS is_ms_shipped "
-                          "FROM %1.sys.tables AS t "
-                          "JOIN %1.sys.schemas AS s ON s.schema_id = t.schema_id "
-                          "ORDER BY s.name, t.name")
-        .arg(db);
+    return tablesFrom(database) + QStringLiteral(" ORDER BY it.TABLE_SCHEMA, it.TABLE_NAME");
 }
 
 QString SqlServerManager::columnsStatement(const QString& database, const QString& table) {
     const QString db = bracketName(database);
-    // An alias type reports the system type it is based on; a CLR type has no such base
-    // and keeps its own name.
+    // The length counts characters (-1 for max); an alias type reports the system type it is
+    // based on; date and time types carry their fractional digits as the scale.
     return QStringLiteral(
-               "SELECT c.name AS column_name, COALESCE(bt.name, ut.name) AS type_name, "
-               "c.max_length, c.[precision], c.scale, "
-               "CAST(CASE WHEN ic.column_id IS NULL THEN 0 ELSE 1 END AS int) AS primary_key "
-               "FROM %1.sys.columns AS c "
-               "JOIN %1.sys.tables AS t ON t.object_id = c.object_id "
-               "JOIN %1.sys.schemas AS s ON s.schema_id = t.schema_id "
-               "JOIN %1.sys.types AS ut ON ut.user_type_id = c.user_type_id "
-               "LEFT JOIN %1.sys.types AS bt ON bt.user_type_id = c.system_type_id "
-               "LEFT JOIN %1.sys.indexes AS pk "
-               "ON pk.object_id = c.object_id AND pk.is_primary_key = 1 "
-               "LEFT JOIN %1.sys.index_columns AS ic ON ic.object_id = pk.object_id "
-               "AND ic.index_id = pk.index_id AND ic.column_id = c.column_id "
+               "SELECT c.COLUMN_NAME, c.DATA_TYPE, COALESCE(c.CHARACTER_MAXIMUM_LENGTH, 0), "
+               "COALESCE(c.NUMERIC_PRECISION, 0), COALESCE(c.NUMERIC_SCALE, "
+               "c.DATETIME_PRECISION, 0), "
+               "CASE WHEN EXISTS (SELECT 1 FROM %1.INFORMATION_SCHEMA.TABLE_CONSTRAINTS AS tc "
+               "JOIN %1.INFORMATION_SCHEMA.KEY_COLUMN_USAGE AS k "
+               "ON k.CONSTRAINT_SCHEMA = tc.CONSTRAINT_SCHEMA "
+               "AND k.CONSTRAINT_NAME = tc.CONSTRAINT_NAME "
+               "WHERE tc.CONSTRAINT_TYPE = 'PRIMARY KEY' AND tc.TABLE_SCHEMA = c.TABLE_SCHEMA "
+               "AND tc.TABLE_NAME = c.TABLE_NAME AND k.COLUMN_NAME = c.COLUMN_NAME) "
+               "THEN 1 ELSE 0 END AS primary_key "
+               "FROM %1.INFORMATION_SCHEMA.COLUMNS AS c "
                "WHERE %2 = %3 "
-               "ORDER BY c.column_id")
-        .arg(db, tableNameExpression, unicodeLiteral(table));
+               "ORDER BY c.ORDINAL_POSITION")
+        .arg(db, tableNameExpression(QStringLiteral("c")), unicodeLiteral(table));
 }
 
 QString SqlServerManager::lookUpStatement(const QString& database, const QString& table) {
-    const QString db = bracketName(database);
-    return QStringLiteral("SELECT s.name AS schema_name, t.name AS table_name, "
-                          "CAST(t.is_ms_shipped AS int) AS is_ms_shipped "
-                          "FROM %1.sys.tables AS t "
-                          "JOIN %1.sys.schemas AS s ON s.schema_id = t.schema_id "
-                          "WHERE %2 = %3")
-        .arg(db, tableNameExpression, unicodeLiteral(table));
+    return tablesFrom(database) + QStringLiteral(" AND ") +
+           tableNameExpression(QStringLiteral("it")) + QStringLiteral(" = ") +
+           unicodeLiteral(table);
+}
+
+QString SqlServerManager::triggerStateStatement(const QString& database, const QString& trigger) {
+    return QStringLiteral("SELECT CAST(tr.is_disabled AS int) FROM %1.sys.triggers AS tr "
+                          "WHERE tr.name = %2")
+        .arg(bracketName(database), unicodeLiteral(trigger));
+}
+
+SqlServerManager::TriggerState SqlServerManager::triggerState(const QString& database,
+                                                              const QString& trigger) {
+    Recordset rows = connection().openRecordset(triggerStateStatement(database, trigger));
+    if (rows.eof())
+        return TriggerState::Missing;
+    return flag(rows, 0) ? TriggerState::Disabled : TriggerState::Enabled;
 }
 
 IConnection& SqlServerManager::connection() {

@@ -3,10 +3,12 @@
 #include "components/DbErrorRecord.h"
 #include "components/IConnection.h"
 #include "mainwindow/ColumnInfo.h"
+#include "sqlserver/SqlServerEngine.h"
 
 #include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace quorvex {
 
@@ -38,6 +40,9 @@ public:
     // before. Returns false when it fails; errors() then holds every record the driver gave.
     bool connectServer(const QString& server, const QString& login, const QString& password);
     bool isConnected() const;
+    // The product behind the connection, asked once per connection (SERVERPROPERTY('Babelfish')
+    // is 1 on Babelfish and NULL on SQL Server). A server that cannot answer is SQL Server.
+    sqlserver::SqlServerEngine engine();
     QString serverName() const { return m_server; }
     const DbErrorList& errors() const { return m_errors; }
 
@@ -57,6 +62,10 @@ public:
     // The user table of that name. Throws DbException whose description contains
     // "The name '<name>' was not found" when there is none.
     CatalogObject lookUpUserTable(const QString& database, const QString& name);
+    // Whether a trigger of the database is there and enabled, as sys.triggers says (the one
+    // source that tells it on every engine). Throws DbException.
+    enum class TriggerState { Missing, Enabled, Disabled };
+    TriggerState triggerState(const QString& database, const QString& trigger);
     // Runs T-SQL text in the database; reads no rows. Throws DbException carrying the
     // server's messages.
     void runBatch(const QString& database, const QString& text);
@@ -67,10 +76,14 @@ public:
     static QString unicodeLiteral(const QString& value);
 
     // The catalogue statements, one per operation.
+    static QString engineStatement();
+    // Sent once after each connect: the bounded lock wait of every later statement.
+    static QString lockTimeoutStatement();
     static QString databasesStatement();
     static QString tablesStatement(const QString& database);
     static QString columnsStatement(const QString& database, const QString& table);
     static QString lookUpStatement(const QString& database, const QString& table);
+    static QString triggerStateStatement(const QString& database, const QString& trigger);
 
 private:
     IConnection& connection();
@@ -79,6 +92,7 @@ private:
     std::unique_ptr<IConnection> m_connection;
     QString m_server;
     DbErrorList m_errors;
+    std::optional<sqlserver::SqlServerEngine> m_engine;
 };
 
 } // namespace quorvex

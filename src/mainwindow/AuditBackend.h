@@ -62,6 +62,9 @@ public:
     // the failure has been shown and the window closes.
     virtual std::optional<QStringList> load(Grid& installedAudits) = 0;
 
+    // A remark on the server that the window shows in its caption once loaded; empty: none.
+    virtual QString notice() { return {}; }
+
     // The columns of a table in catalogue order (on SQL Server it also becomes the current
     // table the generators read). An empty table name lists nothing. On failure returns what
     // was listed before it (the back end decides whether to tell the user).

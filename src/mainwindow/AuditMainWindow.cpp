@@ -48,6 +48,10 @@ bool AuditMainWindow::start() {
     const std::optional<QStringList> tables = m_backend.load(m_installed->installedAudits());
     if (!tables)
         return false;
+    // Said once, where it stays in sight, rather than in a message box at every save.
+    const QString notice = m_backend.notice();
+    if (!notice.isEmpty())
+        setWindowTitle(QStringLiteral("Quorvex - ") + notice);
     m_insertDelete->setTables(*tables);
     m_update->setTables(*tables);
     return true;

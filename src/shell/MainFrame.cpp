@@ -11,6 +11,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace quorvex {
 
@@ -29,6 +32,9 @@ MainFrame::MainFrame(PlatformServices& services, BackendLaunchers launchers, QWi
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     // The desktop's colour for the empty workspace of a document frame.
     m_mdiArea->setBackground(palette().brush(QPalette::Dark));
+    // A child larger than the room the screen leaves is reached by scrolling.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
 
     buildMenus();
@@ -72,7 +78,38 @@ QMdiSubWindow* MainFrame::addChild(QWidget* child) {
         sub->setFixedSize(sub->size());
     }
     sub->show();
+    showWhole(sub);
     return sub;
+}
+
+void MainFrame::showWhole(QMdiSubWindow* sub) {
+    // The frame grows to hold the child, as far as the screen allows. The workspace grows by
+    // what the frame grows (its layout catches up later).
+    QSize area = m_mdiArea->viewport()->size();
+    const QSize missing(std::max(0, sub->width() - area.width()),
+                        std::max(0, sub->height() - area.height()));
+    if (missing.width() > 0 || missing.height() > 0) {
+        QSize wanted = size() + missing;
+        const QScreen* screen = this->screen();
+        const QRect available = screen ? screen->availableGeometry() : QRect();
+        if (available.isValid()) {
+            // The window's own border comes on top of its size.
+            const QSize border = frameGeometry().size() - size();
+            wanted = wanted.boundedTo(available.size() - border);
+        }
+        area += wanted - size();
+        resize(wanted);
+        if (available.isValid()) {
+            // Moved back onto the screen when growing pushed it over an edge.
+            const QSize outer = wanted + (frameGeometry().size() - size());
+            move(std::max(available.left(), std::min(x(), available.right() + 1 - outer.width())),
+                 std::max(available.top(), std::min(y(), available.bottom() + 1 - outer.height())));
+        }
+    }
+    // The child starts inside the workspace, never left of or above it; what still does not
+    // fit is reached with the scroll bars.
+    sub->move(std::max(0, std::min(sub->x(), area.width() - sub->width())),
+              std::max(0, std::min(sub->y(), area.height() - sub->height())));
 }
 
 SelectionWindow* MainFrame::selectionWindow() const {

@@ -27,7 +27,9 @@ public:
     ~MainFrame() override;
 
     // Shows a window as a child of the frame and returns the sub-window holding it. A child
-    // with a fixed size gets a fixed border without maximize and minimize buttons.
+    // with a fixed size gets a fixed border without maximize and minimize buttons. The frame
+    // grows to show the child whole (within the screen); the child never starts left of or
+    // above the workspace, and scroll bars reach what does not fit.
     QMdiSubWindow* addChild(QWidget* child);
 
     // The back-end choice window while it is loaded; null once the choice has been made.
@@ -56,6 +58,7 @@ private:
     void openSelectionWindow();
     void openBackend(BackendChoice choice);
     static QMdiSubWindow* subWindowOf(QWidget* child);
+    void showWhole(QMdiSubWindow* sub);
 
     PlatformServices& m_services;
     BackendLaunchers m_launchers;

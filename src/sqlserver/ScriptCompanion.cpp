@@ -17,12 +17,16 @@ namespace quorvex {
 
 namespace {
 
-using Generator = GeneratedStatements (*)(const AuditDefinition&, const ColumnInfoList&);
+using Generator = GeneratedStatements (*)(const ScriptCompanion::Request&);
+
+GeneratedStatements generateSqlServer(const ScriptCompanion::Request& request) {
+    return sqlserver::generateSqlServerAudit(request.definition, request.columns, request.engine);
+}
 
 // The SQLBase window tests the name rules before anything else and passes over an incomplete
 // tab without a word; a script that prints nothing has to say why.
-GeneratedStatements generateSqlBase(const AuditDefinition& definition,
-                                    const ColumnInfoList& syscolumns) {
+GeneratedStatements generateSqlBase(const ScriptCompanion::Request& request) {
+    const AuditDefinition& definition = request.definition;
     const NameRuleVerdict verdict =
         checkAuditNameAndDescription(definition.name, definition.description);
     if (!verdict.accepted()) {
@@ -31,7 +35,7 @@ GeneratedStatements generateSqlBase(const AuditDefinition& definition,
     if (definition.table.isEmpty() || definition.name.isEmpty() || definition.columns.isEmpty()) {
         return GeneratedStatements::refuse(sqlserver::missingEntriesMessage());
     }
-    return sqlbase::generateSqlBaseAudit(definition, syscolumns);
+    return sqlbase::generateSqlBaseAudit(definition, request.columns);
 }
 
 struct Backend {
@@ -41,7 +45,7 @@ struct Backend {
 
 // The back ends the companion dispatches to, by the "backend" key.
 constexpr Backend backendTable[] = {
-    {"sqlserver", &sqlserver::generateSqlServerAudit},
+    {"sqlserver", &generateSqlServer},
     {"sqlbase", &generateSqlBase},
 };
 
@@ -59,6 +63,7 @@ const QSet<QString> topLevelKeys = {
     QStringLiteral("columns"),       QStringLiteral("chosen"),     QStringLiteral("saveOld"),
     QStringLiteral("changedFields"), QStringLiteral("conditions"), QStringLiteral("mode"),
     QStringLiteral("connective"),    QStringLiteral("name"),       QStringLiteral("description"),
+    QStringLiteral("engine"),
 };
 const QSet<QString> columnKeys = {QStringLiteral("name"),   QStringLiteral("type"),
                                   QStringLiteral("length"), QStringLiteral("precision"),
@@ -259,6 +264,14 @@ ScriptCompanion::Request ScriptCompanion::parse(const QByteArray& input) {
     if (!reader.failed() && findBackend(request.backend) == nullptr) {
         reader.fail(QStringLiteral("\"backend\" must be one of: ") + backends().join(u", "));
     }
+    request.engine = choice(reader, object, QStringLiteral("engine"),
+                            {{"sqlserver", sqlserver::SqlServerEngine::SqlServer},
+                             {"babelfish", sqlserver::SqlServerEngine::Babelfish}},
+                            sqlserver::SqlServerEngine::SqlServer);
+    if (!reader.failed() && object.contains(QStringLiteral("engine")) &&
+        request.backend != QLatin1String("sqlserver")) {
+        reader.fail(QStringLiteral("\"engine\" belongs to the sqlserver back end"));
+    }
     AuditDefinition& definition = request.definition;
     if (!reader.failed() && !object.contains(QStringLiteral("kind"))) {
         reader.fail(
@@ -314,7 +327,7 @@ GeneratedStatements ScriptCompanion::generate(const Request& request) {
     if (backend == nullptr) {
         return GeneratedStatements::refuse(QStringLiteral("unknown back end ") + request.backend);
     }
-    return backend->generate(request.definition, request.columns);
+    return backend->generate(request);
 }
 
 ScriptCompanion::Output ScriptCompanion::run(const QByteArray& input, OutputFormat format) {

@@ -15,6 +15,8 @@
 //    "name": "BigOrders", "description": "Large orders"}
 //
 //   backend        "sqlserver" (also when missing) or "sqlbase"
+//   engine         sqlserver only: "sqlserver" (also when missing) or "babelfish", whose triggers
+//                  are created without WITH ENCRYPTION
 //   kind           "insert", "delete" or "update"; required
 //   table          the audited table, as its catalogue names it
 //   columns        the table's whole catalogue, in catalogue order. SQL Server: name, type (lower
@@ -43,6 +45,7 @@
 #include "mainwindow/AuditDefinition.h"
 #include "mainwindow/ColumnInfo.h"
 #include "mainwindow/GeneratedStatements.h"
+#include "sqlserver/SqlServerEngine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -57,6 +60,7 @@ public:
     // One definition as read from the input, or why it could not be read.
     struct Request {
         QString backend;
+        sqlserver::SqlServerEngine engine = sqlserver::SqlServerEngine::SqlServer;
         AuditDefinition definition;
         ColumnInfoList columns;
         QString error;

@@ -38,7 +38,8 @@ QString sqlServerCatalogInsertStatement(const QString& auditName, const QString&
 }
 
 GeneratedStatements generateSqlServerAudit(const AuditDefinition& definition,
-                                           const ColumnInfoList& tableColumns) {
+                                           const ColumnInfoList& tableColumns,
+                                           SqlServerEngine engine) {
     const QString entries = checkSqlServerAuditEntries(definition);
     if (!entries.isEmpty()) {
         return GeneratedStatements::refuse(entries);
@@ -47,7 +48,7 @@ GeneratedStatements generateSqlServerAudit(const AuditDefinition& definition,
     if (table.refused()) {
         return GeneratedStatements::refuse(table.refusal());
     }
-    const SqlServerTriggerGenerator trigger(definition, tableColumns, table);
+    const SqlServerTriggerGenerator trigger(definition, tableColumns, table, engine);
     if (trigger.refused()) {
         return GeneratedStatements::refuse(trigger.refusal());
     }

@@ -3,6 +3,7 @@
 #include "mainwindow/AuditDefinition.h"
 #include "mainwindow/ColumnInfo.h"
 #include "mainwindow/GeneratedStatements.h"
+#include "sqlserver/SqlServerEngine.h"
 
 #include <QString>
 
@@ -32,6 +33,7 @@ QString sqlServerCatalogInsertStatement(const QString& auditName, const QString&
 // with the message to show, and then nothing is to be sent. `tableColumns` is the audited
 // table's whole catalogue, in order.
 GeneratedStatements generateSqlServerAudit(const AuditDefinition& definition,
-                                           const ColumnInfoList& tableColumns);
+                                           const ColumnInfoList& tableColumns,
+                                           SqlServerEngine engine = SqlServerEngine::SqlServer);
 
 } // namespace quorvex::sqlserver

@@ -11,12 +11,14 @@
 #include "sqlserver/SqlServerCreationFlow.h"
 #include "sqlserver/SqlServerSession.h"
 
+#include <QCoreApplication>
+
 namespace quorvex {
 
 namespace {
 
-// The system's own audit tables and its catalog; matched with letter case, as the server
-// lists them.
+// The system's own audit tables and its catalog. Some engines list names in another letter
+// case than they were created with, so they are recognised in any case.
 const QString auditTablePrefix = QStringLiteral("tblZOTA_");
 
 } // namespace
@@ -42,11 +44,25 @@ std::optional<QStringList> SqlServerBackend::load(Grid& installedAudits) {
     }
     QStringList auditable;
     for (const SqlServerManager::CatalogObject& table : tables) {
-        if (table.systemObject || table.name.startsWith(auditTablePrefix, Qt::CaseSensitive))
+        if (table.systemObject || isOwnTable(table.name))
             continue;
         auditable << table.name;
     }
     return auditable;
+}
+
+bool SqlServerBackend::isOwnTable(const QString& table) {
+    // An audit table lies in the schema of the user who made it, which need not be dbo.
+    const QString bare = table.mid(table.indexOf(u'.') + 1);
+    return bare.startsWith(auditTablePrefix, Qt::CaseInsensitive);
+}
+
+QString SqlServerBackend::notice() {
+    if (m_session.manager().engine() == sqlserver::SqlServerEngine::Babelfish)
+        return QCoreApplication::translate(
+            "SqlServerBackend",
+            "Babelfish: triggers are created without encryption, their text stays readable");
+    return {};
 }
 
 QStringList SqlServerBackend::listColumns(const QString& table) {

@@ -28,6 +28,13 @@ public:
     // audited: no system table and none of the system's own tblZOTA_ tables.
     std::optional<QStringList> load(Grid& installedAudits) override;
 
+    // On Babelfish: that triggers are created without encryption.
+    QString notice() override;
+
+    // Whether a table, as the catalogue names it ("schema.table" outside dbo), is one of the
+    // system's own: an audit table or the catalog, in any letter case.
+    static bool isOwnTable(const QString& table);
+
     // The chosen table becomes the current table; its columns are kept for the generators.
     QStringList listColumns(const QString& table) override;
 

@@ -5,6 +5,7 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
+#include "components/SqlServerManager.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"
@@ -134,7 +135,9 @@ bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState
         m_session.executeStatement(triggerStatement(audit.triggerTable, audit.name, state));
         return true;
     } catch (const DbException& alterFailure) {
-        QString text = alterFailure.description();
+        QString text = alterFailure.isLockTimeout()
+                           ? busyTableMessage(withoutPadding(audit.triggerTable))
+                           : alterFailure.description();
         // The trigger did not change: its row goes back to what it said before.
         QString previous = audit.enabled.trimmed();
         if (previous.isEmpty()) {
@@ -156,16 +159,30 @@ bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState
 
 bool SqlServerCatalog::remove(const InstalledAudit& audit) {
     const QStringList statements = removeStatements(audit.name, audit.triggerTable);
+    const QString auditedTable = withoutPadding(audit.triggerTable);
     for (int i = 0; i < statements.size(); ++i) {
         try {
             m_session.executeStatement(statements[i]);
         } catch (const DbException& failure) {
+            if (i == 0 && failure.isLockTimeout()) {
+                m_messages.show(busyTableMessage(auditedTable));
+                return false;
+            }
             if (i == 0 && triggerStillExists(audit.name)) {
                 m_messages.show(
                     tr("The audit %1 was not deleted: its trigger could not be dropped, so its "
                        "table is kept and changes to %2 keep working.")
-                        .arg(audit.name, withoutPadding(audit.triggerTable)) +
+                        .arg(audit.name, auditedTable) +
                     QStringLiteral("\r\n\r\n") + failure.description());
+                return false;
+            }
+            // Its row stays while the table is there, so the audit can be deleted again.
+            if (i == 1 && auditTableStillExists(audit.name)) {
+                m_messages.show(tr("The trigger of the audit %1 was removed, but its table %2 "
+                                   "could not be dropped. The audit stays listed so that it can "
+                                   "be deleted again.")
+                                    .arg(audit.name, QStringLiteral("tblZOTA_") + audit.name) +
+                                QStringLiteral("\r\n\r\n") + failure.description());
                 return false;
             }
             // What is already gone cannot be dropped; the rest is still removed.
@@ -224,20 +241,23 @@ QString SqlServerCatalog::startupFailureMessage(const DbException& failure) {
 bool SqlServerCatalog::triggerStillExists(const QString& auditName) {
     // The server gives the same error for a trigger that is gone and for missing rights, so
     // the catalogue is asked.
-    if (!sharedConnectionReady())
-        return true;
     try {
-        Recordset rows = m_session.sharedConnection().openRecordset(
-            triggerExistsStatement(auditName), CursorType::ForwardOnly);
-        return !rows.eof();
+        return m_session.manager().triggerState(m_session.login().database,
+                                                QStringLiteral("trgZOTA_") + auditName) !=
+               SqlServerManager::TriggerState::Missing;
     } catch (const DbException&) {
         return true;
     }
 }
 
-QString SqlServerCatalog::triggerExistsStatement(const QString& auditName) {
-    return QStringLiteral("SELECT name FROM sys.triggers WHERE name = N") +
-           SqlServerIdentifier::literal(QStringLiteral("trgZOTA_") + auditName);
+bool SqlServerCatalog::auditTableStillExists(const QString& auditName) {
+    try {
+        m_session.manager().lookUpUserTable(m_session.login().database,
+                                            QStringLiteral("tblZOTA_") + auditName);
+        return true;
+    } catch (const DbException& e) {
+        return !e.description().contains(QLatin1String("was not found"));
+    }
 }
 
 bool SqlServerCatalog::sharedConnectionReady() {

@@ -47,8 +47,9 @@ public:
     // removed audit is cleaned up as far as it goes. The trigger goes first: a trigger left on
     // the audited table without its audit table would make every change to that table fail.
     // So when the trigger cannot be dropped (other than because it is gone already), the
-    // server's message is shown, nothing else is removed and false is returned. The other
-    // statements' failures are not shown.
+    // server's message is shown, nothing else is removed and false is returned. When the table
+    // cannot be dropped (other than because it is gone), the catalog row stays, so the audit
+    // stays listed and can be deleted again. A lock wait that ran out is told as such.
     bool remove(const InstalledAudit& audit);
 
     // The audit in a row of the installed-audits grid.
@@ -56,7 +57,6 @@ public:
 
     // --- the statements, as sent ---
     static QString createStatement();
-    static QString triggerExistsStatement(const QString& auditName);
     static QString listStatement();
     static QString enabledFlagStatement(const QString& auditName, const QString& flag);
     static QString triggerStatement(const QString& triggerTable, const QString& auditName,
@@ -71,6 +71,8 @@ private:
     bool sharedConnectionReady();
     // Whether the server still lists the audit's trigger; true when it cannot tell.
     bool triggerStillExists(const QString& auditName);
+    // Whether the audit table is still there; true when it cannot tell.
+    bool auditTableStillExists(const QString& auditName);
     void loadAudits(Grid& installedAudits); // throws DbException
 
     SqlServerSession& m_session;

@@ -95,7 +95,8 @@ SaveResult SqlServerSave::run() {
         m_messages.show(auditColumnsFailedMessage);
         return notSaved(table.deselectedColumn());
     }
-    const SqlServerTriggerGenerator trigger(m_definition, tableColumns, table);
+    const SqlServerTriggerGenerator trigger(m_definition, tableColumns, table,
+                                            m_session.manager().engine());
     if (trigger.refused()) {
         m_messages.show(trigger.refusal());
         m_messages.show(triggerTextFailedMessage);
@@ -108,7 +109,10 @@ SaveResult SqlServerSave::run() {
         return notSaved();
     }
     if (const auto failure = execute(trigger.triggerText())) {
-        report(triggerRefusedMessage, *failure);
+        if (failure->isLockTimeout())
+            m_messages.show(busyTableMessage(m_definition.table));
+        else
+            report(triggerRefusedMessage, *failure);
         removeTable(table.auditTableName());
         return notSaved();
     }

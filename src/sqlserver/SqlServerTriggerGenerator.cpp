@@ -55,8 +55,9 @@ QString oldRowJoin(const ColumnInfoList& tableColumns) {
 
 SqlServerTriggerGenerator::SqlServerTriggerGenerator(const AuditDefinition& definition,
                                                      const ColumnInfoList& tableColumns,
-                                                     const SqlServerAuditTableGenerator& table) {
-    build(definition, tableColumns, table);
+                                                     const SqlServerAuditTableGenerator& table,
+                                                     SqlServerEngine engine) {
+    build(definition, tableColumns, table, engine);
 }
 
 QString SqlServerTriggerGenerator::triggerNameFor(const QString& auditName) {
@@ -71,7 +72,8 @@ QString SqlServerTriggerGenerator::unknownOperatorMessage(const QString& column,
 
 void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
                                       const ColumnInfoList& tableColumns,
-                                      const SqlServerAuditTableGenerator& table) {
+                                      const SqlServerAuditTableGenerator& table,
+                                      SqlServerEngine engine) {
     const QString filter = filterLine(definition, tableColumns);
     if (refused()) {
         return;
@@ -84,8 +86,10 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
 
     QStringList lines;
     lines << QStringLiteral("Create Trigger ") + triggerNameFor(definition.name)
-          << QStringLiteral("On ") + SqlServerIdentifier::quoteTableName(definition.table)
-          << QStringLiteral("WITH ENCRYPTION");
+          << QStringLiteral("On ") + SqlServerIdentifier::quoteTableName(definition.table);
+    if (engine == SqlServerEngine::SqlServer) {
+        lines << QStringLiteral("WITH ENCRYPTION");
+    }
     if (update) {
         lines << QStringLiteral("For Update as ");
     } else {

@@ -2,6 +2,7 @@
 
 #include "mainwindow/AuditDefinition.h"
 #include "mainwindow/ColumnInfo.h"
+#include "sqlserver/SqlServerEngine.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -19,7 +20,8 @@ class SqlServerTriggerGenerator {
 public:
     // `table` must not be refused.
     SqlServerTriggerGenerator(const AuditDefinition& definition, const ColumnInfoList& tableColumns,
-                              const SqlServerAuditTableGenerator& table);
+                              const SqlServerAuditTableGenerator& table,
+                              SqlServerEngine engine = SqlServerEngine::SqlServer);
 
     bool refused() const { return !m_refusal.isEmpty(); }
     const QString& refusal() const { return m_refusal; }
@@ -32,7 +34,7 @@ public:
 
 private:
     void build(const AuditDefinition& definition, const ColumnInfoList& tableColumns,
-               const SqlServerAuditTableGenerator& table);
+               const SqlServerAuditTableGenerator& table, SqlServerEngine engine);
     QString filterLine(const AuditDefinition& definition, const ColumnInfoList& tableColumns);
     QString changedFieldLine(const AuditDefinition& definition, const ColumnInfoList& tableColumns);
 

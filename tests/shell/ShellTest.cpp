@@ -22,6 +22,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -116,6 +118,35 @@ private Q_SLOTS:
             if (exit)
                 QCOMPARE(childNames(m_frame->mdiArea()),
                          (QStringList{"frmSelection", "closeRecorder"}));
+        }
+    }
+
+    // A child larger than the workspace: the frame grows to show it whole where the screen has
+    // room; where it has not, the child starts at the workspace's corner and scrolls.
+    void theFrameShowsEveryChildWholeOrScrollsToIt_data() {
+        QTest::addColumn<QSize>("child");
+        QTest::newRow("the main window's size") << QSize(730, 500);
+        QTest::newRow("wider than the screen") << QSize(2000, 300);
+    }
+    void theFrameShowsEveryChildWholeOrScrollsToIt() {
+        QFETCH(QSize, child);
+        m_frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        auto* window = new QWidget;
+        window->setFixedSize(child);
+        QMdiSubWindow* sub = m_frame->addChild(window);
+        QApplication::processEvents();
+        const QRect screen = m_frame->screen()->availableGeometry();
+        QVERIFY(screen.contains(m_frame->frameGeometry()));
+        QCOMPARE(sub->pos().x() >= 0 && sub->pos().y() >= 0, true);
+        const QSize room = m_frame->mdiArea()->viewport()->size();
+        if (sub->width() <= screen.width() - 40) {
+            QVERIFY(QRect(QPoint(0, 0), room).contains(sub->geometry()));
+        } else {
+            QCOMPARE(sub->pos().x(), 0);
+            QCOMPARE(m_frame->width() + (m_frame->frameGeometry().width() - m_frame->width()),
+                     screen.width());
+            QVERIFY(m_frame->mdiArea()->horizontalScrollBar()->isVisible());
         }
     }
 

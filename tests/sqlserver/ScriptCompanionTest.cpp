@@ -62,7 +62,11 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
         {"old_value_of_unchosen_column", R"({"kind": "update", "chosen": ["A"], "saveOld": ["B"]})",
          "\"saveOld\" names B, which is not a chosen column"},
         {"changed_fields_on_insert_audit", R"({"kind": "insert", "changedFields": ["A"]})",
-         "\"saveOld\" and \"changedFields\" belong to update audits"}};
+         "\"saveOld\" and \"changedFields\" belong to update audits"},
+        {"unknown_engine", R"({"kind": "insert", "engine": "sybase"})",
+         "\"engine\" must be \"sqlserver\" or \"babelfish\""},
+        {"engine_on_sqlbase", R"({"backend": "sqlbase", "kind": "insert", "engine": "babelfish"})",
+         "\"engine\" belongs to the sqlserver back end"}};
     for (const BadInput& c : cases)
         EXPECT_EQ(c.error, ScriptCompanion::parse(c.input).error) << c.behaviour;
 }
@@ -95,6 +99,21 @@ TEST(CompanionProgram, PrintsTheScriptWithGoLinesOrAsAJsonList) {
     EXPECT_EQ(0, json.exitCode);
     EXPECT_EQ(QJsonObject({{"statements", QJsonArray::fromStringList(bigOrdersStatements())}}),
               QJsonDocument::fromJson(json.standardOutput).object());
+}
+
+// On Babelfish the one difference is the missing WITH ENCRYPTION line of the trigger.
+TEST(CompanionProgram, BabelfishTriggersGoWithoutEncryption) {
+    QByteArray input = bigOrdersInput;
+    input.replace(R"("backend": "sqlserver",)",
+                  R"("backend": "sqlserver", "engine": "babelfish",)");
+    const ProgramRun run = runCompanion({}, input);
+    EXPECT_EQ(0, run.exitCode) << run.standardError.toStdString();
+    QStringList expected = bigOrdersStatements();
+    ASSERT_TRUE(expected[1].contains("\r\nWITH ENCRYPTION\r\n"));
+    expected[1].replace("\r\nWITH ENCRYPTION\r\n", "\r\n");
+    EXPECT_EQ(withGoLines(expected), run.standardOutput);
+    input.replace(R"("engine": "babelfish")", R"("engine": "sqlserver")");
+    EXPECT_EQ(withGoLines(bigOrdersStatements()), runCompanion({}, input).standardOutput);
 }
 
 TEST(CompanionProgram, RefusalsExitWithOne) {

@@ -198,41 +198,75 @@ private Q_SLOTS:
     void deleteDropsTriggerThenTableThenRow_data() {
         QTest::addColumn<QStringList>("failing");
         QTest::addColumn<bool>("triggerLeft");
+        QTest::addColumn<bool>("tableLeft");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("message");
         const QStringList dropTrigger = SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds");
-        const QStringList rest =
-            SqlServerStand::batch("DROP TABLE tblZOTA_Refunds") +
+        const QStringList dropTable = SqlServerStand::batch("DROP TABLE tblZOTA_Refunds");
+        const QStringList deleteRow =
             SqlServerStand::batch("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'");
-        const QStringList exists{SqlServerCatalog::triggerExistsStatement("Refunds")};
-        QTest::newRow("all succeed") << QStringList() << false << dropTrigger + rest << "";
+        const QStringList triggerAsked{
+            SqlServerManager::triggerStateStatement("Sales", "trgZOTA_Refunds")};
+        const QStringList tableAsked{SqlServerManager::lookUpStatement("Sales", "tblZOTA_Refunds")};
+        QTest::newRow("all succeed")
+            << QStringList() << false << false << dropTrigger + dropTable + deleteRow << "";
         QTest::newRow("the audit table is gone already")
-            << QStringList{"DROP TABLE tblZOTA_Refunds"} << false << dropTrigger + rest << "";
+            << QStringList{"DROP TABLE tblZOTA_Refunds"} << false << false
+            << dropTrigger + dropTable + tableAsked + deleteRow << "";
         QTest::newRow("table and trigger are gone already")
             << QStringList{"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"} << false
-            << dropTrigger + exists + rest << "";
+            << false << dropTrigger + triggerAsked + dropTable + tableAsked + deleteRow << "";
         // Dropping the table under a live trigger would make every change to the audited
         // table fail, so the delete stops and says why.
         QTest::newRow("a trigger that cannot be dropped keeps its table and row")
-            << QStringList{"DROP TRIGGER trgZOTA_Refunds"} << true << dropTrigger + exists
+            << QStringList{"DROP TRIGGER trgZOTA_Refunds"} << true << true
+            << dropTrigger + triggerAsked
             << "The audit Refunds was not deleted: its trigger could not be dropped, so its table "
                "is kept and changes to Refunds keep working.\r\n\r\nCannot drop it.";
+        // Without its row the audit would vanish from the list with its table still there.
+        QTest::newRow("a table that cannot be dropped keeps the row")
+            << QStringList{"DROP TABLE tblZOTA_Refunds"} << false << true
+            << dropTrigger + dropTable + tableAsked
+            << "The trigger of the audit Refunds was removed, but its table tblZOTA_Refunds could "
+               "not be dropped. The audit stays listed so that it can be deleted again.\r\n\r\n"
+               "Cannot drop it.";
     }
     void deleteDropsTriggerThenTableThenRow() {
         QFETCH(QStringList, failing);
         QFETCH(bool, triggerLeft);
+        QFETCH(bool, tableLeft);
         QFETCH(QStringList, expected);
         QFETCH(QString, message);
         for (const QString& statement : failing)
             m_stand->database.failOn(statement, FakeDatabase::error("Cannot drop it.", 3701));
         m_stand->database.onQuery(
-            SqlServerCatalog::triggerExistsStatement("Refunds"), QStringList{"name"},
-            triggerLeft ? std::vector<Row>{SqlServerStand::row({"trgZOTA_Refunds"})}
-                        : std::vector<Row>{});
+            SqlServerManager::triggerStateStatement("Sales", "trgZOTA_Refunds"), QStringList{"d"},
+            triggerLeft ? std::vector<Row>{SqlServerStand::row({"0"})} : std::vector<Row>{});
+        m_stand->database.onQuery(
+            SqlServerManager::lookUpStatement("Sales", "tblZOTA_Refunds"),
+            SqlServerStand::tableFields(),
+            tableLeft ? std::vector<Row>{SqlServerStand::row({"dbo", "tblZOTA_Refunds", "0"})}
+                      : std::vector<Row>{});
         QCOMPARE(m_catalog->remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}),
-                 !triggerLeft);
+                 failing.isEmpty() || (!triggerLeft && !tableLeft));
         QCOMPARE(sent(), expected);
         QCOMPARE(shown(), message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    // A production table another session holds: the DDL gives up after the lock wait and
+    // leaves everything as it was.
+    void aBusyTableChangesNothingAndSaysSo() {
+        const QString busy = "The table Orders is in use by another session; nothing was changed. "
+                             "Try again when it is quiet.";
+        const DbErrorList timeout =
+            FakeDatabase::error("Lock request time out period exceeded.", 1222, "HYT00");
+        m_stand->database.failOn(alter("DISABLE").last(), timeout);
+        m_stand->database.failOn("DROP TRIGGER trgZOTA_OrderAudit", timeout);
+        QVERIFY(!m_catalog->setTriggerState(orderAudit("Y"), TriggerState::Disabled));
+        QCOMPARE(sent(), flag("N") + alter("DISABLE") + flag("Y"));
+        QVERIFY(!m_catalog->remove(orderAudit("Y")));
+        QCOMPARE(sent().mid(6), SqlServerStand::batch("DROP TRIGGER trgZOTA_OrderAudit"));
+        QCOMPARE(shown(), (QStringList{busy, busy}));
     }
 
     void namesOutsideDboAndQuotesAreWrittenSafely() {

@@ -75,6 +75,10 @@ protected:
                                textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
         for (const char* name : {"BigOrders", "PriceChange", "Archived"})
             m_db.onQuery(duplicateQuery(name), QStringList{"AUDIT_NAME"}, {});
+        // The server is asked once per connection which product it is: SQL Server here.
+        m_db.onQuery(SqlServerManager::engineStatement(), QStringList{"engine"},
+                     {textRow({nullptr})});
+        m_session.manager().engine();
     }
 
     void openSharedConnection() {
@@ -145,6 +149,38 @@ TEST_F(CreationFlow, BigOrdersSendsTableTriggerAndCatalogRowAfterTheChecks) {
     EXPECT_EQ(ConnectionState::Open, m_session.sharedConnection().state());
     EXPECT_EQ(QStringList(), m_messages.texts());
     EXPECT_EQ(upToCatalogRow(), m_db.statements());
+}
+
+// Babelfish cannot hide a trigger's text: the trigger goes without WITH ENCRYPTION, and the
+// server is not asked again at the next save.
+TEST(CreationFlowOnBabelfish, TriggerIsCreatedWithoutEncryption) {
+    FakeDatabase db;
+    SqlServerSession session(db);
+    ScriptedMessageService messages;
+    session.login() = {"PRODSQL", "sa", "secret", "Sales"};
+    ASSERT_TRUE(session.manager().connectServer("PRODSQL", "sa", "secret"));
+    ASSERT_TRUE(session.sharedConnection().open(buildSqlServerConnectionString(session.login())));
+    db.onQuery(SqlServerManager::engineStatement(), QStringList{"engine"}, {textRow({"1"})});
+    db.onQuery(
+        columnsQuery("ORDERS"),
+        QStringList{"column_name", "type_name", "max_length", "precision", "scale", "primary_key"},
+        {textRow({"ORDER_ID", "int", "0", "10", "0", "1"}),
+         textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
+         textRow({"AMOUNT", "money", "0", "19", "4", "0"})});
+    for (const char* name : {"BigOrders", "PriceChange"})
+        db.onQuery(duplicateQuery(name), QStringList{"AUDIT_NAME"}, {});
+    QString unencrypted = bigOrdersTrigger;
+    unencrypted.remove(QStringLiteral("WITH ENCRYPTION\r\n"));
+    AuditDefinition second = bigOrders();
+    second.name = "PriceChange";
+    EXPECT_EQ(SaveResult::Outcome::Saved,
+              saveSqlServerAudit(bigOrders(), session, messages).outcome);
+    EXPECT_EQ(SaveResult::Outcome::Saved, saveSqlServerAudit(second, session, messages).outcome);
+    EXPECT_EQ(QStringList(), messages.texts());
+    const QStringList sent = db.statements();
+    EXPECT_EQ(1, sent.count(SqlServerManager::engineStatement()));
+    EXPECT_TRUE(sent.contains(unencrypted));
+    EXPECT_FALSE(sent.join(u'\n').contains(QStringLiteral("ENCRYPTION")));
 }
 
 TEST_F(CreationFlow, FailedOpenEndsTheSaveWithTheDriversReportOnly) {

@@ -80,7 +80,9 @@ private Q_SLOTS:
         stand.window->passwordBox()->setText("pw");
         stand.clickServer(2);
         QCOMPARE(stand.database.connectionStrings(), QStringList{LoginStand::masterOf(server)});
-        QCOMPARE(stand.database.statements(), QStringList{SqlServerManager::databasesStatement()});
+        QCOMPARE(stand.database.statements(),
+                 (QStringList{SqlServerManager::lockTimeoutStatement(),
+                              SqlServerManager::databasesStatement()}));
         QCOMPARE(stand.listedDatabases(), (QStringList{"Sales", "Archive"}));
         QCOMPARE(stand.window->databaseBox()->currentIndex(), -1);
         QCOMPARE(stand.window->databaseBox()->currentText(), QString());
