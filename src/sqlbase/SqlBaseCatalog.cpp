@@ -123,9 +123,20 @@ SqlBaseCatalog::Outcome SqlBaseCatalog::remove(const QString& objectName) {
         connectToSqlBase(m_services.connections, m_login, m_services.messages);
     if (!connection)
         return Outcome::NoConnection;
+    // The trigger goes first, and while it stands everything it calls stays: dropping the
+    // procedure or the table under a live trigger would make every write to the audited table
+    // fail. A trigger that is gone already (a delete that stopped half-way) lets the rest go.
+    try {
+        connection->execute(QStringLiteral("DROP TRIGGER ") + objectName);
+        connection->execute(kCommit);
+    } catch (const DbException& e) {
+        if (triggerStillExists(*connection, objectName)) {
+            m_services.messages.show(e.description());
+            connection->close();
+            return Outcome::Failed;
+        }
+    }
     const QStringList statements = {
-        QStringLiteral("DROP TRIGGER ") + objectName,
-        kCommit,
         QStringLiteral("DROP TABLE ") + objectName,
         kCommit,
         QStringLiteral("ERASE ") + objectName,
@@ -143,6 +154,17 @@ SqlBaseCatalog::Outcome SqlBaseCatalog::remove(const QString& objectName) {
     }
     connection->close();
     return outcome;
+}
+
+bool SqlBaseCatalog::triggerStillExists(IConnection& connection, const QString& objectName) {
+    try {
+        Recordset rows =
+            connection.openRecordset(QStringLiteral("Select name from systriggers where name = ") +
+                                     sqlBaseStringLiteral(objectName));
+        return !rows.eof();
+    } catch (const DbException&) {
+        return true; // cannot tell: keep everything
+    }
 }
 
 } // namespace quorvex::sqlbase

@@ -5,6 +5,10 @@
 #include <QString>
 
 namespace quorvex {
+class IConnection;
+}
+
+namespace quorvex {
 class Grid;
 struct PlatformServices;
 } // namespace quorvex
@@ -39,12 +43,14 @@ public:
     Outcome disable(const QString& objectName);
     Outcome enable(const QString& objectName);
 
-    // Removes the audit's trigger, table, procedure and catalog row. Goes on past failures, so
-    // an audit with objects already missing is still removed as far as it exists; Failed when
-    // any statement failed.
+    // Removes the audit's trigger, table, procedure and catalog row. A trigger that cannot be
+    // dropped and is still there ends it with nothing else removed. Past the trigger it goes on
+    // past failures, so an audit with objects already missing is still removed as far as it
+    // exists; Failed when any statement failed.
     Outcome remove(const QString& objectName);
 
 private:
+    static bool triggerStillExists(IConnection& connection, const QString& objectName);
     Outcome setEnabled(const QString& objectName, const QString& flag, const QString& action);
 
     PlatformServices& m_services;
