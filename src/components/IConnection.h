@@ -38,6 +38,11 @@ public:
                                     CursorType cursor = CursorType::ForwardOnly) = 0;
     // Runs a statement and reads no rows. Throws DbException.
     virtual void execute(const QString& statement) = 0;
+
+    // Asks the server to stop the statement this connection is running or reading right now;
+    // that statement then fails with a DbException. Does nothing when none runs. The one call
+    // another thread may make while the connection is in use.
+    virtual void cancel() {}
 };
 
 // Makes new, closed connections: the back ends that open a connection per operation ask for
