@@ -41,7 +41,7 @@ QString columnsQuery(const QString& table) {
 const QString bigOrdersTable =
     lines({"CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,",
            "[AMOUNT] [money] NULL ,", "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
-           "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)"});
+           "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"});
 const QString bigOrdersTrigger =
     lines({"Create Trigger trgZOTA_BigOrders", "On ORDERS", "WITH ENCRYPTION", "For INSERT", "AS",
            "SET NOCOUNT ON",
@@ -130,7 +130,7 @@ TEST_F(CreationFlowChecks, AuditTableCopiesTheTypesOfTheTableTheAuditNames) {
     EXPECT_EQ(columnsQuery("ARCHIVE"), sent[1]);
     EXPECT_EQ(lines({"CREATE TABLE [tblZOTA_Archived] ([AMOUNT] [decimal] (18,2) NULL ,",
                      "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
-                     "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)"}),
+                     "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"}),
               sent[3]);
 }
 
