@@ -23,8 +23,7 @@ using Generator = GeneratedStatements (*)(const AuditDefinition&, const ColumnIn
 // tab without a word; a script that prints nothing has to say why.
 GeneratedStatements generateSqlBase(const AuditDefinition& definition,
                                     const ColumnInfoList& syscolumns) {
-    const NameRuleVerdict verdict =
-        checkAuditNameAndDescription(definition.name, definition.description);
+    const NameRuleVerdict verdict = sqlbase::checkSqlBaseAuditNames(definition);
     if (!verdict.accepted()) {
         return GeneratedStatements::refuse(verdict.message);
     }
