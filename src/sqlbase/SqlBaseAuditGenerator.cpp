@@ -286,6 +286,15 @@ QString triggerTiming(const AuditDefinition& definition) {
 
 } // namespace
 
+NameRuleVerdict checkSqlBaseAuditNames(const AuditDefinition& definition) {
+    const NameRuleVerdict rules =
+        checkAuditNameAndDescription(definition.name, definition.description);
+    if (!rules.accepted())
+        return rules;
+    return checkAuditNameLimits(definition.name, definition.description, definition.table,
+                                sqlBaseAuditNameLimits());
+}
+
 QString sqlBaseAuditObjectName(const QString& typedName) {
     return u"ZOTA_"_s + typedName;
 }

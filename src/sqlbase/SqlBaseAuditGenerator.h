@@ -3,6 +3,7 @@
 #include "mainwindow/AuditDefinition.h"
 #include "mainwindow/ColumnInfo.h"
 #include "mainwindow/GeneratedStatements.h"
+#include "sqlserver/AuditNameRules.h"
 
 #include <QString>
 
@@ -15,6 +16,11 @@ namespace quorvex::sqlbase {
 // refused with the message to show, and then nothing is to be sent.
 GeneratedStatements generateSqlBaseAudit(const AuditDefinition& definition,
                                          const ColumnInfoList& syscolumns);
+
+// The checks before the catalog is asked about the name: the name and description rules, then
+// whether "ZOTA_" + name can name the audit's objects and its catalog row, the description fits
+// the catalog, and the table's name is one SQLBase can have. At most one message.
+NameRuleVerdict checkSqlBaseAuditNames(const AuditDefinition& definition);
 
 // Every object of an audit (table, synonym, procedure, trigger) and its catalog row bear this
 // name: "ZOTA_" followed by the name as typed.

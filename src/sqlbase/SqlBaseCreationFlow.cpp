@@ -117,8 +117,7 @@ SaveResult saveSqlBaseAudit(const AuditDefinition& definition, PlatformServices&
     if (!connection)
         return result;
 
-    const NameRuleVerdict verdict =
-        checkAuditNameAndDescription(definition.name, definition.description);
+    const NameRuleVerdict verdict = checkSqlBaseAuditNames(definition);
     if (!verdict.accepted()) {
         messages.show(verdict.message);
         return result;

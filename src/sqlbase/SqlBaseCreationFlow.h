@@ -16,7 +16,8 @@ namespace quorvex::sqlbase {
 const QString& duplicateSqlBaseAuditMessage();
 
 // GO on either tab of the SQLBase main window, on one connection of its own: checks the name
-// and description, asks the catalog whether the name is taken, and when the tab holds a table,
+// and description (their characters, and whether the catalog and the object names can hold
+// them), asks the catalog whether the name is taken, and when the tab holds a table,
 // a column and a name, installs the audit (catalog row, table, synonym, procedure, trigger).
 // An incomplete tab ends the press without a message. Every other refusal or failure is shown;
 // when a statement fails part-way, what the save already created is removed again, so nothing

@@ -27,8 +27,7 @@ GeneratedStatements generateSqlServer(const ScriptCompanion::Request& request) {
 // tab without a word; a script that prints nothing has to say why.
 GeneratedStatements generateSqlBase(const ScriptCompanion::Request& request) {
     const AuditDefinition& definition = request.definition;
-    const NameRuleVerdict verdict =
-        checkAuditNameAndDescription(definition.name, definition.description);
+    const NameRuleVerdict verdict = sqlbase::checkSqlBaseAuditNames(definition);
     if (!verdict.accepted()) {
         return GeneratedStatements::refuse(verdict.message);
     }

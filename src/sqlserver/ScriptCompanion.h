@@ -27,14 +27,17 @@
 //   saveOld        update audits: the chosen columns whose value before the update is kept too
 //   changedFields  update audits: record only updates that touch one of these columns
 //   conditions     in grid order: column (a table column or "USERID"), op ("=", "!=", ">" or
-//                  "<") and value (a text, compared as typed)
+//                  "<") and value (a text; SQL Server checks it against the column's type and
+//                  writes dates in their language-neutral form, Unicode texts as N'...')
 //   mode           "always-except" ("Audit always except if") or "only-when" ("Audit only when")
 //   connective     "AND" or "OR", joining every condition
 //   name           the audit's name as typed; description likewise
 //
 // Missing lists are empty, a missing mode is "always-except", a missing connective "AND";
 // unknown keys are refused, so that a misspelt key is not silently taken for an empty list.
-// The name and description rules apply with the messages the window shows.
+// The name and description rules apply with the messages the window shows, and so do the
+// limits of what each back end's catalog can keep (the SQL Server window also asks the server
+// whether the table's name survives the database's code page; here only its length is known).
 //
 // Output: each statement followed by a line holding only GO, every line ending in CR LF as the
 // statements' own lines do; with --json one object {"statements": [...]}. Exit status 0.

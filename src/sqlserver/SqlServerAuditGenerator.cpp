@@ -16,7 +16,14 @@ QString checkSqlServerAuditEntries(const AuditDefinition& definition) {
     if (definition.table.isEmpty() || definition.name.isEmpty() || definition.columns.isEmpty()) {
         return missingEntriesMessage();
     }
-    return checkAuditNameAndDescription(definition.name, definition.description).message;
+    const NameRuleVerdict rules =
+        checkAuditNameAndDescription(definition.name, definition.description);
+    if (!rules.accepted()) {
+        return rules.message;
+    }
+    return checkAuditNameLimits(definition.name, definition.description, definition.table,
+                                sqlServerAuditNameLimits())
+        .message;
 }
 
 QString sqlServerAuditTableName(const QString& auditName) {

@@ -13,7 +13,8 @@ namespace quorvex::sqlserver {
 const QString& missingEntriesMessage();
 
 // The checks that come before the duplicate-name query: a table, a name and at least one
-// column, then the name and description rules. Returns the message to show, empty when the
+// column, then the name and description rules, then whether tblZOTA_SYSTEM_TABLE can keep the
+// name, the description and the table's name. Returns the message to show, empty when the
 // entries pass.
 QString checkSqlServerAuditEntries(const AuditDefinition& definition);
 

@@ -13,12 +13,14 @@ namespace {
 
 const QString lineBreak = QStringLiteral("\r\n");
 
-// The two columns every audit table ends with; the server fills them from their defaults.
+// The two columns every audit table ends with; the server fills them from their defaults. A user
+// name is a sysname (nvarchar(128)): anything narrower makes every audited statement of a user
+// with a longer name fail.
 const QString auditDateColumn = QStringLiteral("AuditDate");
 const QString userNameColumn = QStringLiteral("UserName");
 const QString fixedColumns =
     QStringLiteral("[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,\r\n"
-                   "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER");
+                   "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER");
 
 const QString oldValuePrefix = QStringLiteral("old");
 

@@ -56,6 +56,7 @@ public:
 private:
     bool sharedConnectionReady();
     bool nameIsFree();
+    bool tableNameFitsCatalog();
     // Nothing when they could not be read (the reason has been shown).
     std::optional<ColumnInfoList> readTableColumns();
     // The server's refusal, or nothing when the statement ran.
@@ -80,6 +81,8 @@ SaveResult SqlServerSave::run() {
         return notSaved();
     }
     if (!nameIsFree())
+        return notSaved();
+    if (!tableNameFitsCatalog())
         return notSaved();
 
     // The columns of the table this very audit names, read now: the audit table must copy what
@@ -153,6 +156,35 @@ bool SqlServerSave::nameIsFree() {
     } catch (const DbException& e) {
         // Without the catalog's answer a second audit of the same name could be installed.
         report(tr("Error reading tblZOTA_SYSTEM_TABLE to check the Audit Name"), e);
+        return false;
+    }
+}
+
+// TRIGGERTABLE is char(100) in the database's code page: a table name with a character the code
+// page lacks would be kept as another name ("?" in its place), and Disable, Enable and Delete
+// would then miss the table. The server's own conversion decides, compared byte for byte so
+// that no collation takes "?" or a look-alike letter for the original.
+bool SqlServerSave::tableNameFitsCatalog() {
+    const QString name = SqlServerIdentifier::unicodeLiteral(m_definition.table);
+    const QString query =
+        QStringLiteral("SELECT CASE WHEN CAST(RTRIM(CAST(CAST(%1 AS char(100)) AS nvarchar(200))) "
+                       "AS varbinary(400)) = CAST(RTRIM(%1) AS varbinary(400)) THEN 1 ELSE 0 END")
+            .arg(name);
+    try {
+        Recordset rows = m_session.sharedConnection().openRecordset(query);
+        const bool kept = !rows.eof() && rows.value(0).value_or(QString()) == u"1";
+        rows.close();
+        if (!kept) {
+            m_messages.show(tr("The table name %1 has characters that the database's code page "
+                               "cannot hold, so tblZOTA_SYSTEM_TABLE would keep another name "
+                               "and the audit could not be disabled, enabled or deleted. No "
+                               "audit can be installed on this table.")
+                                .arg(m_definition.table));
+        }
+        return kept;
+    } catch (const DbException& e) {
+        report(tr("Error asking the server whether tblZOTA_SYSTEM_TABLE can keep the table name"),
+               e);
         return false;
     }
 }

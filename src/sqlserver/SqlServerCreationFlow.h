@@ -9,8 +9,9 @@ class MessageService;
 class SqlServerSession;
 
 // GO on either tab of the SQL Server main window: checks the entries, makes sure the name is
-// free, installs the audit table and the trigger, records the audit in the catalog. Every
-// outcome is shown through messages; nothing is left half-installed.
+// free and that the catalog can keep the table's name unchanged, installs the audit table and the
+// trigger, records the audit in the catalog. Every outcome is shown through messages; nothing is
+// left half-installed.
 SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
                               MessageService& messages);
 

@@ -263,4 +263,8 @@ QString SqlServerIdentifier::literal(const QString& value) {
     return u'\'' + doubled + u'\'';
 }
 
+QString SqlServerIdentifier::unicodeLiteral(const QString& value) {
+    return u'N' + literal(value);
+}
+
 } // namespace quorvex::sqlserver

@@ -34,6 +34,11 @@ public:
 
     // A string literal in single quotes, every inner "'" doubled.
     static QString literal(const QString& value);
+
+    // The same as a Unicode literal, N'...': compared with an nchar or nvarchar column (or the
+    // user's name) it keeps every character, where '...' passes through the database's code
+    // page and turns the letters it lacks into "?".
+    static QString unicodeLiteral(const QString& value);
 };
 
 } // namespace quorvex::sqlserver

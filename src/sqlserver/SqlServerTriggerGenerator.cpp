@@ -134,19 +134,23 @@ QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
             continue; // the grid's empty slot
         }
         QString operand;
+        QString literal;
         if (condition.column == userIdPseudoColumn()) {
             operand = QStringLiteral("user_name()");
+            literal = SqlServerConditionValue::userName(condition.value).literal();
         } else if (isTableColumn(tableColumns, condition.column)) {
             operand = rowPrefix(definition.kind) + SqlServerIdentifier::quote(condition.column);
             for (const ColumnInfo& column : tableColumns) {
                 if (column.name != condition.column)
                     continue;
-                const QString why = SqlServerConditionValue::problem(column, condition.value);
-                if (!why.isEmpty()) {
-                    m_refusal = SqlServerConditionValue::refusalMessage(
-                        condition.column, condition.value, why, definition.table);
+                const SqlServerConditionValue value =
+                    SqlServerConditionValue::check(column, condition.value);
+                if (value.refused()) {
+                    m_refusal = value.refusalMessage(definition.table);
                     return {};
                 }
+                literal = value.literal();
+                break;
             }
         } else {
             m_refusal =
@@ -157,8 +161,7 @@ QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
             m_refusal = unknownOperatorMessage(condition.column, condition.op);
             return {};
         }
-        terms << operand + u' ' + condition.op + u' ' +
-                     SqlServerIdentifier::literal(condition.value);
+        terms << operand + u' ' + condition.op + u' ' + literal;
     }
 
     if (terms.isEmpty()) {

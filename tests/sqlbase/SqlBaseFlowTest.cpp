@@ -1,6 +1,7 @@
 #include "SqlBaseStand.h"
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
+#include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseCreationFlow.h"
 #include "sqlserver/AuditNameRules.h"
@@ -106,7 +107,11 @@ TEST_F(SqlBaseCreationFlow, NameAndDescriptionRulesComeBeforeAnyQuery) {
     AuditDefinition badDescription = parisInserts();
     badDescription.description = "Orders, inserted";
     EXPECT_EQ(save(badDescription).outcome, SaveResult::Outcome::NotSaved);
-    EXPECT_EQ(shown(), texts({invalidAuditNameMessage(), invalidAuditDescriptionMessage()}));
+    AuditDefinition longName = parisInserts();
+    longName.name = "ORDERS_OF_2024";
+    EXPECT_EQ(save(longName).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(shown(), texts({invalidAuditNameMessage(), invalidAuditDescriptionMessage(),
+                              checkSqlBaseAuditNames(longName).message}));
     EXPECT_EQ(sent(), texts({}));
 }
 

@@ -284,5 +284,35 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
     }
 }
 
+// "ZOTA_" + name names four objects and the catalog row; the table is named in the trigger.
+TEST(SqlBaseAuditNames, WhatAnObjectNameOrTheCatalogCannotHoldIsRefused) {
+    struct Case {
+        const char* behaviour;
+        QString name;
+        QString table;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {"thirteen characters and an eighteen-character table", "ABCDEFGHIJKLM",
+         "ORDERS_OF_THE_WEEK", ""},
+        {"fourteen characters", "ABCDEFGHIJKLMN", "ORDERS",
+         "The Audit Name ABCDEFGHIJKLMN has 14 characters, but ZOTA_ABCDEFGHIJKLMN would name the "
+         "audit's table, procedure and trigger and its row in ZOTA_SYSTEM_TABLE, and a SQLBase "
+         "name has at most 18 characters. Please enter at most 13 characters."},
+        {"bad character before length", "ABC DEFGHIJKLMNOP", "ORDERS",
+         invalidAuditNameMessage().toStdString()},
+        {"nineteen-character table", "ORDAUD", "ORDERS_OF_THE_WEEKS",
+         "The table name ORDERS_OF_THE_WEEKS has 19 characters, but a SQLBase table name has at "
+         "most 18 characters. No audit can be installed on this table."},
+    };
+    for (const Case& c : cases) {
+        AuditDefinition definition = orderUpdateAudit();
+        definition.name = c.name;
+        definition.table = c.table;
+        EXPECT_EQ(checkSqlBaseAuditNames(definition).message.toStdString(), c.refusal)
+            << c.behaviour;
+    }
+}
+
 } // namespace
 } // namespace quorvex::testing

@@ -130,6 +130,67 @@ TEST(CompanionProgram, RefusalsExitWithOne) {
               QJsonDocument::fromJson(json.standardOutput).object());
 }
 
+// What a reviewer reads is what the server gets: Unicode literals, dates in their
+// language-neutral form, the user's name in an nvarchar(128).
+TEST(CompanionProgram, ShowsUnicodeLiteralsNormalisedDatesAndTheWholeUserName) {
+    const QByteArray input = R"({"kind": "insert", "table": "SHIPMENTS",
+        "columns": [{"name": "CITY", "type": "nvarchar", "length": 40},
+                    {"name": "SHIPPED", "type": "datetime2", "precision": 27, "scale": 7}],
+        "chosen": ["CITY", "SHIPPED"],
+        "conditions": [{"column": "CITY", "op": "=", "value": "Łódź"},
+                       {"column": "SHIPPED", "op": ">", "value": "2024-01-13 10:00"},
+                       {"column": "USERID", "op": "!=", "value": "Müller"}],
+        "mode": "only-when", "name": "LodzShipments"})";
+    const ProgramRun run = runCompanion({"--json"}, input);
+    EXPECT_EQ(0, run.exitCode) << run.standardOutput.toStdString();
+    const QJsonArray statements =
+        QJsonDocument::fromJson(run.standardOutput).object().value("statements").toArray();
+    ASSERT_EQ(3, statements.size());
+    EXPECT_EQ(testing::lines({"CREATE TABLE [tblZOTA_LodzShipments] ([CITY] [nvarchar] (40) NULL ,",
+                              "[SHIPPED] [datetime2] (7) NULL ,",
+                              "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
+                              "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"}),
+              statements[0].toString());
+    EXPECT_EQ(QStringLiteral("WHERE CASE WHEN ins.CITY = N'Łódź' AND ins.SHIPPED > "
+                             "'2024-01-13T10:00:00' AND user_name() != N'Müller' THEN 0 ELSE 1 END "
+                             "= 0"),
+              statements[1].toString().section("\r\n", -1));
+}
+
+// The companion refuses what GO refuses, with the same message.
+TEST(CompanionRefusals, ValuesAndNamesTheServerOrCatalogCannotTakeExitWithOne) {
+    struct Case {
+        const char* behaviour;
+        QByteArray input;
+        QString error;
+    };
+    const Case cases[] = {
+        {"date_in_a_language_dependent_form",
+         R"({"kind": "insert", "table": "T", "columns": [{"name": "D", "type": "datetime"}],
+             "chosen": ["D"], "conditions": [{"column": "D", "op": "=", "value": "13/01/2024"}],
+             "name": "A"})",
+         "The value '13/01/2024' cannot be compared with the field D: it is not written in one "
+         "of the accepted forms. A datetime value is accepted as YYYY-MM-DD, YYYYMMDD, "
+         "YYYY-MM-DD hh:mm[:ss[.fff]] or YYYY-MM-DDThh:mm[:ss[.fff]], so that every language "
+         "setting reads it the same."},
+        {"sqlbase_name_of_14",
+         R"({"backend": "sqlbase", "kind": "insert", "table": "T",
+             "columns": [{"name": "C", "type": "INTEGER", "length": 4}], "chosen": ["C"],
+             "name": "ABCDEFGHIJKLMN"})",
+         "The Audit Name ABCDEFGHIJKLMN has 14 characters, but ZOTA_ABCDEFGHIJKLMN would name the "
+         "audit's table, procedure and trigger and its row in ZOTA_SYSTEM_TABLE, and a SQLBase "
+         "name has at most 18 characters. Please enter at most 13 characters."},
+    };
+    for (const Case& c : cases) {
+        const ScriptCompanion::Output output =
+            ScriptCompanion::run(c.input, ScriptCompanion::OutputFormat::Json);
+        EXPECT_EQ(1, output.exitCode) << c.behaviour;
+        EXPECT_EQ(QJsonObject({{"error", c.error}}),
+                  QJsonDocument::fromJson(output.standardOutput).object())
+            << c.behaviour << ": " << output.standardOutput.toStdString();
+    }
+}
+
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {
     const ProgramRun run = runCompanion({"--jsno"}, bigOrdersInput);
     EXPECT_EQ(2, run.exitCode);

@@ -13,7 +13,7 @@ using quorvex::testing::priceChange;
 
 const QString fixedColumns =
     QStringLiteral("[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,\r\n"
-                   "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)");
+                   "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)");
 
 // BigOrders' table as GO sends it is compared in the creation flow's tests. A delete audit
 // reads the deleted rows and ignores old-value flags.

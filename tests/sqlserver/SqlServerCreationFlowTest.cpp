@@ -33,6 +33,14 @@ QString duplicateQuery(const QString& name) {
     return "SELECT AUDIT_NAME FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + name + u'\'';
 }
 
+// Whether TRIGGERTABLE (char(100) in the database's code page) keeps the table's name unchanged.
+QString tableNameQuery(const QString& table) {
+    return QStringLiteral("SELECT CASE WHEN CAST(RTRIM(CAST(CAST(N'%1' AS char(100)) AS "
+                          "nvarchar(200))) AS varbinary(400)) = CAST(RTRIM(N'%1') AS "
+                          "varbinary(400)) THEN 1 ELSE 0 END")
+        .arg(table);
+}
+
 QString columnsQuery(const QString& table) {
     return SqlServerManager::columnsStatement(QStringLiteral("Sales"), table);
 }
@@ -41,7 +49,7 @@ QString columnsQuery(const QString& table) {
 const QString bigOrdersTable =
     lines({"CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,",
            "[AMOUNT] [money] NULL ,", "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
-           "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)"});
+           "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"});
 const QString bigOrdersTrigger =
     lines({"Create Trigger trgZOTA_BigOrders", "On ORDERS", "WITH ENCRYPTION", "For INSERT", "AS",
            "SET NOCOUNT ON",
@@ -54,7 +62,7 @@ const QString bigOrdersCatalogRow = QStringLiteral(
 // Every save of BigOrders checks the name and reads the columns first. Functions, as the
 // statements come from another unit's statics.
 QStringList checks() {
-    return {duplicateQuery("BigOrders"), columnsQuery("ORDERS")};
+    return {duplicateQuery("BigOrders"), tableNameQuery("ORDERS"), columnsQuery("ORDERS")};
 }
 QStringList upToTrigger() {
     return checks() + QStringList{useSales, bigOrdersTable, useSales, bigOrdersTrigger};
@@ -75,10 +83,16 @@ protected:
                                textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
         for (const char* name : {"BigOrders", "PriceChange", "Archived"})
             m_db.onQuery(duplicateQuery(name), QStringList{"AUDIT_NAME"}, {});
+        for (const char* table : {"ORDERS", "ARCHIVE", "NOTES", "OLD_ORDERS", "sales.ORDERS"})
+            tableNameKept(table, "1");
         // The server is asked once per connection which product it is: SQL Server here.
         m_db.onQuery(SqlServerManager::engineStatement(), QStringList{"engine"},
                      {textRow({nullptr})});
         m_session.manager().engine();
+    }
+
+    void tableNameKept(const QString& table, const char* answer) {
+        m_db.onQuery(tableNameQuery(table), QStringList{"kept"}, {textRow({answer})});
     }
 
     void openSharedConnection() {
@@ -130,12 +144,12 @@ TEST_F(CreationFlowChecks, AuditTableCopiesTheTypesOfTheTableTheAuditNames) {
     definition.name = "Archived";
     EXPECT_EQ(SaveResult::Outcome::Saved, save(definition).outcome);
     const QStringList sent = m_db.statements();
-    ASSERT_EQ(8, sent.size());
-    EXPECT_EQ(columnsQuery("ARCHIVE"), sent[1]);
+    ASSERT_EQ(9, sent.size());
+    EXPECT_EQ(columnsQuery("ARCHIVE"), sent[2]);
     EXPECT_EQ(lines({"CREATE TABLE [tblZOTA_Archived] ([AMOUNT] [decimal] (18,2) NULL ,",
                      "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
-                     "[UserName] [char] (30) NOT NULL DEFAULT CURRENT_USER)"}),
-              sent[3]);
+                     "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"}),
+              sent[4]);
 }
 
 // The closed shared connection is opened first, then table, trigger and catalog row follow the
@@ -169,6 +183,7 @@ TEST(CreationFlowOnBabelfish, TriggerIsCreatedWithoutEncryption) {
          textRow({"AMOUNT", "money", "0", "19", "4", "0"})});
     for (const char* name : {"BigOrders", "PriceChange"})
         db.onQuery(duplicateQuery(name), QStringList{"AUDIT_NAME"}, {});
+    db.onQuery(tableNameQuery("ORDERS"), QStringList{"kept"}, {textRow({"1"})});
     QString unencrypted = bigOrdersTrigger;
     unencrypted.remove(QStringLiteral("WITH ENCRYPTION\r\n"));
     AuditDefinition second = bigOrders();
@@ -206,6 +221,33 @@ TEST_F(CreationFlowChecks, MissingEntriesAndBadNamesAreRefusedBeforeAnythingIsSe
         {"Invalid character in Description.  Please use only Alpha-numeric characters only"}, {});
 }
 
+TEST_F(CreationFlowChecks, TextsTheCatalogCannotKeepAreRefusedBeforeAnythingIsCreated) {
+    AuditDefinition longName = bigOrders();
+    longName.name = "BigOrdersOfTheNorth22";
+    expectRefused(longName,
+                  {"The Audit Name BigOrdersOfTheNorth22 has 21 characters, but "
+                   "tblZOTA_SYSTEM_TABLE keeps Audit Names of at most 20 characters. Please "
+                   "enter at most 20 characters."},
+                  {});
+    // The server's own conversion to the database's code page decides.
+    AuditDefinition foreignTable = bigOrders();
+    foreignTable.table = QStringLiteral("Zamówienia_Łódź");
+    tableNameKept(foreignTable.table, "0");
+    expectRefused(foreignTable,
+                  {"The table name Zamówienia_Łódź has characters that the database's code page "
+                   "cannot hold, so tblZOTA_SYSTEM_TABLE would keep another name and the audit "
+                   "could not be disabled, enabled or deleted. No audit can be installed on this "
+                   "table."},
+                  {duplicateQuery("BigOrders"), tableNameQuery(foreignTable.table)});
+    foreignTable.table = "Orders'Archive";
+    m_db.failOn(tableNameQuery("Orders''Archive"),
+                FakeDatabase::error("Incorrect syntax near 'char'.", 102));
+    expectRefused(foreignTable,
+                  {"Error asking the server whether tblZOTA_SYSTEM_TABLE can keep the table name",
+                   "Incorrect syntax near 'char'."},
+                  {duplicateQuery("BigOrders"), tableNameQuery("Orders''Archive")});
+}
+
 TEST_F(CreationFlowChecks, NameInTheCatalogOrAFailingLookUpEndsTheSave) {
     AuditDefinition definition = bigOrders();
     definition.name = "Orders2";
@@ -236,7 +278,9 @@ TEST_F(CreationFlowChecks, UnusableColumnTypeIsDeselectedAndNothingIsCreated) {
     EXPECT_EQ(QStringLiteral("BODY"), result.deselectColumn);
     EXPECT_EQ((QStringList{"The field BODY can not be used. It has been de-selected", columnStep}),
               m_messages.texts());
-    EXPECT_EQ((QStringList{duplicateQuery("BigOrders"), columnsQuery("NOTES")}), m_db.statements());
+    EXPECT_EQ(
+        (QStringList{duplicateQuery("BigOrders"), tableNameQuery("NOTES"), columnsQuery("NOTES")}),
+        m_db.statements());
 }
 
 TEST_F(CreationFlowChecks, ColumnOrTableGoneAndUnknownOperatorsEndTheirStep) {
@@ -247,11 +291,12 @@ TEST_F(CreationFlowChecks, ColumnOrTableGoneAndUnknownOperatorsEndTheirStep) {
     scriptTable("OLD_ORDERS", {});
     AuditDefinition goneTable = bigOrders();
     goneTable.table = "OLD_ORDERS";
-    expectRefused(goneTable,
-                  {"The name 'OLD_ORDERS' was not found in the Tables collection of database "
-                   "'Sales'.",
-                   columnStep},
-                  {duplicateQuery("BigOrders"), columnsQuery("OLD_ORDERS")});
+    expectRefused(
+        goneTable,
+        {"The name 'OLD_ORDERS' was not found in the Tables collection of database "
+         "'Sales'.",
+         columnStep},
+        {duplicateQuery("BigOrders"), tableNameQuery("OLD_ORDERS"), columnsQuery("OLD_ORDERS")});
     AuditDefinition badOperator = bigOrders();
     badOperator.conditions[0].op = "<>";
     expectRefused(badOperator,
@@ -265,10 +310,12 @@ TEST_F(CreationFlowChecks, LostManagementConnectionCreatesNothing) {
     SqlServerSession unconnected(other);
     unconnected.login() = m_session.login();
     other.onQuery(duplicateQuery("BigOrders"), QStringList{"AUDIT_NAME"}, {});
+    other.onQuery(tableNameQuery("ORDERS"), QStringList{"kept"}, {textRow({"1"})});
     const SaveResult result = saveSqlServerAudit(bigOrders(), unconnected, m_messages);
     EXPECT_EQ(SaveResult::Outcome::NotSaved, result.outcome);
     EXPECT_EQ((QStringList{"No SQL Server is connected.", columnStep}), m_messages.texts());
-    EXPECT_EQ(QStringList{duplicateQuery("BigOrders")}, other.statements());
+    EXPECT_EQ((QStringList{duplicateQuery("BigOrders"), tableNameQuery("ORDERS")}),
+              other.statements());
 }
 
 TEST_F(CreationFlowChecks, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
@@ -279,8 +326,8 @@ TEST_F(CreationFlowChecks, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
     m_db.failOnMatching(catalogInsert, FakeDatabase::error("Permission denied.", 229));
     EXPECT_EQ(SaveResult::Outcome::NotSaved, save(definition).outcome);
     const QStringList sent = m_db.statements();
-    ASSERT_GE(sent.size(), 6);
-    EXPECT_TRUE(sent[5].startsWith("Create Trigger trgZOTA_BigOrders\r\nOn sales.ORDERS\r\n"));
+    ASSERT_GE(sent.size(), 7);
+    EXPECT_TRUE(sent[6].startsWith("Create Trigger trgZOTA_BigOrders\r\nOn sales.ORDERS\r\n"));
     EXPECT_EQ((QStringList{useSales, "DROP TRIGGER sales.trgZOTA_BigOrders", useSales, dropTable}),
               sent.mid(sent.size() - 4));
 }

@@ -56,7 +56,7 @@ TEST(InsertAndDeleteTriggers, DeleteVariantWithAcmeAndUserTestsBothPerRow) {
                      "For DELETE", "AS", "SET NOCOUNT ON",
                      "INSERT INTO [tblZOTA_BigOrders] (CUSTOMER,AMOUNT) SELECT "
                      "del.CUSTOMER,del.AMOUNT from deleted del",
-                     "WHERE CASE WHEN del.CUSTOMER = 'ACME' AND user_name() != 'dbo' THEN "
+                     "WHERE CASE WHEN del.CUSTOMER = 'ACME' AND user_name() != N'dbo' THEN "
                      "1 ELSE 0 END = 0"}),
               trigger(definition));
 }
@@ -75,7 +75,7 @@ TEST(InsertAndDeleteTriggers, OrJoinsEveryConditionAndUseridReadsTheCurrentUser)
     definition.connective = Connective::Or;
     definition.conditions = {condition("AMOUNT", "<", "5"), condition("USERID", "=", "batch", "OR"),
                              condition("CUSTOMER", "!=", QString(), "OR"), emptySlot()};
-    EXPECT_EQ(bigOrdersHead + "\r\nWHERE CASE WHEN ins.AMOUNT < '5' OR user_name() = 'batch' "
+    EXPECT_EQ(bigOrdersHead + "\r\nWHERE CASE WHEN ins.AMOUNT < '5' OR user_name() = N'batch' "
                               "OR ins.CUSTOMER != '' THEN 1 ELSE 0 END = 0",
               trigger(definition));
 }
@@ -88,6 +88,18 @@ TEST(InsertAndDeleteTriggers, QuotesInValuesAreDoubledAndEmptyRowsSkipped) {
                   "\r\nWHERE CASE WHEN ins.CUSTOMER = 'O''Brien''; DROP TABLE ORDERS --' "
                   "THEN 0 ELSE 1 END = 0",
               trigger(definition));
+}
+
+TEST(InsertAndDeleteTriggers, ValuesAreWrittenAsTheirColumnsReadThemUnderEveryLanguage) {
+    AuditDefinition definition = bigOrders();
+    definition.conditions = {condition("CITY", "=", "Łódź"),
+                             condition("SHIPPED", ">", "2024-01-13", "AND"),
+                             condition("AMOUNT", ">", "1000", "AND"), emptySlot()};
+    ColumnInfoList columns = ordersColumns();
+    columns << ColumnInfo{"CITY", "nvarchar", 40} << ColumnInfo{"SHIPPED", "datetime", 8, 23, 3};
+    EXPECT_EQ(bigOrdersHead + "\r\nWHERE CASE WHEN ins.CITY = N'Łódź' AND ins.SHIPPED > "
+                              "'20240113' AND ins.AMOUNT > '1000' THEN 0 ELSE 1 END = 0",
+              trigger(definition, columns));
 }
 
 TEST(InsertAndDeleteTriggers, OddTableAndColumnNamesAreBracketedEverywhere) {
