@@ -59,10 +59,13 @@ GeneratedStatements generateSqlServerAudit(const AuditDefinition& definition,
     if (trigger.refused()) {
         return GeneratedStatements::refuse(trigger.refusal());
     }
-    return {{table.createTableStatement(), trigger.triggerText(),
-             sqlServerCatalogInsertStatement(definition.name, definition.description,
-                                             definition.table)},
-            {}};
+    QStringList statements{table.createTableStatement()};
+    if (engine == SqlServerEngine::Babelfish)
+        statements << table.grantInsertStatement();
+    statements << trigger.triggerText()
+               << sqlServerCatalogInsertStatement(definition.name, definition.description,
+                                                  definition.table);
+    return {statements, {}};
 }
 
 } // namespace quorvex::sqlserver

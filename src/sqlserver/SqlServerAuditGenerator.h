@@ -29,8 +29,9 @@ QString sqlServerTriggerName(const QString& auditName);
 QString sqlServerCatalogInsertStatement(const QString& auditName, const QString& description,
                                         const QString& auditedTable);
 
-// The three statements that install one audit, in sending order: the audit table's CREATE
-// TABLE, the trigger, the catalog row. A definition that cannot give a working audit is refused
+// The statements that install one audit, in sending order: the audit table's CREATE TABLE (on
+// Babelfish followed by the GRANT INSERT every writer of the audited table needs), the trigger,
+// the catalog row. A definition that cannot give a working audit is refused
 // with the message to show, and then nothing is to be sent. `tableColumns` is the audited
 // table's whole catalogue, in order.
 GeneratedStatements generateSqlServerAudit(const AuditDefinition& definition,

@@ -78,6 +78,10 @@ QString SqlServerAuditTableGenerator::createTableStatement() const {
            m_columnDefinitions;
 }
 
+QString SqlServerAuditTableGenerator::grantInsertStatement() const {
+    return QStringLiteral("GRANT INSERT ON ") + m_auditTableName + QStringLiteral(" TO PUBLIC");
+}
+
 QString SqlServerAuditTableGenerator::rowAlias(AuditKind kind) {
     return kind == AuditKind::Delete ? QStringLiteral("del") : QStringLiteral("ins");
 }

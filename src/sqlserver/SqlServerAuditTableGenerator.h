@@ -31,6 +31,10 @@ public:
 
     const QString& auditTableName() const { return m_auditTableName; }
     QString createTableStatement() const;
+    // Babelfish does not let a trigger write to a table its owner owns on behalf of a user who
+    // may not (SQL Server does, through the ownership chain), so there every user who changes
+    // the audited table needs INSERT on the audit table, or the change fails.
+    QString grantInsertStatement() const;
     const QString& insertColumnList() const { return m_insertColumnList; }
     const QString& selectList() const { return m_selectList; }
     // Update audits only: some chosen column also keeps its value from before the update.

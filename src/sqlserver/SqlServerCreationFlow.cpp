@@ -111,6 +111,13 @@ SaveResult SqlServerSave::run() {
         m_messages.show(tableRefusedMessage);
         return notSaved();
     }
+    if (m_session.manager().engine() == sqlserver::SqlServerEngine::Babelfish) {
+        if (const auto failure = execute(table.grantInsertStatement())) {
+            report(tableRefusedMessage, *failure);
+            removeTable(table.auditTableName());
+            return notSaved();
+        }
+    }
     if (const auto failure = execute(trigger.triggerText())) {
         if (failure->isLockTimeout())
             m_messages.show(busyTableMessage(m_definition.table));

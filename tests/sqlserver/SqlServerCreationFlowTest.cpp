@@ -195,6 +195,8 @@ TEST(CreationFlowOnBabelfish, TriggerIsCreatedWithoutEncryption) {
     const QStringList sent = db.statements();
     EXPECT_EQ(1, sent.count(SqlServerManager::engineStatement()));
     EXPECT_TRUE(sent.contains(unencrypted));
+    EXPECT_EQ(sent.indexOf("GRANT INSERT ON [tblZOTA_BigOrders] TO PUBLIC"),
+              sent.indexOf(unencrypted) - 2); // then the trigger's USE
     EXPECT_FALSE(sent.join(u'\n').contains(QStringLiteral("ENCRYPTION")));
 }
 

@@ -131,11 +131,14 @@ protected:
             ADD_FAILURE() << generated.refusal.toStdString();
             return false;
         }
-        if (!run(generated.statements.value(0)).isEmpty())
-            return false;
-        m_cleanup << "DROP TABLE tblZOTA_" + definition.name;
-        if (!run(generated.statements.value(1)).isEmpty())
-            return false;
+        // Everything but the catalog row, which these tests do not need.
+        const QStringList statements = generated.statements.mid(0, generated.statements.size() - 1);
+        for (const QString& statement : statements) {
+            if (!run(statement).isEmpty())
+                return false;
+            if (statement.startsWith("CREATE TABLE"))
+                m_cleanup << "DROP TABLE tblZOTA_" + definition.name;
+        }
         m_cleanup << "DROP TRIGGER trgZOTA_" + definition.name;
         return true;
     }
@@ -201,11 +204,10 @@ TEST_F(RealServerValues, UserWithAFortyCharacterNameIsRecordedWhole) {
     const QString table = makeShipments("Users");
     const AuditDefinition definition = shipmentsAudit(table, condition("ID", ">", "0"));
     ASSERT_TRUE(install(definition));
+    // The user may change the audited table and nothing else: the audit must not stop them
+    // (SQL Server writes the audit table through the ownership chain; on Babelfish the install
+    // grants INSERT on it).
     run("GRANT INSERT ON dbo." + table + " TO " + user);
-    // SQL Server lets the trigger write its audit table through the ownership chain (both are
-    // dbo's); Babelfish checks the inserting user's own right on the audit table.
-    if (rowsOf("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)") == QStringList{"1"})
-        run("GRANT INSERT ON tblZOTA_" + definition.name + " TO " + user);
 
     {
         std::unique_ptr<IConnection> longNamed = connectAs(user, password);
