@@ -1,0 +1,220 @@
+// Work off the window thread: the background task and its cancel token, and the statement
+// chain that installs with undo.
+#include "components/BackgroundTask.h"
+#include "components/StatementChain.h"
+#include "support/FakeDatabase.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <QTimer>
+
+#include <condition_variable>
+#include <mutex>
+
+using namespace quorvex;
+using quorvex::testing::FakeDatabase;
+
+namespace {
+
+// A connection whose statement waits on the server until it is cancelled.
+class WaitingConnection : public IConnection {
+public:
+    void setConnectionTimeout(int) override {}
+    bool open(const QString&) override { return true; }
+    ConnectionState state() const override { return ConnectionState::Open; }
+    void close() override {}
+    const DbErrorList& errors() const override { return m_errors; }
+    Recordset openRecordset(const QString&, CursorType) override { return {}; }
+    void execute(const QString&) override {
+        std::unique_lock lock(m_mutex);
+        m_running = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_cancelled; });
+        throw DbException::single("Operation cancelled", "HY008");
+    }
+    void cancel() override {
+        std::lock_guard lock(m_mutex);
+        if (m_running)
+            m_cancelled = true;
+        m_changed.notify_all();
+    }
+
+private:
+    DbErrorList m_errors;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_running = false;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+class BackgroundWorkTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The window's thread goes on handling events while the work waits on the server, and the
+    // cancel reaches the waiting statement, after which the end comes back on the window's
+    // thread.
+    void theWindowStaysAliveAndCancelReachesTheServer() {
+        auto connection = std::make_shared<WaitingConnection>();
+        auto failure = std::make_shared<QString>();
+        BackgroundTask task;
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        bool busy = false;
+        connect(&task, &BackgroundTask::busyLong, [&] { busy = true; });
+        QThread* doneOn = nullptr;
+        QVERIFY(task.start(
+            [connection, failure](TaskContext& context) {
+                const CancelToken::Watch watch(context.cancelToken(), *connection);
+                try {
+                    connection->execute("DROP TRIGGER trgZOTA_Busy");
+                } catch (const DbException& e) {
+                    *failure = e.description();
+                }
+            },
+            [&] { doneOn = QThread::currentThread(); }));
+        QVERIFY(!task.start([](TaskContext&) {})); // one at a time
+        QTRY_VERIFY_WITH_TIMEOUT(busy, 2000);
+        QVERIFY(ticks >= 20);
+        QVERIFY(task.isRunning());
+        task.cancel();
+        QVERIFY(task.waitForDone(5000));
+        QCOMPARE(*failure, QString("Operation cancelled"));
+        QCOMPARE(doneOn, QThread::currentThread());
+    }
+
+    void progressIsReadWhileTheWorkRuns() {
+        BackgroundTask task;
+        QList<qint64> seen;
+        connect(&task, &BackgroundTask::progressed,
+                [&](qint64 done, qint64 total, const QString& step) {
+                    if (total == 10 && step == "Reading rows")
+                        seen << done;
+                });
+        std::atomic<bool> release{false};
+        task.start([&release](TaskContext& context) {
+            context.reportStep("Reading rows");
+            context.reportProgress(4, 10);
+            while (!release)
+                QThread::msleep(5);
+            context.reportProgress(10, 10);
+        });
+        QTRY_VERIFY(seen.contains(4));
+        release = true;
+        QVERIFY(task.waitForDone(5000));
+        QCOMPARE(seen.last(), qint64(10)); // the last word is read at the end
+    }
+
+    // A window closed while its work runs: the work is cancelled and its end is dropped.
+    void aTaskThatGoesCancelsItsWorkAndDropsItsEnd() {
+        auto cancelled = std::make_shared<std::atomic<bool>>(false);
+        bool doneCalled = false;
+        {
+            BackgroundTask task;
+            task.start(
+                [cancelled](TaskContext& context) {
+                    while (!context.isCancelled())
+                        QThread::msleep(5);
+                    *cancelled = true;
+                },
+                [&] { doneCalled = true; });
+        }
+        QVERIFY(BackgroundTask::waitForAll(5000));
+        QVERIFY(cancelled->load());
+        QCoreApplication::processEvents();
+        QVERIFY(!doneCalled);
+    }
+
+    // --- the statement chain ---
+
+    void aFailingStepTakesBackWhatWasDoneNewestFirst_data() {
+        QTest::addColumn<QStringList>("failing");
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<QStringList>("sent");
+        QTest::addColumn<int>("failedStep");
+        QTest::addColumn<QList<int>>("undone");
+        QTest::addColumn<QList<int>>("kept");
+        const QStringList forward{"CREATE TABLE t", "CREATE PROCEDURE p", "CREATE TRIGGER g",
+                                  "INSERT INTO catalog"};
+        const int keep = int(StatementChain::UndoFailures::KeepOlderSteps);
+        const int rest = int(StatementChain::UndoFailures::UndoTheRest);
+        QTest::newRow("all run") << QStringList() << keep << forward << -1 << QList<int>()
+                                 << QList<int>();
+        QTest::newRow("the catalog row fails")
+            << QStringList{"INSERT INTO catalog"} << keep
+            << forward + QStringList{"DROP TRIGGER g", "ERASE p", "DROP TABLE t"} << 3
+            << QList<int>{2, 1, 0} << QList<int>();
+        QTest::newRow("the first step fails: nothing to take back")
+            << QStringList{"CREATE TABLE t"} << keep << QStringList{"CREATE TABLE t"} << 0
+            << QList<int>() << QList<int>();
+        // A trigger that stays keeps what it relies on.
+        QTest::newRow("an undo that fails keeps the older steps")
+            << QStringList{"INSERT INTO catalog", "DROP TRIGGER g"} << keep
+            << forward + QStringList{"DROP TRIGGER g"} << 3 << QList<int>() << QList<int>{1, 0};
+        QTest::newRow("or takes back the rest when told so")
+            << QStringList{"INSERT INTO catalog", "DROP TRIGGER g"} << rest
+            << forward + QStringList{"DROP TRIGGER g", "ERASE p", "DROP TABLE t", "COMMIT"} << 3
+            << QList<int>{1, 0} << QList<int>();
+    }
+    void aFailingStepTakesBackWhatWasDoneNewestFirst() {
+        QFETCH(QStringList, failing);
+        QFETCH(int, policy);
+        QFETCH(QStringList, sent);
+        QFETCH(int, failedStep);
+        QFETCH(QList<int>, undone);
+        QFETCH(QList<int>, kept);
+        FakeDatabase db;
+        auto connection = db.createConnection();
+        QVERIFY(connection->open("DRIVER={x}"));
+        for (const QString& statement : failing)
+            db.failOn(statement, FakeDatabase::error("Refused: " + statement));
+        StatementChain chain({{"CREATE TABLE t", "DROP TABLE t", {}},
+                              {"CREATE PROCEDURE p", "ERASE p", {}},
+                              {"CREATE TRIGGER g", "DROP TRIGGER g", {}},
+                              {"INSERT INTO catalog", {}, {}}},
+                             StatementChain::UndoFailures(policy));
+        if (policy == int(StatementChain::UndoFailures::UndoTheRest))
+            chain.setAfterUndo("COMMIT");
+        const ChainResult result = chain.run(*connection);
+        QCOMPARE(db.statements(), sent);
+        QCOMPARE(result.failedStep, failedStep);
+        QCOMPARE(result.completed(), failing.isEmpty());
+        if (!failing.isEmpty())
+            QCOMPARE(result.failure->description(), "Refused: " + failing.first());
+        QCOMPARE(result.undone, undone);
+        QCOMPARE(result.kept, kept);
+        QCOMPARE(result.undoFailures.size(), failing.size() > 1 ? 1 : 0);
+    }
+
+    // Dropping what is gone already need not stop a delete; a cancel between steps takes back
+    // what was done, and is no refusal.
+    void harmlessFailuresGoOnAndACancelTakesBack() {
+        FakeDatabase db;
+        auto connection = db.createConnection();
+        QVERIFY(connection->open("DRIVER={x}"));
+        db.failOn("DROP TRIGGER g", FakeDatabase::error("Cannot drop the trigger 'g'", 3701));
+        const auto gone = [](const DbException& e) {
+            return e.errors().value(0).nativeError == 3701;
+        };
+        StatementChain remove({{"DROP TRIGGER g", {}, gone}, {"DROP TABLE t", {}, gone}});
+        QVERIFY(remove.run(*connection).completed());
+        QCOMPARE(db.statements(), (QStringList{"DROP TRIGGER g", "DROP TABLE t"}));
+
+        db.clearLog();
+        CancelToken cancel;
+        cancel.cancel();
+        StatementChain install({{"CREATE TABLE t", "DROP TABLE t", {}}});
+        const ChainResult result = install.run(*connection, &cancel);
+        QVERIFY(result.cancelled);
+        QCOMPARE(result.failedStep, 0);
+        QVERIFY(!result.failure);
+        QCOMPARE(db.statements(), QStringList());
+    }
+};
+
+QTEST_GUILESS_MAIN(BackgroundWorkTest)
+#include "BackgroundWorkTest.moc"
