@@ -1,0 +1,148 @@
+// quorvex-export, the built program, against the T-SQL engine named in QUORVEX_TEST_MSSQL as
+// server|user|password|database (skipped when it is not set), logged in with --server, --user,
+// --password-file and --database: the file it leaves and what remains in the audit table.
+#include "sqlserver/EngineDatabase.h"
+
+#include "components/OdbcConnectionFactory.h"
+#include "sqlserver/SqlServerCreationFlow.h"
+#include "sqlserver/SqlServerSession.h"
+#include "support/ScriptedMessageService.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace quorvex;
+using namespace quorvex::testing;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// An insert audit on a table of this run, installed as GO installs it, with two recorded rows.
+class ExportToolEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
+        if (!target)
+            GTEST_SKIP() << EngineDatabase::skipReason();
+        m_db = std::make_unique<EngineDatabase>(*target);
+        ASSERT_TRUE(m_db->isOpen()) << m_db->openError().toStdString();
+        ASSERT_TRUE(m_dir.isValid());
+
+        const QString table = m_db->uniqueName("Exp");
+        ASSERT_EQ(m_db->createTable({}, table, "Id int NOT NULL PRIMARY KEY, Name nvarchar(20)"),
+                  QString());
+        m_audit = m_db->uniqueName("Exp");
+        m_db->removeAtEnd(m_audit);
+        OdbcConnectionFactory connections;
+        SqlServerSession session(connections);
+        session.login() = *target;
+        ASSERT_TRUE(
+            session.manager().connectServer(target->server, target->user, target->password));
+        AuditDefinition definition;
+        definition.kind = AuditKind::Insert;
+        definition.table = table;
+        definition.columns = {"Id", "Name"};
+        definition.conditions = {AuditCondition{}};
+        definition.name = m_audit;
+        ScriptedMessageService messages;
+        ASSERT_EQ(saveSqlServerAudit(definition, session, messages).outcome,
+                  SaveResult::Outcome::Saved)
+            << messages.texts().join('\n').toStdString();
+        ASSERT_EQ(m_db->run("INSERT INTO " + table + " VALUES (1, N'Alpha'), (2, NULL)"),
+                  QString());
+
+        m_passwordFile = m_dir.filePath("password");
+        QFile file(m_passwordFile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(target->password.toUtf8() + "\n");
+    }
+
+    ToolRun run(const QString& format, const QString& file, const QStringList& more = {}) {
+        const SqlServerLoginValues& login = m_db->login();
+        QProcess tool;
+        tool.start(QStringLiteral(QUORVEX_EXPORT_PATH),
+                   QStringList{"--backend", "sqlserver", "--audit", m_audit, "--format", format,
+                               "--file", file, "--server", login.server, "--user", login.user,
+                               "--password-file", m_passwordFile, "--database", login.database} +
+                       more);
+        ToolRun result;
+        if (!tool.waitForFinished(60000)) {
+            result.err = QStringLiteral("did not finish");
+            return result;
+        }
+        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
+        result.out = QString::fromUtf8(tool.readAllStandardOutput());
+        result.err = QString::fromUtf8(tool.readAllStandardError());
+        return result;
+    }
+
+    // The audit's rows as the CSV export writes them.
+    QByteArray expectedCsv() {
+        QByteArray csv = "Id,Name,AuditDate,UserName\r\n";
+        for (const QString& row :
+             m_db->rows("Select * from tblZOTA_" + m_audit + " ORDER BY Id", "(NULL)"))
+            csv += QString(row).replace(u'|', u',').toUtf8() + "\r\n";
+        return csv + "\r\n";
+    }
+    QString rowsLeft() { return m_db->value("SELECT COUNT(*) FROM tblZOTA_" + m_audit); }
+
+    std::unique_ptr<EngineDatabase> m_db;
+    QTemporaryDir m_dir;
+    QString m_audit;
+    QString m_passwordFile;
+};
+
+} // namespace
+
+TEST_F(ExportToolEngineTest, CsvWithoutPurgeWritesTheRowsAndKeepsThem) {
+    const QString file = m_dir.filePath("audit.csv");
+    const QByteArray expected = expectedCsv();
+    const ToolRun r = run("csv", file);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(contentsOf(file).toStdString(), expected.toStdString());
+    EXPECT_TRUE(expected.contains("\r\n1,Alpha,") && expected.contains("\r\n2,(NULL),"));
+    EXPECT_EQ(rowsLeft(), "2");
+}
+
+TEST_F(ExportToolEngineTest, PurgeEmptiesTheAuditTableOnceTheFileHoldsItsRows) {
+    const QString file = m_dir.filePath("audit.xml");
+    const ToolRun r = run("xml", file, {"--purge"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QByteArray xml = contentsOf(file);
+    EXPECT_EQ(xml.count("<z:row "), 2) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("Id=\"1\" Name=\"Alpha\"") && xml.contains("Id=\"2\" AuditDate="))
+        << xml.toStdString();
+    EXPECT_EQ(rowsLeft(), "0");
+}
+
+// The server's own refusal on standard error; no file, nothing purged.
+TEST_F(ExportToolEngineTest, AWrongPasswordWritesNothingAndPurgesNothing) {
+    const SqlServerLoginValues& login = m_db->login();
+    OdbcConnection probe;
+    ASSERT_FALSE(probe.open(buildSqlServerConnectionString(
+        SqlServerLoginValues{login.server, login.user, "wrong", login.database})));
+    QFile password(m_passwordFile);
+    ASSERT_TRUE(password.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    password.write("wrong\n");
+    password.close();
+    const QString file = m_dir.filePath("audit.csv");
+    const ToolRun r = run("csv", file, {"--purge"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(probe.errors().value(0).description)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(rowsLeft(), "2");
+}

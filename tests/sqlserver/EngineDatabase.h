@@ -1,0 +1,187 @@
+#pragma once
+
+#include "components/DbException.h"
+#include "components/OdbcConnection.h"
+#include "components/Recordset.h"
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerLoginValues.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <optional>
+
+namespace quorvex::testing {
+
+// The T-SQL engine named in QUORVEX_TEST_MSSQL as server|user|password|database, reached through
+// a plain ODBC connection of its own: the other session, as a user's application would be. It
+// makes the test's tables, changes their rows and reads what the audits recorded. Every name it
+// hands out carries the process id and a counter, so test programs running side by side against
+// the same database never meet, and everything made or named through it is removed when it
+// goes. The audit catalog itself stays: other programs may be using it at that moment.
+class EngineDatabase {
+public:
+    static std::optional<SqlServerLoginValues> target() {
+        const QStringList parts = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+        if (parts.size() != 4)
+            return std::nullopt;
+        return SqlServerLoginValues{parts[0], parts[1], parts[2], parts[3]};
+    }
+    static const char* skipReason() {
+        return "QUORVEX_TEST_MSSQL is not set (server|user|password|database): no T-SQL engine "
+               "to test against";
+    }
+
+    explicit EngineDatabase(SqlServerLoginValues login) : m_login(std::move(login)) {
+        if (!m_connection.open(buildSqlServerConnectionString(m_login))) {
+            m_openError = m_connection.errors().value(0).description;
+            return;
+        }
+        // Made here when missing, so programs starting side by side do not all race to make it.
+        run(QStringLiteral(
+            "IF OBJECT_ID(N'dbo.tblZOTA_SYSTEM_TABLE', N'U') IS NULL "
+            "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
+            "[AUDIT_DESCRIPTION] [VARCHAR] (200) NULL , [ENABLED] [CHAR] (1) NOT NULL, "
+            "[TRIGGERTABLE] [CHAR] (100) NOT NULL)"));
+    }
+
+    ~EngineDatabase() {
+        if (m_connection.state() != ConnectionState::Open)
+            return;
+        // Each step on its own: what is gone already must not keep the rest from going. An
+        // audited table takes its triggers with it.
+        for (const QString& audit : std::as_const(m_audits)) {
+            run(QStringLiteral("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
+                literal(audit));
+            run(QStringLiteral("DROP TABLE ") + bracket(QStringLiteral("tblZOTA_") + audit));
+        }
+        for (auto table = m_tables.crbegin(); table != m_tables.crend(); ++table)
+            run(QStringLiteral("DROP TABLE ") + *table);
+        for (const QString& schema : std::as_const(m_schemas))
+            run(QStringLiteral("DROP SCHEMA ") + bracket(schema));
+        m_connection.close();
+    }
+
+    EngineDatabase(const EngineDatabase&) = delete;
+    EngineDatabase& operator=(const EngineDatabase&) = delete;
+
+    bool isOpen() const { return m_openError.isEmpty(); }
+    const QString& openError() const { return m_openError; }
+    const SqlServerLoginValues& login() const { return m_login; }
+
+    // "E2e", the process id, a counter and the word: unique among runs, and short enough for an
+    // audit name (AUDIT_NAME holds 20 characters) when the word is.
+    QString uniqueName(const QString& word) {
+        return QStringLiteral("E2e%1x%2%3")
+            .arg(QCoreApplication::applicationPid() % 100000)
+            .arg(++m_counter)
+            .arg(word);
+    }
+
+    // Runs a statement: the server's message, or nothing when it ran.
+    QString run(const QString& statement) {
+        try {
+            m_connection.execute(statement);
+            return {};
+        } catch (const DbException& e) {
+            return e.description();
+        }
+    }
+
+    // Every row of a query, its values joined by "|", NULL as nullText; a failure is the one row
+    // "ERROR: " and the server's message, so a comparison shows it.
+    QStringList rows(const QString& query, const QString& nullText = QStringLiteral("NULL")) {
+        QStringList result;
+        try {
+            Recordset found = m_connection.openRecordset(query);
+            for (; !found.eof(); found.moveNext()) {
+                QStringList values;
+                for (int i = 0; i < found.fieldCount(); ++i)
+                    values << found.value(i).value_or(nullText);
+                result << values.join(u'|');
+            }
+        } catch (const DbException& e) {
+            result = QStringList{QStringLiteral("ERROR: ") + e.description()};
+        }
+        return result;
+    }
+    QString value(const QString& query) { return rows(query).value(0); }
+
+    // Makes a table, in its own schema when one is named, and removes both at the end. The
+    // server's message, or nothing.
+    QString createTable(const QString& schema, const QString& table, const QString& columns) {
+        if (!schema.isEmpty()) {
+            if (const QString failure = run(QStringLiteral("CREATE SCHEMA ") + bracket(schema));
+                !failure.isEmpty())
+                return failure;
+            m_schemas << schema;
+        }
+        const QString name =
+            (schema.isEmpty() ? QString() : bracket(schema) + u'.') + bracket(table);
+        const QString failure =
+            run(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns + u')');
+        if (failure.isEmpty())
+            m_tables << name;
+        return failure;
+    }
+
+    // An audit whose audit table and catalog row go at the end, whatever became of them.
+    void removeAtEnd(const QString& auditName) { m_audits << auditName; }
+
+    // How T-SQL delimits a name and a Unicode text.
+    static QString bracket(const QString& name) {
+        return u'[' + QString(name).replace(u']', QStringLiteral("]]")) + u']';
+    }
+    static QString literal(const QString& text) {
+        return QStringLiteral("N'") + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
+    }
+
+    // What the catalog holds for an audit: "description|enabled|table", or nothing.
+    QStringList catalogRow(const QString& auditName) {
+        return rows(QStringLiteral("SELECT AUDIT_DESCRIPTION, ENABLED, RTRIM(TRIGGERTABLE) FROM "
+                                   "tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
+                    literal(auditName));
+    }
+    bool auditTableExists(const QString& auditName) {
+        return value(QStringLiteral("SELECT COUNT(*) FROM INFORMATION_SCHEMA.TABLES WHERE "
+                                    "TABLE_NAME = ") +
+                     literal(QStringLiteral("tblZOTA_") + auditName)) != QStringLiteral("0");
+    }
+    // The audit's trigger as sys.triggers sees it: "enabled", "disabled" or "missing".
+    QString triggerState(const QString& auditName) {
+        const QString disabled = value(
+            QStringLiteral("SELECT CAST(is_disabled AS int) FROM sys.triggers WHERE name = ") +
+            literal(QStringLiteral("trgZOTA_") + auditName));
+        if (disabled.isEmpty())
+            return QStringLiteral("missing");
+        return disabled == QStringLiteral("1") ? QStringLiteral("disabled")
+                                               : QStringLiteral("enabled");
+    }
+    bool isBabelfish() {
+        return value(QStringLiteral("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)")) ==
+               QStringLiteral("1");
+    }
+    // The database user this login works as: the one every audit row must name.
+    QString databaseUser() { return value(QStringLiteral("SELECT CURRENT_USER")); }
+
+    // The rows an audit recorded, the chosen columns first, then the user, then whether the
+    // date is the server's time of the change (within a few minutes), ordered as asked.
+    QStringList recorded(const QString& auditName, const QString& columns, const QString& orderBy) {
+        return rows(QStringLiteral("SELECT ") + columns +
+                    QStringLiteral(", RTRIM(UserName), CASE WHEN ABS(DATEDIFF(second, AuditDate, "
+                                   "GETDATE())) < 300 THEN 'recent' ELSE 'stale' END FROM ") +
+                    bracket(QStringLiteral("tblZOTA_") + auditName) + QStringLiteral(" ORDER BY ") +
+                    orderBy);
+    }
+
+private:
+    SqlServerLoginValues m_login;
+    OdbcConnection m_connection;
+    QString m_openError;
+    int m_counter = 0;
+    QStringList m_audits;
+    QStringList m_tables;
+    QStringList m_schemas;
+};
+
+} // namespace quorvex::testing

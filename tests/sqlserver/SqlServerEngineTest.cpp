@@ -1,0 +1,416 @@
+// The program end to end on a real T-SQL engine, named in QUORVEX_TEST_MSSQL as
+// server|user|password|database (skipped when it is not set): the login window, the main window,
+// GO, the installed-audits tab, the viewer and the export window, driven with the mouse and the
+// keyboard over FreeTDS. What the triggers record is read through a second, plain connection
+// after that connection changed the audited tables, as a user's application would.
+#include "EngineStand.h"
+
+#include "auditdata/XlsxContents.h"
+#include "components/SqlServerManager.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QXmlStreamReader>
+
+using namespace quorvex;
+using namespace quorvex::testing;
+
+namespace {
+
+const QString DeleteQuestion =
+    QStringLiteral("Are you sure you want to delete this Audit from the database?");
+
+#define ENGINE_STAND(stand)                                                                        \
+    const std::optional<SqlServerLoginValues> target = EngineDatabase::target();                   \
+    if (!target)                                                                                   \
+        QSKIP(EngineDatabase::skipReason());                                                       \
+    EngineStand stand(*target);                                                                    \
+    QVERIFY2(stand.db.isOpen(), qPrintable(stand.db.openError()))
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The CSV file the export window writes for these rows (values joined by "|", NULL as (NULL)).
+QByteArray csvOf(const QStringList& header, const QStringList& rows) {
+    const auto field = [](QString value) {
+        if (!value.contains(u',') && !value.contains(u'"'))
+            return value;
+        return u'"' + value.replace(u'"', QStringLiteral("\"\"")) + u'"';
+    };
+    QStringList lines{header.join(u',')};
+    for (const QString& row : rows) {
+        QStringList fields;
+        for (const QString& value : row.split(u'|'))
+            fields << field(value);
+        lines << fields.join(u',');
+    }
+    return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).toUtf8();
+}
+
+// The rows of the XML file as "field=value" lists in field order, fields without a value (NULL)
+// left out, the first `fields` fields only.
+QStringList xmlRows(const QByteArray& xml, const QStringList& fields) {
+    QStringList rows;
+    for (QXmlStreamReader reader(xml); !reader.atEnd();) {
+        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"row")
+            continue;
+        QStringList values;
+        for (const QString& field : fields)
+            if (reader.attributes().hasAttribute(field))
+                values << field + u'=' + reader.attributes().value(field).toString();
+        rows << values.join(u' ');
+    }
+    return rows;
+}
+
+// A table named as T-SQL names it: [schema].[table], or [table] in dbo.
+QString tableRef(const QString& schema, const QString& table) {
+    return (schema.isEmpty() ? QString() : EngineDatabase::bracket(schema) + u'.') +
+           EngineDatabase::bracket(table);
+}
+
+} // namespace
+
+class SqlServerEngineTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The tables of the login's database, none of the system's own (tblZOTA_ in any case), and
+    // a table's columns in catalogue order, spelt as created.
+    void loginOpensTheMainWindowWithTheUsersTablesAndTheirColumns() {
+        ENGINE_STAND(stand);
+        const QString table = stand.db.uniqueName("Mixed");
+        QCOMPARE(stand.db.createTable({}, table,
+                                      "Zeta int NOT NULL PRIMARY KEY, custName nvarchar(40) NULL, "
+                                      "AMOUNT int NULL, noteText varchar(20) NULL"),
+                 QString());
+        const QString own = "TBLzota_" + stand.db.uniqueName("Own");
+        QCOMPARE(stand.db.createTable({}, own, "ID int"), QString());
+
+        QVERIFY(stand.logIn());
+        QCOMPARE(stand.messages.texts(), QStringList());
+        QVERIFY(!stand.loginWindow()->isVisible());
+        QVERIFY(stand.frame->selectionWindow() == nullptr ||
+                !stand.frame->selectionWindow()->isVisible());
+        QCOMPARE(stand.mainWindow()->windowTitle().contains("Babelfish"), stand.db.isBabelfish());
+
+        const QStringList tables = stand.listedTables(0);
+        QVERIFY2(tables.contains(table), qPrintable(tables.join(", ")));
+        for (const QString& listed : tables)
+            QVERIFY2(!listed.section(u'.', -1).startsWith("tblZOTA_", Qt::CaseInsensitive),
+                     qPrintable(listed));
+        QCOMPARE(stand.listedTables(1), tables);
+        const QStringList columns{"Zeta", "custName", "AMOUNT", "noteText"};
+        for (int tab : {0, 1})
+            QCOMPARE(stand.chooseTable(tab, table, columns), columns);
+    }
+
+    // The server's own words behind the window's, and the login stays for another try.
+    void aWrongPasswordShowsTheServersMessageAndKeepsTheLogin() {
+        ENGINE_STAND(stand);
+        const SqlServerLoginValues& login = stand.db.login();
+        const QString wrong = login.password + "-wrong";
+        OdbcConnection probe;
+        QVERIFY(!probe.open(SqlServerManager::connectionString(login.server, login.user, wrong)));
+        QStringList said;
+        for (const DbErrorRecord& error : probe.errors())
+            said << error.description;
+        QVERIFY2(said.join(' ').contains(login.user), qPrintable(said.join(' ')));
+
+        QVERIFY(stand.openLogin());
+        stand.submitLogin(wrong, false);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            stand.messages.texts(),
+            QStringList{SqlServerLoginWindow::notConnectedMessage(login.server, said.join("\r\n"))},
+            EngineStand::Patience);
+        QVERIFY(stand.loginWindow()->isVisible());
+        QVERIFY(stand.mainWindow() == nullptr);
+        QCOMPARE(stand.process.exitCodes(), QList<int>());
+
+        stand.messages.clear();
+        stand.submitLogin(login.password, true);
+        QVERIFY(stand.waitForOutcome(0, [&] { return stand.mainWindow() != nullptr; }));
+        QCOMPARE(stand.messages.texts(), QStringList());
+    }
+
+    // An insert audit (only when, OR, a quote in a value), a delete audit (always except, AND,
+    // USERID) and an update audit keeping an old value on a keyed table, an update audit on a
+    // table without a key; then single- and multi-row statements from another session.
+    void auditsRecordExactlyTheRowsTheirDefinitionsSay() {
+        ENGINE_STAND(stand);
+        const QString orders = stand.db.uniqueName("Ord");
+        const QString stock = stand.db.uniqueName("Stk");
+        QCOMPARE(stand.db.createTable({}, orders,
+                                      "OrderNo int NOT NULL PRIMARY KEY, custName nvarchar(40) "
+                                      "NULL, Amount int NULL, Note varchar(20) NULL"),
+                 QString());
+        QCOMPARE(stand.db.createTable({}, stock, "Code varchar(10) NULL, Qty int NULL"), QString());
+        const QString user = stand.db.databaseUser();
+        QVERIFY(!user.isEmpty());
+        QVERIFY(stand.logIn());
+
+        const QStringList orderColumns{"OrderNo", "custName", "Amount", "Note"};
+        const QString ins = stand.db.uniqueName("Ins");
+        QCOMPARE(stand.chooseTable(0, orders, orderColumns), orderColumns);
+        stand.chooseColumns(0, {"OrderNo", "custName", "Amount"});
+        for (const char* option : {"optInsert", "optNormallyOff", "optOr"})
+            stand.click(option);
+        stand.addCondition(0, "Amount", ">", "1000");
+        stand.addCondition(0, "custName", "=", "O'Brien");
+        QVERIFY2(stand.go(0, ins, "Big or Irish orders"),
+                 qPrintable(stand.messages.texts().join('\n')));
+        QCOMPARE(stand.find<QLineEdit>("txtNewTableName")->text(), QString());
+
+        const QString del = stand.db.uniqueName("Del");
+        QCOMPARE(stand.chooseTable(0, orders, orderColumns), orderColumns);
+        stand.chooseColumns(0, {"OrderNo", "custName"});
+        stand.click("optDelete");
+        stand.addCondition(0, "custName", "=", "Keep");
+        stand.addCondition(0, "USERID", "=", user);
+        QVERIFY2(stand.go(0, del, "Gone orders"), qPrintable(stand.messages.texts().join('\n')));
+
+        const QString upd = stand.db.uniqueName("Upd");
+        QCOMPARE(stand.chooseTable(1, orders, orderColumns), orderColumns);
+        stand.chooseColumns(1, {"custName", "Amount"});
+        stand.keepOldValue("Amount");
+        stand.chooseChangedField("Amount");
+        QVERIFY2(stand.go(1, upd, "Amount changes"), qPrintable(stand.messages.texts().join('\n')));
+
+        const QString stk = stand.db.uniqueName("Stk");
+        QCOMPARE(stand.chooseTable(1, stock, {"Code", "Qty"}), (QStringList{"Code", "Qty"}));
+        stand.chooseColumns(1, {"Code", "Qty"});
+        stand.keepOldValue("Qty");
+        QVERIFY2(stand.go(1, stk, "Stock changes"), qPrintable(stand.messages.texts().join('\n')));
+        QCOMPARE(stand.messages.texts(), QStringList());
+
+        QCOMPARE(stand.auditListed(ins), ins + "|Big or Irish orders|Y|" + orders);
+        QCOMPARE(stand.auditListed(stk), stk + "|Stock changes|Y|" + stock);
+        QCOMPARE(stand.db.catalogRow(del), QStringList{"Gone orders|Y|" + orders});
+        QCOMPARE(stand.db.rows("SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE "
+                               "TABLE_NAME = 'tblZOTA_" +
+                               upd + "' ORDER BY ORDINAL_POSITION"),
+                 (QStringList{"custName", "Amount", "oldAmount", "AuditDate", "UserName"}));
+
+        const QString o = EngineDatabase::bracket(orders);
+        const QString s = EngineDatabase::bracket(stock);
+        for (const QString& statement : {
+                 "INSERT INTO " + o + " VALUES (1, N'ACME', 5000, 'a')",
+                 "INSERT INTO " + o +
+                     " VALUES (2, N'O''Brien', 10, 'b'), (3, N'Bolt', 50, 'c'), "
+                     "(4, N'Keep', 2000, 'd'), (5, NULL, NULL, 'e')",
+                 "UPDATE " + o + " SET Amount = 6000 WHERE OrderNo = 1",
+                 "UPDATE " + o + " SET Amount = Amount + 1 WHERE OrderNo IN (2, 3)",
+                 "UPDATE " + o + " SET custName = N'Bolts' WHERE OrderNo = 3",
+                 "DELETE FROM " + o + " WHERE OrderNo = 4",
+                 "DELETE FROM " + o + " WHERE OrderNo IN (1, 2, 3, 5)",
+                 "INSERT INTO " + s + " VALUES ('A', 1), ('B', 2)",
+                 "UPDATE " + s + " SET Qty = 10 WHERE Code = 'A'",
+                 "UPDATE " + s + " SET Qty = Qty + 100",
+             })
+            QCOMPARE(stand.db.run(statement), QString());
+
+        const auto by = [&](const QString& row) { return row + '|' + user + "|recent"; };
+        QCOMPARE(stand.db.recorded(ins, "OrderNo, custName, Amount", "OrderNo"),
+                 (QStringList{by("1|ACME|5000"), by("2|O'Brien|10"), by("4|Keep|2000")}));
+        // A change of custName alone is no change of Amount.
+        QCOMPARE(stand.db.recorded(upd, "custName, Amount, oldAmount", "Amount"),
+                 (QStringList{by("O'Brien|11|10"), by("Bolt|51|50"), by("ACME|6000|5000")}));
+        // Keep deleted by this user is the exception; a row of NULLs is no exception.
+        QCOMPARE(stand.db.recorded(del, "OrderNo, custName", "OrderNo"),
+                 (QStringList{by("1|ACME"), by("2|O'Brien"), by("3|Bolts"), by("5|NULL")}));
+        // Without a key only a single-row update can be paired with its old row; the rows of a
+        // multi-row update keep no old value rather than another row's.
+        QCOMPARE(stand.db.recorded(stk, "Code, Qty, oldQty", "Code, Qty"),
+                 (QStringList{by("A|10|1"), by("A|110|NULL"), by("B|102|NULL")}));
+        QCOMPARE(stand.db.rows("SELECT Code, Qty FROM " + s + " ORDER BY Code"),
+                 (QStringList{"A|110", "B|102"}));
+    }
+
+    // Tables in another schema and with blanks and quotes in their and their columns' names:
+    // GO, Disable (nothing recorded while the catalog says N), Enable, Delete (trigger, audit
+    // table and catalog row gone, the table keeps working).
+    void anAuditOnEachKindOfTableNameIsSwitchedAndDeleted_data() {
+        QTest::addColumn<QString>("schema");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("count");
+        QTest::newRow("a dbo table") << ""
+                                     << "Plain"
+                                     << "Code"
+                                     << "Qty";
+        QTest::newRow("a schema other than dbo") << "Sch"
+                                                 << "Parcels"
+                                                 << "Code"
+                                                 << "Qty";
+        QTest::newRow("blanks and quotes") << ""
+                                           << "Ord er's"
+                                           << "Cust Name"
+                                           << "Qty's";
+        QTest::newRow("a closing bracket") << ""
+                                           << "Ord]ers"
+                                           << "Code"
+                                           << "Qty]x";
+    }
+    void anAuditOnEachKindOfTableNameIsSwitchedAndDeleted() {
+        QFETCH(QString, schema);
+        QFETCH(QString, table);
+        QFETCH(QString, key);
+        QFETCH(QString, count);
+        ENGINE_STAND(stand);
+        if (table.contains(u']') && stand.db.isBabelfish())
+            QSKIP("Babelfish cannot express a \"]\" inside a delimited name: [a]]b] is a syntax "
+                  "error there");
+        table = stand.db.uniqueName(table);
+        if (!schema.isEmpty())
+            schema = stand.db.uniqueName(schema);
+        QCOMPARE(stand.db.createTable(schema, table,
+                                      EngineDatabase::bracket(key) + " nvarchar(10) NULL, " +
+                                          EngineDatabase::bracket(count) + " int NULL"),
+                 QString());
+        const QString listed = schema.isEmpty() ? table : schema + u'.' + table;
+        const QString audited = tableRef(schema, table);
+        const QString name = stand.db.uniqueName("Sw");
+        const auto insert = [&](const QString& code, int qty) {
+            return stand.db.run(
+                QStringLiteral("INSERT INTO %1 VALUES (N'%2', %3)").arg(audited, code).arg(qty));
+        };
+        const auto recorded = [&] {
+            return stand.db.rows("SELECT " + EngineDatabase::bracket(key) + " FROM tblZOTA_" +
+                                 name + " ORDER BY " + EngineDatabase::bracket(count));
+        };
+
+        QVERIFY(stand.logIn());
+        QCOMPARE(stand.chooseTable(0, listed, {key, count}), (QStringList{key, count}));
+        stand.chooseColumns(0, {key, count});
+        stand.click("optNormallyOff");
+        stand.addCondition(0, count, ">", "5");
+        QVERIFY2(stand.go(0, name, "Switch test"), qPrintable(stand.messages.texts().join('\n')));
+        QCOMPARE(stand.auditListed(name), name + "|Switch test|Y|" + listed);
+        QCOMPARE(insert("low", 3), QString());
+        QCOMPARE(insert("high", 7), QString());
+        QCOMPARE(recorded(), QStringList{"high"});
+
+        QVERIFY(stand.press("cmdDisable", name,
+                            [&] { return stand.auditListed(name).contains("|N|"); }));
+        QCOMPARE(stand.db.triggerState(name), QString("disabled"));
+        QCOMPARE(stand.db.catalogRow(name), QStringList{"Switch test|N|" + listed});
+        QCOMPARE(insert("off", 9), QString());
+        QCOMPARE(recorded(), QStringList{"high"});
+
+        QVERIFY(stand.press("cmdEnable", name,
+                            [&] { return stand.auditListed(name).contains("|Y|"); }));
+        QCOMPARE(stand.db.triggerState(name), QString("enabled"));
+        QCOMPARE(insert("on", 8), QString());
+        QCOMPARE(recorded(), (QStringList{"high", "on"}));
+        QCOMPARE(stand.messages.texts(), QStringList());
+
+        stand.messages.answerNext(true);
+        QVERIFY(stand.press("CmdDelete", name, [&] { return stand.auditRow(name) < 0; }));
+        QCOMPARE(stand.messages.texts(), QStringList{DeleteQuestion});
+        QCOMPARE(stand.db.triggerState(name), QString("missing"));
+        QVERIFY(!stand.db.auditTableExists(name));
+        QCOMPARE(stand.db.catalogRow(name), QStringList());
+        QCOMPARE(insert("after", 10), QString());
+    }
+
+    // View shows the recorded rows; EXPORT writes them to CSV, XML and a spreadsheet; BOTH
+    // writes them and leaves the audit table empty.
+    void theViewerAndTheExportWindowShowAndArchiveTheRecordedRows() {
+        ENGINE_STAND(stand);
+        const QString table = stand.db.uniqueName("Arc");
+        QCOMPARE(stand.db.createTable({}, table,
+                                      "Id int NOT NULL PRIMARY KEY, custName nvarchar(40) NULL, "
+                                      "Amount int NULL"),
+                 QString());
+        QVERIFY(stand.logIn());
+        const QString name = stand.db.uniqueName("Arc");
+        const QStringList columns{"Id", "custName", "Amount"};
+        QCOMPARE(stand.chooseTable(0, table, columns), columns);
+        stand.chooseColumns(0, columns);
+        QVERIFY2(stand.go(0, name, "Archive"), qPrintable(stand.messages.texts().join('\n')));
+        QCOMPARE(stand.db.run("INSERT INTO " + EngineDatabase::bracket(table) +
+                              " VALUES (1, N'Smith, John', 10), (2, NULL, 20), "
+                              "(3, N'say \"hi\" & <go>', 30)"),
+                 QString());
+        const QString select = "Select * from tblZOTA_" + name;
+        const QStringList header{"Id", "custName", "Amount", "AuditDate", "UserName"};
+        QCOMPARE(stand.db.rows(select).size(), 3);
+
+        QVERIFY(stand.view(name, 3));
+        QStringList shown;
+        for (int row = -1; row < 3; ++row) {
+            QStringList cells;
+            for (int column = 0; column < stand.viewer()->grid()->colCount(); ++column)
+                cells << stand.viewer()->grid()->cellText(row, column);
+            shown << cells.join(u'|');
+        }
+        QCOMPARE(shown, QStringList{header.join(u'|')} + stand.db.rows(select, QString()));
+
+        QVERIFY(stand.openExport(name));
+        AuditExportWindow* window = stand.exportWindow();
+        const QDir folder(stand.folder.path());
+        QVERIFY(stand.exportAs("CSV", "orders", window->exportButton(), 1));
+        QVERIFY(stand.exportAs("XML", "orders", window->exportButton(), 2));
+        QVERIFY(stand.exportAs("EXCEL", QString(), window->exportButton(), 3));
+        QCOMPARE(stand.messages.texts(), QStringList(3, "Export completed"));
+        QCOMPARE(contentsOf(folder.filePath("orders.CSV")),
+                 csvOf(header, stand.db.rows(select, "(NULL)")));
+        QCOMPARE(xmlRows(contentsOf(folder.filePath("orders.xml")), {"Id", "custName", "Amount"}),
+                 (QStringList{"Id=1 custName=Smith, John Amount=10", "Id=2 Amount=20",
+                              "Id=3 custName=say \"hi\" & <go> Amount=30"}));
+        const QString sheet = folder.filePath(name + ".xlsx");
+        QCOMPARE(stand.desktop.opened(), QStringList{sheet});
+        const XlsxContents xlsx = XlsxContents::read(sheet);
+        QCOMPARE(xlsx.error, QString());
+        QCOMPARE(xlsx.sheetNames, QStringList{name});
+        QCOMPARE(xlsx.rowCount, 4);
+        QCOMPARE(xlsx.rowValues(1), header);
+        QCOMPARE(xlsx.rowValues(2).mid(0, 3), (QStringList{"1", "Smith, John", "10"}));
+        QCOMPARE(xlsx.rowValues(3).mid(0, 3), (QStringList{"2", "", "20"}));
+        QCOMPARE(xlsx.rowValues(4).mid(0, 3), (QStringList{"3", "say \"hi\" & <go>", "30"}));
+        QCOMPARE(xlsx.rowValues(4).value(4).trimmed(), stand.db.databaseUser());
+
+        const QByteArray archived = csvOf(header, stand.db.rows(select, "(NULL)"));
+        QVERIFY(stand.exportAs("CSV", "archive", window->bothButton(), 5));
+        QCOMPARE(stand.messages.texts().mid(3),
+                 (QStringList{"Export completed", "Purge Complete"}));
+        QCOMPARE(contentsOf(folder.filePath("archive.CSV")), archived);
+        QCOMPARE(stand.db.rows(select), QStringList());
+    }
+
+    // The trigger's name is taken by another trigger: the server refuses it, its message is
+    // shown, and neither the audit table nor a catalog row is left; the other trigger stays.
+    void aTriggerTheServerRefusesLeavesNothingBehind() {
+        ENGINE_STAND(stand);
+        const QString table = stand.db.uniqueName("Cls");
+        const QString other = stand.db.uniqueName("Blk");
+        QCOMPARE(stand.db.createTable({}, table, "Code varchar(10) NULL"), QString());
+        QCOMPARE(stand.db.createTable({}, other, "ID int NULL"), QString());
+        const QString name = stand.db.uniqueName("Cls");
+        const QString trigger = "trgZOTA_" + name;
+        QCOMPARE(stand.db.run("CREATE TRIGGER " + trigger + " ON " + other +
+                              " FOR INSERT AS SET NOCOUNT ON"),
+                 QString());
+        const QString refusal = stand.db.run("CREATE TRIGGER " + trigger + " ON " + table +
+                                             " FOR INSERT AS SET NOCOUNT ON");
+        QVERIFY(!refusal.isEmpty());
+
+        QVERIFY(stand.logIn());
+        QCOMPARE(stand.chooseTable(0, table, {"Code"}), QStringList{"Code"});
+        stand.chooseColumns(0, {"Code"});
+        QVERIFY(!stand.go(0, name, "Clash"));
+        QTRY_COMPARE_WITH_TIMEOUT(stand.messages.texts(),
+                                  (QStringList{"Error saving trigger to database", refusal}),
+                                  EngineStand::Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(!stand.db.auditTableExists(name), EngineStand::Patience);
+        QCOMPARE(stand.db.catalogRow(name), QStringList());
+        QCOMPARE(stand.db.triggerState(name), QString("enabled"));
+        QCOMPARE(stand.find<QLineEdit>("txtNewTableName")->text(), name);
+        QCOMPARE(stand.db.run("INSERT INTO " + table + " VALUES ('x')"), QString());
+    }
+};
+
+QTEST_MAIN(SqlServerEngineTest)
+#include "SqlServerEngineTest.moc"
