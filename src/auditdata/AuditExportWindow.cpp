@@ -7,8 +7,8 @@
 #include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/PlatformServices.h"
-#include "mainwindow/MainWindowControls.h"
-#include "shell/Twips.h"
+#include "components/ControlBuilders.h"
+#include "components/Twips.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QButtonGroup>

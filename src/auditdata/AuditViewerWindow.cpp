@@ -5,7 +5,7 @@
 #include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/MessageService.h"
-#include "shell/Twips.h"
+#include "components/Twips.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QCloseEvent>

@@ -4,9 +4,9 @@
 #include "mainwindow/AuditBackend.h"
 #include "mainwindow/InsertDeleteTab.h"
 #include "mainwindow/InstalledAuditsTab.h"
-#include "mainwindow/MainWindowControls.h"
+#include "components/ControlBuilders.h"
 #include "mainwindow/UpdateTab.h"
-#include "shell/Twips.h"
+#include "components/Twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -2,8 +2,8 @@
 
 #include "components/Grid.h"
 #include "components/MessageService.h"
-#include "mainwindow/MainWindowControls.h"
-#include "shell/Twips.h"
+#include "components/ControlBuilders.h"
+#include "components/Twips.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

@@ -2,11 +2,11 @@
 
 #include "mainwindow/AuditBackend.h"
 #include "mainwindow/ConditionEditor.h"
-#include "mainwindow/MainWindowControls.h"
+#include "components/ControlBuilders.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
-#include "mainwindow/WaitCursor.h"
-#include "shell/Twips.h"
+#include "components/WaitCursor.h"
+#include "components/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "components/Grid.h"
 #include "components/MessageService.h"
 #include "mainwindow/AuditBackend.h"
-#include "mainwindow/MainWindowControls.h"
+#include "components/ControlBuilders.h"
 
 #include <QPushButton>
 

@@ -3,11 +3,11 @@
 #include "components/Grid.h"
 #include "mainwindow/AuditBackend.h"
 #include "mainwindow/ConditionEditor.h"
-#include "mainwindow/MainWindowControls.h"
+#include "components/ControlBuilders.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
-#include "mainwindow/WaitCursor.h"
-#include "shell/Twips.h"
+#include "components/WaitCursor.h"
+#include "components/Twips.h"
 
 #include <QHeaderView>
 #include <QLabel>

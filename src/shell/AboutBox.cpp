@@ -2,7 +2,7 @@
 
 #include "components/MessageService.h"
 #include "components/Version.h"
-#include "shell/Twips.h"
+#include "components/Twips.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "shell/AboutBox.h"
 #include "shell/SelectionWindow.h"
-#include "shell/Twips.h"
+#include "components/Twips.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "shell/SelectionWindow.h"
 
-#include "shell/Twips.h"
+#include "components/Twips.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -2,7 +2,7 @@
 
 #include "components/IConnection.h"
 #include "components/PlatformServices.h"
-#include "shell/Twips.h"
+#include "components/Twips.h"
 #include "sqlbase/SqlBaseConnection.h"
 
 #include <QFontDatabase>

@@ -6,7 +6,7 @@
 #include "components/Grid.h"
 #include "components/IConnection.h"
 #include "components/PlatformServices.h"
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerCreationFlow.h"
 #include "sqlserver/SqlServerSession.h"

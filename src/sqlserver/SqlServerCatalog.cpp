@@ -5,7 +5,7 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"

@@ -2,9 +2,9 @@
 
 #include "components/DbException.h"
 #include "components/PlatformServices.h"
-#include "components/SqlServerManager.h"
-#include "mainwindow/WaitCursor.h"
-#include "shell/Twips.h"
+#include "sqlserver/SqlServerManager.h"
+#include "components/WaitCursor.h"
+#include "components/Twips.h"
 #include "sqlserver/SqlServerSession.h"
 
 #include <QComboBox>

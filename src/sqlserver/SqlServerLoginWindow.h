@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/SqlServerBrowser.h"
+#include "sqlserver/SqlServerBrowser.h"
 #include "sqlserver/SqlServerLoginValues.h"
 
 #include <QHostAddress>

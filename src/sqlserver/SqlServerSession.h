@@ -1,7 +1,7 @@
 #pragma once
 
 #include "components/IConnection.h"
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerLoginValues.h"
 
 #include <memory>

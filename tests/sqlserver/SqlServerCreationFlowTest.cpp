@@ -2,7 +2,7 @@
 // order, the messages shown, and what is removed again when a step fails.
 #include "sqlserver/SqlServerCreationFlow.h"
 
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeDatabase.h"

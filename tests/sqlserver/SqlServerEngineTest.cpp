@@ -6,7 +6,7 @@
 #include "EngineStand.h"
 
 #include "auditdata/XlsxContents.h"
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 
 #include <QFile>
 #include <QPushButton>

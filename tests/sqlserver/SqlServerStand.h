@@ -1,7 +1,7 @@
 #pragma once
 
 #include "components/PlatformServices.h"
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"

@@ -4,7 +4,7 @@
 // name is longer than 30 characters is recorded whole, and a table name the catalog cannot keep
 // is refused by the server's own conversion. The audit table and trigger come straight from the
 // generators, so these tests do not depend on how the catalogue is read.
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "components/DbException.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/Recordset.h"

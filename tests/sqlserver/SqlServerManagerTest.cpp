@@ -1,12 +1,12 @@
 // The SQL Server management layer against the scripted database: the statements it sends, how
 // their rows are read, and failures. The last test needs a real server in QUORVEX_TEST_MSSQL.
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
 #include "components/OdbcConnectionFactory.h"
 #include "support/FakeDatabase.h"
 
-#include "ComponentsTestSupport.h"
+#include "components/ComponentsTestSupport.h"
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 

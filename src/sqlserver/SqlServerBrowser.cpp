@@ -1,4 +1,4 @@
-#include "components/SqlServerBrowser.h"
+#include "sqlserver/SqlServerBrowser.h"
 
 #include "components/OdbcEnvironmentProbe.h"
 

@@ -1,6 +1,6 @@
-#include "mainwindow/MainWindowControls.h"
+#include "components/ControlBuilders.h"
 
-#include "shell/Twips.h"
+#include "components/Twips.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "components/SqlServerManager.h"
+#include "sqlserver/SqlServerManager.h"
 
 #include "components/ConnectionString.h"
 #include "components/DbException.h"

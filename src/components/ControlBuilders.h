@@ -15,7 +15,7 @@ class QWidget;
 
 namespace quorvex {
 
-// Builders for the main window's controls. Every control is placed from its layout in twips;
+// Builders for the controls of every window. Every control is placed from its layout in twips;
 // originTop is where the parent widget itself starts in the tab's coordinates, so a widget that
 // holds the lower half of a tab can use the tab's own numbers.
 //

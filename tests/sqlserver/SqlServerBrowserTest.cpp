@@ -1,8 +1,8 @@
 // The server list: Browser replies as captured bytes, and one round trip with a responder of
 // our own on the loopback address. Nothing here leaves 127.0.0.1.
-#include "components/SqlServerBrowser.h"
+#include "sqlserver/SqlServerBrowser.h"
 
-#include "ComponentsTestSupport.h"
+#include "components/ComponentsTestSupport.h"
 #include <QNetworkDatagram>
 #include <QTemporaryDir>
 #include <QUdpSocket>
