@@ -5,10 +5,10 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
-#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 
 #include <QCoreApplication>
@@ -51,24 +51,11 @@ QString withoutPadding(const QString& stored) {
     return stored.left(end);
 }
 
-// A table outside dbo is named "schema.table"; a dbo table goes by its bare name.
-struct TableName {
-    QString schema;
-    QString table;
-};
-
-TableName splitTableName(const QString& name) {
-    const qsizetype dot = name.indexOf(u'.');
-    if (dot <= 0 || dot == name.size() - 1)
-        return {QString(), name};
-    return {name.left(dot), name.mid(dot + 1)};
-}
-
 // The audited table as an ALTER TABLE names it. A regular name is written as it was stored,
 // padding and all (blanks are only whitespace there); any other is bracketed.
 QString auditedTableText(const QString& stored) {
     const QString name = withoutPadding(stored);
-    const TableName parts = splitTableName(name);
+    const SqlServerIdentifier::TableName parts = SqlServerIdentifier::splitTableName(name);
     if (parts.schema.isEmpty())
         return SqlServerIdentifier::isRegular(name) ? stored : SqlServerIdentifier::bracket(name);
     if (SqlServerIdentifier::isRegular(parts.schema) && SqlServerIdentifier::isRegular(parts.table))
@@ -79,8 +66,7 @@ QString auditedTableText(const QString& stored) {
 
 // A trigger lives in the schema of its table, so outside dbo its name needs that schema.
 QString triggerSchemaPrefix(const QString& stored) {
-    const TableName parts = splitTableName(withoutPadding(stored));
-    return parts.schema.isEmpty() ? QString() : SqlServerIdentifier::quote(parts.schema) + u'.';
+    return SqlServerIdentifier::schemaPrefix(withoutPadding(stored));
 }
 
 } // namespace

@@ -230,25 +230,29 @@ QString SqlServerIdentifier::quote(const QString& name) {
     return isRegular(name) ? name : bracket(name);
 }
 
-namespace {
-// The schema ends at the first "."; a name without one, or with nothing on either side of it,
-// is a dbo table.
-qsizetype schemaDot(const QString& name) {
+SqlServerIdentifier::TableName SqlServerIdentifier::splitTableName(const QString& name) {
+    // The schema ends at the first "."; a name without one, or with nothing on either side of
+    // it, is a dbo table.
     const qsizetype dot = name.indexOf(u'.');
-    return (dot <= 0 || dot == name.size() - 1) ? -1 : dot;
+    if (dot <= 0 || dot == name.size() - 1)
+        return {QString(), name};
+    return {name.left(dot), name.mid(dot + 1)};
 }
-} // namespace
+
+QString SqlServerIdentifier::tableName(const QString& schema, const QString& table) {
+    return schema.isEmpty() || schema == QLatin1String("dbo") ? table : schema + u'.' + table;
+}
 
 QString SqlServerIdentifier::quoteTableName(const QString& name) {
-    const qsizetype dot = schemaDot(name);
-    if (dot < 0)
+    const TableName parts = splitTableName(name);
+    if (parts.schema.isEmpty())
         return quote(name);
-    return quote(name.left(dot)) + u'.' + quote(name.mid(dot + 1));
+    return quote(parts.schema) + u'.' + quote(parts.table);
 }
 
 QString SqlServerIdentifier::schemaPrefix(const QString& tableName) {
-    const qsizetype dot = schemaDot(tableName);
-    return dot < 0 ? QString() : quote(tableName.left(dot)) + u'.';
+    const TableName parts = splitTableName(tableName);
+    return parts.schema.isEmpty() ? QString() : quote(parts.schema) + u'.';
 }
 
 QString SqlServerIdentifier::bracket(const QString& name) {

@@ -29,6 +29,15 @@ public:
     // lives in the schema of its table, so outside dbo its name needs the prefix.
     static QString schemaPrefix(const QString& tableName);
 
+    // The one reading of such a name: the schema up to the first "." (empty for a dbo table),
+    // and the table after it; and the one way back.
+    struct TableName {
+        QString schema;
+        QString table;
+    };
+    static TableName splitTableName(const QString& name);
+    static QString tableName(const QString& schema, const QString& table);
+
     // Always bracketed: for the places where every name is written in brackets.
     static QString bracket(const QString& name);
 

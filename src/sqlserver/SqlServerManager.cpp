@@ -1,5 +1,8 @@
 #include "sqlserver/SqlServerManager.h"
 
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerIdentifier.h"
+
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
 #include "components/Recordset.h"
@@ -29,7 +32,7 @@ QString tableNameExpression(const QString& alias) {
 
 // The database's base tables with their schema and whether the server shipped them.
 QString tablesFrom(const QString& database) {
-    const QString db = SqlServerManager::bracketName(database);
+    const QString db = sqlserver::SqlServerIdentifier::bracket(database);
     return QStringLiteral("SELECT it.TABLE_SCHEMA, it.TABLE_NAME, "
                           "CAST(COALESCE(t.is_ms_shipped, 0) AS int) AS is_ms_shipped "
                           "FROM %1.INFORMATION_SCHEMA.TABLES AS it "
@@ -38,10 +41,6 @@ QString tablesFrom(const QString& database) {
                           "ON t.schema_id = s.schema_id AND t.name = it.TABLE_NAME "
                           "WHERE it.TABLE_TYPE = 'BASE TABLE'")
         .arg(db);
-}
-
-QString tableDisplayName(const QString& schema, const QString& table) {
-    return schema == QLatin1String("dbo") ? table : schema + QLatin1Char('.') + table;
 }
 
 QString text(const Recordset& rows, int field) {
@@ -137,9 +136,7 @@ QString SqlServerManager::engineStatement() {
 
 QString SqlServerManager::connectionString(const QString& server, const QString& login,
                                            const QString& password) {
-    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + quoteProviderValue(password) +
-           QStringLiteral(";Persist Security Info=True;User ID=") + quoteProviderValue(login) +
-           QStringLiteral(";Initial Catalog=master;Data Source=") + quoteProviderValue(server);
+    return buildSqlServerConnectionString({server, login, password, QStringLiteral("master")});
 }
 
 SqlServerManager::CatalogObjectList SqlServerManager::databases() {
@@ -156,7 +153,8 @@ SqlServerManager::CatalogObjectList SqlServerManager::tables(const QString& data
     Recordset rows = connection().openRecordset(tablesStatement(database));
     CatalogObjectList result;
     for (; !rows.eof(); rows.moveNext())
-        result.append({tableDisplayName(text(rows, 0), text(rows, 1)), flag(rows, 2)});
+        result.append({sqlserver::SqlServerIdentifier::tableName(text(rows, 0), text(rows, 1)),
+                       flag(rows, 2)});
     return result;
 }
 
@@ -184,26 +182,14 @@ SqlServerManager::CatalogObject SqlServerManager::lookUpUserTable(const QString&
     Recordset rows = connection().openRecordset(lookUpStatement(database, name));
     if (rows.eof())
         throw tableNotFound(database, name);
-    return {tableDisplayName(text(rows, 0), text(rows, 1)), flag(rows, 2)};
+    return {sqlserver::SqlServerIdentifier::tableName(text(rows, 0), text(rows, 1)), flag(rows, 2)};
 }
 
 void SqlServerManager::runBatch(const QString& database, const QString& text) {
     IConnection& server = connection();
     // USE goes as a batch of its own: CREATE TRIGGER must open the batch it is in.
-    server.execute(QStringLiteral("USE ") + bracketName(database));
+    server.execute(QStringLiteral("USE ") + sqlserver::SqlServerIdentifier::bracket(database));
     server.execute(text);
-}
-
-QString SqlServerManager::bracketName(const QString& name) {
-    QString inner = name;
-    inner.replace(QLatin1Char(']'), QLatin1String("]]"));
-    return QLatin1Char('[') + inner + QLatin1Char(']');
-}
-
-QString SqlServerManager::unicodeLiteral(const QString& value) {
-    QString inner = value;
-    inner.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1String("N'") + inner + QLatin1Char('\'');
 }
 
 QString SqlServerManager::databasesStatement() {
@@ -219,7 +205,7 @@ QString SqlServerManager::tablesStatement(const QString& database) {
 }
 
 QString SqlServerManager::columnsStatement(const QString& database, const QString& table) {
-    const QString db = bracketName(database);
+    const QString db = sqlserver::SqlServerIdentifier::bracket(database);
     // The length counts characters (-1 for max); an alias type reports the system type it is
     // based on; date and time types carry their fractional digits as the scale.
     return QStringLiteral(
@@ -236,19 +222,21 @@ QString SqlServerManager::columnsStatement(const QString& database, const QStrin
                "FROM %1.INFORMATION_SCHEMA.COLUMNS AS c "
                "WHERE %2 = %3 "
                "ORDER BY c.ORDINAL_POSITION")
-        .arg(db, tableNameExpression(QStringLiteral("c")), unicodeLiteral(table));
+        .arg(db, tableNameExpression(QStringLiteral("c")),
+             sqlserver::SqlServerIdentifier::unicodeLiteral(table));
 }
 
 QString SqlServerManager::lookUpStatement(const QString& database, const QString& table) {
     return tablesFrom(database) + QStringLiteral(" AND ") +
            tableNameExpression(QStringLiteral("it")) + QStringLiteral(" = ") +
-           unicodeLiteral(table);
+           sqlserver::SqlServerIdentifier::unicodeLiteral(table);
 }
 
 QString SqlServerManager::triggerStateStatement(const QString& database, const QString& trigger) {
     return QStringLiteral("SELECT CAST(tr.is_disabled AS int) FROM %1.sys.triggers AS tr "
                           "WHERE tr.name = %2")
-        .arg(bracketName(database), unicodeLiteral(trigger));
+        .arg(sqlserver::SqlServerIdentifier::bracket(database),
+             sqlserver::SqlServerIdentifier::unicodeLiteral(trigger));
 }
 
 SqlServerManager::TriggerState SqlServerManager::triggerState(const QString& database,

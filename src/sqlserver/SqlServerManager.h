@@ -70,11 +70,6 @@ public:
     // server's messages.
     void runBatch(const QString& database, const QString& text);
 
-    // Quoting for the statements above: a bracketed name with "]" doubled, and a Unicode
-    // string literal with "'" doubled.
-    static QString bracketName(const QString& name);
-    static QString unicodeLiteral(const QString& value);
-
     // The catalogue statements, one per operation.
     static QString engineStatement();
     // Sent once after each connect: the bounded lock wait of every later statement.
