@@ -1,5 +1,7 @@
 #include "components/DbException.h"
 
+#include "components/LockTimeout.h"
+
 #include <QStringList>
 
 namespace quorvex {
@@ -22,6 +24,10 @@ QString DbException::description() const {
     for (const auto& e : m_errors)
         lines << e.description;
     return lines.join(QStringLiteral("\r\n"));
+}
+
+bool DbException::isLockTimeout() const {
+    return quorvex::isLockTimeout(m_errors);
 }
 
 } // namespace quorvex

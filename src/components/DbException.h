@@ -19,6 +19,9 @@ public:
     const DbErrorList& errors() const noexcept { return m_errors; }
     // The provider's message: every record's description, one per line.
     QString description() const;
+    // Whether the statement gave up waiting for a lock another session holds (see
+    // isLockTimeout in LockTimeout.h); it changed nothing then.
+    bool isLockTimeout() const;
     const char* what() const noexcept override { return m_what.constData(); }
 
 private:
