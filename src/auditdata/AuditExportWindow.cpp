@@ -234,8 +234,8 @@ void AuditExportWindow::exportAndPurge() {
         tr("Write the rows the audit %1 has recorded to %2, then delete exactly those rows from "
            "%3?\n\nUntil the file is complete, statements on the audited table may wait "
            "(about %4 seconds for 1,000,000 rows).")
-            .arg(audit->name(), QDir::toNativeSeparators(target), audit->tableName())
-            .arg(measuredPurgeSecondsPerMillionRows);
+            .arg(audit->name(), QDir::toNativeSeparators(target), audit->tableName(),
+                 QString::number(measuredPurgeSecondsPerMillionRows));
     if (QFileInfo::exists(target))
         question +=
             tr("\n\n%1 exists already and will be replaced.").arg(QDir::toNativeSeparators(target));
