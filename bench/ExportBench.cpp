@@ -1,16 +1,21 @@
 // Exports a large audit-like table with quorvex-export in each format and reports the time and
 // the program's peak resident memory, beside sqlite3 -csv writing the same table; then fills
-// the viewer with the same rows and reports its time and memory.
+// the viewer with the same rows and reports its time and memory; then times the purging export
+// (quorvex-export --purge) on SQLite and, when QUORVEX_TEST_MSSQL names one, on the SQL Server
+// engine: the time statements on the audited table may wait.
 //
 //   QT_QPA_PLATFORM=offscreen export_bench [rows]     (rows: 1000000 unless given)
 
 #include "auditdata/AuditViewerWindow.h"
 #include "auditdata/SqlBaseAuditData.h"
+#include "components/DbException.h"
 #include "components/Grid.h"
 #include "components/OdbcConnection.h"
 #include "components/QtMessageService.h"
+#include "sqlserver/SqlServerConnection.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -110,6 +115,62 @@ void report(const char* what, const Measured& m, const QString& file = QString()
                                : qPrintable(QStringLiteral("(%1 MB)").arg(
                                      QFileInfo(file).size() / 1048576.0, 0, 'f', 1)));
     std::fflush(stdout);
+}
+
+// The same on the SQL Server engine named in QUORVEX_TEST_MSSQL (server|user|password|database),
+// when it is set: a table of `rows` audit rows, then quorvex-export --purge, which deletes the
+// rows and streams them into the file in one transaction. True when it ran through or was not
+// asked for.
+bool benchEnginePurge(qint64 rows, const QString& folder) {
+    const QStringList login = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+    if (login.size() != 4) {
+        std::printf("(QUORVEX_TEST_MSSQL is not set: no purge on the SQL Server engine)\n");
+        return true;
+    }
+    const QString audit = QStringLiteral("qvxBench%1").arg(QCoreApplication::applicationPid());
+    const QString name = QStringLiteral("tblZOTA_") + audit;
+    quorvex::OdbcConnection db;
+    if (!db.open(quorvex::buildSqlServerConnectionString({login[0], login[1], login[2], login[3]})))
+        return false;
+    const QString digits = QStringLiteral("(VALUES (0),(1),(2),(3),(4),(5),(6),(7),(8),(9))");
+    QElapsedTimer fillClock;
+    fillClock.start();
+    try {
+        db.execute(QStringLiteral("CREATE TABLE %1 (ORDER_NO int, DESCRIPTION varchar(30), "
+                                  "AMOUNT decimal(12,2), AuditDate datetime, UserName "
+                                  "varchar(30))")
+                       .arg(name));
+        QString from = digits + QStringLiteral(" d0(n)");
+        for (int i = 1; i < 7; ++i)
+            from += QStringLiteral(" CROSS JOIN %1 d%2(n)").arg(digits).arg(i);
+        db.execute(QStringLiteral("INSERT INTO %1 SELECT TOP %2 n, 'article number ' + "
+                                  "CAST(n AS varchar(10)), (n * 37) %% 100000 / 100.0, "
+                                  "DATEADD(second, n, '2026-01-01'), 'user' + CAST(n %% 50 AS "
+                                  "varchar(2)) FROM (SELECT d0.n + 10 * d1.n + 100 * d2.n + 1000 * "
+                                  "d3.n + 10000 * d4.n + 100000 * d5.n + 1000000 * d6.n AS n FROM "
+                                  "%3) AS numbers")
+                       .arg(name)
+                       .arg(rows)
+                       .arg(from)
+                       .replace(QStringLiteral("%%"), QStringLiteral("%")));
+    } catch (const quorvex::DbException& e) {
+        std::fprintf(stderr, "the engine's table could not be made: %s\n", e.what());
+        return false;
+    }
+    std::printf("%lld rows of %s filled in %.3f s on the engine\n", static_cast<long long>(rows),
+                qPrintable(name), fillClock.elapsed() / 1000.0);
+    const QString archive = QDir(folder).filePath(QStringLiteral("engine.csv"));
+    const Measured purged =
+        runMeasured({QStringLiteral(QUORVEX_EXPORT_PATH), "--backend", "sqlserver", "--audit",
+                     audit, "--format", "csv", "--file", archive, "--server", login[0], "--user",
+                     login[1], "--password", login[2], "--database", login[3], "--purge"});
+    report("quorvex-export --purge (engine)", purged, archive);
+    QFile::remove(archive);
+    try {
+        db.execute(QStringLiteral("DROP TABLE %1").arg(name));
+    } catch (const quorvex::DbException&) {
+    }
+    return purged.ok;
 }
 
 } // namespace
@@ -212,5 +273,17 @@ int main(int argc, char** argv) {
     std::printf("viewer rows %d, last \"%s\"\n", viewer.grid()->rowCount(),
                 qPrintable(viewer.grid()->cellText(viewer.grid()->rowCount() - 1, 0)));
     allOk = allOk && viewer.grid()->rowCount() == rows;
+
+    // The purging export: how long statements on the audited table may have to wait. SQLite
+    // runs the SQLBase statements (a read and a counted delete in one transaction).
+    std::printf("\n");
+    const QString archive = dir.filePath(QStringLiteral("archive.csv"));
+    const Measured purged =
+        runMeasured({tool, "--backend", "sqlbase", "--audit", QLatin1String(table), "--format",
+                     "csv", "--file", archive, "--odbc", odbc, "--purge"});
+    report("quorvex-export --purge (SQLite)", purged, archive);
+    QFile::remove(archive);
+    allOk = allOk && purged.ok;
+    allOk = benchEnginePurge(rows, dir.path()) && allOk;
     return allOk ? 0 : 1;
 }

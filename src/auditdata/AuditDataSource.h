@@ -1,6 +1,7 @@
 #pragma once
 
 #include "auditdata/AuditDataTraits.h"
+#include "auditdata/AuditPurge.h"
 #include "auditdata/AuditRows.h"
 #include "auditdata/AuditTable.h"
 
@@ -22,9 +23,15 @@ public:
     // opened (the connection failure has been shown). Throws DbException when the query fails.
     virtual std::optional<AuditRows> openRows(const AuditTable& audit) = 0;
 
-    // Deletes every row of the audit table. False when no connection could be opened (shown).
-    // Throws DbException when the statement fails.
-    virtual bool purge(const AuditTable& audit) = 0;
+    // Deletes every row of the audit table, waiting a bounded time for a table another session
+    // holds. Empty when no connection could be opened (the failure has been shown).
+    virtual std::optional<PurgeResult> purge(const AuditTable& audit) = 0;
+
+    // Writes the audit table's rows with the exporter and deletes exactly the rows the
+    // completed file holds, in one transaction (see AuditPurge). Empty when no connection could
+    // be opened (the failure has been shown).
+    virtual std::optional<PurgeResult> exportAndPurge(const AuditTable& audit,
+                                                      AuditExporter& exporter) = 0;
 
     // After a purge and after a failed export: SQLBase reloads the installed-audits grid (its
     // record counts may have changed); SQL Server's grid shows no counts and stays.

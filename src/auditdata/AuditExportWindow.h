@@ -23,8 +23,13 @@ struct PlatformServices;
 
 // The export and purge window (frmSqlExport, frmExport): writes the rows of the audit that is
 // current in the main window's installed-audits grid to a CSV or XML file in the chosen folder
-// or to a spreadsheet, deletes them (PURGE), or both (BOTH: the purge only once the file is
-// complete). Every button reads the grid's current row when it is pressed.
+// or to a spreadsheet, deletes them (PURGE), or both (BOTH: in one transaction, exactly the rows
+// the completed file holds are deleted; see AuditPurge). Every button reads the grid's current
+// row when it is pressed. PURGE and BOTH ask first.
+//
+// EXPORT with EXCEL saves the workbook in the temporary folder, readable by the user alone, and
+// opens it; BOTH with EXCEL saves it in the chosen folder under the audit's name (numbered when
+// that is taken), purges, then opens it.
 //
 // Drive1 lists the machine's mount points (a drive letter has no meaning here); choosing one
 // opens its root in Dir1.
@@ -53,7 +58,7 @@ public:
     // Where an export of this audit goes with the window's current choices.
     QString targetPath(const AuditTable& audit) const;
 
-    // The folder spreadsheets are saved in before they are opened (the temporary folder).
+    // The folder EXPORT saves spreadsheets in before they are opened (the temporary folder).
     void setSpreadsheetFolder(const QString& folder) { m_spreadsheetFolder = folder; }
     const QString& spreadsheetFolder() const { return m_spreadsheetFolder; }
     // How long an export runs before its progress is shown (about a second).
@@ -84,6 +89,9 @@ private:
     std::optional<AuditTable> currentAudit();
     bool runExport(const AuditTable& audit);
     void runPurge(const AuditTable& audit);
+    // BOTH with the spreadsheet: the audit's name in the chosen folder, numbered when taken.
+    QString freeWorkbookPath(const AuditTable& audit) const;
+    void openWorkbook(const QString& path);
 
     AuditDataSource* m_source;
     QPointer<Grid> m_installedAudits;

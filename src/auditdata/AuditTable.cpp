@@ -22,4 +22,8 @@ QString AuditTable::purgeStatement() const {
     return QStringLiteral("Delete from ") + m_tableName;
 }
 
+QString AuditTable::deleteReturningRowsStatement() const {
+    return purgeStatement() + QStringLiteral(" Output deleted.*");
+}
+
 } // namespace quorvex

@@ -30,6 +30,9 @@ public:
     QString selectStatement() const;
     // "Delete from " + table
     QString purgeStatement() const;
+    // SQL Server: "Delete from " + table + " Output deleted.*", which deletes the rows and
+    // returns each one it deletes, so a file of them holds exactly what was deleted.
+    QString deleteReturningRowsStatement() const;
 
     friend bool operator==(const AuditTable&, const AuditTable&) = default;
 

@@ -24,7 +24,9 @@ struct Options {
                             tr("The file to write, the whole path; no extension is added."),
                             QStringLiteral("path")};
     QCommandLineOption purge{QStringLiteral("purge"),
-                             tr("Delete the audit's rows once the file is complete.")};
+                             tr("Delete exactly the rows the completed file holds, in the "
+                                "same transaction (other sessions' statements on the audit "
+                                "table may wait until the file is complete).")};
     QCommandLineOption server{QStringLiteral("server"), tr("SQL Server: the server."),
                               QStringLiteral("server")};
     QCommandLineOption user{QStringLiteral("user"), tr("SQL Server: the login name."),

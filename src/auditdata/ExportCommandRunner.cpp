@@ -1,6 +1,7 @@
 #include "auditdata/ExportCommandRunner.h"
 
 #include "auditdata/AuditExporter.h"
+#include "auditdata/AuditPurge.h"
 #include "auditdata/AuditTable.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
@@ -71,6 +72,9 @@ int ExportCommandRunner::run(const ExportCommand& given) {
         return Failure;
     }
 
+    if (command.purge == PurgeAfterExport::Yes)
+        return exportAndPurge(*connection, *audit, command);
+
     ExportResult result;
     try {
         Recordset rows =
@@ -89,24 +93,45 @@ int ExportCommandRunner::run(const ExportCommand& given) {
         connection->close();
         return Failure;
     }
-    m_out << tr("%1 records written to %2")
-                 .arg(result.records)
-                 .arg(QDir::toNativeSeparators(command.file))
-          << Qt::endl;
-
-    if (command.purge == PurgeAfterExport::Yes) {
-        try {
-            connection->execute(audit->purgeStatement());
-        } catch (const DbException& e) {
-            m_err << tr("The file is complete, but the purge failed:") << Qt::endl
-                  << errorLines(e.errors()) << Qt::endl;
-            connection->close();
-            return PurgeFailed;
-        }
-        m_out << tr("%1 purged").arg(audit->tableName()) << Qt::endl;
-    }
+    reportWritten(result.records, command.file);
     connection->close();
     return Success;
+}
+
+void ExportCommandRunner::reportWritten(qint64 records, const QString& file) {
+    m_out << tr("%1 records written to %2").arg(records).arg(QDir::toNativeSeparators(file))
+          << Qt::endl;
+}
+
+int ExportCommandRunner::exportAndPurge(IConnection& connection, const AuditTable& audit,
+                                        const ExportCommand& command) {
+    AuditExporter exporter(command.format, command.file, audit.name());
+    const PurgeResult result = AuditPurge(connection, audit).exportAndPurge(exporter);
+    connection.close();
+    switch (result.outcome) {
+    case PurgeResult::Outcome::Purged:
+        reportWritten(result.records, command.file);
+        m_out << tr("%1 purged").arg(audit.tableName()) << Qt::endl;
+        return Success;
+    case PurgeResult::Outcome::FileOnly:
+        reportWritten(result.records, command.file);
+        m_err << tr("The file is complete, but the purge failed:") << Qt::endl
+              << errorLines(result.databaseErrors) << Qt::endl;
+        return PurgeFailed;
+    case PurgeResult::Outcome::Failed:
+        if (!result.databaseErrors.isEmpty() && result.records == 0) {
+            m_err << tr("The audit's rows could not be read:") << Qt::endl
+                  << errorLines(result.databaseErrors) << Qt::endl;
+            return Failure;
+        }
+        break;
+    case PurgeResult::Outcome::TableBusy:
+    case PurgeResult::Outcome::Cancelled:
+        break;
+    }
+    m_err << result.message << Qt::endl
+          << tr("No file was written and nothing was purged.") << Qt::endl;
+    return Failure;
 }
 
 } // namespace quorvex

@@ -6,11 +6,13 @@ class QTextStream;
 
 namespace quorvex {
 
+class AuditTable;
+class IConnection;
 class IConnectionFactory;
 
 // Runs one quorvex-export command: connect, export the audit's rows to the file (complete or
-// not at all), then purge them when asked. Says what it did on `out` and why it stopped on
-// `err`.
+// not at all), and with --purge delete exactly the rows the completed file holds, in the same
+// transaction (see AuditPurge). Says what it did on `out` and why it stopped on `err`.
 class ExportCommandRunner {
 public:
     // Exit statuses.
@@ -28,6 +30,11 @@ public:
     static QString connectionString(const ExportCommand& command);
 
 private:
+    // --purge: the rows into the file and exactly those rows deleted, in one transaction.
+    int exportAndPurge(IConnection& connection, const AuditTable& audit,
+                       const ExportCommand& command);
+    void reportWritten(qint64 records, const QString& file);
+
     IConnectionFactory& m_connections;
     QTextStream& m_out;
     QTextStream& m_err;

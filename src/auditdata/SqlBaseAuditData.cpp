@@ -41,13 +41,21 @@ std::optional<AuditRows> SqlBaseAuditData::openRows(const AuditTable& audit) {
     return AuditRows(std::move(rows), std::move(connection));
 }
 
-bool SqlBaseAuditData::purge(const AuditTable& audit) {
+std::optional<PurgeResult> SqlBaseAuditData::purge(const AuditTable& audit) {
     std::unique_ptr<IConnection> connection = m_openConnection ? m_openConnection() : nullptr;
     if (!connection)
-        return false;
+        return std::nullopt;
     ClosesConnection closer{*connection};
-    connection->execute(audit.purgeStatement());
-    return true;
+    return AuditPurge(*connection, audit).purge();
+}
+
+std::optional<PurgeResult> SqlBaseAuditData::exportAndPurge(const AuditTable& audit,
+                                                            AuditExporter& exporter) {
+    std::unique_ptr<IConnection> connection = m_openConnection ? m_openConnection() : nullptr;
+    if (!connection)
+        return std::nullopt;
+    ClosesConnection closer{*connection};
+    return AuditPurge(*connection, audit).exportAndPurge(exporter);
 }
 
 void SqlBaseAuditData::refreshAudits(Grid& installedAudits) {

@@ -19,7 +19,9 @@ public:
 
     const AuditDataTraits& traits() const override { return m_traits; }
     std::optional<AuditRows> openRows(const AuditTable& audit) override;
-    bool purge(const AuditTable& audit) override;
+    std::optional<PurgeResult> purge(const AuditTable& audit) override;
+    std::optional<PurgeResult> exportAndPurge(const AuditTable& audit,
+                                              AuditExporter& exporter) override;
     void refreshAudits(Grid& installedAudits) override;
 
 private:

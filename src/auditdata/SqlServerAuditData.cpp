@@ -23,12 +23,19 @@ std::optional<AuditRows> SqlServerAuditData::openRows(const AuditTable& audit) {
     return AuditRows(connection->openRecordset(audit.selectStatement(), CursorType::ForwardOnly));
 }
 
-bool SqlServerAuditData::purge(const AuditTable& audit) {
+std::optional<PurgeResult> SqlServerAuditData::purge(const AuditTable& audit) {
     IConnection* connection = openConnection();
     if (connection == nullptr)
-        return false;
-    connection->execute(audit.purgeStatement());
-    return true;
+        return std::nullopt;
+    return AuditPurge(*connection, audit).purge();
+}
+
+std::optional<PurgeResult> SqlServerAuditData::exportAndPurge(const AuditTable& audit,
+                                                              AuditExporter& exporter) {
+    IConnection* connection = openConnection();
+    if (connection == nullptr)
+        return std::nullopt;
+    return AuditPurge(*connection, audit).exportAndPurge(exporter);
 }
 
 void SqlServerAuditData::refreshAudits(Grid&) {}

@@ -1,5 +1,7 @@
 #include "components/DbException.h"
 
+#include "components/LockTimeout.h"
+
 #include <QStringList>
 
 namespace quorvex {
@@ -24,19 +26,8 @@ QString DbException::description() const {
     return lines.join(QStringLiteral("\r\n"));
 }
 
-QString busyTableMessage(const QString& table) {
-    return QStringLiteral("The table %1 is in use by another session; nothing was changed. Try "
-                          "again when it is quiet.")
-        .arg(table);
-}
-
 bool DbException::isLockTimeout() const {
-    for (const auto& e : m_errors) {
-        if (e.nativeError == 1222 ||
-            e.description.contains(QLatin1String("lock timeout"), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
+    return quorvex::isLockTimeout(m_errors);
 }
 
 } // namespace quorvex

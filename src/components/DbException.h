@@ -19,9 +19,8 @@ public:
     const DbErrorList& errors() const noexcept { return m_errors; }
     // The provider's message: every record's description, one per line.
     QString description() const;
-    // Whether the server gave up waiting for a lock another session holds: SQL Server's error
-    // 1222 ("Lock request time out period exceeded."), or Babelfish's "canceling statement due
-    // to lock timeout" (its generic number 33557097).
+    // Whether the statement gave up waiting for a lock another session holds (see
+    // isLockTimeout in LockTimeout.h); it changed nothing then.
     bool isLockTimeout() const;
     const char* what() const noexcept override { return m_what.constData(); }
 
@@ -29,8 +28,5 @@ private:
     DbErrorList m_errors;
     QByteArray m_what;
 };
-
-// What the user is told when a lock wait ran out on a table: nothing was done, try later.
-QString busyTableMessage(const QString& table);
 
 } // namespace quorvex

@@ -2,6 +2,7 @@
 
 #include "components/CursorType.h"
 #include "components/DbErrorRecord.h"
+#include "components/DbException.h"
 #include "components/Recordset.h"
 
 #include <QString>
@@ -10,6 +11,13 @@
 namespace quorvex {
 
 enum class ConnectionState { Closed = 0, Open = 1 };
+
+// How a transaction sees the rows other sessions change while it runs.
+enum class TransactionIsolation {
+    DriverDefault,  // what the connection already has
+    RepeatableRead, // a row read stays as read, and no other session changes or deletes it,
+                    // until the transaction ends (the driver's repeatable read or stronger)
+};
 
 // A connection to one database, as the back ends use it: open it with a connection string,
 // read through result sets, send statements. The ODBC layer implements it for real drivers;
@@ -43,6 +51,33 @@ public:
     // that statement then fails with a DbException. Does nothing when none runs. The one call
     // another thread may make while the connection is in use.
     virtual void cancel() {}
+
+    // --- transactions (a connection that has none refuses to begin one) ---
+    // From here on the statements take effect together at commit(), or not at all: at
+    // rollback(), at close(), or when the connection ends in any other way. Throws DbException
+    // (also when a transaction is open already, or the isolation cannot be had).
+    virtual void beginTransaction(TransactionIsolation isolation) {
+        (void)isolation;
+        throw DbException::single(QStringLiteral("This connection has no transactions."),
+                                  QStringLiteral("HYC00"));
+    }
+    // Makes the transaction's changes permanent; statements commit one by one again after it.
+    // Throws DbException when the commit fails; the transaction is then still open, for
+    // rollback().
+    virtual void commit() {
+        throw DbException::single(QStringLiteral("No transaction is open."),
+                                  QStringLiteral("25000"));
+    }
+    // Undoes the transaction's changes. Never fails: a connection that cannot roll back is
+    // closed, and the server undoes the transaction as the connection ends.
+    virtual void rollback() noexcept {}
+    virtual bool inTransaction() const { return false; }
+    // Runs a statement, reads no rows and returns the number of rows it changed (-1 when the
+    // driver does not tell). Throws DbException.
+    virtual qint64 executeCounted(const QString& statement) {
+        execute(statement);
+        return -1;
+    }
 };
 
 // Makes new, closed connections: the back ends that open a connection per operation ask for

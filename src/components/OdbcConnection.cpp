@@ -21,11 +21,39 @@ DbErrorRecord ownError(const QString& description, const QString& sqlState) {
     return DbException::single(description, sqlState).errors().constFirst();
 }
 
-void executeDirect(const OdbcStatementHandle& statement, const QString& text) {
+SQLRETURN executeDirect(const OdbcStatementHandle& statement, const QString& text) {
     std::vector<SQLWCHAR> wide = OdbcText::toWide(text);
     // SQL_NO_DATA: a searched UPDATE or DELETE that met no rows, which is no failure.
-    OdbcDiagnostics::check(SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS),
-                           SQL_HANDLE_STMT, statement.handle());
+    return OdbcDiagnostics::check(SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS),
+                                  SQL_HANDLE_STMT, statement.handle());
+}
+
+void checkConnection(SQLRETURN rc, SQLHDBC dbc) {
+    OdbcDiagnostics::check(rc, SQL_HANDLE_DBC, dbc);
+}
+
+SQLULEN isolationOf(SQLHDBC dbc) {
+    SQLULEN value = 0;
+    checkConnection(SQLGetConnectAttr(dbc, SQL_ATTR_TXN_ISOLATION, &value, 0, nullptr), dbc);
+    return value;
+}
+
+bool keepsRowsAsRead(SQLULEN isolation) {
+    return isolation == SQL_TXN_REPEATABLE_READ || isolation == SQL_TXN_SERIALIZABLE;
+}
+
+// Asks for repeatable read, or the stronger serializable when the driver will not give that;
+// a driver may answer with a level of its own, which must be one of the two.
+void requireRowsKeptAsRead(SQLHDBC dbc) {
+    for (SQLULEN wanted : {SQLULEN(SQL_TXN_REPEATABLE_READ), SQLULEN(SQL_TXN_SERIALIZABLE)}) {
+        const SQLRETURN rc =
+            SQLSetConnectAttr(dbc, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(wanted), 0);
+        if (SQL_SUCCEEDED(rc) && keepsRowsAsRead(isolationOf(dbc)))
+            return;
+    }
+    throw DbException::single(QStringLiteral("The driver cannot keep the rows a transaction "
+                                             "reads unchanged until it ends."),
+                              QStringLiteral("HYC00"));
 }
 
 bool moreResults(const OdbcStatementHandle& statement) {
@@ -130,20 +158,109 @@ Recordset OdbcConnection::openRecordset(const QString& statement, CursorType /*c
 }
 
 void OdbcConnection::execute(const QString& statement) {
+    executeCounted(statement);
+}
+
+qint64 OdbcConnection::executeCounted(const QString& statement) {
     requireOpen();
     OdbcSession& current = session();
     try {
         current.bufferPendingResults();
         OdbcStatementHandle handle(current.connection());
-        executeDirect(handle, statement);
+        SQLLEN count = 0;
+        if (executeDirect(handle, statement) != SQL_NO_DATA) {
+            count = -1;
+            if (!SQL_SUCCEEDED(SQLRowCount(handle.handle(), &count)))
+                count = -1;
+        }
         // Read through every result of the batch: a failure in a later statement shows here,
         // and the connection is free again afterwards.
         while (moreResults(handle)) {
+        }
+        return count;
+    } catch (const DbException& e) {
+        current.setErrors(e.errors());
+        throw;
+    }
+}
+
+void OdbcConnection::beginTransaction(TransactionIsolation isolation) {
+    requireOpen();
+    OdbcSession& current = session();
+    try {
+        if (current.inTransaction())
+            throw DbException::single(QStringLiteral("A transaction is open already."),
+                                      QStringLiteral("25000"));
+        current.bufferPendingResults();
+        const SQLHDBC dbc = current.connection().handle();
+        std::optional<unsigned long> before;
+        if (isolation == TransactionIsolation::RepeatableRead) {
+            before = static_cast<unsigned long>(isolationOf(dbc));
+            try {
+                requireRowsKeptAsRead(dbc);
+            } catch (const DbException&) {
+                SQLSetConnectAttr(dbc, SQL_ATTR_TXN_ISOLATION,
+                                  reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(*before)), 0);
+                throw;
+            }
+        }
+        current.transactionBegun(before);
+        const SQLRETURN rc = SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                                               reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        if (!SQL_SUCCEEDED(rc)) {
+            const DbErrorList errors = OdbcDiagnostics::collect(rc, SQL_HANDLE_DBC, dbc);
+            current.transactionEnded();
+            throw DbException(errors);
         }
     } catch (const DbException& e) {
         current.setErrors(e.errors());
         throw;
     }
+}
+
+void OdbcConnection::commit() {
+    requireOpen();
+    OdbcSession& current = session();
+    try {
+        if (!current.inTransaction())
+            throw DbException::single(QStringLiteral("No transaction is open."),
+                                      QStringLiteral("25000"));
+        current.bufferPendingResults();
+        const SQLHDBC dbc = current.connection().handle();
+        checkConnection(SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_COMMIT), dbc);
+    } catch (const DbException& e) {
+        current.setErrors(e.errors());
+        throw;
+    }
+    // Committed. Should the driver then refuse to go back to committing statement by
+    // statement, the connection closes (errors() says why); the commit stands.
+    current.transactionEnded();
+}
+
+void OdbcConnection::rollback() noexcept {
+    if (!m_session || !m_session->inTransaction())
+        return;
+    OdbcSession& current = *m_session;
+    current.bufferPendingResults();
+    if (!current.isOpen()) {
+        current.transactionEnded();
+        return;
+    }
+    const SQLHDBC dbc = current.connection().handle();
+    const SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+    if (SQL_SUCCEEDED(rc)) {
+        current.transactionEnded();
+        return;
+    }
+    // The server undoes the transaction when the connection ends.
+    current.setErrors(OdbcDiagnostics::collect(rc, SQL_HANDLE_DBC, dbc));
+    const DbErrorList errors = current.errors();
+    current.close();
+    current.setErrors(errors);
+}
+
+bool OdbcConnection::inTransaction() const {
+    return m_session && m_session->inTransaction();
 }
 
 } // namespace quorvex

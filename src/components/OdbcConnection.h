@@ -35,6 +35,14 @@ public:
                             CursorType cursor = CursorType::ForwardOnly) override;
     void execute(const QString& statement) override;
 
+    // Transactions through the driver: autocommit off until commit or rollback; the isolation
+    // asked for is set for the transaction and put back after it.
+    void beginTransaction(TransactionIsolation isolation) override;
+    void commit() override;
+    void rollback() noexcept override;
+    bool inTransaction() const override;
+    qint64 executeCounted(const QString& statement) override;
+
 private:
     OdbcSession& session();
     void requireOpen();

@@ -38,7 +38,7 @@ bool isLongType(SQLSMALLINT sqlType) {
 OdbcRowSource::OdbcRowSource(OdbcStatementHandle statement, OdbcSession& session)
     : m_statement(std::move(statement)), m_chunk(chunkCharacters) {
     describeColumns();
-    setUpBlockFetch();
+    setUpBlockFetch(session.rereadsBoundColumns() ? RereadCutValues::Yes : RereadCutValues::No);
     session.attach(*this);
     m_session = &session;
 }
@@ -154,9 +154,17 @@ bool OdbcRowSource::fetch(Row& row) {
     return false;
 }
 
-void OdbcRowSource::setUpBlockFetch() noexcept {
+void OdbcRowSource::setUpBlockFetch(RereadCutValues reread) noexcept {
     if (m_fields.empty())
         return;
+    // A driver that reads a bound column again gets one row per fetch, and a value longer than
+    // its column declares (SQLite keeps such values) is read again whole, piece by piece. The
+    // others get blocks, which leave no way back to a value that did not fit, so their buffers
+    // have room for two UTF-16 units per declared character (a database that counts characters
+    // may hold ones outside the Basic Multilingual Plane).
+    const bool rereads = reread == RereadCutValues::Yes;
+    const SQLULEN wantedRows = rereads ? 1 : blockRows;
+    const std::size_t unitsPerCharacter = rereads ? 1 : 2;
     std::vector<std::size_t> widths;
     for (const FieldInfo& field : m_fields) {
         if (field.kind == FieldKind::Binary)
@@ -164,7 +172,7 @@ void OdbcRowSource::setUpBlockFetch() noexcept {
         if (field.kind == FieldKind::Text) {
             if (field.size <= 0 || field.size > widestBlockText)
                 return;
-            widths.push_back(static_cast<std::size_t>(field.size) + 1);
+            widths.push_back(static_cast<std::size_t>(field.size) * unitsPerCharacter + 1);
         } else {
             widths.push_back(scalarCharacters);
         }
@@ -180,18 +188,19 @@ void OdbcRowSource::setUpBlockFetch() noexcept {
     if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE,
                                       reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0)) ||
         !SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE,
-                                      reinterpret_cast<SQLPOINTER>(blockRows), 0))) {
+                                      reinterpret_cast<SQLPOINTER>(wantedRows), 0))) {
         fallBack();
         return;
     }
     // A driver may take a smaller block than asked for.
     SQLULEN rows = 0;
     if (!SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, &rows, 0, nullptr)) ||
-        rows < 2 || rows > blockRows) {
+        rows < 1 || rows > wantedRows || (!rereads && rows < 2)) {
         fallBack();
         return;
     }
     m_blockRows = rows;
+    m_rereadCutValues = rereads;
 
     std::size_t total = 0;
     for (std::size_t width : widths) {
@@ -244,7 +253,7 @@ bool OdbcRowSource::fetchFromBlock(Row& row) {
         try {
             if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) ==
                 SQL_NO_DATA)
-                return false;
+                return finishStatement();
         } catch (const DbException& failure) {
             m_blockFailure = failure.errors();
         }
@@ -273,8 +282,12 @@ bool OdbcRowSource::fetchFromBlock(Row& row) {
         }
         const auto room = static_cast<SQLLEN>((m_blockWidth[i] - 1) * sizeof(SQLWCHAR));
         if (length == SQL_NO_TOTAL || length < 0 || length > room) {
-            // The driver gave the column a size its values do not keep to; rather than cut the
-            // value, the read fails.
+            // The value is longer than its column declares.
+            if (m_rereadCutValues) {
+                readText(static_cast<SQLUSMALLINT>(i + 1), target);
+                continue;
+            }
+            // A block leaves no way back to it; rather than cut the value, the read fails.
             throw DbException::single(
                 QStringLiteral("A value of the column %1 is longer than the %2 characters the "
                                "driver gives that column, so the rows cannot be read whole.")
@@ -299,7 +312,7 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
         return fetchFromBlock(row);
     const SQLHSTMT statement = m_statement.handle();
     if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
-        return false;
+        return finishStatement();
     // Filled aside, so a failure halfway leaves the caller's row as it was. The caller's old
     // row becomes the next row's scratch space, which saves an allocation per row.
     m_scratch.resize(m_fields.size());
@@ -312,6 +325,17 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
     }
     std::swap(row, m_scratch);
     return true;
+}
+
+bool OdbcRowSource::finishStatement() {
+    // The statement runs to its end before it is freed: freeing it earlier would cancel what
+    // it still does after its last row (a DELETE ... OUTPUT deleting), and a failure there
+    // shows here instead of going unseen.
+    const SQLHSTMT statement = m_statement.handle();
+    while (OdbcDiagnostics::check(SQLMoreResults(statement), SQL_HANDLE_STMT, statement) !=
+           SQL_NO_DATA) {
+    }
+    return false;
 }
 
 void OdbcRowSource::readText(SQLUSMALLINT column, FieldValue& target) {

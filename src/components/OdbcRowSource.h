@@ -38,11 +38,16 @@ public:
 
 private:
     void describeColumns();
-    // Binds every column to arrays that take a block of rows per fetch, when every column has
-    // a bounded size; otherwise rows are read cell by cell.
-    void setUpBlockFetch() noexcept;
+    enum class RereadCutValues { No, Yes };
+    // Binds every column to buffers, when every column has a bounded size; otherwise rows are
+    // read cell by cell. A driver that reads a bound column again (Yes) fills one row per fetch
+    // and a value that did not fit is read again whole; the others fill blocks of rows.
+    void setUpBlockFetch(RereadCutValues reread) noexcept;
     bool fetchFromDriver(Row& row);
     bool fetchFromBlock(Row& row);
+    // After the last row: lets the statement run to its end; throws on a late failure.
+    // Returns false (no more rows).
+    bool finishStatement();
     // Reads a text value into the slot (NULL empties it), reusing the slot's storage.
     void readText(SQLUSMALLINT column, FieldValue& target);
     FieldValue readBinary(SQLUSMALLINT column);
@@ -56,9 +61,10 @@ private:
     Row m_scratch;                 // the next row, filled aside
     std::vector<SQLWCHAR> m_chunk; // long values arrive piece by piece through this buffer
 
-    // Block fetch: column i's values of the block lie at m_blockData[m_blockOffset[i] ...],
+    // Bound fetch: column i's values of the block lie at m_blockData[m_blockOffset[i] ...],
     // m_blockWidth[i] characters a row, their lengths in m_blockLengths[i * m_blockRows ...].
     bool m_block = false;
+    bool m_rereadCutValues = false;
     SQLULEN m_blockRows = 0;
     SQLULEN m_rowsFetched = 0;
     SQLULEN m_nextBlockRow = 0;

@@ -20,7 +20,9 @@ QString OdbcText::fromWide(const SQLWCHAR* text, qsizetype length) {
         while (text[length] != 0)
             ++length;
     }
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+    // Copied unit for unit: a conversion from UTF-16 would take a leading U+FEFF or U+FFFE for
+    // a byte-order mark, and a value read in pieces can have one at the start of any piece.
+    return QString(reinterpret_cast<const QChar*>(text), length);
 }
 
 } // namespace quorvex

@@ -11,7 +11,8 @@ class OdbcText {
 public:
     // A copy with a terminating zero, for the arguments the driver functions take as non-const.
     static std::vector<SQLWCHAR> toWide(const QString& text);
-    // length in characters; a negative length reads up to the terminating zero
+    // length in characters; a negative length reads up to the terminating zero. Every UTF-16
+    // unit is kept as it is, U+FEFF and U+FFFE included.
     static QString fromWide(const SQLWCHAR* text, qsizetype length);
 };
 

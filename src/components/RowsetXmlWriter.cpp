@@ -1,6 +1,7 @@
 #include "components/RowsetXmlWriter.h"
 
 #include <QIODevice>
+#include <QSet>
 
 namespace quorvex {
 
@@ -11,11 +12,31 @@ const QString nsDataType = QStringLiteral("uuid:C2F41010-65B3-11d1-A29F-00AA00C1
 const QString nsRowset = QStringLiteral("urn:schemas-microsoft-com:rowset");
 const QString nsRow = QStringLiteral("#RowsetSchema");
 
-bool isNameStart(QChar c) {
-    return c.isLetter() || c == u'_';
+// The name characters of XML 1.0 (fifth edition), less ":", which namespaces reserve.
+bool isNameStart(char32_t c) {
+    return (c >= U'A' && c <= U'Z') || c == U'_' || (c >= U'a' && c <= U'z') ||
+           (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
+           (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
+           (c >= 0x10000 && c <= 0xEFFFF);
 }
-bool isNameChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.';
+bool isNameChar(char32_t c) {
+    return isNameStart(c) || c == U'-' || c == U'.' || (c >= U'0' && c <= U'9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+bool isXmlName(const QString& name) {
+    if (name.isEmpty() || name.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive))
+        return false;
+    const QList<uint> codePoints = name.toUcs4();
+    if (!isNameStart(codePoints.constFirst()))
+        return false;
+    for (uint c : codePoints)
+        if (!isNameChar(c))
+            return false;
+    return true;
 }
 
 // XML 1.0 cannot carry most control characters, not even escaped; they become U+FFFD so the
@@ -41,19 +62,35 @@ RowsetXmlWriter::RowsetXmlWriter(QIODevice& out) : m_xml(&out) {
     m_xml.setAutoFormattingIndent(-1); // one tab per level
 }
 
-QString RowsetXmlWriter::attributeName(const QString& fieldName, int index) {
-    bool valid = !fieldName.isEmpty() && isNameStart(fieldName[0]) &&
-                 !fieldName.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive);
-    for (QChar c : fieldName)
-        valid = valid && isNameChar(c);
-    return valid ? fieldName : QStringLiteral("c%1").arg(index);
+QStringList RowsetXmlWriter::attributeNames(const std::vector<FieldInfo>& fields) {
+    // A field keeps its own name when that is an XML name no earlier field took; the others
+    // are named "c" + their index, with "_2", "_3", ... added while that is taken too.
+    QStringList names;
+    QSet<QString> taken;
+    std::vector<bool> own(fields.size(), false);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        own[i] = isXmlName(fields[i].name) && !taken.contains(fields[i].name);
+        if (own[i])
+            taken.insert(fields[i].name);
+    }
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (own[i]) {
+            names << fields[i].name;
+            continue;
+        }
+        const QString base = QStringLiteral("c%1").arg(i);
+        QString name = base;
+        for (int n = 2; taken.contains(name); ++n)
+            name = base + QStringLiteral("_%1").arg(n);
+        taken.insert(name);
+        names << name;
+    }
+    return names;
 }
 
 void RowsetXmlWriter::begin(const std::vector<FieldInfo>& fields) {
     m_fields = fields;
-    m_attributes.clear();
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        m_attributes << attributeName(fields[i].name, int(i));
+    m_attributes = attributeNames(fields);
 
     m_xml.writeStartElement(QStringLiteral("xml"));
     m_xml.writeNamespace(nsSchema, QStringLiteral("s"));

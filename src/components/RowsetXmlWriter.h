@@ -22,9 +22,10 @@ public:
 
     bool hasError() const { return m_xml.hasError(); }
 
-    // The attribute name a field is written under: its own name when that is a valid XML name,
-    // else "c" + its index (the schema then keeps the real name in rs:name).
-    static QString attributeName(const QString& fieldName, int index);
+    // The attribute names the fields are written under, one per field and all different: a
+    // field's own name when that is an XML name, else "c" + its index (made unique with "_2",
+    // "_3", ...; the schema then keeps the real name in rs:name).
+    static QStringList attributeNames(const std::vector<FieldInfo>& fields);
 
 private:
     QXmlStreamWriter m_xml;

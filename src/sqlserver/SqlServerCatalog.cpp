@@ -1,6 +1,7 @@
 #include "sqlserver/SqlServerCatalog.h"
 
 #include "components/DbException.h"
+#include "components/LockTimeout.h"
 #include "components/Grid.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
@@ -122,7 +123,7 @@ bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState
         return true;
     } catch (const DbException& alterFailure) {
         QString text = alterFailure.isLockTimeout()
-                           ? busyTableMessage(withoutPadding(audit.triggerTable))
+                           ? tableInUseMessage(withoutPadding(audit.triggerTable))
                            : alterFailure.description();
         // The trigger did not change: its row goes back to what it said before.
         QString previous = audit.enabled.trimmed();
@@ -151,7 +152,7 @@ bool SqlServerCatalog::remove(const InstalledAudit& audit) {
             m_session.executeStatement(statements[i]);
         } catch (const DbException& failure) {
             if (i == 0 && failure.isLockTimeout()) {
-                m_messages.show(busyTableMessage(auditedTable));
+                m_messages.show(tableInUseMessage(auditedTable));
                 return false;
             }
             if (i == 0 && triggerStillExists(audit.name)) {

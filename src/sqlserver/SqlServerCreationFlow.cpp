@@ -1,6 +1,7 @@
 #include "sqlserver/SqlServerCreationFlow.h"
 
 #include "components/DbException.h"
+#include "components/LockTimeout.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
@@ -120,7 +121,7 @@ SaveResult SqlServerSave::run() {
     }
     if (const auto failure = execute(trigger.triggerText())) {
         if (failure->isLockTimeout())
-            m_messages.show(busyTableMessage(m_definition.table));
+            m_messages.show(tableInUseMessage(m_definition.table));
         else
             report(triggerRefusedMessage, *failure);
         removeTable(table.auditTableName());

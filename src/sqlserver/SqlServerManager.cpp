@@ -5,6 +5,7 @@
 
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
+#include "components/LockTimeout.h"
 #include "components/Recordset.h"
 
 #include <QStringList>
@@ -16,11 +17,6 @@ namespace {
 // A login waits with a wait cursor: a server that does not answer should not hold it for
 // minutes.
 constexpr int loginTimeoutSeconds = 15;
-
-// How long a statement waits for a lock another session holds before it gives up. DDL on a busy
-// production table would otherwise wait without end while the server queues every other
-// session behind it.
-constexpr int lockTimeoutMilliseconds = 10000;
 
 // The name a table goes by: dbo tables by their bare name, any other as "schema.table".
 // Written once for the server, so a lookup compares with the very name the listing gave.
@@ -127,7 +123,9 @@ sqlserver::SqlServerEngine SqlServerManager::engine() {
 }
 
 QString SqlServerManager::lockTimeoutStatement() {
-    return QStringLiteral("SET LOCK_TIMEOUT %1").arg(lockTimeoutMilliseconds);
+    // DDL on a busy production table would otherwise wait without end while the server queues
+    // every other session behind it.
+    return sqlServerLockTimeoutStatement();
 }
 
 QString SqlServerManager::engineStatement() {

@@ -3,7 +3,12 @@
 #include "components/FieldInfo.h"
 
 #include <QString>
+#include <ostream>
 #include <vector>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace quorvex::testing {
 

@@ -1,6 +1,7 @@
 // The export and purge window on both back ends with a scripted database: file names,
-// messages, the current- and selected-row rules, and that a failed or cancelled export leaves
-// no file and purges nothing.
+// messages and questions, the current- and selected-row rules, that BOTH deletes in one
+// transaction exactly what its file holds, and that a failed or cancelled export leaves no file
+// and purges nothing.
 #include "auditdata/AuditExportWindow.h"
 #include "auditdata/AuditDataWindows.h"
 #include "auditdata/SqlBaseAuditData.h"
@@ -34,6 +35,17 @@ const QString selectOrders = QStringLiteral("Select * from tblZOTA_Orders");
 const QString selectItems = QStringLiteral("Select * from tblZOTA_Items");
 const QString deleteOrders = QStringLiteral("Delete from tblZOTA_Orders");
 const QString deleteItems = QStringLiteral("Delete from tblZOTA_Items");
+const QString deleteReturningOrders = QStringLiteral("Delete from tblZOTA_Orders Output deleted.*");
+
+// SQL Server sends every purge with a bounded wait for the table.
+QStringList boundedWait(const QStringList& statements) {
+    return QStringList{"SET LOCK_TIMEOUT 10000"} + statements + QStringList{"SET LOCK_TIMEOUT -1"};
+}
+
+// BOTH on SQL Server, ended by the commit or the rollback.
+QStringList purgingExport(const QString& statement, const QString& end) {
+    return boundedWait({FakeDatabase::beginEntry(), statement, end});
+}
 
 QByteArray contentsOf(const QString& path) {
     QFile f(path);
@@ -73,10 +85,12 @@ struct Stand {
             installed.setCellText(1, 0, "1 RECORDS");
             installed.setCellText(1, 1, "ZOTA_ITEMS");
         }
-        db.onQuery(selectOrders, QStringList{"ORDER_NO", "UserName"},
-                   {textRow({"1", "sa"}), textRow({"2", nullptr})});
+        for (const QString& statement : {selectOrders, deleteReturningOrders})
+            db.onQuery(statement, QStringList{"ORDER_NO", "UserName"},
+                       {textRow({"1", "sa"}), textRow({"2", nullptr})});
         db.onQuery(selectItems, QStringList{"ITEM"}, {textRow({"Bolt, M8"})});
         db.onQuery("Select * from ZOTA_ORDERS", QStringList{"ORDER_NO"}, {textRow({"1"})});
+        db.onExecute("Delete from ZOTA_ORDERS", 1);
         installed.setCurrentCell(0, 0);
         installed.setRowSelected(0, true);
         window = std::make_unique<AuditExportWindow>(*data, installed, services);
@@ -92,6 +106,19 @@ struct Stand {
         QTest::keyClicks(window->fileNameBox(), name);
     }
     void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // PURGE and BOTH ask first.
+    void clickAnswering(QAbstractButton* button, bool yes) {
+        messages.answerNext(yes);
+        click(button);
+    }
+    // The messages shown, without the questions asked.
+    QStringList told() const {
+        QStringList texts;
+        for (const ShownMessage& m : messages.shown())
+            if (m.kind == ShownMessage::Kind::Message)
+                texts << m.text;
+        return texts;
+    }
 
     QTemporaryDir folder;
     QTemporaryDir sheets;
@@ -140,16 +167,74 @@ private Q_SLOTS:
         QVERIFY(!s.window->exportCompleted());
     }
 
-    void sqlServerPurgeSaysPurgeCompleteOrTheDatabaseMessage() {
+    void sqlServerPurgeAsksThenSaysPurgeCompleteOrWhyNot() {
         Stand s(Stand::Backend::SqlServer);
-        s.click(s.window->purgeButton());
+        s.clickAnswering(s.window->purgeButton(), false);
+        QCOMPARE(s.db.statements(), QStringList());
+        QCOMPARE(s.messages.shown().value(0).kind, ShownMessage::Kind::Question);
+        QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("tblZOTA_Orders")));
+        s.clickAnswering(s.window->purgeButton(), true);
         s.db.failOn(deleteOrders,
-                    FakeDatabase::error(QStringLiteral("DELETE permission denied"), 229));
-        s.click(s.window->purgeButton());
-        QCOMPARE(s.db.statements(), (QStringList{deleteOrders, deleteOrders}));
-        QCOMPARE(s.messages.texts(), (QStringList{"Purge Complete", "DELETE permission denied"}));
-        QCOMPARE(s.messages.shown().value(0).icon, MessageIcon::None);
-        QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::Critical);
+                    FakeDatabase::error(QStringLiteral("DELETE permission denied"), 229), true);
+        s.db.failOn(
+            deleteOrders,
+            FakeDatabase::error(QStringLiteral("Lock request time out period exceeded."), 1222));
+        s.clickAnswering(s.window->purgeButton(), true);
+        s.clickAnswering(s.window->purgeButton(), true);
+        QCOMPARE(s.db.statements(), boundedWait({deleteOrders}) + boundedWait({deleteOrders}) +
+                                        boundedWait({deleteOrders}));
+        QCOMPARE(s.told(),
+                 (QStringList{"Purge Complete", "DELETE permission denied",
+                              "The table tblZOTA_Orders is in use by another session; nothing "
+                              "was changed. Try again when it is quiet."}));
+        QCOMPARE(s.messages.shown().value(2).icon, MessageIcon::None);
+        QCOMPARE(s.messages.shown().value(4).icon, MessageIcon::Critical);
+        QCOMPARE(s.messages.shown().value(6).icon, MessageIcon::Exclamation);
+    }
+
+    void sqlServerBothDeletesTheRowsItWroteInOneTransaction() {
+        Stand s(Stand::Backend::SqlServer);
+        s.typeFileName("archive");
+        s.clickAnswering(s.window->bothButton(), true);
+        QCOMPARE(s.db.statements(),
+                 purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
+        QCOMPARE(contentsOf(s.inFolder("archive.CSV")).toStdString(),
+                 std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
+        QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
+        QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("1,000,000 rows")));
+        QVERIFY(s.window->exportCompleted());
+        // Asked again for the same file, the question says it will be replaced.
+        s.messages.clear();
+        s.clickAnswering(s.window->bothButton(), false);
+        QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("exists already")));
+    }
+
+    void bothWithTheSpreadsheetKeepsItInTheChosenFolderAndOpensItAfterThePurge() {
+        Stand s(Stand::Backend::SqlServer);
+        s.click(s.window->excelOption());
+        for (int run = 0; run < 2; ++run) {
+            s.clickAnswering(s.window->bothButton(), true);
+            QCOMPARE(s.db.statements().value(3), FakeDatabase::commitEntry());
+            s.db.clearLog();
+        }
+        // The workbook is the only copy of the purged rows: never written over.
+        QCOMPARE(s.folderFiles(), (QStringList{"Orders (2).xlsx", "Orders.xlsx"}));
+        QCOMPARE(QDir(s.sheets.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(s.desktop.opened(),
+                 (QStringList{s.inFolder("Orders.xlsx"), s.inFolder("Orders (2).xlsx")}));
+        QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete", "Export completed",
+                                        "Purge Complete"}));
+    }
+
+    void exportedSpreadsheetInTheTemporaryFolderIsTheUsersAlone() {
+        Stand s(Stand::Backend::SqlServer);
+        s.click(s.window->excelOption());
+        s.click(s.window->exportButton());
+        const QString workbook = QDir(s.sheets.path()).filePath("Orders.xlsx");
+        QCOMPARE(s.desktop.opened(), QStringList{workbook});
+        QCOMPARE(QFile::permissions(workbook) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(s.db.statements(), QStringList{selectOrders});
     }
 
     void sqlBaseSaysNothingAndReloadsTheListAfterAPurge() {
@@ -161,10 +246,10 @@ private Q_SLOTS:
                  std::string("ORDER_NO\r\n1\r\n\r\n"));
         QVERIFY(s.window->exportCompleted());
         QCOMPARE(s.reloads, QList<Grid*>{});
-        s.click(s.window->purgeButton());
+        s.clickAnswering(s.window->purgeButton(), true);
         QCOMPARE(s.db.statements(),
                  (QStringList{"Select * from ZOTA_ORDERS", "Delete from ZOTA_ORDERS"}));
-        QCOMPARE(s.messages.texts(), QStringList());
+        QCOMPARE(s.told(), QStringList());
         QCOMPARE(s.reloads, QList<Grid*>{&s.installed});
         QCOMPARE(s.installed.cellText(0, 0), QStringLiteral("NO RECORDS"));
         QCOMPARE(s.db.openNow(), 0);
@@ -175,10 +260,11 @@ private Q_SLOTS:
         s.typeFileName("first");
         s.click(s.window->exportButton());
         s.installed.setCurrentCell(1, 0);
-        s.click(s.window->purgeButton());
+        s.clickAnswering(s.window->purgeButton(), true);
         s.typeFileName("second");
         s.click(s.window->exportButton());
-        QCOMPARE(s.db.statements(), (QStringList{selectOrders, deleteItems, selectItems}));
+        QCOMPARE(s.db.statements(),
+                 QStringList{selectOrders} + boundedWait({deleteItems}) + QStringList{selectItems});
         QCOMPARE(contentsOf(s.inFolder("second.CSV")).toStdString(),
                  std::string("ITEM\r\n\"Bolt, M8\"\r\n\r\n"));
     }
@@ -221,8 +307,9 @@ private Q_SLOTS:
 
     void bothWhoseReadBreaksOffLeavesNoFileAndPurgesNothing() {
         FakeDatabase scripted;
-        scripted.onQuery(selectOrders, QStringList{"ORDER_NO", "UserName"}, numberedRows(3000));
-        FailingReadFactory failing(scripted, selectOrders, 1200, linkFailure());
+        scripted.onQuery(deleteReturningOrders, QStringList{"ORDER_NO", "UserName"},
+                         numberedRows(3000));
+        FailingReadFactory failing(scripted, deleteReturningOrders, 1200, linkFailure());
         Stand s(Stand::Backend::SqlServer, &failing);
         for (QAbstractButton* format : QList<QAbstractButton*>{
                  s.window->csvOption(), s.window->xmlOption(), s.window->excelOption()}) {
@@ -230,10 +317,11 @@ private Q_SLOTS:
             s.messages.clear();
             s.click(format);
             s.typeFileName("archive");
-            s.click(s.window->bothButton());
-            QCOMPARE(scripted.statements(), QStringList{selectOrders});
-            QCOMPARE(s.messages.texts(), QStringList{"Communication link failure"});
-            QCOMPARE(s.messages.shown().value(0).icon, MessageIcon::Critical);
+            s.clickAnswering(s.window->bothButton(), true);
+            QCOMPARE(scripted.statements(),
+                     purgingExport(deleteReturningOrders, FakeDatabase::rollbackEntry()));
+            QCOMPARE(s.told(), QStringList{"Communication link failure"});
+            QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::Critical);
             QCOMPARE(s.folderFiles(), QStringList());
             QCOMPARE(QDir(s.sheets.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
             QCOMPARE(s.desktop.opened(), QStringList());
@@ -247,9 +335,11 @@ private Q_SLOTS:
                     FakeDatabase::error(QStringLiteral("Table ZOTA_ITEMS not found")));
         s.installed.setCurrentCell(1, 0);
         s.typeFileName("items");
-        s.click(s.window->bothButton());
-        QCOMPARE(s.db.statements(), QStringList{"Select * from ZOTA_ITEMS"});
-        QCOMPARE(s.messages.texts(), QStringList{"Table ZOTA_ITEMS not found"});
+        s.clickAnswering(s.window->bothButton(), true);
+        QCOMPARE(s.db.statements(),
+                 (QStringList{FakeDatabase::beginEntry(TransactionIsolation::RepeatableRead),
+                              "Select * from ZOTA_ITEMS", FakeDatabase::rollbackEntry()}));
+        QCOMPARE(s.told(), QStringList{"Table ZOTA_ITEMS not found"});
         QCOMPARE(s.folderFiles(), QStringList());
         // A failed export reloads the SQLBase list, as after a purge.
         QCOMPARE(s.reloads.size(), 1);
@@ -258,8 +348,8 @@ private Q_SLOTS:
 
     void cancelInTheProgressDialogLeavesNoFileAndPurgesNothing() {
         Stand s(Stand::Backend::SqlServer);
-        s.db.onQuery("Select * from tblZOTA_Big", QStringList{"ORDER_NO", "UserName"},
-                     numberedRows(20000));
+        s.db.onQuery("Delete from tblZOTA_Big Output deleted.*",
+                     QStringList{"ORDER_NO", "UserName"}, numberedRows(20000));
         s.installed.setCellText(1, 0, "Big");
         s.installed.setCurrentCell(1, 0);
         s.window->setProgressDelay(std::chrono::milliseconds(0));
@@ -276,11 +366,12 @@ private Q_SLOTS:
             dialog->cancel();
         };
         QTimer::singleShot(0, s.window.get(), pressCancel);
-        s.click(s.window->bothButton());
+        s.clickAnswering(s.window->bothButton(), true);
         QVERIFY(dialogSeen);
-        QCOMPARE(s.db.statements(), QStringList{"Select * from tblZOTA_Big"});
+        QCOMPARE(s.db.statements(), purgingExport("Delete from tblZOTA_Big Output deleted.*",
+                                                  FakeDatabase::rollbackEntry()));
         QCOMPARE(s.folderFiles(), QStringList());
-        QCOMPARE(s.messages.texts(), QStringList());
+        QCOMPARE(s.told(), QStringList());
         QVERIFY(!s.window->exportCompleted());
         QVERIFY(s.window->findChild<QProgressDialog*>() == nullptr);
     }

@@ -19,8 +19,6 @@ namespace {
 class ExportCommandRunnerTest : public ::testing::Test {
 protected:
     ExportCommandRunnerTest() : m_out(&m_outText), m_err(&m_errText) {
-        m_db.onQuery("Select * from tblZOTA_Orders", QStringList{"ORDER_NO", "UserName"},
-                     {textRow({"1", "sa"}), textRow({"2", "dbo"}), textRow({"3", "sa"})});
         m_command.store = AuditStore::SqlServer;
         m_command.audit = "Orders";
         m_command.format = ExportFormat::Csv;
@@ -32,6 +30,11 @@ protected:
     }
 
     int run(IConnectionFactory& factory) {
+        // Three rows; scripted last, as the first match answers and a test's own script wins.
+        for (const char* statement :
+             {"Select * from tblZOTA_Orders", "Delete from tblZOTA_Orders Output deleted.*"})
+            m_db.onQuery(statement, QStringList{"ORDER_NO", "UserName"},
+                         {textRow({"1", "sa"}), textRow({"2", "dbo"}), textRow({"3", "sa"})});
         ExportCommandRunner runner(factory, m_out, m_err);
         const int status = runner.run(m_command);
         m_out.flush();
@@ -72,11 +75,22 @@ TEST_F(ExportCommandRunnerTest, ConnectionStringsAreTheLoginWindowsOwn) {
               QStringLiteral("DSN=island;UID=SYSADM"));
 }
 
+namespace {
+
+// A purging export on SQL Server: the statements around the one that deletes and returns the
+// rows, with `end` (the commit, or the rollback) in its place.
+QStringList purgingExport(const QStringList& end) {
+    return QStringList{"SET LOCK_TIMEOUT 10000", FakeDatabase::beginEntry(),
+                       "Delete from tblZOTA_Orders Output deleted.*"} +
+           end + QStringList{"SET LOCK_TIMEOUT -1"};
+}
+
+} // namespace
+
 TEST_F(ExportCommandRunnerTest, ExportThenPurgeOnceTheFileIsComplete) {
     m_command.purge = PurgeAfterExport::Yes;
     EXPECT_EQ(run(), ExportCommandRunner::Success);
-    EXPECT_EQ(m_db.statements(),
-              (QStringList{"Select * from tblZOTA_Orders", "Delete from tblZOTA_Orders"}));
+    EXPECT_EQ(m_db.statements(), purgingExport({FakeDatabase::commitEntry()}));
     EXPECT_EQ(file().toStdString(), "ORDER_NO,UserName\r\n1,sa\r\n2,dbo\r\n3,sa\r\n\r\n");
     EXPECT_EQ(m_outText, QStringLiteral("3 records written to %1\ntblZOTA_Orders purged\n")
                              .arg(QDir::toNativeSeparators(m_command.file)));
@@ -86,9 +100,10 @@ TEST_F(ExportCommandRunnerTest, ExportThenPurgeOnceTheFileIsComplete) {
 
 TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
     m_command.purge = PurgeAfterExport::Yes;
-    FailingReadFactory failing(m_db, "Select * from tblZOTA_Orders", 2, linkFailure());
+    FailingReadFactory failing(m_db, "Delete from tblZOTA_Orders Output deleted.*", 2,
+                               linkFailure());
     EXPECT_EQ(run(failing), ExportCommandRunner::Failure);
-    EXPECT_EQ(m_db.statements(), QStringList{"Select * from tblZOTA_Orders"});
+    EXPECT_EQ(m_db.statements(), purgingExport({FakeDatabase::rollbackEntry()}));
     EXPECT_FALSE(QFile::exists(m_command.file));
     EXPECT_EQ(m_errText, QStringLiteral("Communication link failure\n"
                                         "No file was written and nothing was purged.\n"));
@@ -117,14 +132,28 @@ TEST_F(ExportCommandRunnerTest, MissingAuditTableIsAFailureWithTheServersMessage
                                         "'tblZOTA_Gone'.\n"));
 }
 
-TEST_F(ExportCommandRunnerTest, PurgeFailingAfterACompleteFileHasItsOwnStatus) {
+TEST_F(ExportCommandRunnerTest, CommitFailingAfterACompleteFileHasItsOwnStatus) {
     m_command.purge = PurgeAfterExport::Yes;
-    m_db.failOn("Delete from tblZOTA_Orders",
-                FakeDatabase::error(QStringLiteral("DELETE permission denied"), 229));
+    m_db.failOn(FakeDatabase::commitEntry(),
+                FakeDatabase::error(QStringLiteral("Communication link failure"), 0, "08S01"));
     EXPECT_EQ(run(), ExportCommandRunner::PurgeFailed);
+    EXPECT_EQ(m_db.statements(),
+              purgingExport({FakeDatabase::commitEntry(), FakeDatabase::rollbackEntry()}));
     EXPECT_EQ(file().toStdString(), "ORDER_NO,UserName\r\n1,sa\r\n2,dbo\r\n3,sa\r\n\r\n");
     EXPECT_EQ(m_errText, QStringLiteral("The file is complete, but the purge failed:\n"
-                                        "[FakeDatabase] [42000] DELETE permission denied\n"));
+                                        "[FakeDatabase] [08S01] Communication link failure\n"));
+}
+
+TEST_F(ExportCommandRunnerTest, BusyTableGivesUpWithNothingWrittenOrPurged) {
+    m_command.purge = PurgeAfterExport::Yes;
+    m_db.failOn(
+        "Delete from tblZOTA_Orders Output deleted.*",
+        FakeDatabase::error(QStringLiteral("canceling statement due to lock timeout"), 33557097));
+    EXPECT_EQ(run(), ExportCommandRunner::Failure);
+    EXPECT_FALSE(QFile::exists(m_command.file));
+    EXPECT_EQ(m_errText, QStringLiteral("The table tblZOTA_Orders is in use by another session; "
+                                        "nothing was changed. Try again when it is quiet.\n"
+                                        "No file was written and nothing was purged.\n"));
 }
 
 TEST_F(ExportCommandRunnerTest, PasswordFileGivesTheFirstLine) {

@@ -1,4 +1,5 @@
-// quorvex-export end to end: the program itself against a real driver (SQLite through ODBC),
+// quorvex-export end to end: the program itself against a real driver (SQLite through ODBC,
+// with the SQLBase statements: a read and a counted delete in one serializable transaction),
 // the file it leaves and what remains in the table.
 #include "components/DbException.h"
 #include "components/OdbcConnection.h"
@@ -29,11 +30,10 @@ protected:
         m_odbc = QStringLiteral("DRIVER={SQLite3};StepAPI=1;Database=") +
                  m_dir.filePath(QStringLiteral("audits.db"));
         ASSERT_TRUE(m_db.open(m_odbc)) << m_db.errors().value(0).description.toStdString();
-        m_db.execute(
-            QStringLiteral("CREATE TABLE tblZOTA_Orders (ORDER_NO INTEGER, NAME VARCHAR(30), "
-                           "AuditDate TIMESTAMP, UserName VARCHAR(30))"));
+        m_db.execute(QStringLiteral("CREATE TABLE ZOTA_ORDERS (ORDER_NO INTEGER, NAME VARCHAR(30), "
+                                    "AuditDate TIMESTAMP, UserName VARCHAR(30))"));
         m_db.execute(QStringLiteral(
-            "INSERT INTO tblZOTA_Orders VALUES (1001, 'Smith, John', '2026-12-06 11:38:56', 'sa'),"
+            "INSERT INTO ZOTA_ORDERS VALUES (1001, 'Smith, John', '2026-12-06 11:38:56', 'sa'),"
             " (1002, NULL, '2026-12-06 11:39:00', 'dbo'), (1003, 'say \"hi\"', "
             "'2026-12-07 08:00:00', 'sa')"));
         m_db.close();
@@ -54,16 +54,17 @@ protected:
     }
 
     QStringList exportArgs(const char* format, const QString& file) const {
-        return {
-            "--backend", "sqlserver", "--audit", "Orders", "--format", QString::fromLatin1(format),
-            "--file",    file,        "--odbc",  m_odbc};
+        return {"--backend",   "sqlbase",  "--audit",
+                "ZOTA_ORDERS", "--format", QString::fromLatin1(format),
+                "--file",      file,       "--odbc",
+                m_odbc};
     }
 
     qint64 rowsLeft() {
         OdbcConnection c;
         if (!c.open(m_odbc))
             return -1;
-        Recordset rs = c.openRecordset(QStringLiteral("SELECT COUNT(*) FROM tblZOTA_Orders"));
+        Recordset rs = c.openRecordset(QStringLiteral("SELECT COUNT(*) FROM ZOTA_ORDERS"));
         return rs.value(0).value_or(QStringLiteral("-1")).toLongLong();
     }
 
@@ -95,11 +96,11 @@ TEST_F(ExportToolTest, CsvWithPurgeWritesEveryRecordThenEmptiesTheTable) {
 
 TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
     const QString file = m_dir.filePath(QStringLiteral("none.csv"));
-    QStringList args{"--backend", "sqlserver", "--audit", "Missing", "--format", "csv",
-                     "--file",    file,        "--purge", "--odbc",  m_odbc};
+    QStringList args{"--backend", "sqlbase", "--audit", "ZOTA_MISSING", "--format", "csv",
+                     "--file",    file,      "--purge", "--odbc",       m_odbc};
     const ToolRun r = run(args);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("no such table: tblZOTA_Missing")))
+    EXPECT_TRUE(r.err.contains(QStringLiteral("no such table: ZOTA_MISSING")))
         << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(rowsLeft(), 3);

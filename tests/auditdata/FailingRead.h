@@ -52,6 +52,15 @@ private:
         void close() override { m_inner->close(); }
         const DbErrorList& errors() const override { return m_inner->errors(); }
         void execute(const QString& statement) override { m_inner->execute(statement); }
+        qint64 executeCounted(const QString& statement) override {
+            return m_inner->executeCounted(statement);
+        }
+        void beginTransaction(TransactionIsolation isolation) override {
+            m_inner->beginTransaction(isolation);
+        }
+        void commit() override { m_inner->commit(); }
+        void rollback() noexcept override { m_inner->rollback(); }
+        bool inTransaction() const override { return m_inner->inTransaction(); }
         Recordset openRecordset(const QString& statement, CursorType cursor) override {
             Recordset scripted = m_inner->openRecordset(statement, cursor);
             if (statement != m_owner.m_statement)

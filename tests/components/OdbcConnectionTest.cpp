@@ -191,17 +191,76 @@ TEST_F(SqliteConnection, ValuesOfEveryLengthFollowEachOtherIntact) {
     EXPECT_EQ(readAll(rs), values);
 }
 
-TEST_F(SqliteConnection, AValueLongerThanItsDeclaredColumnFailsInsteadOfBeingCut) {
-    // SQLite keeps longer values than a column declares; rows read in blocks have room for the
-    // declared size only, so such a value stops the read with a clear error, never cut short.
-    run({"CREATE TABLE T (ID INTEGER, V VARCHAR(5))", "INSERT INTO T VALUES (1, 'short')",
-         "INSERT INTO T VALUES (2, 'much too long')"});
-    Recordset rs = m_connection.openRecordset("SELECT V FROM T ORDER BY ID");
-    ASSERT_EQ(rs.fields().at(0).size, 5);
-    const DbErrorList errors = thrownBy([&] {
-        for (; !rs.eof(); rs.moveNext())
-            EXPECT_NE(rs.value(0), text("much "));
-    });
-    EXPECT_TRUE(describe(errors).find("longer than the 5 characters") != std::string::npos)
-        << describe(errors);
+TEST_F(SqliteConnection, EveryValueIsReadWholeAndUnchanged) {
+    // SQLite keeps values longer than their column declares: such a value is read again piece
+    // by piece, wherever it comes (the first row, a row deep into the result). Values read in
+    // pieces keep a U+FEFF or U+FFFE at the start of any piece (the pieces are 4,095 characters).
+    const QString feff(QChar(0xFEFF));
+    const QString fffe(QChar(0xFFFE));
+    const struct {
+        const char* name;
+        const char* column;
+        QString value;
+        int rowsBefore;
+    } cases[] = {
+        {"longer than declared, first row", "VARCHAR(5)", QStringLiteral("much too long"), 0},
+        {"longer than declared, deep in", "VARCHAR(5)", QStringLiteral("x").repeated(9000), 300},
+        {"U+FEFF first of 5,001", "TEXT", feff + QStringLiteral("a").repeated(5000), 0},
+        {"U+FFFE first of 5,001", "TEXT", fffe + QStringLiteral("ab").repeated(2500), 0},
+        {"U+FEFF opening the second piece", "TEXT",
+         QStringLiteral("a").repeated(4095) + feff + QStringLiteral("b").repeated(10), 0},
+        {"U+FFFE opening the second piece, declared short", "VARCHAR(5)",
+         QStringLiteral("a").repeated(4095) + fffe + QStringLiteral("b"), 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_connection.execute("DROP TABLE IF EXISTS T");
+        m_connection.execute(QStringLiteral("CREATE TABLE T (ID INTEGER, V %1)").arg(c.column));
+        m_connection.execute(
+            QStringLiteral("INSERT INTO T WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT I + 1 "
+                           "FROM S WHERE I < %1) SELECT I, 'short' FROM S")
+                .arg(c.rowsBefore + 1));
+        m_connection.execute(QStringLiteral("UPDATE T SET V = '%1' WHERE ID = %2")
+                                 .arg(c.value)
+                                 .arg(c.rowsBefore + 1));
+        m_connection.execute("INSERT INTO T VALUES (999999, 'after')");
+        Recordset rs = m_connection.openRecordset("SELECT V, ID FROM T ORDER BY ID");
+        std::vector<Row> rows = readAll(rs);
+        ASSERT_EQ(rows.size(), std::size_t(c.rowsBefore + 2));
+        EXPECT_EQ(rows[c.rowsBefore][0], FieldValue(c.value));
+        EXPECT_EQ(rows[c.rowsBefore][0].value_or(QString()).size(), c.value.size());
+        EXPECT_EQ(rows.back(), (Row{text("after"), text("999999")}));
+    }
+}
+
+TEST_F(SqliteConnection, TransactionsCommitRollBackAndEndWithTheConnection) {
+    createPeople();
+    OdbcConnection other;
+    ASSERT_TRUE(other.open(connectionString()));
+    const auto people = [&other] {
+        return other.openRecordset("SELECT COUNT(*) FROM PEOPLE").value(0).value_or("?");
+    };
+    // SQLite offers serializable only, which keeps the rows read as read.
+    m_connection.beginTransaction(TransactionIsolation::RepeatableRead);
+    EXPECT_TRUE(m_connection.inTransaction());
+    EXPECT_THROW(m_connection.beginTransaction(TransactionIsolation::DriverDefault), DbException);
+    EXPECT_EQ(m_connection.executeCounted("DELETE FROM PEOPLE WHERE ID <= 2"), 2);
+    m_connection.rollback();
+    EXPECT_FALSE(m_connection.inTransaction());
+    EXPECT_EQ(people(), QStringLiteral("3"));
+
+    m_connection.beginTransaction(TransactionIsolation::DriverDefault);
+    EXPECT_EQ(m_connection.executeCounted("DELETE FROM PEOPLE WHERE ID = 1"), 1);
+    m_connection.commit();
+    EXPECT_EQ(people(), QStringLiteral("2"));
+    m_connection.execute("DELETE FROM PEOPLE WHERE ID = 2"); // statement by statement again
+    EXPECT_EQ(people(), QStringLiteral("1"));
+    EXPECT_THROW(m_connection.commit(), DbException);
+
+    // Closed in the middle: nothing of it stays.
+    m_connection.beginTransaction(TransactionIsolation::DriverDefault);
+    m_connection.execute("DELETE FROM PEOPLE");
+    m_connection.close();
+    EXPECT_EQ(people(), QStringLiteral("1"));
+    EXPECT_EQ(other.executeCounted("DELETE FROM PEOPLE WHERE ID = 42"), 0);
 }

@@ -1,5 +1,8 @@
-// Diagnostic records: the driver's leading tags become the source.
+// Diagnostic records: the driver's leading tags become the source; lock time-outs are known
+// from every other failure.
 #include "components/OdbcDiagnostics.h"
+#include "components/DbException.h"
+#include "components/LockTimeout.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>
@@ -29,4 +32,30 @@ TEST(OdbcDiagnosticRecords, LeadingTagsBecomeTheSource) {
         EXPECT_EQ(OdbcDiagnostics::toRecord(c.rc, c.state, c.native, QString::fromUtf8(c.message)),
                   c.record)
             << c.message;
+}
+
+TEST(LockTimeouts, AreToldApartFromOtherFailures) {
+    const struct {
+        qint32 native;
+        const char* message;
+        bool lockTimeout;
+    } cases[] = {
+        {1222, "Lock request time out period exceeded.", true},
+        {1222, "", true}, // the number alone, whatever the server's language
+        {33557097, "canceling statement due to lock timeout", true},
+        {0, "Timed out waiting for a lock on ZOTA_ORDERS", true},
+        {33557097, "relation \"tblzota_x\" does not exist", false}, // the engine's generic number
+        {1205, "Transaction was deadlocked on lock resources with another process", false},
+        {0, "Login timeout expired", false},
+        {0, "Query timeout expired", false},
+    };
+    for (const auto& c : cases) {
+        DbErrorRecord record{-1, QString::fromUtf8(c.message), "[FreeTDS][SQL Server]", "HY000",
+                             c.native};
+        EXPECT_EQ(isLockTimeout({record}), c.lockTimeout) << c.message;
+        EXPECT_EQ(DbException({record}).isLockTimeout(), c.lockTimeout) << c.message;
+    }
+    EXPECT_EQ(tableInUseMessage(QStringLiteral("tblZOTA_Orders")),
+              QStringLiteral("The table tblZOTA_Orders is in use by another session; nothing was "
+                             "changed. Try again when it is quiet."));
 }

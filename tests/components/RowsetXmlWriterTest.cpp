@@ -93,6 +93,40 @@ TEST(RowsetXml, FieldNamesThatAreNotXmlNamesKeepTheirRealName) {
                           {{"c0", "x"}, {"c1", "5"}, {"c2", "y"}, {"Größe", "groß"}}}));
 }
 
+TEST(RowsetXml, AttributeNamesStayUniqueAndWellFormed) {
+    const struct {
+        std::vector<const char*> names;
+        QStringList attributes;
+    } cases[] = {
+        {{"c1", "a b"}, {"c1", "c1_2"}},
+        {{"a b", "c0", "c0_2"}, {"c0_3", "c0", "c0_2"}},
+        {{"ID", "ID"}, {"ID", "c1"}},
+        {{"x\u00b2", "xmlData", "n:s", "-x"}, {"c0", "c1", "c2", "c3"}},
+        {{"a\u00b7b", "\u00e9t\u00e9"}, {"a\u00b7b", "\u00e9t\u00e9"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<FieldInfo> fields;
+        QStringList values;
+        for (const char* name : c.names) {
+            fields.push_back({QString::fromUtf8(name)});
+            values << QString::number(values.size());
+        }
+        Row row;
+        for (const QString& v : values)
+            row.push_back(FieldValue(v));
+        Recordset rs = recordset(fields, {row});
+        const Parsed p = saved(rs);
+        EXPECT_EQ(p.schemaNames, c.attributes);
+        Attributes expected;
+        for (int i = 0; i < c.attributes.size(); ++i) {
+            expected[c.attributes[i]] = values[i];
+            if (c.attributes[i] != fields[std::size_t(i)].name)
+                EXPECT_EQ(p.realNames.at(c.attributes[i]), fields[std::size_t(i)].name);
+        }
+        EXPECT_EQ(p.rows, std::vector<Attributes>{expected});
+    }
+}
+
 TEST(RowsetXml, ControlCharactersDoNotBreakTheDocument) {
     Recordset rs = recordset({{"V"}}, {{FieldValue(QStringLiteral("a\x01"
                                                                   "b\tc\nd"))}});

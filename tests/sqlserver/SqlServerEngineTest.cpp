@@ -373,8 +373,11 @@ private Q_SLOTS:
         QCOMPARE(xlsx.rowValues(4).value(4).trimmed(), stand.db.databaseUser());
 
         const QByteArray archived = csvOf(header, stand.db.rows(select, "(NULL)"));
-        QVERIFY(stand.exportAs("CSV", "archive", window->bothButton(), 5));
-        QCOMPARE(stand.messages.texts().mid(3),
+        // BOTH asks first, saying what it will delete.
+        stand.messages.answerNext(true);
+        QVERIFY(stand.exportAs("CSV", "archive", window->bothButton(), 6));
+        QVERIFY(stand.messages.texts().value(3).contains("then delete exactly those rows"));
+        QCOMPARE(stand.messages.texts().mid(4),
                  (QStringList{"Export completed", "Purge Complete"}));
         QCOMPARE(contentsOf(folder.filePath("archive.CSV")), archived);
         QCOMPARE(stand.db.rows(select), QStringList());

@@ -17,6 +17,7 @@ struct Script {
     DbErrorList errors;
     std::vector<FieldInfo> fields;
     std::vector<Row> rows;
+    qint64 rowsChanged = -1;
 
     bool matches(const QString& statement) const {
         if (once && used)
@@ -90,6 +91,9 @@ public:
 
     void close() override {
         if (m_open) {
+            if (m_transaction)
+                m_state->statements << FakeDatabase::closedInTransactionEntry();
+            m_transaction = false;
             m_open = false;
             --m_state->openNow;
         }
@@ -110,6 +114,40 @@ public:
     }
 
     void execute(const QString& statement) override { send(statement); }
+
+    qint64 executeCounted(const QString& statement) override {
+        const Script* s = send(statement);
+        return s ? s->rowsChanged : -1;
+    }
+
+    void beginTransaction(TransactionIsolation isolation) override {
+        if (m_transaction)
+            fail(FakeDatabase::error(QStringLiteral("A transaction is open already."), 0,
+                                     QStringLiteral("25000")));
+        send(FakeDatabase::beginEntry(isolation));
+        m_transaction = true;
+    }
+
+    void commit() override {
+        if (!m_transaction)
+            fail(FakeDatabase::error(QStringLiteral("No transaction is open."), 0,
+                                     QStringLiteral("25000")));
+        send(FakeDatabase::commitEntry()); // a scripted failure leaves the transaction open
+        m_transaction = false;
+    }
+
+    void rollback() noexcept override {
+        if (!m_transaction)
+            return;
+        m_transaction = false;
+        try {
+            send(FakeDatabase::rollbackEntry());
+        } catch (const DbException&) {
+            close(); // as a connection that cannot roll back
+        }
+    }
+
+    bool inTransaction() const override { return m_transaction; }
 
 private:
     Script* send(const QString& statement) {
@@ -134,6 +172,7 @@ private:
     std::shared_ptr<FakeDatabase::State> m_state;
     DbErrorList m_errors;
     bool m_open = false;
+    bool m_transaction = false;
     int m_timeout = -1;
 };
 
@@ -190,6 +229,29 @@ void FakeDatabase::failOnMatching(const QRegularExpression& pattern, const DbErr
     s.fails = true;
     s.errors = errors;
     m_state->scripts.push_back(std::move(s));
+}
+
+void FakeDatabase::onExecute(const QString& statement, qint64 rowsChanged, bool once) {
+    Script s;
+    s.exact = statement;
+    s.once = once;
+    s.rowsChanged = rowsChanged;
+    m_state->scripts.push_back(std::move(s));
+}
+
+QString FakeDatabase::beginEntry(TransactionIsolation isolation) {
+    return isolation == TransactionIsolation::RepeatableRead
+               ? QStringLiteral("<begin transaction, repeatable read>")
+               : QStringLiteral("<begin transaction>");
+}
+QString FakeDatabase::commitEntry() {
+    return QStringLiteral("<commit>");
+}
+QString FakeDatabase::rollbackEntry() {
+    return QStringLiteral("<rollback>");
+}
+QString FakeDatabase::closedInTransactionEntry() {
+    return QStringLiteral("<closed inside the transaction>");
 }
 
 void FakeDatabase::failOpen(const DbErrorList& errors) {

@@ -25,6 +25,8 @@ namespace quorvex::testing {
 // for: <statement>" unless setUnscriptedQueriesEmpty(true), so a forgotten script shows.
 // Each scripted result is given again every time its statement is sent, unless it was added
 // with `once`, in which case it is used one time and later sends fall through to the next match.
+// Transactions are recorded, not simulated: a rollback does not bring back what the script
+// said a statement changed.
 class FakeDatabase : public IConnectionFactory {
 public:
     FakeDatabase();
@@ -42,6 +44,8 @@ public:
     void failOn(const QString& statement, const DbErrorList& errors, bool once = false);
     void failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
                         bool once = false);
+    // executeCounted() of this statement reports that many changed rows (unscripted: -1).
+    void onExecute(const QString& statement, qint64 rowsChanged, bool once = false);
     // Every open fails with these records (empty list: opens succeed again).
     void failOpen(const DbErrorList& errors);
     void setUnscriptedQueriesEmpty(bool empty);
@@ -53,6 +57,15 @@ public:
     int openNow() const;                   // connections open at this moment
     QList<int> connectionTimeouts() const; // as set before each open attempt (-1: not set)
     void clearLog();
+
+    // Transactions show in statements() as these entries, in their place among the statements,
+    // and are scripted like statements (failOn(commitEntry(), ...) makes the commit fail). A
+    // connection closed inside a transaction logs closedInTransactionEntry(): the server rolls
+    // back then.
+    static QString beginEntry(TransactionIsolation isolation = TransactionIsolation::DriverDefault);
+    static QString commitEntry();
+    static QString rollbackEntry();
+    static QString closedInTransactionEntry();
 
     // A single-record error list, for brevity in tests.
     static DbErrorList error(const QString& description, qint32 nativeError = 0,

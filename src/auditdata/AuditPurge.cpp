@@ -1,0 +1,166 @@
+#include "auditdata/AuditPurge.h"
+
+#include "components/DbException.h"
+#include "components/IConnection.h"
+#include "components/LockTimeout.h"
+
+#include <QCoreApplication>
+#include <optional>
+
+namespace quorvex {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("AuditPurge", text);
+}
+
+} // namespace
+
+// A fresh SQL Server session waits for locks without limit (-1); the purge's wait is bounded
+// and the session gets its unbounded wait back afterwards. SQLBase has no such statement: its
+// connection's lock time-out bounds every wait.
+class AuditPurge::LockWait {
+public:
+    // Throws DbException when the time-out cannot be set.
+    LockWait(IConnection& connection, AuditStore store) : m_connection(connection) {
+        if (store != AuditStore::SqlServer)
+            return;
+        m_connection.execute(sqlServerLockTimeoutStatement());
+        m_set = true;
+    }
+    ~LockWait() {
+        if (!m_set || m_connection.state() != ConnectionState::Open)
+            return;
+        try {
+            m_connection.execute(sqlServerLockTimeoutStatement(-1));
+        } catch (const DbException&) {
+            // The session keeps the bounded wait, which harms nothing.
+        }
+    }
+    LockWait(const LockWait&) = delete;
+    LockWait& operator=(const LockWait&) = delete;
+
+private:
+    IConnection& m_connection;
+    bool m_set = false;
+};
+
+AuditPurge::AuditPurge(IConnection& connection, AuditTable audit)
+    : m_connection(connection), m_audit(std::move(audit)) {}
+
+PurgeResult AuditPurge::failure(const DbErrorList& errors, const QString& message,
+                                qint64 records) const {
+    if (isLockTimeout(errors))
+        return {PurgeResult::Outcome::TableBusy, records, tableInUseMessage(m_audit.tableName()),
+                errors};
+    return {PurgeResult::Outcome::Failed, records, message, errors};
+}
+
+PurgeResult AuditPurge::purge() {
+    try {
+        LockWait wait(m_connection, m_audit.store());
+        m_connection.execute(m_audit.purgeStatement());
+    } catch (const DbException& e) {
+        return failure(e.errors(), e.description(), 0);
+    }
+    return {PurgeResult::Outcome::Purged, 0, {}, {}};
+}
+
+PurgeResult AuditPurge::exportAndPurge(AuditExporter& exporter) {
+    std::optional<LockWait> wait;
+    try {
+        wait.emplace(m_connection, m_audit.store());
+    } catch (const DbException& e) {
+        return failure(e.errors(), e.description(), 0);
+    }
+    return m_audit.store() == AuditStore::SqlServer ? exportAndPurgeSqlServer(exporter)
+                                                    : exportAndPurgeSqlBase(exporter);
+}
+
+namespace {
+
+// The rows of a statement into the staged file. The statement is closed before this returns,
+// so one cut short is cancelled before anything else is sent.
+ExportResult stageRows(IConnection& connection, const QString& statement, AuditExporter& exporter) {
+    Recordset rows = connection.openRecordset(statement, CursorType::ForwardOnly);
+    return exporter.stage(rows);
+}
+
+} // namespace
+
+PurgeResult AuditPurge::exportAndPurgeSqlServer(AuditExporter& exporter) {
+    ExportResult exported;
+    try {
+        m_connection.beginTransaction(TransactionIsolation::DriverDefault);
+        exported = stageRows(m_connection, m_audit.deleteReturningRowsStatement(), exporter);
+    } catch (const DbException& e) {
+        m_connection.rollback();
+        return failure(e.errors(), e.description(), 0);
+    }
+    if (!exported.completed()) {
+        exporter.discard();
+        m_connection.rollback();
+        if (exported.outcome == ExportResult::Outcome::Cancelled)
+            return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
+        return failure(exported.databaseErrors, exported.message, exported.records);
+    }
+    return publishAndCommit(exporter, exported.records);
+}
+
+PurgeResult AuditPurge::exportAndPurgeSqlBase(AuditExporter& exporter) {
+    ExportResult exported;
+    qint64 deleted = -1;
+    try {
+        m_connection.beginTransaction(TransactionIsolation::RepeatableRead);
+        exported = stageRows(m_connection, m_audit.selectStatement(), exporter);
+        if (exported.completed())
+            deleted = m_connection.executeCounted(m_audit.purgeStatement());
+    } catch (const DbException& e) {
+        exporter.discard();
+        m_connection.rollback();
+        return failure(e.errors(), e.description(), exported.records);
+    }
+    if (!exported.completed()) {
+        exporter.discard();
+        m_connection.rollback();
+        if (exported.outcome == ExportResult::Outcome::Cancelled)
+            return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
+        return failure(exported.databaseErrors, exported.message, exported.records);
+    }
+    if (deleted != exported.records) {
+        // The rows read are locked, so more rows deleted than read are rows another session
+        // added while the file was written: they are not in the file.
+        exporter.discard();
+        m_connection.rollback();
+        if (deleted < 0)
+            return {PurgeResult::Outcome::Failed,
+                    exported.records,
+                    tr("The database did not tell how many rows it deleted from %1, so the "
+                       "purge was undone; nothing was changed.")
+                        .arg(m_audit.tableName()),
+                    {}};
+        return {PurgeResult::Outcome::TableBusy,
+                exported.records,
+                tableInUseMessage(m_audit.tableName()),
+                {}};
+    }
+    return publishAndCommit(exporter, exported.records);
+}
+
+PurgeResult AuditPurge::publishAndCommit(AuditExporter& exporter, qint64 records) {
+    QString message;
+    if (!exporter.publish(&message)) {
+        m_connection.rollback();
+        return {PurgeResult::Outcome::Failed, records, message, {}};
+    }
+    try {
+        m_connection.commit();
+    } catch (const DbException& e) {
+        m_connection.rollback();
+        return {PurgeResult::Outcome::FileOnly, records, e.description(), e.errors()};
+    }
+    return {PurgeResult::Outcome::Purged, records, {}, {}};
+}
+
+} // namespace quorvex

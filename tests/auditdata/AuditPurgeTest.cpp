@@ -1,0 +1,174 @@
+// The purge on both back ends against a scripted database: the statements in their order, and
+// that a failure at any step (the read, the file, a cancel, the commit, a busy table) deletes
+// nothing and leaves no file, while a failed commit leaves the complete file and the rows.
+#include "auditdata/AuditPurge.h"
+#include "components/LockTimeout.h"
+
+#include "AuditDataTesting.h"
+#include "FailingRead.h"
+#include "support/FakeDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+using namespace quorvex::testing;
+using Outcome = PurgeResult::Outcome;
+
+namespace {
+
+const QString deleteReturning = QStringLiteral("Delete from tblZOTA_Orders Output deleted.*");
+const QString selectSqlBase = QStringLiteral("Select * from ZOTA_ORDERS");
+const QString deleteSqlBase = QStringLiteral("Delete from ZOTA_ORDERS");
+const QString boundedWait = QStringLiteral("SET LOCK_TIMEOUT 10000");
+const QString unboundedWait = QStringLiteral("SET LOCK_TIMEOUT -1");
+
+DbErrorList lockTimedOut() {
+    return FakeDatabase::error(QStringLiteral("Lock request time out period exceeded."), 1222,
+                               QStringLiteral("HY000"));
+}
+
+// Everything one purge needs: the scripted database (three rows on each back end), a folder
+// for the file, and what the test changes before the purge runs.
+struct Stand {
+    explicit Stand(AuditStore store)
+        : audit(*AuditTable::fromName(store, store == AuditStore::SqlServer
+                                                 ? QStringLiteral("Orders")
+                                                 : QStringLiteral("ZOTA_ORDERS"))),
+          target(folder.filePath(QStringLiteral("archive.csv"))) {}
+
+    // The scripts a test added come first, as the first match answers.
+    PurgeResult run() {
+        const std::vector<Row> rows = numberedRows(3);
+        db.onQuery(deleteReturning, QStringList{"ORDER_NO", "UserName"}, rows);
+        db.onQuery(selectSqlBase, QStringList{"ORDER_NO", "UserName"}, rows);
+        db.onExecute(deleteSqlBase, 3);
+        std::unique_ptr<IConnection> connection = factory->createConnection();
+        EXPECT_TRUE(connection->open(QStringLiteral("test")));
+        AuditExporter exporter(ExportFormat::Csv, target, audit.name());
+        if (cancelAfter > 0)
+            exporter.setProgress([](qint64) { return false; }, cancelAfter);
+        return AuditPurge(*connection, audit).exportAndPurge(exporter);
+    }
+
+    QStringList files() const {
+        return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir folder;
+    FakeDatabase db;
+    IConnectionFactory* factory = &db;
+    std::unique_ptr<FailingReadFactory> failing;
+    AuditTable audit;
+    QString target;
+    qint64 cancelAfter = 0;
+};
+
+const QByteArray completeFile = "ORDER_NO,UserName\r\n0,sa\r\n1,sa\r\n2,sa\r\n\r\n";
+
+} // namespace
+
+TEST(AuditPurge, EveryStepThatFailsLeavesTheRowsAndNoFile) {
+    const QStringList sqlServerStart{boundedWait, FakeDatabase::beginEntry(), deleteReturning};
+    const QStringList sqlBaseStart{FakeDatabase::beginEntry(TransactionIsolation::RepeatableRead),
+                                   selectSqlBase};
+    const QString rollback = FakeDatabase::rollbackEntry();
+    const QString commit = FakeDatabase::commitEntry();
+    const struct {
+        const char* name;
+        AuditStore store;
+        std::function<void(Stand&)> arrange;
+        Outcome outcome;
+        QStringList statements;
+        bool fileLeft;
+    } cases[] = {
+        {"SQL Server: done", AuditStore::SqlServer, [](Stand&) {}, Outcome::Purged,
+         sqlServerStart + QStringList{commit, unboundedWait}, true},
+        {"SQL Server: the table is busy", AuditStore::SqlServer,
+         [](Stand& s) { s.db.failOn(deleteReturning, lockTimedOut()); }, Outcome::TableBusy,
+         sqlServerStart + QStringList{rollback, unboundedWait}, false},
+        {"SQL Server: the read breaks off", AuditStore::SqlServer,
+         [](Stand& s) {
+             s.failing =
+                 std::make_unique<FailingReadFactory>(s.db, deleteReturning, 2, linkFailure());
+             s.factory = s.failing.get();
+         },
+         Outcome::Failed, sqlServerStart + QStringList{rollback, unboundedWait}, false},
+        {"SQL Server: the file cannot be created", AuditStore::SqlServer,
+         [](Stand& s) { s.target = s.folder.filePath(QStringLiteral("gone/archive.csv")); },
+         Outcome::Failed, sqlServerStart + QStringList{rollback, unboundedWait}, false},
+        {"SQL Server: the file cannot take its place", AuditStore::SqlServer,
+         [](Stand& s) {
+             QDir(s.folder.path()).mkdir(QStringLiteral("archive.csv"));
+             s.target = s.folder.filePath(QStringLiteral("archive.csv"));
+         },
+         Outcome::Failed, sqlServerStart + QStringList{rollback, unboundedWait}, false},
+        {"SQL Server: cancelled", AuditStore::SqlServer, [](Stand& s) { s.cancelAfter = 1; },
+         Outcome::Cancelled, sqlServerStart + QStringList{rollback, unboundedWait}, false},
+        {"SQL Server: the commit fails", AuditStore::SqlServer,
+         [](Stand& s) { s.db.failOn(FakeDatabase::commitEntry(), linkFailure()); },
+         Outcome::FileOnly, sqlServerStart + QStringList{commit, rollback, unboundedWait}, true},
+        {"SQLBase: done", AuditStore::SqlBase, [](Stand&) {}, Outcome::Purged,
+         sqlBaseStart + QStringList{deleteSqlBase, commit}, true},
+        {"SQLBase: rows were added while the file was written", AuditStore::SqlBase,
+         [](Stand& s) { s.db.onExecute(deleteSqlBase, 4); }, Outcome::TableBusy,
+         sqlBaseStart + QStringList{deleteSqlBase, rollback}, false},
+        {"SQLBase: the driver does not count", AuditStore::SqlBase,
+         [](Stand& s) { s.db.onExecute(deleteSqlBase, -1); }, Outcome::Failed,
+         sqlBaseStart + QStringList{deleteSqlBase, rollback}, false},
+        {"SQLBase: the delete waits too long", AuditStore::SqlBase,
+         [](Stand& s) { s.db.failOn(deleteSqlBase, lockTimedOut()); }, Outcome::TableBusy,
+         sqlBaseStart + QStringList{deleteSqlBase, rollback}, false},
+        {"SQLBase: the read breaks off", AuditStore::SqlBase,
+         [](Stand& s) {
+             s.failing =
+                 std::make_unique<FailingReadFactory>(s.db, selectSqlBase, 1, linkFailure());
+             s.factory = s.failing.get();
+         },
+         Outcome::Failed, sqlBaseStart + QStringList{rollback}, false},
+        {"SQLBase: cancelled", AuditStore::SqlBase, [](Stand& s) { s.cancelAfter = 2; },
+         Outcome::Cancelled, sqlBaseStart + QStringList{rollback}, false},
+        {"SQLBase: the commit fails", AuditStore::SqlBase,
+         [](Stand& s) { s.db.failOn(FakeDatabase::commitEntry(), linkFailure()); },
+         Outcome::FileOnly, sqlBaseStart + QStringList{deleteSqlBase, commit, rollback}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stand s(c.store);
+        c.arrange(s);
+        const PurgeResult result = s.run();
+        EXPECT_EQ(result.outcome, c.outcome) << result.message.toStdString();
+        EXPECT_EQ(s.db.statements(), c.statements);
+        if (c.outcome == Outcome::TableBusy) {
+            EXPECT_EQ(result.message, tableInUseMessage(s.audit.tableName()));
+        }
+        QFile file(s.target);
+        if (c.fileLeft) {
+            EXPECT_EQ(s.files(), QStringList{QStringLiteral("archive.csv")});
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), completeFile);
+        } else {
+            EXPECT_FALSE(QFileInfo(s.target).isFile());
+            EXPECT_EQ(s.files(), QStringList());
+        }
+    }
+}
+
+TEST(AuditPurge, APurgeAloneWaitsABoundedTimeOnSqlServer) {
+    Stand sqlServer(AuditStore::SqlServer);
+    sqlServer.db.failOn(QStringLiteral("Delete from tblZOTA_Orders"), lockTimedOut(), true);
+    std::unique_ptr<IConnection> connection = sqlServer.db.createConnection();
+    ASSERT_TRUE(connection->open(QStringLiteral("test")));
+    const PurgeResult busy = AuditPurge(*connection, sqlServer.audit).purge();
+    EXPECT_EQ(busy.outcome, Outcome::TableBusy);
+    EXPECT_EQ(busy.message, QStringLiteral("The table tblZOTA_Orders is in use by another "
+                                           "session; nothing was changed. Try again when it is "
+                                           "quiet."));
+    EXPECT_EQ(AuditPurge(*connection, sqlServer.audit).purge().outcome, Outcome::Purged);
+    const QStringList purge{boundedWait, QStringLiteral("Delete from tblZOTA_Orders"),
+                            unboundedWait};
+    EXPECT_EQ(sqlServer.db.statements(), purge + purge);
+}

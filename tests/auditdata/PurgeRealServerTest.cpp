@@ -1,0 +1,350 @@
+// Purges on the real SQL Server engine named in QUORVEX_TEST_MSSQL (server|user|password|
+// database); skipped when it is not set. quorvex-export --purge and the window's back end purge
+// while another session keeps inserting, wait a bounded time for a table another session holds,
+// and lose no row when they fail, are cancelled or are killed. Every test works on an audit
+// table of its own and drops it.
+#include "auditdata/AuditExporter.h"
+#include "auditdata/SqlServerAuditData.h"
+#include "components/DbException.h"
+#include "components/LockTimeout.h"
+#include "components/OdbcConnection.h"
+#include "components/OdbcConnectionFactory.h"
+#include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerSession.h"
+
+#include "AuditDataTesting.h"
+#include "support/ScriptedMessageService.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <atomic>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <map>
+#include <mutex>
+#include <thread>
+
+using namespace quorvex;
+using quorvex::testing::ScriptedMessageService;
+
+namespace {
+
+constexpr int prefilledRows = 20000;
+
+// Digits 0-9 as a table, to make numbered rows in one statement.
+const QString digits = QStringLiteral("(VALUES (0),(1),(2),(3),(4),(5),(6),(7),(8),(9))");
+
+class PurgeRealServer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+        if (target.size() != 4)
+            GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
+        m_login = {target[0], target[1], target[2], target[3]};
+        static int serial = 0;
+        m_audit =
+            QStringLiteral("qvxPurge%1x%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+        m_table = QStringLiteral("tblZOTA_") + m_audit;
+        ASSERT_TRUE(m_db.open(connectionString()))
+            << m_db.errors().value(0).description.toStdString();
+        m_db.execute("CREATE TABLE " + m_table +
+                     " (ID int NOT NULL, NOTE varchar(40) NULL, AuditDate datetime NOT NULL "
+                     "DEFAULT GETDATE(), UserName varchar(30) NOT NULL DEFAULT 'sa')");
+        fill();
+        for (int id = 0; id < prefilledRows; ++id)
+            m_inserted.push_back(id);
+    }
+
+    // Rows 0 to 19,999.
+    void fill() {
+        m_db.execute("INSERT INTO " + m_table + " (ID, NOTE) SELECT TOP " +
+                     QString::number(prefilledRows) +
+                     " a.n * 10000 + b.n * 1000 + c.n * 100 + d.n * 10 + e.n, 'row' FROM " +
+                     digits + " a(n) CROSS JOIN " + digits + " b(n) CROSS JOIN " + digits +
+                     " c(n) CROSS JOIN " + digits + " d(n) CROSS JOIN " + digits + " e(n)");
+    }
+
+    void TearDown() override {
+        if (m_db.state() == ConnectionState::Open) {
+            try {
+                m_db.execute("DROP TABLE " + m_table);
+            } catch (const DbException&) {
+            }
+        }
+    }
+
+    QString connectionString() const { return buildSqlServerConnectionString(m_login); }
+
+    // Another session inserting audit rows one statement at a time, numbered from `first`,
+    // until stopped; the numbers of the rows it committed are kept.
+    class Inserter {
+    public:
+        Inserter(const QString& connection, const QString& table, int first) {
+            m_thread = std::thread([this, connection, table, first] {
+                OdbcConnection session;
+                if (!session.open(connection))
+                    return;
+                for (int id = first; !m_stop; ++id) {
+                    try {
+                        session.execute(QStringLiteral("INSERT INTO %1 (ID, NOTE) VALUES (%2, "
+                                                       "'while purging')")
+                                            .arg(table)
+                                            .arg(id));
+                    } catch (const DbException&) {
+                        continue;
+                    }
+                    std::lock_guard<std::mutex> lock(m_mutex);
+                    m_committed.push_back(id);
+                }
+            });
+        }
+        ~Inserter() { stop(); }
+        int count() {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            return int(m_committed.size());
+        }
+        std::vector<int> stop() {
+            m_stop = true;
+            if (m_thread.joinable())
+                m_thread.join();
+            return m_committed;
+        }
+
+    private:
+        std::atomic<bool> m_stop{false};
+        std::mutex m_mutex;
+        std::vector<int> m_committed;
+        std::thread m_thread;
+    };
+
+    // Waits until the other session has inserted more rows.
+    static void waitForInserts(Inserter& inserter, int more) {
+        const int start = inserter.count();
+        for (int i = 0; i < 1000 && inserter.count() < start + more; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+
+    QStringList exportArguments(const QString& file) const {
+        return {"--backend",  "sqlserver",
+                "--audit",    m_audit,
+                "--format",   "csv",
+                "--file",     file,
+                "--server",   m_login.server,
+                "--user",     m_login.user,
+                "--password", m_login.password,
+                "--database", m_login.database,
+                "--purge"};
+    }
+
+    // How often each number is in the table and in the files (their first column, header and
+    // closing empty line left out).
+    std::map<int, int> copies(const QStringList& files) {
+        std::map<int, int> count;
+        Recordset rows = m_db.openRecordset("SELECT ID FROM " + m_table);
+        for (; !rows.eof(); rows.moveNext())
+            ++count[rows.value(0).value_or("-1").toInt()];
+        for (const QString& file : files) {
+            QFile f(file);
+            const QList<QByteArray> lines =
+                f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>();
+            for (qsizetype i = 1; i < lines.size(); ++i)
+                if (!lines[i].trimmed().isEmpty())
+                    ++count[lines[i].split(',').value(0).toInt()];
+        }
+        return count;
+    }
+
+    qint64 rowsInTable() {
+        return m_db.openRecordset("SELECT COUNT(*) FROM " + m_table)
+            .value(0)
+            .value_or("-1")
+            .toLongLong();
+    }
+
+    SqlServerLoginValues m_login;
+    QString m_audit;
+    QString m_table;
+    OdbcConnection m_db;
+    std::vector<int> m_inserted;
+    QTemporaryDir m_dir;
+};
+
+// The window's back end object, as the SQL Server main window makes it.
+struct WindowBackEnd {
+    explicit WindowBackEnd(const SqlServerLoginValues& login) { session.login() = login; }
+    AuditTable audit(const QString& name) const {
+        return *AuditTable::fromName(AuditStore::SqlServer, name);
+    }
+    OdbcConnectionFactory connections;
+    ScriptedMessageService messages;
+    SqlServerSession session{connections};
+    SqlServerAuditData data{session, messages};
+};
+
+int runTool(const QStringList& arguments, QString* err = nullptr) {
+    QProcess tool;
+    tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
+    if (!tool.waitForFinished(120000))
+        return -1;
+    if (err != nullptr)
+        *err = QString::fromUtf8(tool.readAllStandardError());
+    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
+}
+
+} // namespace
+
+TEST_F(PurgeRealServer, DeletesExactlyWhatItsFileHoldsWhileAnotherSessionInserts) {
+    WindowBackEnd window(m_login);
+    const struct {
+        const char* path;
+        std::function<void(const QString& file)> purge;
+    } paths[] = {
+        {"quorvex-export --purge",
+         [&](const QString& file) {
+             QString err;
+             EXPECT_EQ(runTool(exportArguments(file), &err), 0) << err.toStdString();
+         }},
+        {"the window's BOTH",
+         [&](const QString& file) {
+             AuditExporter exporter(ExportFormat::Csv, file, m_audit);
+             const std::optional<PurgeResult> result =
+                 window.data.exportAndPurge(window.audit(m_audit), exporter);
+             ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
+             EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
+                 << result->message.toStdString();
+         }},
+    };
+    QStringList files;
+    std::map<int, int> everyRowOnce;
+    for (int id : m_inserted)
+        everyRowOnce[id] = 1;
+    for (const auto& p : paths) {
+        SCOPED_TRACE(p.path);
+        files << m_dir.filePath(QString::number(files.size()) + QStringLiteral(".csv"));
+        Inserter inserter(connectionString(), m_table, 1000000 * int(files.size()));
+        waitForInserts(inserter, 20);
+        const int before = inserter.count();
+        p.purge(files.last());
+        EXPECT_GT(inserter.count(), before) << "no insert ran while the purge did";
+        waitForInserts(inserter, 20);
+        for (int id : inserter.stop())
+            everyRowOnce[id] = 1;
+        // Every row ever inserted is in a file or in the table, exactly once.
+        EXPECT_EQ(copies(files), everyRowOnce);
+    }
+    // The shared connection waits for locks without limit again, and commits each statement.
+    Recordset session =
+        window.session.sharedConnection().openRecordset("SELECT @@LOCK_TIMEOUT, @@TRANCOUNT");
+    EXPECT_EQ(session.currentRow(), (Row{FieldValue("-1"), FieldValue("0")}));
+}
+
+TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
+    // Another session holds the table: it altered it in a transaction still open.
+    OdbcConnection holder;
+    ASSERT_TRUE(holder.open(connectionString()));
+    holder.beginTransaction(TransactionIsolation::DriverDefault);
+    holder.execute("ALTER TABLE " + m_table + " ADD HELD int NULL");
+
+    const QString busy = tableInUseMessage(m_table);
+    QProcess tool; // waits beside the window's purges
+    const QString toolFile = m_dir.filePath(QStringLiteral("tool.csv"));
+    tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), exportArguments(toolFile));
+
+    WindowBackEnd window(m_login);
+    const std::optional<PurgeResult> purged = window.data.purge(window.audit(m_audit));
+    ASSERT_TRUE(purged.has_value());
+    EXPECT_EQ(purged->outcome, PurgeResult::Outcome::TableBusy);
+    EXPECT_EQ(purged->message, busy);
+
+    const QString file = m_dir.filePath(QStringLiteral("both.csv"));
+    AuditExporter exporter(ExportFormat::Csv, file, m_audit);
+    const std::optional<PurgeResult> both =
+        window.data.exportAndPurge(window.audit(m_audit), exporter);
+    ASSERT_TRUE(both.has_value());
+    EXPECT_EQ(both->outcome, PurgeResult::Outcome::TableBusy);
+    EXPECT_EQ(both->message, busy);
+
+    ASSERT_TRUE(tool.waitForFinished(120000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(tool.readAllStandardError()),
+              busy + QStringLiteral("\nNo file was written and nothing was purged.\n"));
+
+    holder.rollback();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(rowsInTable(), prefilledRows);
+}
+
+TEST_F(PurgeRealServer, CancelOrAFileThatCannotBeCompletedKeepsEveryRow) {
+    WindowBackEnd window(m_login);
+    const struct {
+        const char* name;
+        ExportFormat format;
+        QString file;
+        std::function<void(AuditExporter&)> arrange;
+        PurgeResult::Outcome outcome;
+    } cases[] = {
+        {"cancelled after 5,000 rows", ExportFormat::Csv, m_dir.filePath("cancelled.csv"),
+         [](AuditExporter& e) { e.setProgress([](qint64) { return false; }, 5000); },
+         PurgeResult::Outcome::Cancelled},
+        {"no folder for the file", ExportFormat::Csv, m_dir.filePath("gone/archive.csv"),
+         [](AuditExporter&) {}, PurgeResult::Outcome::Failed},
+        {"a sheet too small for the rows", ExportFormat::Xlsx, m_dir.filePath("small.xlsx"),
+         [](AuditExporter& e) { e.setRecordLimit(7000); }, PurgeResult::Outcome::Failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AuditExporter exporter(c.format, c.file, m_audit);
+        c.arrange(exporter);
+        const std::optional<PurgeResult> result =
+            window.data.exportAndPurge(window.audit(m_audit), exporter);
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->outcome, c.outcome) << result->message.toStdString();
+        EXPECT_EQ(rowsInTable(), prefilledRows);
+        EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+}
+
+TEST_F(PurgeRealServer, ToolKilledInTheMiddleLosesNoRow) {
+    const QString file = m_dir.filePath(QStringLiteral("killed.csv"));
+    const QDir folder(m_dir.path());
+    const struct {
+        const char* moment;
+        std::function<bool()> reached;
+    } moments[] = {
+        {"while the rows stream into the file",
+         [&] {
+             for (const QFileInfo& f : folder.entryInfoList(QDir::Files | QDir::Hidden))
+                 if (f.fileName().startsWith(u'.') && f.size() > 0)
+                     return true;
+             return false;
+         }},
+        {"as the file takes its place", [&] { return QFile::exists(file); }},
+    };
+    for (const auto& m : moments) {
+        SCOPED_TRACE(m.moment);
+        QProcess tool;
+        tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), exportArguments(file));
+        ASSERT_TRUE(tool.waitForStarted());
+        while (tool.state() != QProcess::NotRunning && !m.reached())
+            tool.waitForFinished(1);
+        if (tool.state() != QProcess::NotRunning)
+            ::kill(pid_t(tool.processId()), SIGKILL);
+        tool.waitForFinished(30000);
+        // The server rolls back the session of a client that is gone.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const std::map<int, int> found = copies({file});
+        int lost = 0;
+        for (int id : m_inserted)
+            lost += found.count(id) == 0 ? 1 : 0;
+        EXPECT_EQ(lost, 0);
+        // Nothing was deleted, or all of it, which the file then holds.
+        const qint64 left = rowsInTable();
+        EXPECT_TRUE(left == prefilledRows || left == 0) << left;
+        if (left == 0)
+            fill();
+        QFile::remove(file);
+    }
+}
