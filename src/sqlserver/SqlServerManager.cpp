@@ -93,7 +93,7 @@ bool SqlServerManager::connectServer(const QString& server, const QString& login
         return false;
     }
     try {
-        connection->execute(lockTimeoutStatement());
+        connection->execute(sqlServerLockTimeoutStatement(m_lockTimeout));
     } catch (const DbException& e) {
         m_errors = e.errors();
         connection->close();

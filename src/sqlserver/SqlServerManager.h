@@ -2,6 +2,7 @@
 
 #include "components/DbErrorRecord.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
 #include "mainwindow/ColumnInfo.h"
 #include "sqlserver/SqlServerEngine.h"
 
@@ -39,6 +40,8 @@ public:
     // Opens the connection to the server's master database, closing one to a server chosen
     // before. Returns false when it fails; errors() then holds every record the driver gave.
     bool connectServer(const QString& server, const QString& login, const QString& password);
+    // How long later statements wait for another session's locks; taken at the next connect.
+    void setLockTimeout(int milliseconds) { m_lockTimeout = milliseconds; }
     bool isConnected() const;
     // The product behind the connection, asked once per connection (SERVERPROPERTY('Babelfish')
     // is 1 on Babelfish and NULL on SQL Server). A server that cannot answer is SQL Server.
@@ -88,6 +91,7 @@ private:
     QString m_server;
     DbErrorList m_errors;
     std::optional<sqlserver::SqlServerEngine> m_engine;
+    int m_lockTimeout = lockTimeoutMilliseconds;
 };
 
 } // namespace quorvex

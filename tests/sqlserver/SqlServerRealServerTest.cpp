@@ -4,12 +4,14 @@
 #include "SqlServerBackendTests.h"
 #include "components/DbException.h"
 #include "components/Grid.h"
+#include "components/IConnection.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/PlatformServices.h"
 #include "components/Recordset.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "sqlserver/SqlServerCatalog.h"
+#include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeWorkingDirectory.h"
@@ -137,6 +139,89 @@ private Q_SLOTS:
         backend.deleteAudits(grid, {row}, AuditBackend::DeleteAnswer::Yes);
         QCOMPARE(rowOf(grid, audit), -1);
         QCOMPARE(stand.triggerDisabled(trigger), QString("no trigger"));
+    }
+
+    // Another session holds the audited table: Disable and Delete give up after the lock wait,
+    // say so, and change nothing. Another session holds only the audit table: Delete drops the
+    // trigger but keeps the catalog row with the table, and a later Delete finishes the job.
+    void aBusyTableChangesNothingAndAFailedDropKeepsTheAudit() {
+        const QStringList login = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+        if (login.size() != 4)
+            QSKIP("QUORVEX_TEST_MSSQL is not set (server|user|password|database)");
+        const QString pid = QString::number(QCoreApplication::applicationPid());
+        const QString table = "qvxBusy" + pid;
+        const QString audit = "qvxBusy" + pid;
+        const QString trigger = sqlserver::sqlServerTriggerName(audit);
+        RealStand stand;
+        stand.session.manager().setLockTimeout(1000);
+        QVERIFY(stand.logIn(login));
+        SqlServerCatalog catalog(stand.session, stand.messages);
+        Grid grid;
+        QVERIFY(catalog.ensure(grid));
+        auto cleanUp = qScopeGuard([&] {
+            stand.dropQuietly("DROP TRIGGER " + trigger);
+            stand.dropQuietly("DROP TABLE tblZOTA_" + audit);
+            stand.dropQuietly("DROP TABLE " + table);
+            stand.dropQuietly("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + audit +
+                              "'");
+        });
+        try {
+            stand.session.executeStatement("CREATE TABLE " + table + " (ID int NULL)");
+            stand.session.executeStatement("CREATE TABLE tblZOTA_" + audit + " (ID int NULL)");
+            stand.session.executeStatement("CREATE TRIGGER " + trigger + " ON " + table +
+                                           " FOR INSERT AS SET NOCOUNT ON");
+            stand.session.executeStatement(
+                sqlserver::sqlServerCatalogInsertStatement(audit, "busy test", table));
+        } catch (const DbException& e) {
+            QFAIL(qPrintable(e.description()));
+        }
+        const SqlServerCatalog::InstalledAudit installed{audit, "Y", table.leftJustified(100)};
+        const QString busy = "The table " + table +
+                             " is in use by another session; nothing was changed. Try again when "
+                             "it is quiet.";
+        const auto catalogFlag = [&] {
+            Recordset rows = stand.session.sharedConnection().openRecordset(
+                "SELECT ENABLED FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + audit + "'");
+            return rows.eof() ? QStringLiteral("no row") : rows.value(0).value_or(QString());
+        };
+        // The other session: an open transaction that changed the table.
+        const auto holding = [&](const QString& held) {
+            auto other = stand.connections.createConnection();
+            if (!other->open(buildSqlServerConnectionString(stand.session.login())))
+                return std::unique_ptr<IConnection>();
+            other->beginTransaction(TransactionIsolation::DriverDefault);
+            other->execute("INSERT INTO " + held + " (ID) VALUES (1)");
+            return other;
+        };
+        {
+            const auto other = holding(table);
+            QVERIFY(other);
+            QVERIFY(!catalog.setTriggerState(installed, SqlServerCatalog::TriggerState::Disabled));
+            QVERIFY(!catalog.remove(installed));
+            other->rollback();
+        }
+        QCOMPARE(stand.messages.texts(), (QStringList{busy, busy}));
+        QCOMPARE(catalogFlag(), QString("Y"));
+        QCOMPARE(stand.triggerDisabled(trigger), QString("0"));
+
+        stand.messages.clear();
+        {
+            const auto other = holding("tblZOTA_" + audit);
+            QVERIFY(other);
+            QVERIFY(!catalog.remove(installed));
+            other->rollback();
+        }
+        QCOMPARE(stand.messages.texts().size(), 1);
+        QVERIFY(stand.messages.texts().value(0).startsWith("The trigger of the audit " + audit +
+                                                           " was removed, but its table tblZOTA_" +
+                                                           audit + " could not be dropped."));
+        QCOMPARE(stand.triggerDisabled(trigger), QString("no trigger"));
+        QCOMPARE(catalogFlag(), QString("Y"));
+        // Once the table is free, deleting again removes the rest.
+        stand.messages.clear();
+        QVERIFY(catalog.remove(installed));
+        QCOMPARE(stand.messages.texts(), QStringList());
+        QCOMPARE(catalogFlag(), QString("no row"));
     }
 };
 
