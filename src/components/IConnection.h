@@ -47,6 +47,10 @@ public:
     // Runs a statement and reads no rows. Throws DbException.
     virtual void execute(const QString& statement) = 0;
 
+    // Seconds a statement may run before the driver gives up on it (0: no limit, the default);
+    // takes effect for statements started afterwards.
+    virtual void setQueryTimeout(int seconds) { (void)seconds; }
+
     // Asks the server to stop the statement this connection is running or reading right now;
     // that statement then fails with a DbException. Does nothing when none runs. The one call
     // another thread may make while the connection is in use.

@@ -13,6 +13,8 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+
 namespace quorvex {
 
 namespace {
@@ -86,6 +88,23 @@ void OdbcConnection::setConnectionTimeout(int seconds) {
     m_connectionTimeout = seconds;
 }
 
+void OdbcConnection::setQueryTimeout(int seconds) {
+    m_queryTimeout = std::max(0, seconds);
+    std::lock_guard lock(*m_statementsMutex);
+    if (m_statements)
+        m_statements->setQueryTimeout(m_queryTimeout);
+}
+
+void OdbcConnection::cancel() {
+    std::shared_ptr<OdbcStatementRegistry> statements;
+    {
+        std::lock_guard lock(*m_statementsMutex);
+        statements = m_statements;
+    }
+    if (statements)
+        statements->cancelAll();
+}
+
 bool OdbcConnection::open(const QString& connectionString) {
     OdbcSession& current = session();
     if (current.isOpen()) {
@@ -106,6 +125,11 @@ bool OdbcConnection::open(const QString& connectionString) {
         if (m_connectionTimeout && *m_connectionTimeout >= 0)
             connection.setLoginTimeout(*m_connectionTimeout);
         connection.connect(target.connectionString);
+        connection.statements()->setQueryTimeout(m_queryTimeout);
+        {
+            std::lock_guard lock(*m_statementsMutex);
+            m_statements = connection.statements();
+        }
         current.open(std::move(connection));
         return true;
     } catch (const DbException& e) {

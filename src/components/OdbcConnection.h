@@ -3,11 +3,13 @@
 #include "components/IConnection.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace quorvex {
 
 class OdbcSession;
+class OdbcStatementRegistry;
 
 // A connection through the machine's ODBC driver manager. Back-end connection strings
 // ("Provider=SQLOLEDB.1;...", "Provider=SQLBASEOLEDB.1;...") are mapped to the installed
@@ -26,6 +28,8 @@ public:
     OdbcConnection& operator=(const OdbcConnection&) = delete;
 
     void setConnectionTimeout(int seconds) override;
+    void setQueryTimeout(int seconds) override;
+    void cancel() override;
     bool open(const QString& connectionString) override;
     ConnectionState state() const override;
     void close() override;
@@ -49,6 +53,10 @@ private:
 
     std::unique_ptr<OdbcSession> m_session; // only empty once moved from
     std::optional<int> m_connectionTimeout;
+    int m_queryTimeout = 0;
+    // The open connection's statements, for cancel() from another thread.
+    std::shared_ptr<OdbcStatementRegistry> m_statements;
+    std::unique_ptr<std::mutex> m_statementsMutex = std::make_unique<std::mutex>();
 };
 
 } // namespace quorvex

@@ -22,8 +22,25 @@ OdbcConnectionHandle::~OdbcConnectionHandle() noexcept {
     release();
 }
 
+void OdbcStatementRegistry::add(SQLHSTMT statement) {
+    std::lock_guard lock(m_mutex);
+    m_statements.push_back(statement);
+}
+
+void OdbcStatementRegistry::remove(SQLHSTMT statement) noexcept {
+    std::lock_guard lock(m_mutex);
+    std::erase(m_statements, statement);
+}
+
+void OdbcStatementRegistry::cancelAll() noexcept {
+    std::lock_guard lock(m_mutex);
+    for (SQLHSTMT statement : m_statements)
+        SQLCancel(statement);
+}
+
 OdbcConnectionHandle::OdbcConnectionHandle(OdbcConnectionHandle&& other) noexcept
     : m_environment(std::move(other.m_environment)),
+      m_statements(std::exchange(other.m_statements, std::make_shared<OdbcStatementRegistry>())),
       m_handle(std::exchange(other.m_handle, nullptr)),
       m_connected(std::exchange(other.m_connected, false)) {}
 
@@ -33,6 +50,7 @@ OdbcConnectionHandle& OdbcConnectionHandle::operator=(OdbcConnectionHandle&& oth
         m_handle = std::exchange(other.m_handle, nullptr);
         m_connected = std::exchange(other.m_connected, false);
         m_environment = std::move(other.m_environment);
+        m_statements = std::exchange(other.m_statements, std::make_shared<OdbcStatementRegistry>());
     }
     return *this;
 }

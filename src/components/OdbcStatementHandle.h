@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <sql.h>
 
 namespace quorvex {
 
 class OdbcConnectionHandle;
+class OdbcStatementRegistry;
 
 // One statement on a connection. Freeing it discards whatever results it still holds; it must
 // be freed before its connection is.
@@ -24,6 +26,7 @@ public:
 
 private:
     SQLHSTMT m_handle = SQL_NULL_HSTMT;
+    std::shared_ptr<OdbcStatementRegistry> m_registry;
 };
 
 } // namespace quorvex

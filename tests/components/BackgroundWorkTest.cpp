@@ -8,46 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include <condition_variable>
-#include <mutex>
 
 using namespace quorvex;
 using quorvex::testing::FakeDatabase;
 
-namespace {
-
-// A connection whose statement waits on the server until it is cancelled.
-class WaitingConnection : public IConnection {
-public:
-    void setConnectionTimeout(int) override {}
-    bool open(const QString&) override { return true; }
-    ConnectionState state() const override { return ConnectionState::Open; }
-    void close() override {}
-    const DbErrorList& errors() const override { return m_errors; }
-    Recordset openRecordset(const QString&, CursorType) override { return {}; }
-    void execute(const QString&) override {
-        std::unique_lock lock(m_mutex);
-        m_running = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_cancelled; });
-        throw DbException::single("Operation cancelled", "HY008");
-    }
-    void cancel() override {
-        std::lock_guard lock(m_mutex);
-        if (m_running)
-            m_cancelled = true;
-        m_changed.notify_all();
-    }
-
-private:
-    DbErrorList m_errors;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_running = false;
-    bool m_cancelled = false;
-};
-
-} // namespace
 
 class BackgroundWorkTest : public QObject {
     Q_OBJECT
@@ -57,7 +21,10 @@ private Q_SLOTS:
     // cancel reaches the waiting statement, after which the end comes back on the window's
     // thread.
     void theWindowStaysAliveAndCancelReachesTheServer() {
-        auto connection = std::make_shared<WaitingConnection>();
+        FakeDatabase db;
+        db.holdOn("DROP TRIGGER trgZOTA_Busy");
+        std::shared_ptr<IConnection> connection = db.createConnection();
+        QVERIFY(connection->open("DRIVER={x}"));
         auto failure = std::make_shared<QString>();
         BackgroundTask task;
         int ticks = 0;
@@ -81,9 +48,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(busy, 2000);
         QVERIFY(ticks >= 20);
         QVERIFY(task.isRunning());
+        QCOMPARE(db.waiting(), 1);
         task.cancel();
         QVERIFY(task.waitForDone(5000));
-        QCOMPARE(*failure, QString("Operation cancelled"));
+        QCOMPARE(*failure, FakeDatabase::cancelledText());
+        QCOMPARE(db.cancels(), 1);
         QCOMPARE(doneOn, QThread::currentThread());
     }
 

@@ -6,6 +6,8 @@
 
 #include "ComponentsTestSupport.h"
 #include <QTemporaryDir>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace quorvex;
@@ -263,4 +265,21 @@ TEST_F(SqliteConnection, TransactionsCommitRollBackAndEndWithTheConnection) {
     m_connection.close();
     EXPECT_EQ(people(), QStringLiteral("1"));
     EXPECT_EQ(other.executeCounted("DELETE FROM PEOPLE WHERE ID = 42"), 0);
+}
+
+// Another thread cancels the statement that runs; the connection serves the next one.
+TEST_F(SqliteConnection, ACancelFromAnotherThreadEndsTheRunningStatement) {
+    std::thread canceller([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_connection.cancel();
+    });
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(m_connection.openRecordset(
+                     "WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM S) "
+                     "SELECT COUNT(*) FROM S"),
+                 DbException);
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    Recordset next = m_connection.openRecordset("SELECT 7");
+    EXPECT_EQ(next.value(0), text("7"));
 }

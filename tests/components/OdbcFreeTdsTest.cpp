@@ -1,11 +1,15 @@
 // Opening a SQL Server connection string through FreeTDS to a loopback port nobody listens on:
 // the open fails and every record the driver reported arrives, in order.
 #include "components/OdbcConnection.h"
+#include "components/DbException.h"
 #include "components/OdbcEnvironmentProbe.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
+#include <chrono>
+#include <thread>
 #include <gtest/gtest.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -105,4 +109,53 @@ TEST_F(FreeTdsClosedPort, OpenFailsWithEveryRecordTheDriverReportedAndCanBeRetri
     EXPECT_FALSE(connection.open(target));
     EXPECT_EQ(connection.errors(), errors);
     EXPECT_EQ(connection.state(), ConnectionState::Closed);
+}
+
+// On the server named in QUORVEX_TEST_MSSQL: a statement waiting for a lock another session
+// holds ends at the query timeout, and at once when another thread cancels it.
+TEST(FreeTdsOnTheEngine, AWaitingStatementEndsAtItsTimeoutOrWhenCancelled) {
+    const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split('|');
+    if (target.size() != 4)
+        GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
+    const QString host = target[0].section(',', 0, 0);
+    const QString port = target[0].contains(',') ? target[0].section(',', 1) : "1433";
+    const QString odbc = "DRIVER={FreeTDS};SERVER=" + host + ";PORT=" + port + ";UID=" +
+                         target[1] + ";PWD={" + target[2] + "};DATABASE=" + target[3] +
+                         ";TDS_Version=7.4";
+    const QString table = QStringLiteral("qvxWait%1").arg(QCoreApplication::applicationPid());
+    OdbcConnection holder;
+    OdbcConnection connection;
+    ASSERT_TRUE(holder.open(odbc));
+    ASSERT_TRUE(connection.open(odbc));
+    holder.execute("CREATE TABLE " + table + " (ID int NULL)");
+    holder.beginTransaction(TransactionIsolation::DriverDefault);
+    holder.execute("INSERT INTO " + table + " VALUES (1)");
+    // If neither works, the holder lets go after a while so the test ends all the same.
+    std::thread guard([&holder] {
+        std::this_thread::sleep_for(std::chrono::seconds(15));
+        holder.cancel();
+    });
+    guard.detach();
+
+    connection.setQueryTimeout(1);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_THROW(connection.execute("ALTER TABLE " + table + " ADD EXTRA int NULL"), DbException);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+    EXPECT_NO_THROW(connection.execute("SELECT 1")) << "after the timeout";
+
+    connection.close();
+    ASSERT_TRUE(connection.open(odbc));
+    connection.setQueryTimeout(0);
+    std::thread canceller([&connection] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        connection.cancel();
+    });
+    started = std::chrono::steady_clock::now();
+    EXPECT_THROW(connection.execute("ALTER TABLE " + table + " ADD EXTRA int NULL"), DbException);
+    canceller.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+    EXPECT_NO_THROW(connection.execute("SELECT 1")) << "after the cancel";
+
+    holder.rollback();
+    EXPECT_NO_THROW(connection.execute("DROP TABLE " + table));
 }

@@ -3,6 +3,10 @@
 #include "components/DbException.h"
 #include "components/MemoryRowSource.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+
 namespace quorvex::testing {
 
 namespace {
@@ -18,6 +22,8 @@ struct Script {
     std::vector<FieldInfo> fields;
     std::vector<Row> rows;
     qint64 rowsChanged = -1;
+    bool holds = false;
+    int rowsFirst = 0;
 
     bool matches(const QString& statement) const {
         if (once && used)
@@ -39,6 +45,13 @@ std::vector<FieldInfo> textFields(const QStringList& names) {
 } // namespace
 
 struct FakeDatabase::State {
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    int generation = 0; // counts release() calls: a wait ends when it moves on
+    bool holdOpens = false;
+    int waiting = 0;
+    int cancels = 0;
+    QList<int> queryTimeouts;
     std::vector<Script> scripts;
     DbErrorList openErrors;
     bool unscriptedEmpty = false;
@@ -50,23 +63,99 @@ struct FakeDatabase::State {
 
     Script* find(const QString& statement) {
         for (auto& s : scripts)
-            if (s.matches(statement))
+            if (s.matches(statement) && !s.holds)
                 return &s;
         return nullptr;
+    }
+    bool held(const QString& statement, int* rowsFirst) {
+        for (auto& s : scripts) {
+            if (s.holds && s.matches(statement)) {
+                *rowsFirst = s.rowsFirst;
+                return true;
+            }
+        }
+        return false;
     }
 };
 
 namespace {
 
+// What a connection and the rows it hands out share: whether a cancel was asked.
+struct CancelFlag {
+    bool asked = false;
+};
+
+class FakeConnection;
+
+// A query's rows, handed out from memory; a held query waits after its first rows.
+class FakeRowSource : public IRowSource {
+public:
+    FakeRowSource(std::shared_ptr<FakeDatabase::State> state, std::shared_ptr<CancelFlag> cancel,
+                  std::vector<FieldInfo> fields, std::vector<Row> rows, int holdAfter)
+        : m_state(std::move(state)), m_cancel(std::move(cancel)),
+          m_rows(std::move(fields), std::move(rows)), m_holdAfter(holdAfter) {}
+    const std::vector<FieldInfo>& fields() const override { return m_rows.fields(); }
+    bool fetch(Row& row) override;
+
+private:
+    std::shared_ptr<FakeDatabase::State> m_state;
+    std::shared_ptr<CancelFlag> m_cancel;
+    MemoryRowSource m_rows;
+    int m_holdAfter; // -1: no hold
+    int m_handedOut = 0;
+};
+
+// Waits as a busy server does: until release() or a cancel. Called with the lock held.
+void waitWhileHeld(FakeDatabase::State& state, std::unique_lock<std::mutex>& lock,
+                   const std::shared_ptr<CancelFlag>& cancel) {
+    const int generation = state.generation;
+    ++state.waiting;
+    state.changed.notify_all();
+    state.changed.wait(lock, [&] {
+        return state.generation != generation || (cancel && cancel->asked);
+    });
+    --state.waiting;
+    if (cancel && cancel->asked) {
+        cancel->asked = false;
+        throw DbException(
+            FakeDatabase::error(FakeDatabase::cancelledText(), 0, QStringLiteral("HY008")));
+    }
+}
+
+bool FakeRowSource::fetch(Row& row) {
+    if (m_holdAfter >= 0 && m_handedOut == m_holdAfter) {
+        m_holdAfter = -1;
+        std::unique_lock lock(m_state->mutex);
+        waitWhileHeld(*m_state, lock, m_cancel);
+    }
+    const bool more = m_rows.fetch(row);
+    if (more)
+        ++m_handedOut;
+    return more;
+}
+
 class FakeConnection : public IConnection {
 public:
     explicit FakeConnection(std::shared_ptr<FakeDatabase::State> state)
-        : m_state(std::move(state)) {}
+        : m_state(std::move(state)), m_cancel(std::make_shared<CancelFlag>()) {}
     ~FakeConnection() override { close(); }
 
     void setConnectionTimeout(int seconds) override { m_timeout = seconds; }
+    void setQueryTimeout(int seconds) override { m_queryTimeout = seconds; }
+
+    void cancel() override {
+        std::lock_guard lock(m_state->mutex);
+        ++m_state->cancels;
+        if (m_running) {
+            m_cancel->asked = true;
+            m_state->changed.notify_all();
+        }
+    }
 
     bool open(const QString& connectionString) override {
+        std::unique_lock lock(m_state->mutex);
+        if (m_state->holdOpens)
+            waitWhileHeld(*m_state, lock, nullptr);
         m_state->connectionStrings << connectionString;
         m_state->timeouts << m_timeout;
         if (m_open) {
@@ -90,6 +179,7 @@ public:
     }
 
     void close() override {
+        std::lock_guard lock(m_state->mutex);
         if (m_open) {
             if (m_transaction)
                 m_state->statements << FakeDatabase::closedInTransactionEntry();
@@ -102,7 +192,9 @@ public:
     const DbErrorList& errors() const override { return m_errors; }
 
     Recordset openRecordset(const QString& statement, CursorType) override {
-        Script* s = send(statement);
+        std::unique_lock lock(m_state->mutex);
+        int holdAfter = -1;
+        Script* s = send(statement, lock, &holdAfter);
         if (!s) {
             if (m_state->unscriptedEmpty)
                 return Recordset(std::make_unique<MemoryRowSource>(std::vector<FieldInfo>{},
@@ -110,39 +202,48 @@ public:
             fail(FakeDatabase::error(
                 QStringLiteral("FakeDatabase: nothing scripted for: %1").arg(statement)));
         }
-        return Recordset(std::make_unique<MemoryRowSource>(s->fields, s->rows));
+        return Recordset(
+            std::make_unique<FakeRowSource>(m_state, m_cancel, s->fields, s->rows, holdAfter));
     }
 
-    void execute(const QString& statement) override { send(statement); }
+    void execute(const QString& statement) override {
+        std::unique_lock lock(m_state->mutex);
+        send(statement, lock);
+    }
 
     qint64 executeCounted(const QString& statement) override {
-        const Script* s = send(statement);
+        std::unique_lock lock(m_state->mutex);
+        const Script* s = send(statement, lock);
         return s ? s->rowsChanged : -1;
     }
 
     void beginTransaction(TransactionIsolation isolation) override {
+        std::unique_lock lock(m_state->mutex);
         if (m_transaction)
             fail(FakeDatabase::error(QStringLiteral("A transaction is open already."), 0,
                                      QStringLiteral("25000")));
-        send(FakeDatabase::beginEntry(isolation));
+        send(FakeDatabase::beginEntry(isolation), lock);
         m_transaction = true;
     }
 
     void commit() override {
+        std::unique_lock lock(m_state->mutex);
         if (!m_transaction)
             fail(FakeDatabase::error(QStringLiteral("No transaction is open."), 0,
                                      QStringLiteral("25000")));
-        send(FakeDatabase::commitEntry()); // a scripted failure leaves the transaction open
+        send(FakeDatabase::commitEntry(), lock); // a scripted failure leaves it open
         m_transaction = false;
     }
 
     void rollback() noexcept override {
+        std::unique_lock lock(m_state->mutex);
         if (!m_transaction)
             return;
         m_transaction = false;
         try {
-            send(FakeDatabase::rollbackEntry());
+            send(FakeDatabase::rollbackEntry(), lock);
         } catch (const DbException&) {
+            lock.unlock();
             close(); // as a connection that cannot roll back
         }
     }
@@ -150,11 +251,30 @@ public:
     bool inTransaction() const override { return m_transaction; }
 
 private:
-    Script* send(const QString& statement) {
+    // Called with the lock held. A held statement waits first; a held query waits after its
+    // first rows (holdAfter tells the rows).
+    Script* send(const QString& statement, std::unique_lock<std::mutex>& lock,
+                 int* holdAfter = nullptr) {
         if (!m_open)
             fail(FakeDatabase::error(QStringLiteral("The connection is closed."), 0,
                                      QStringLiteral("08003")));
         m_state->statements << statement;
+        m_state->queryTimeouts << m_queryTimeout;
+        int rowsFirst = 0;
+        if (m_state->held(statement, &rowsFirst)) {
+            if (holdAfter && rowsFirst > 0) {
+                *holdAfter = rowsFirst;
+            } else {
+                m_running = true;
+                try {
+                    waitWhileHeld(*m_state, lock, m_cancel);
+                } catch (const DbException& e) {
+                    m_running = false;
+                    fail(e.errors());
+                }
+                m_running = false;
+            }
+        }
         Script* s = m_state->find(statement);
         if (s) {
             s->used = true;
@@ -170,10 +290,13 @@ private:
     }
 
     std::shared_ptr<FakeDatabase::State> m_state;
+    std::shared_ptr<CancelFlag> m_cancel;
     DbErrorList m_errors;
     bool m_open = false;
     bool m_transaction = false;
+    bool m_running = false;
     int m_timeout = -1;
+    int m_queryTimeout = 0;
 };
 
 } // namespace
@@ -197,6 +320,7 @@ void FakeDatabase::onQuery(const QString& statement, const std::vector<FieldInfo
     s.once = once;
     s.fields = fields;
     s.rows = rows;
+    std::lock_guard lock(m_state->mutex);
     m_state->scripts.push_back(std::move(s));
 }
 
@@ -208,6 +332,7 @@ void FakeDatabase::onQueryMatching(const QRegularExpression& pattern, const QStr
     s.once = once;
     s.fields = textFields(fieldNames);
     s.rows = rows;
+    std::lock_guard lock(m_state->mutex);
     m_state->scripts.push_back(std::move(s));
 }
 
@@ -217,6 +342,7 @@ void FakeDatabase::failOn(const QString& statement, const DbErrorList& errors, b
     s.once = once;
     s.fails = true;
     s.errors = errors;
+    std::lock_guard lock(m_state->mutex);
     m_state->scripts.push_back(std::move(s));
 }
 
@@ -228,6 +354,7 @@ void FakeDatabase::failOnMatching(const QRegularExpression& pattern, const DbErr
     s.once = once;
     s.fails = true;
     s.errors = errors;
+    std::lock_guard lock(m_state->mutex);
     m_state->scripts.push_back(std::move(s));
 }
 
@@ -236,6 +363,7 @@ void FakeDatabase::onExecute(const QString& statement, qint64 rowsChanged, bool 
     s.exact = statement;
     s.once = once;
     s.rowsChanged = rowsChanged;
+    std::lock_guard lock(m_state->mutex);
     m_state->scripts.push_back(std::move(s));
 }
 
@@ -255,30 +383,88 @@ QString FakeDatabase::closedInTransactionEntry() {
 }
 
 void FakeDatabase::failOpen(const DbErrorList& errors) {
+    std::lock_guard lock(m_state->mutex);
     m_state->openErrors = errors;
 }
 
 void FakeDatabase::setUnscriptedQueriesEmpty(bool empty) {
+    std::lock_guard lock(m_state->mutex);
     m_state->unscriptedEmpty = empty;
 }
 
+void FakeDatabase::holdOn(const QString& statement, int rowsFirst) {
+    Script s;
+    s.exact = statement;
+    s.holds = true;
+    s.rowsFirst = rowsFirst;
+    std::lock_guard lock(m_state->mutex);
+    m_state->scripts.push_back(std::move(s));
+}
+
+void FakeDatabase::holdOnMatching(const QRegularExpression& pattern, int rowsFirst) {
+    Script s;
+    s.pattern = pattern;
+    s.usePattern = true;
+    s.holds = true;
+    s.rowsFirst = rowsFirst;
+    std::lock_guard lock(m_state->mutex);
+    m_state->scripts.push_back(std::move(s));
+}
+
+void FakeDatabase::holdOpens(bool hold) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->holdOpens = hold;
+}
+
+void FakeDatabase::release() {
+    std::lock_guard lock(m_state->mutex);
+    auto& scripts = m_state->scripts;
+    scripts.erase(std::remove_if(scripts.begin(), scripts.end(),
+                                 [](const Script& s) { return s.holds; }),
+                  scripts.end());
+    m_state->holdOpens = false;
+    ++m_state->generation;
+    m_state->changed.notify_all();
+}
+
+int FakeDatabase::waiting() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->waiting;
+}
+
+int FakeDatabase::cancels() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->cancels;
+}
+
 QStringList FakeDatabase::statements() const {
+    std::lock_guard lock(m_state->mutex);
     return m_state->statements;
 }
 QStringList FakeDatabase::connectionStrings() const {
+    std::lock_guard lock(m_state->mutex);
     return m_state->connectionStrings;
 }
 int FakeDatabase::opened() const {
+    std::lock_guard lock(m_state->mutex);
     return m_state->opened;
 }
 int FakeDatabase::openNow() const {
+    std::lock_guard lock(m_state->mutex);
     return m_state->openNow;
 }
 QList<int> FakeDatabase::connectionTimeouts() const {
+    std::lock_guard lock(m_state->mutex);
     return m_state->timeouts;
+}
+QList<int> FakeDatabase::queryTimeouts() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->queryTimeouts;
 }
 
 void FakeDatabase::clearLog() {
+    std::lock_guard lock(m_state->mutex);
+    m_state->queryTimeouts.clear();
     m_state->statements.clear();
     m_state->connectionStrings.clear();
     m_state->timeouts.clear();

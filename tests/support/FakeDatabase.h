@@ -27,6 +27,11 @@ namespace quorvex::testing {
 // with `once`, in which case it is used one time and later sends fall through to the next match.
 // Transactions are recorded, not simulated: a rollback does not bring back what the script
 // said a statement changed.
+//
+// A busy server: holdOn() makes a statement wait when it is sent (a query: after handing out
+// some of its rows) until release() or until its connection is cancelled, which fails it with
+// the driver's "Operation canceled" (HY008). Connections may be used from worker threads; the
+// script and the log are shared safely.
 class FakeDatabase : public IConnectionFactory {
 public:
     FakeDatabase();
@@ -48,6 +53,19 @@ public:
     void onExecute(const QString& statement, qint64 rowsChanged, bool once = false);
     // Every open fails with these records (empty list: opens succeed again).
     void failOpen(const DbErrorList& errors);
+    // The statement (or every statement matching) waits when sent, a query after handing out
+    // `rowsFirst` of its rows, until release() or a cancel of its connection.
+    void holdOn(const QString& statement, int rowsFirst = 0);
+    void holdOnMatching(const QRegularExpression& pattern, int rowsFirst = 0);
+    // Every open waits likewise (a server that does not answer); a cancel does not reach it.
+    void holdOpens(bool hold);
+    // Lets every waiting statement and open go on, and ends the holds.
+    void release();
+    // Statements (and opens) waiting right now.
+    int waiting() const;
+    // Cancels asked of connections, in all.
+    int cancels() const;
+    static QString cancelledText() { return QStringLiteral("Operation canceled"); }
     void setUnscriptedQueriesEmpty(bool empty);
 
     // --- what happened ---
@@ -56,6 +74,7 @@ public:
     int opened() const;                    // successful opens
     int openNow() const;                   // connections open at this moment
     QList<int> connectionTimeouts() const; // as set before each open attempt (-1: not set)
+    QList<int> queryTimeouts() const;      // per statement sent: as set on its connection
     void clearLog();
 
     // Transactions show in statements() as these entries, in their place among the statements,
