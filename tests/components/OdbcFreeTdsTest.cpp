@@ -112,7 +112,7 @@ TEST_F(FreeTdsClosedPort, OpenFailsWithEveryRecordTheDriverReportedAndCanBeRetri
 }
 
 // On the server named in QUORVEX_TEST_MSSQL: a statement waiting for a lock another session
-// holds ends at the query timeout, and at once when another thread cancels it.
+// holds ends at the query timeout; on SQL Server also at once when another thread cancels it.
 TEST(FreeTdsOnTheEngine, AWaitingStatementEndsAtItsTimeoutOrWhenCancelled) {
     const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split('|');
     if (target.size() != 4)
@@ -124,38 +124,40 @@ TEST(FreeTdsOnTheEngine, AWaitingStatementEndsAtItsTimeoutOrWhenCancelled) {
                          ";TDS_Version=7.4";
     const QString table = QStringLiteral("qvxWait%1").arg(QCoreApplication::applicationPid());
     OdbcConnection holder;
-    OdbcConnection connection;
     ASSERT_TRUE(holder.open(odbc));
-    ASSERT_TRUE(connection.open(odbc));
     holder.execute("CREATE TABLE " + table + " (ID int NULL)");
     holder.beginTransaction(TransactionIsolation::DriverDefault);
     holder.execute("INSERT INTO " + table + " VALUES (1)");
-    // If neither works, the holder lets go after a while so the test ends all the same.
-    std::thread guard([&holder] {
-        std::this_thread::sleep_for(std::chrono::seconds(15));
-        holder.cancel();
-    });
-    guard.detach();
-
-    connection.setQueryTimeout(1);
-    auto started = std::chrono::steady_clock::now();
-    EXPECT_THROW(connection.execute("ALTER TABLE " + table + " ADD EXTRA int NULL"), DbException);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
-    // Babelfish drops the session after a timed-out statement ("Communication link failure"),
-    // where SQL Server keeps it; a cancel it survives.
-    connection.close();
-    ASSERT_TRUE(connection.open(odbc));
-    connection.setQueryTimeout(0);
-    std::thread canceller([&connection] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        connection.cancel();
-    });
-    started = std::chrono::steady_clock::now();
-    EXPECT_THROW(connection.execute("ALTER TABLE " + table + " ADD EXTRA int NULL"), DbException);
-    canceller.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
-    EXPECT_NO_THROW(connection.execute("SELECT 1")) << "after the cancel";
-
+    const QString waits = "ALTER TABLE " + table + " ADD EXTRA int NULL";
+    bool babelfish = false;
+    {
+        OdbcConnection connection;
+        ASSERT_TRUE(connection.open(odbc));
+        Recordset engine = connection.openRecordset("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)");
+        babelfish = engine.value(0).value_or(QString()).trimmed() == "1";
+        connection.setQueryTimeout(1);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_THROW(connection.execute(waits), DbException);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+        // Babelfish drops the session after a timed-out statement ("Communication link
+        // failure"); SQL Server keeps it.
+    }
+    if (!babelfish) {
+        OdbcConnection connection;
+        ASSERT_TRUE(connection.open(odbc));
+        std::thread canceller([&connection] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            connection.cancel();
+        });
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_THROW(connection.execute(waits), DbException);
+        canceller.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(8));
+        EXPECT_NO_THROW(connection.execute("SELECT 1"));
+    }
     holder.rollback();
-    EXPECT_NO_THROW(connection.execute("DROP TABLE " + table));
+    holder.execute("DROP TABLE " + table);
+    if (babelfish)
+        GTEST_SKIP() << "the cancel part needs SQL Server: Babelfish reads a cancel (TDS "
+                        "attention) only once the waiting statement has ended";
 }
