@@ -1,17 +1,18 @@
 #pragma once
 
+#include "components/FieldInfo.h"
 #include "mainwindow/AuditDefinition.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class QWidget;
+#include <vector>
 
 namespace quorvex {
 
-class Grid;
+class MessageService;
+class TaskContext;
 
 // When the main window lists the columns of the table chosen in a table list.
 enum class ColumnsListedWhen {
@@ -39,6 +40,9 @@ struct MainWindowTraits {
     int installedAuditNameColumn = 0;                      // 1 on SQLBase (0 holds the count)
     InstalledAuditRows installedAuditRows = InstalledAuditRows::CurrentRow;
     bool resetClearsChangedFields = true; // the update tab's RESET empties the list (SQL Server)
+    // The installed-audits grid's widths in pixels: the row-header column, then each column
+    // (SQLBase: 17, 140, 140, 415, 63).
+    QList<int> installedAuditWidths = {17, 140, 415, 63, 150};
 };
 
 // What a save (GO) came to. On Saved the window clears the tab, then reloads the
@@ -49,53 +53,99 @@ struct SaveResult {
     QString deselectColumn;
 };
 
-// What the main window asks of its back end. Every message a back end shows goes through the
-// platform's MessageService; a method that "fails" has already shown what the user needs.
+// The installed audits as the back end's catalog lists them, for the grid: its columns and
+// its rows of texts (NULL as an empty value).
+struct AuditListing {
+    std::vector<FieldInfo> fields;
+    std::vector<Row> rows;
+};
+
+// One row of the installed-audits grid, as the window read it: the texts of its cells.
+using InstalledAuditRow = QStringList;
+
+// What the main window asks of its back end, as plain values. Every operation that reaches the
+// database runs on a worker thread (never on the window's), with a connection of its own, and
+// may be cancelled through the task; its messages go to the MessageService it is handed (a log
+// the window shows once the operation has ended), so a back end never asks a question in the
+// middle of an operation. Operations of one window never overlap; a back end must still allow
+// operations of different windows (a viewer, an export) to run at the same time as its own.
 class AuditBackend {
 public:
     virtual ~AuditBackend() = default;
 
     virtual const MainWindowTraits& traits() const = 0;
 
-    // Start-up: prepares the audit catalog, fills the installed-audits grid and returns the
-    // tables that can be audited, in the order to list them. Empty when the start-up failed:
-    // the failure has been shown and the window closes.
-    virtual std::optional<QStringList> load(Grid& installedAudits) = 0;
+    // What the start-up hands the window.
+    struct Loaded {
+        QStringList tables;  // the tables that can be audited, in the order to list them
+        AuditListing audits; // the installed audits
+        QString notice;      // a remark on the server for the caption; empty: none
+    };
+    // Start-up: prepares the audit catalog, lists the installed audits and the tables that can
+    // be audited. Empty when the start-up failed: the failure has been told, and the window is
+    // not opened.
+    virtual std::optional<Loaded> load(MessageService& messages, TaskContext& task) = 0;
 
-    // A remark on the server that the window shows in its caption once loaded; empty: none.
-    virtual QString notice() { return {}; }
+    // The columns of a table in catalogue order. Empty when they could not be read (what the
+    // back end had to say about it has been told); the window then keeps what it listed.
+    virtual std::optional<QStringList> listColumns(const QString& table, MessageService& messages,
+                                                   TaskContext& task) = 0;
 
-    // The columns of a table in catalogue order (on SQL Server it also becomes the current
-    // table the generators read). An empty table name lists nothing. On failure returns what
-    // was listed before it (the back end decides whether to tell the user).
-    virtual QStringList listColumns(const QString& table) = 0;
+    // Reloads the installed audits. Empty when they could not be read (told).
+    virtual std::optional<AuditListing> listAudits(MessageService& messages,
+                                                   TaskContext& task) = 0;
 
-    // Reloads the installed-audits grid.
-    virtual void listAudits(Grid& installedAudits) = 0;
-
-    // The installed-audits actions on the given rows of the grid (the window picks the rows
-    // after installedAuditRows and asks the delete question). The back end reads the name and
-    // whatever else it needs from the rows, and reloads the grid afterwards.
-    virtual void disableAudits(Grid& installedAudits, const QList<int>& rows) = 0;
-    virtual void enableAudits(Grid& installedAudits, const QList<int>& rows) = 0;
-    // Called before the delete question; false ends the delete (nothing asked, nothing done).
-    virtual bool prepareDelete() { return true; }
-    // After Yes (confirmed) or No (not confirmed): SQLBase reloads in both cases.
+    // The installed-audits actions on the rows the window picked (after installedAuditRows; the
+    // window asks the delete question). They return the listing to show afterwards, or nothing
+    // when the grid is to stay as it is.
+    virtual std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows,
+                                                      MessageService& messages,
+                                                      TaskContext& task) = 0;
+    virtual std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows,
+                                                     MessageService& messages,
+                                                     TaskContext& task) = 0;
+    // Before the delete question; false ends the delete (nothing asked, nothing done).
+    virtual bool prepareDelete(MessageService& messages, TaskContext& task) {
+        (void)messages;
+        (void)task;
+        return true;
+    }
     enum class DeleteAnswer { Yes, No };
-    virtual void deleteAudits(Grid& installedAudits, const QList<int>& rows,
-                              DeleteAnswer answer) = 0;
+    virtual std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
+                                                     DeleteAnswer answer,
+                                                     MessageService& messages,
+                                                     TaskContext& task) = 0;
 
-    // GO on either tab; the definition's kind says which.
-    virtual SaveResult save(const AuditDefinition& definition) = 0;
+    // GO on either tab; the definition's kind says which. A cancelled save takes back what it
+    // had created.
+    virtual SaveResult save(const AuditDefinition& definition, MessageService& messages,
+                            TaskContext& task) = 0;
 
-    // View and Purge/Export: the window passes the grid and itself as the owner of the window
-    // the back end opens.
-    virtual void viewAudit(Grid& installedAudits, QWidget* mainWindow) = 0;
-    virtual void exportAudit(Grid& installedAudits, QWidget* mainWindow) = 0;
+    // The name of the audit a row of the installed-audits grid shows (the viewer, the export
+    // window and a delete that must first end a read of its rows go by it).
+    virtual QString auditName(const InstalledAuditRow& row) const {
+        return row.value(traits().installedAuditNameColumn).trimmed();
+    }
 
-    // SQLBase only: the hidden Panic button, and the shutdown when the window is closed.
-    virtual void panic() {}
-    virtual void shutdown() {}
+    // SQLBase only: the hidden Panic button. The window asks panicQuestion() (Yes to go on),
+    // runs panicSweep() on a worker, shows panicEndMessage() and ends the process.
+    virtual QString panicQuestion() const { return {}; }
+    virtual bool panicSweep(MessageService& messages, TaskContext& task) {
+        (void)messages;
+        (void)task;
+        return false;
+    }
+    virtual QString panicEndMessage(bool swept) const {
+        (void)swept;
+        return {};
+    }
+
+    // SQLBase only: what the window's closing does on the database (run on a worker; the
+    // window is gone by the time it ends).
+    virtual void shutdown(MessageService& messages, TaskContext& task) {
+        (void)messages;
+        (void)task;
+    }
 };
 
 } // namespace quorvex
