@@ -9,6 +9,12 @@ StatementChain::StatementChain(QList<ChainStep> steps, UndoFailures undoFailures
     : m_steps(std::move(steps)), m_undoFailures(undoFailures) {}
 
 ChainResult StatementChain::run(IConnection& connection, CancelToken* cancel) const {
+    return run([&connection](const QString& statement) { connection.execute(statement); }, cancel,
+               &connection);
+}
+
+ChainResult StatementChain::run(const Sender& send, CancelToken* cancel,
+                                IConnection* watched) const {
     ChainResult result;
     for (int i = 0; i < m_steps.size(); ++i) {
         if (cancel && cancel->isCancelled()) {
@@ -17,11 +23,11 @@ ChainResult StatementChain::run(IConnection& connection, CancelToken* cancel) co
             break;
         }
         try {
-            if (cancel) {
-                const CancelToken::Watch watch(*cancel, connection);
-                connection.execute(m_steps[i].statement);
+            if (cancel && watched) {
+                const CancelToken::Watch watch(*cancel, *watched);
+                send(m_steps[i].statement);
             } else {
-                connection.execute(m_steps[i].statement);
+                send(m_steps[i].statement);
             }
         } catch (const DbException& failure) {
             if (m_steps[i].harmless && m_steps[i].harmless(failure))
@@ -34,17 +40,17 @@ ChainResult StatementChain::run(IConnection& connection, CancelToken* cancel) co
         }
     }
     if (!result.completed())
-        undo(connection, result.failedStep, result);
+        undo(send, result.failedStep, result);
     return result;
 }
 
-void StatementChain::undo(IConnection& connection, int failed, ChainResult& result) const {
+void StatementChain::undo(const Sender& send, int failed, ChainResult& result) const {
     for (int i = failed - 1; i >= 0; --i) {
         const QString& undo = m_steps[i].undo;
         if (undo.isEmpty())
             continue;
         try {
-            connection.execute(undo);
+            send(undo);
             result.undone << i;
         } catch (const DbException& failure) {
             result.undoFailures.append({i, undo, failure});
@@ -59,7 +65,7 @@ void StatementChain::undo(IConnection& connection, int failed, ChainResult& resu
     }
     if (!m_afterUndo.isEmpty()) {
         try {
-            connection.execute(m_afterUndo);
+            send(m_afterUndo);
         } catch (const DbException& failure) {
             result.undoFailures.append({-1, m_afterUndo, failure});
         }

@@ -70,11 +70,15 @@ public:
     void setAfterUndo(const QString& statement) { m_afterUndo = statement; }
 
     ChainResult run(IConnection& connection, CancelToken* cancel = nullptr) const;
+    // The same with a sender of its own (a statement put into a database first, say);
+    // `watched` is the connection the sender uses, for the cancel to reach.
+    using Sender = std::function<void(const QString& statement)>;
+    ChainResult run(const Sender& send, CancelToken* cancel, IConnection* watched) const;
 
     const QList<ChainStep>& steps() const { return m_steps; }
 
 private:
-    void undo(IConnection& connection, int failed, ChainResult& result) const;
+    void undo(const Sender& send, int failed, ChainResult& result) const;
 
     QList<ChainStep> m_steps;
     UndoFailures m_undoFailures;

@@ -43,6 +43,8 @@ struct MainWindowTraits {
     // The installed-audits grid's widths in pixels: the row-header column, then each column
     // (SQLBase: 17, 140, 140, 415, 63).
     QList<int> installedAuditWidths = {17, 140, 415, 63, 150};
+    // After each listing the first row is current (SQLBase).
+    bool currentRowAfterListing = false;
 };
 
 // What a save (GO) came to. On Saved the window clears the tab, then reloads the
@@ -92,8 +94,7 @@ public:
                                                    TaskContext& task) = 0;
 
     // Reloads the installed audits. Empty when they could not be read (told).
-    virtual std::optional<AuditListing> listAudits(MessageService& messages,
-                                                   TaskContext& task) = 0;
+    virtual std::optional<AuditListing> listAudits(MessageService& messages, TaskContext& task) = 0;
 
     // The installed-audits actions on the rows the window picked (after installedAuditRows; the
     // window asks the delete question). They return the listing to show afterwards, or nothing
@@ -112,8 +113,7 @@ public:
     }
     enum class DeleteAnswer { Yes, No };
     virtual std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
-                                                     DeleteAnswer answer,
-                                                     MessageService& messages,
+                                                     DeleteAnswer answer, MessageService& messages,
                                                      TaskContext& task) = 0;
 
     // GO on either tab; the definition's kind says which. A cancelled save takes back what it

@@ -1,12 +1,16 @@
 #include "mainwindow/AuditMainWindow.h"
 
+#include "components/BackgroundTask.h"
+#include "components/ControlBuilders.h"
+#include "components/MessageLog.h"
 #include "components/PlatformServices.h"
+#include "components/Twips.h"
+#include "components/WindowOperation.h"
 #include "mainwindow/AuditBackend.h"
+#include "mainwindow/BackendCalls.h"
 #include "mainwindow/InsertDeleteTab.h"
 #include "mainwindow/InstalledAuditsTab.h"
-#include "components/ControlBuilders.h"
 #include "mainwindow/UpdateTab.h"
-#include "components/Twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,9 +18,10 @@
 
 namespace quorvex {
 
-AuditMainWindow::AuditMainWindow(AuditBackend& backend, PlatformServices& services, QWidget* parent)
-    : QWidget(parent), m_backend(backend) {
-    const MainWindowTraits& traits = backend.traits();
+AuditMainWindow::AuditMainWindow(std::shared_ptr<AuditBackend> backend, PlatformServices& services,
+                                 AuditViews* views, QWidget* parent)
+    : QWidget(parent), m_backend(std::move(backend)), m_services(services) {
+    const MainWindowTraits& traits = m_backend->traits();
     setObjectName(traits.objectName);
     setWindowTitle(QStringLiteral("Quorvex"));
     setFixedSize(sizeFromTwips(10950, traits.clientHeightTwips));
@@ -27,9 +32,11 @@ AuditMainWindow::AuditMainWindow(AuditBackend& backend, PlatformServices& servic
     m_ssTab1->setGeometry(rect());
     m_ssTab1->setUsesScrollButtons(false);
 
-    m_insertDelete = new InsertDeleteTab(backend, services.messages);
-    m_update = new UpdateTab(backend, services.messages);
-    m_installed = new InstalledAuditsTab(backend, services.messages, *this);
+    m_operation = new WindowOperation(this);
+    m_calls = std::make_unique<BackendCalls>(m_backend, *m_operation, services.messages);
+    m_insertDelete = new InsertDeleteTab(*m_calls, services.messages);
+    m_update = new UpdateTab(*m_calls, services.messages);
+    m_installed = new InstalledAuditsTab(*m_calls, services.messages, services.process, views);
     m_ssTab1->addTab(m_insertDelete, QStringLiteral("Insert/Delete Audits"));
     m_ssTab1->addTab(m_update, QStringLiteral("Update Audits"));
     m_ssTab1->addTab(m_installed, QStringLiteral("Installed Audits"));
@@ -44,17 +51,13 @@ AuditMainWindow::AuditMainWindow(AuditBackend& backend, PlatformServices& servic
 
 AuditMainWindow::~AuditMainWindow() = default;
 
-bool AuditMainWindow::start() {
-    const std::optional<QStringList> tables = m_backend.load(m_installed->installedAudits());
-    if (!tables)
-        return false;
+void AuditMainWindow::present(const AuditBackend::Loaded& loaded) {
     // Said once, where it stays in sight, rather than in a message box at every save.
-    const QString notice = m_backend.notice();
-    if (!notice.isEmpty())
-        setWindowTitle(QStringLiteral("Quorvex - ") + notice);
-    m_insertDelete->setTables(*tables);
-    m_update->setTables(*tables);
-    return true;
+    if (!loaded.notice.isEmpty())
+        setWindowTitle(QStringLiteral("Quorvex - ") + loaded.notice);
+    m_installed->show(loaded.audits);
+    m_insertDelete->setTables(loaded.tables);
+    m_update->setTables(loaded.tables);
 }
 
 void AuditMainWindow::watchKeys(QWidget* widget) {
@@ -72,11 +75,21 @@ bool AuditMainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void AuditMainWindow::closeEvent(QCloseEvent* event) {
+    // What runs is cancelled first; its end is dropped with the window.
+    m_operation->cancel();
     // Closing the frame closes its children, and a window can be asked to close more than
-    // once: the back end's shutdown runs once.
+    // once: the back end's shutdown runs once, on a worker that outlives the window.
     if (!m_shutDown) {
         m_shutDown = true;
-        m_backend.shutdown();
+        auto* shutdown = new BackgroundTask;
+        auto log = std::make_shared<MessageLog>();
+        MessageService* messages = &m_services.messages;
+        shutdown->start(
+            [backend = m_backend, log](TaskContext& task) { backend->shutdown(*log, task); },
+            [shutdown, log, messages] {
+                log->replay(*messages);
+                shutdown->deleteLater();
+            });
     }
     event->accept();
 }

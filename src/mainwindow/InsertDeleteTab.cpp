@@ -1,12 +1,12 @@
 #include "mainwindow/InsertDeleteTab.h"
 
-#include "mainwindow/AuditBackend.h"
-#include "mainwindow/ConditionEditor.h"
 #include "components/ControlBuilders.h"
+#include "components/Twips.h"
+#include "mainwindow/AuditBackend.h"
+#include "mainwindow/BackendCalls.h"
+#include "mainwindow/ConditionEditor.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
-#include "components/WaitCursor.h"
-#include "components/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -17,10 +17,10 @@
 
 namespace quorvex {
 
-InsertDeleteTab::InsertDeleteTab(AuditBackend& backend, MessageService& messages, QWidget* parent)
-    : QFrame(parent), m_backend(backend) {
+InsertDeleteTab::InsertDeleteTab(BackendCalls& calls, MessageService& messages, QWidget* parent)
+    : QFrame(parent), m_calls(calls) {
     setObjectName(QStringLiteral("Frame1"));
-    const MainWindowTraits& traits = backend.traits();
+    const MainWindowTraits& traits = calls.traits();
 
     newShape(this, QStringLiteral("Shape1"), 120, 660, 10215, 4080);
 
@@ -68,6 +68,7 @@ InsertDeleteTab::InsertDeleteTab(AuditBackend& backend, MessageService& messages
         ConditionEditor::Tab::InsertDelete, traits, messages, [this] { return chosenColumns(); },
         this);
     m_conditions->fitInto(size());
+    calls.operation().blockWhileBusy({m_lstAuditableTables, m_cmdGo, m_cmdClear});
 }
 
 void InsertDeleteTab::resizeEvent(QResizeEvent* event) {
@@ -81,12 +82,22 @@ void InsertDeleteTab::setTables(const QStringList& tables) {
 }
 
 void InsertDeleteTab::listColumns() {
-    const WaitCursor hourglass;
     m_lstColumns->clear();
     m_conditions->clearColumns();
-    const QStringList columns = m_backend.listColumns(m_lstAuditableTables->chosenTable());
-    m_lstColumns->addItems(columns);
-    m_conditions->setColumns(columns);
+    const QString table = m_lstAuditableTables->chosenTable();
+    if (table.isEmpty())
+        return;
+    m_calls.run<std::optional<QStringList>>(
+        tr("Reading the columns of %1").arg(table),
+        [table](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.listColumns(table, messages, task);
+        },
+        [this](std::optional<QStringList> columns) {
+            if (!columns)
+                return;
+            m_lstColumns->addItems(*columns);
+            m_conditions->setColumns(*columns);
+        });
 }
 
 QStringList InsertDeleteTab::chosenColumns() const {
@@ -112,7 +123,16 @@ AuditDefinition InsertDeleteTab::definition() const {
 }
 
 void InsertDeleteTab::save() {
-    const SaveResult result = m_backend.save(definition());
+    const AuditDefinition audit = definition();
+    m_calls.run<SaveResult>(
+        tr("Installing the audit %1").arg(audit.name),
+        [audit](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.save(audit, messages, task);
+        },
+        [this](SaveResult result) { saved(result); });
+}
+
+void InsertDeleteTab::saved(const SaveResult& result) {
     if (!result.deselectColumn.isEmpty()) {
         for (QListWidgetItem* item : m_lstColumns->findItems(
                  result.deselectColumn, Qt::MatchExactly | Qt::MatchCaseSensitive))

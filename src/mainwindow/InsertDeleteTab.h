@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/AuditDefinition.h"
+#include "mainwindow/AuditBackend.h"
 
 #include <QFrame>
 
@@ -11,7 +11,7 @@ class QRadioButton;
 
 namespace quorvex {
 
-class AuditBackend;
+class BackendCalls;
 class ConditionEditor;
 class MessageService;
 class TableListBox;
@@ -23,7 +23,7 @@ class InsertDeleteTab : public QFrame {
     Q_OBJECT
 
 public:
-    InsertDeleteTab(AuditBackend& backend, MessageService& messages, QWidget* parent = nullptr);
+    InsertDeleteTab(BackendCalls& calls, MessageService& messages, QWidget* parent = nullptr);
 
     // The tables that can be audited, in the order given.
     void setTables(const QStringList& tables);
@@ -31,7 +31,8 @@ public:
     // What the tab holds right now, as GO hands it to the back end.
     AuditDefinition definition() const;
 
-    // GO: the back end saves the audit; a saved audit empties the tab.
+    // GO: the back end saves the audit (off the window's thread); a saved audit empties the
+    // tab.
     void save();
     // RESET: every entry back to its start, the listed columns kept but unchosen.
     void reset();
@@ -45,9 +46,10 @@ protected:
 
 private:
     void listColumns();
+    void saved(const SaveResult& result);
     QStringList chosenColumns() const;
 
-    AuditBackend& m_backend;
+    BackendCalls& m_calls;
     QLineEdit* m_txtNewTableName = nullptr;
     QLineEdit* m_txtDescription = nullptr;
     TableListBox* m_lstAuditableTables = nullptr;

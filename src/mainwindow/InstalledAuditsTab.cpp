@@ -1,10 +1,16 @@
 #include "mainwindow/InstalledAuditsTab.h"
 
-#include "components/Grid.h"
-#include "components/MessageService.h"
-#include "mainwindow/AuditBackend.h"
 #include "components/ControlBuilders.h"
+#include "components/Grid.h"
+#include "components/MemoryRowSource.h"
+#include "components/MessageService.h"
+#include "components/ProcessControl.h"
+#include "components/Recordset.h"
+#include "mainwindow/AuditBackend.h"
+#include "mainwindow/AuditViews.h"
+#include "mainwindow/BackendCalls.h"
 
+#include <QPointer>
 #include <QPushButton>
 
 namespace quorvex {
@@ -16,9 +22,9 @@ const QString DeleteQuestion =
 
 } // namespace
 
-InstalledAuditsTab::InstalledAuditsTab(AuditBackend& backend, MessageService& messages,
-                                       QWidget& mainWindow, QWidget* parent)
-    : QFrame(parent), m_backend(backend), m_messages(messages), m_mainWindow(mainWindow) {
+InstalledAuditsTab::InstalledAuditsTab(BackendCalls& calls, MessageService& messages,
+                                       ProcessControl& process, AuditViews* views, QWidget* parent)
+    : QFrame(parent), m_calls(calls), m_messages(messages), m_process(process), m_views(views) {
     setObjectName(QStringLiteral("Frame2"));
 
     m_grdInstalledAudits = new Grid(this);
@@ -47,9 +53,12 @@ InstalledAuditsTab::InstalledAuditsTab(AuditBackend& backend, MessageService& me
     connect(m_cmdDelete, &QPushButton::clicked, this, &InstalledAuditsTab::deleteAudits);
     connect(m_cmdView, &QPushButton::clicked, this, &InstalledAuditsTab::viewAudit);
     connect(m_cmdExport, &QPushButton::clicked, this, &InstalledAuditsTab::exportAudit);
-    connect(m_cmdPanic, &QPushButton::clicked, this, [this] { m_backend.panic(); });
+    connect(m_cmdPanic, &QPushButton::clicked, this, &InstalledAuditsTab::panic);
+    calls.operation().blockWhileBusy({m_cmdDisable, m_cmdEnable, m_cmdDelete, m_cmdPanic});
+    if (m_views)
+        m_views->setAuditsChanged([this] { reload(); });
 
-    if (backend.traits().tooltips) {
+    if (calls.traits().tooltips) {
         m_cmdDisable->setToolTip(QStringLiteral("Disable selected audit"));
         m_cmdEnable->setToolTip(QStringLiteral("Enable selected audit"));
         m_cmdDelete->setToolTip(QStringLiteral("Deletes the selected audit"));
@@ -58,13 +67,34 @@ InstalledAuditsTab::InstalledAuditsTab(AuditBackend& backend, MessageService& me
     }
 }
 
+void InstalledAuditsTab::show(const AuditListing& listing) {
+    Recordset rows(std::make_unique<MemoryRowSource>(listing.fields, listing.rows));
+    Grid& grid = *m_grdInstalledAudits;
+    grid.loadRecordset(rows);
+    const QList<int>& widths = m_calls.traits().installedAuditWidths;
+    for (int i = 0; i < widths.size(); ++i)
+        grid.setColWidth(i - 1, widths[i]);
+    if (m_calls.traits().currentRowAfterListing && grid.rowCount() > 0)
+        grid.setCurrentCell(0, 0);
+}
+
+void InstalledAuditsTab::showIfListed(const std::optional<AuditListing>& listing) {
+    if (listing)
+        show(*listing);
+}
+
 void InstalledAuditsTab::reload() {
-    m_backend.listAudits(*m_grdInstalledAudits);
+    m_calls.run<std::optional<AuditListing>>(
+        tr("Listing the installed audits"),
+        [](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.listAudits(messages, task);
+        },
+        [this](std::optional<AuditListing> listing) { showIfListed(listing); });
 }
 
 std::optional<QList<int>> InstalledAuditsTab::targetRows() const {
     const Grid& grid = *m_grdInstalledAudits;
-    if (m_backend.traits().installedAuditRows == InstalledAuditRows::CurrentRow) {
+    if (m_calls.traits().installedAuditRows == InstalledAuditRows::CurrentRow) {
         const int current = grid.currentRow();
         if (current == Grid::NoCurrentRow)
             return std::nullopt;
@@ -76,44 +106,122 @@ std::optional<QList<int>> InstalledAuditsTab::targetRows() const {
     return rows;
 }
 
+QList<InstalledAuditRow> InstalledAuditsTab::rowTexts(const QList<int>& rows) const {
+    // Read before anything runs: a reload in between would renumber the rows.
+    const Grid& grid = *m_grdInstalledAudits;
+    QList<InstalledAuditRow> texts;
+    for (int row : rows) {
+        if (row < 0 || row >= grid.rowCount())
+            continue;
+        InstalledAuditRow cells;
+        for (int column = 0; column < grid.colCount(); ++column)
+            cells << grid.cellText(row, column);
+        texts << cells;
+    }
+    return texts;
+}
+
+void InstalledAuditsTab::act(const QString& what, Action action) {
+    const auto rows = targetRows();
+    if (!rows)
+        return;
+    const QList<InstalledAuditRow> audits = rowTexts(*rows);
+    m_calls.run<std::optional<AuditListing>>(
+        what,
+        [audits, action](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return (backend.*action)(audits, messages, task);
+        },
+        [this](std::optional<AuditListing> listing) { showIfListed(listing); });
+}
+
 void InstalledAuditsTab::disableAudits() {
-    if (const auto rows = targetRows())
-        m_backend.disableAudits(*m_grdInstalledAudits, *rows);
+    act(tr("Disabling"), &AuditBackend::disableAudits);
 }
 
 void InstalledAuditsTab::enableAudits() {
-    if (const auto rows = targetRows())
-        m_backend.enableAudits(*m_grdInstalledAudits, *rows);
+    act(tr("Enabling"), &AuditBackend::enableAudits);
 }
 
 void InstalledAuditsTab::deleteAudits() {
     const auto rows = targetRows();
     if (!rows)
         return;
-    if (!m_backend.prepareDelete())
-        return;
+    const QList<InstalledAuditRow> audits = rowTexts(*rows);
+    m_calls.run<bool>(
+        tr("Connecting"),
+        [](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.prepareDelete(messages, task);
+        },
+        [this, audits](bool prepared) {
+            if (prepared)
+                askAndDelete(audits);
+        });
+}
+
+void InstalledAuditsTab::askAndDelete(const QList<InstalledAuditRow>& rows) {
     // One question for all the rows; an empty grid has nothing to ask about.
     const bool confirmed = m_grdInstalledAudits->rowCount() >= 1 &&
                            m_messages.askYesNo(DeleteQuestion, MessageIcon::None);
-    if (m_backend.traits().installedAuditRows == InstalledAuditRows::CurrentRow) {
-        // Without a yes there is nothing to do, not even a reload.
-        if (confirmed)
-            m_backend.deleteAudits(*m_grdInstalledAudits, *rows, AuditBackend::DeleteAnswer::Yes);
+    if (!confirmed) {
+        // Without a yes there is nothing to do on SQL Server, not even a reload; SQLBase
+        // reloads whatever the answer.
+        if (m_calls.traits().installedAuditRows == InstalledAuditRows::SelectedRows)
+            runDelete(rows, AuditBackend::DeleteAnswer::No);
         return;
     }
-    // The back end reloads the grid whatever the answer.
-    m_backend.deleteAudits(*m_grdInstalledAudits, *rows,
-                           confirmed ? AuditBackend::DeleteAnswer::Yes
-                                     : AuditBackend::DeleteAnswer::No);
+    QStringList names;
+    for (const InstalledAuditRow& row : rows)
+        names << m_calls.backend().auditName(row);
+    release(names, [this, rows] { runDelete(rows, AuditBackend::DeleteAnswer::Yes); });
+}
+
+void InstalledAuditsTab::release(QStringList names, std::function<void()> then) {
+    if (names.isEmpty() || m_views == nullptr) {
+        then();
+        return;
+    }
+    const QString name = names.takeFirst();
+    QPointer<InstalledAuditsTab> self(this);
+    m_views->releaseAudit(name, [self, names, then = std::move(then)]() mutable {
+        if (self)
+            self->release(std::move(names), std::move(then));
+    });
+}
+
+void InstalledAuditsTab::runDelete(const QList<InstalledAuditRow>& rows,
+                                   AuditBackend::DeleteAnswer answer) {
+    m_calls.run<std::optional<AuditListing>>(
+        tr("Deleting"),
+        [rows, answer](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.deleteAudits(rows, answer, messages, task);
+        },
+        [this](std::optional<AuditListing> listing) { showIfListed(listing); });
 }
 
 void InstalledAuditsTab::viewAudit() {
-    m_backend.viewAudit(*m_grdInstalledAudits, &m_mainWindow);
+    if (m_views)
+        m_views->view(*m_grdInstalledAudits);
 }
 
 void InstalledAuditsTab::exportAudit() {
-    if (m_grdInstalledAudits->selectedCount() >= 1)
-        m_backend.exportAudit(*m_grdInstalledAudits, &m_mainWindow);
+    if (m_views && m_grdInstalledAudits->selectedCount() >= 1)
+        m_views->openExport(*m_grdInstalledAudits);
+}
+
+void InstalledAuditsTab::panic() {
+    if (!m_messages.askYesNo(m_calls.backend().panicQuestion(), MessageIcon::None))
+        return;
+    m_calls.run<bool>(
+        tr("Removing every audit"),
+        [](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.panicSweep(messages, task);
+        },
+        [this](bool swept) {
+            // Never claim a clean database after a failure: the messages before said what
+            // stayed.
+            m_messages.show(m_calls.backend().panicEndMessage(swept));
+            m_process.endProcessNow(0);
+        });
 }
 
 void InstalledAuditsTab::revealPanic() {

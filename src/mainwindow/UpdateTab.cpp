@@ -1,13 +1,13 @@
 #include "mainwindow/UpdateTab.h"
 
-#include "components/Grid.h"
-#include "mainwindow/AuditBackend.h"
-#include "mainwindow/ConditionEditor.h"
 #include "components/ControlBuilders.h"
+#include "components/Grid.h"
+#include "components/Twips.h"
+#include "mainwindow/AuditBackend.h"
+#include "mainwindow/BackendCalls.h"
+#include "mainwindow/ConditionEditor.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
-#include "components/WaitCursor.h"
-#include "components/Twips.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -29,10 +29,10 @@ bool isTrueText(const QString& text) {
 
 } // namespace
 
-UpdateTab::UpdateTab(AuditBackend& backend, MessageService& messages, QWidget* parent)
-    : QFrame(parent), m_backend(backend) {
+UpdateTab::UpdateTab(BackendCalls& calls, MessageService& messages, QWidget* parent)
+    : QFrame(parent), m_calls(calls) {
     setObjectName(QStringLiteral("Frame5"));
-    const MainWindowTraits& traits = backend.traits();
+    const MainWindowTraits& traits = calls.traits();
     m_initialOldValueFlag = traits.initialOldValueFlag;
     m_resetClearsChangedFields = traits.resetClearsChangedFields;
 
@@ -96,6 +96,7 @@ UpdateTab::UpdateTab(AuditBackend& backend, MessageService& messages, QWidget* p
     m_conditions = new ConditionEditor(
         ConditionEditor::Tab::Update, traits, messages, [this] { return chosenColumns(); }, this);
     m_conditions->fitInto(size());
+    calls.operation().blockWhileBusy({m_lstUpdateAuditableTables, m_cmdUpdateGo, m_cmdUpdateClear});
 }
 
 void UpdateTab::resizeEvent(QResizeEvent* event) {
@@ -109,7 +110,6 @@ void UpdateTab::setTables(const QStringList& tables) {
 }
 
 void UpdateTab::listColumns() {
-    const WaitCursor hourglass;
     Grid& grid = *m_lstUpdateColumns;
     grid.removeRows(0, grid.rowCount());
     grid.setColCount(0);
@@ -121,14 +121,30 @@ void UpdateTab::listColumns() {
     grid.setColWidth(NameColumn, 160);
     grid.setColWidth(OldValueColumn, 40);
 
-    const QStringList columns = m_backend.listColumns(m_lstUpdateAuditableTables->chosenTable());
+    grid.setCheckColumn(OldValueColumn);
+
+    const QString table = m_lstUpdateAuditableTables->chosenTable();
+    if (table.isEmpty())
+        return;
+    m_calls.run<std::optional<QStringList>>(
+        tr("Reading the columns of %1").arg(table),
+        [table](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.listColumns(table, messages, task);
+        },
+        [this](std::optional<QStringList> columns) {
+            if (columns)
+                showColumns(*columns);
+        });
+}
+
+void UpdateTab::showColumns(const QStringList& columns) {
+    Grid& grid = *m_lstUpdateColumns;
     for (int row = 0; row < columns.size(); ++row) {
         grid.insertRows(row, 1);
         grid.setCellText(row, NameColumn, columns[row]);
         grid.setCellText(row, OldValueColumn, m_initialOldValueFlag);
     }
     m_conditions->setColumns(columns);
-    grid.setCheckColumn(OldValueColumn);
 }
 
 void UpdateTab::columnClicked(int column) {
@@ -181,7 +197,16 @@ AuditDefinition UpdateTab::definition() const {
 }
 
 void UpdateTab::save() {
-    const SaveResult result = m_backend.save(definition());
+    const AuditDefinition audit = definition();
+    m_calls.run<SaveResult>(
+        tr("Installing the audit %1").arg(audit.name),
+        [audit](AuditBackend& backend, MessageService& messages, TaskContext& task) {
+            return backend.save(audit, messages, task);
+        },
+        [this](SaveResult result) { saved(result); });
+}
+
+void UpdateTab::saved(const SaveResult& result) {
     if (!result.deselectColumn.isEmpty()) {
         // The column's entry under "If these fields changed" stays: only the user removes it.
         for (int row = 0; row < m_lstUpdateColumns->rowCount(); ++row) {

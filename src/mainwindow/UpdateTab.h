@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/AuditDefinition.h"
+#include "mainwindow/AuditBackend.h"
 
 #include <QFrame>
 
@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace quorvex {
 
-class AuditBackend;
+class BackendCalls;
 class ConditionEditor;
 class Grid;
 class MessageService;
@@ -24,7 +24,7 @@ class UpdateTab : public QFrame {
     Q_OBJECT
 
 public:
-    UpdateTab(AuditBackend& backend, MessageService& messages, QWidget* parent = nullptr);
+    UpdateTab(BackendCalls& calls, MessageService& messages, QWidget* parent = nullptr);
 
     void setTables(const QStringList& tables);
 
@@ -41,10 +41,12 @@ protected:
 
 private:
     void listColumns();
+    void showColumns(const QStringList& columns);
+    void saved(const SaveResult& result);
     void columnClicked(int column);
     QStringList chosenColumns() const;
 
-    AuditBackend& m_backend;
+    BackendCalls& m_calls;
     QString m_initialOldValueFlag;
     bool m_resetClearsChangedFields = true;
     QLineEdit* m_txtUpdateNewTableName = nullptr;

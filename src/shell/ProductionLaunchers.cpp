@@ -1,16 +1,17 @@
 #include "shell/ProductionLaunchers.h"
 
 #include "auditdata/AuditDataWindows.h"
-#include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
+#include "components/MessageLog.h"
 #include "components/PlatformServices.h"
+#include "components/WindowOperation.h"
 #include "mainwindow/AuditMainWindow.h"
+#include "mainwindow/AuditViews.h"
 #include "shell/MainFrame.h"
-#include "sqlbase/SqlBaseBackend.h"
-#include "sqlbase/SqlBaseConnection.h"
-#include "sqlbase/SqlBaseLoginWindow.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "sqlserver/SqlServerSession.h"
+
+#include <QCoreApplication>
 
 namespace quorvex {
 
@@ -19,24 +20,61 @@ BackendState::~BackendState() = default;
 
 namespace {
 
-// Makes the main window over the back end and shows it in the frame. A window whose start-up
-// failed (already reported) is thrown away without closing it: closing would run the back
-// end's shutdown for a window that never opened.
-bool openMainWindow(MainFrame& frame, BackendState& state, std::unique_ptr<AuditBackend> backend) {
-    state.backend = std::move(backend);
-    auto* window = new AuditMainWindow(*state.backend, frame.services());
-    if (!window->start()) {
-        delete window;
-        return false;
+// The viewer and the export window as the installed-audits tab opens them.
+class DataWindowViews : public AuditViews {
+public:
+    DataWindowViews(std::unique_ptr<AuditDataWindows> windows, std::shared_ptr<void> source)
+        : m_source(std::move(source)), m_windows(std::move(windows)) {}
+
+    void view(const Grid& installedAudits) override { m_windows->view(installedAudits); }
+    void openExport(Grid& installedAudits) override { m_windows->openExport(installedAudits); }
+    void releaseAudit(const QString&, std::function<void()> ready) override { ready(); }
+    void setAuditsChanged(std::function<void()> changed) override {
+        m_changed = std::move(changed);
     }
-    frame.addChild(window);
-    frame.hideSelectionWindow();
-    return true;
-}
+
+private:
+    std::shared_ptr<void> m_source; // what the windows' data source reads through
+    std::unique_ptr<AuditDataWindows> m_windows;
+    std::function<void()> m_changed;
+};
 
 // The viewer and the export window open as children of the frame.
 WindowPresenter presentIn(MainFrame& frame) {
     return [&frame](QWidget& window) { frame.addChild(&window); };
+}
+
+// Runs the back end's start-up as an operation of the login window; once it has the tables and
+// the installed audits, the main window opens over them in the frame.
+MainWindowOpener mainWindowOpener(MainFrame& frame, BackendState& state,
+                                  std::function<std::shared_ptr<AuditBackend>()> makeBackend,
+                                  std::function<std::unique_ptr<AuditViews>()> makeViews) {
+    return [&frame, &state, makeBackend, makeViews](WindowOperation& operation,
+                                                    std::function<void(bool)> then) {
+        std::shared_ptr<AuditBackend> backend = makeBackend();
+        auto log = std::make_shared<MessageLog>();
+        auto loaded = std::make_shared<std::optional<AuditBackend::Loaded>>();
+        MessageService* messages = &frame.services().messages;
+        const bool started = operation.run(
+            QCoreApplication::translate("ProductionLaunchers", "Opening the database"),
+            [backend, log, loaded](TaskContext& task) { *loaded = backend->load(*log, task); },
+            [&frame, &state, backend, log, loaded, messages, makeViews, then] {
+                log->replay(*messages);
+                if (!*loaded) {
+                    then(false);
+                    return;
+                }
+                state.backend = backend;
+                state.views = makeViews();
+                auto* window = new AuditMainWindow(backend, frame.services(), state.views.get());
+                window->present(**loaded);
+                frame.addChild(window);
+                frame.hideSelectionWindow();
+                then(true);
+            });
+        if (!started)
+            then(false);
+    };
 }
 
 } // namespace
@@ -45,40 +83,28 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                                       SqlServerLoginWindow::ServerLister listServers) {
     BackendLaunchers launchers;
     launchers.sqlServerLogin = [&state, listServers](MainFrame& frame) -> QWidget* {
-        if (!state.sqlServerSession)
-            state.sqlServerSession =
-                std::make_unique<SqlServerSession>(frame.services().connections);
-        SqlServerSession& session = *state.sqlServerSession;
+        PlatformServices& services = frame.services();
         return new SqlServerLoginWindow(
-            session, frame.services(), listServers,
-            [&frame, &state, &session] {
-                auto backend = std::make_unique<SqlServerBackend>(session, frame.services());
-                backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
-                    std::make_unique<SqlServerAuditData>(session, frame.services().messages),
-                    frame.services(), presentIn(frame)));
-                return openMainWindow(frame, state, std::move(backend));
-            },
+            state.sqlServerLogin, services, listServers,
+            mainWindowOpener(
+                frame, state,
+                [&state, &services] {
+                    return std::make_shared<SqlServerBackend>(services.connections,
+                                                              state.sqlServerLogin);
+                },
+                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
+                    // The viewer and the export window read with a session of their own.
+                    auto session = std::make_shared<SqlServerSession>(services.connections,
+                                                                      state.sqlServerLogin);
+                    return std::make_unique<DataWindowViews>(
+                        std::make_unique<AuditDataWindows>(
+                            std::make_unique<SqlServerAuditData>(*session, services.messages),
+                            services, presentIn(frame)),
+                        session);
+                }),
             [&frame] { frame.hideSelectionWindow(); });
     };
-    launchers.sqlBaseLogin = [&state](MainFrame& frame) -> QWidget* {
-        return new sqlbase::SqlBaseLoginWindow(
-            frame.services(), state.sqlBaseLogin, [&frame, &state] {
-                auto backend =
-                    std::make_unique<sqlbase::SqlBaseBackend>(frame.services(), state.sqlBaseLogin);
-                sqlbase::SqlBaseBackend* sqlBase = backend.get();
-                PlatformServices& services = frame.services();
-                const sqlbase::SqlBaseLoginValues& login = state.sqlBaseLogin;
-                backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
-                    std::make_unique<SqlBaseAuditData>(
-                        [&services, &login] {
-                            return sqlbase::connectToSqlBase(services.connections, login,
-                                                             services.messages);
-                        },
-                        [sqlBase](Grid& installedAudits) { sqlBase->listAudits(installedAudits); }),
-                    services, presentIn(frame)));
-                return openMainWindow(frame, state, std::move(backend));
-            });
-    };
+    launchers.sqlBaseLogin = [](MainFrame&) -> QWidget* { return nullptr; };
     return launchers;
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/BackendLaunchers.h"
 #include "sqlbase/SqlBaseLoginValues.h"
+#include "sqlserver/SqlServerLoginValues.h"
 #include "sqlserver/SqlServerLoginWindow.h"
 
 #include <memory>
@@ -9,17 +10,19 @@
 namespace quorvex {
 
 class AuditBackend;
-class SqlServerSession;
+class AuditViews;
 
-// What the chosen back end keeps for the rest of the run: its session or login values and the
-// back end behind the main window. Owned by main(), so it outlives every window.
+// What the chosen back end keeps for the rest of the run: its login values, the back end behind
+// the main window and the windows of the audits' rows. Owned by main(), so it outlives every
+// window.
 struct BackendState {
     BackendState();
     ~BackendState();
 
-    std::unique_ptr<SqlServerSession> sqlServerSession;
+    SqlServerLoginValues sqlServerLogin;
     sqlbase::SqlBaseLoginValues sqlBaseLogin;
-    std::unique_ptr<AuditBackend> backend;
+    std::shared_ptr<AuditBackend> backend;
+    std::unique_ptr<AuditViews> views;
 };
 
 // The launchers of the real login windows: each login opens the one main window over its

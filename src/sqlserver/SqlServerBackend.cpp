@@ -1,14 +1,12 @@
 #include "sqlserver/SqlServerBackend.h"
 
-#include "auditdata/AuditDataWindows.h"
-
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "components/IConnection.h"
-#include "components/PlatformServices.h"
-#include "sqlserver/SqlServerManager.h"
+#include "components/MessageService.h"
+#include "components/TaskContext.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerCreationFlow.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 
 #include <QCoreApplication>
@@ -21,35 +19,19 @@ namespace {
 // case than they were created with, so they are recognised in any case.
 const QString auditTablePrefix = QStringLiteral("tblZOTA_");
 
+QList<SqlServerCatalog::InstalledAudit> auditsOf(const QList<InstalledAuditRow>& rows) {
+    QList<SqlServerCatalog::InstalledAudit> audits;
+    for (const InstalledAuditRow& row : rows)
+        audits << SqlServerCatalog::auditAt(row);
+    return audits;
+}
+
 } // namespace
 
-SqlServerBackend::SqlServerBackend(SqlServerSession& session, PlatformServices& services)
-    : m_session(session), m_services(services), m_catalog(session, services.messages) {}
+SqlServerBackend::SqlServerBackend(IConnectionFactory& connections, SqlServerLoginValues login)
+    : m_connections(connections), m_login(std::move(login)) {}
 
-std::optional<QStringList> SqlServerBackend::load(Grid& installedAudits) {
-    IConnection& shared = m_session.sharedConnection();
-    if (shared.state() != ConnectionState::Open &&
-        !openSqlServerConnection(shared, m_session.login(), m_services.messages))
-        return std::nullopt;
-
-    if (!m_catalog.ensure(installedAudits))
-        return std::nullopt;
-
-    SqlServerManager::CatalogObjectList tables;
-    try {
-        tables = m_session.manager().tables(m_session.login().database);
-    } catch (const DbException& e) {
-        m_services.messages.show(e.description());
-        return std::nullopt;
-    }
-    QStringList auditable;
-    for (const SqlServerManager::CatalogObject& table : tables) {
-        if (table.systemObject || isOwnTable(table.name))
-            continue;
-        auditable << table.name;
-    }
-    return auditable;
-}
+SqlServerBackend::~SqlServerBackend() = default;
 
 bool SqlServerBackend::isOwnTable(const QString& table) {
     // An audit table lies in the schema of the user who made it, which need not be dbo.
@@ -57,97 +39,144 @@ bool SqlServerBackend::isOwnTable(const QString& table) {
     return bare.startsWith(auditTablePrefix, Qt::CaseInsensitive);
 }
 
-QString SqlServerBackend::notice() {
-    if (m_session.manager().engine() == sqlserver::SqlServerEngine::Babelfish)
-        return QCoreApplication::translate(
-            "SqlServerBackend",
-            "Babelfish: triggers are created without encryption, their text stays readable");
-    return {};
+std::unique_ptr<SqlServerSession> SqlServerBackend::connect(MessageService& messages) {
+    auto session = std::make_unique<SqlServerSession>(m_connections, m_login);
+    if (!session->connectServer(messages))
+        return nullptr;
+    // The product does not change while the program runs: asked of the first connection only.
+    const int known = m_engine.load();
+    if (known < 0)
+        m_engine = int(session->manager().engine());
+    else
+        session->manager().assumeEngine(sqlserver::SqlServerEngine(known));
+    return session;
 }
 
-QStringList SqlServerBackend::listColumns(const QString& table) {
+std::optional<AuditBackend::Loaded> SqlServerBackend::load(MessageService& messages,
+                                                           TaskContext& task) {
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session || !session->openSharedConnection(messages))
+        return std::nullopt;
+    return session->watched(task.cancelToken(), [&]() -> std::optional<Loaded> {
+        SqlServerCatalog catalog(*session, messages);
+        std::optional<AuditListing> audits = catalog.ensure();
+        if (!audits)
+            return std::nullopt;
+        Loaded loaded;
+        loaded.audits = std::move(*audits);
+        try {
+            for (const SqlServerManager::CatalogObject& table :
+                 session->manager().tables(m_login.database)) {
+                if (!table.systemObject && !isOwnTable(table.name))
+                    loaded.tables << table.name;
+            }
+        } catch (const DbException& e) {
+            messages.show(e.description());
+            return std::nullopt;
+        }
+        if (session->manager().engine() == sqlserver::SqlServerEngine::Babelfish)
+            loaded.notice = QCoreApplication::translate(
+                "SqlServerBackend",
+                "Babelfish: triggers are created without encryption, their text stays readable");
+        return loaded;
+    });
+}
+
+std::optional<QStringList>
+SqlServerBackend::listColumns(const QString& table, MessageService& messages, TaskContext& task) {
     if (table.isEmpty())
+        return QStringList();
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session)
+        return std::nullopt;
+    return session->watched(task.cancelToken(), [&]() -> std::optional<QStringList> {
+        try {
+            QStringList names;
+            for (const ColumnInfo& column : session->manager().columns(m_login.database, table))
+                names << column.name;
+            return names;
+        } catch (const DbException& e) {
+            if (!task.isCancelled())
+                messages.show(e.description());
+            return std::nullopt;
+        }
+    });
+}
+
+std::optional<AuditListing> SqlServerBackend::listAudits(MessageService& messages,
+                                                         TaskContext& task) {
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session)
+        return std::nullopt;
+    return session->watched(task.cancelToken(),
+                            [&] { return SqlServerCatalog(*session, messages).list(); });
+}
+
+std::optional<AuditListing> SqlServerBackend::disableAudits(const QList<InstalledAuditRow>& rows,
+                                                            MessageService& messages,
+                                                            TaskContext& task) {
+    return switchTriggers(rows, SqlServerCatalog::TriggerState::Disabled, messages, task);
+}
+
+std::optional<AuditListing> SqlServerBackend::enableAudits(const QList<InstalledAuditRow>& rows,
+                                                           MessageService& messages,
+                                                           TaskContext& task) {
+    return switchTriggers(rows, SqlServerCatalog::TriggerState::Enabled, messages, task);
+}
+
+std::optional<AuditListing> SqlServerBackend::switchTriggers(const QList<InstalledAuditRow>& rows,
+                                                             SqlServerCatalog::TriggerState state,
+                                                             MessageService& messages,
+                                                             TaskContext& task) {
+    if (rows.isEmpty())
+        return std::nullopt;
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session)
+        return std::nullopt;
+    SqlServerCatalog catalog(*session, messages);
+    // Each switch is the flag and the trigger together, the flag put back when the trigger
+    // cannot be switched (a cancelled switch included); a cancel ends before the next audit.
+    session->watched(task.cancelToken(), [&] {
+        for (const SqlServerCatalog::InstalledAudit& audit : auditsOf(rows)) {
+            if (task.isCancelled())
+                break;
+            catalog.setTriggerState(audit, state);
+        }
+    });
+    return catalog.list();
+}
+
+std::optional<AuditListing> SqlServerBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
+                                                           DeleteAnswer answer,
+                                                           MessageService& messages,
+                                                           TaskContext& task) {
+    if (answer != DeleteAnswer::Yes || rows.isEmpty())
+        return std::nullopt;
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session)
+        return std::nullopt;
+    SqlServerCatalog catalog(*session, messages);
+    // A delete stops at its first failure by itself (a cancelled drop among them); a cancel
+    // ends before the next audit.
+    session->watched(task.cancelToken(), [&] {
+        for (const SqlServerCatalog::InstalledAudit& audit : auditsOf(rows)) {
+            if (task.isCancelled())
+                break;
+            catalog.remove(audit);
+        }
+    });
+    return catalog.list();
+}
+
+SaveResult SqlServerBackend::save(const AuditDefinition& definition, MessageService& messages,
+                                  TaskContext& task) {
+    std::unique_ptr<SqlServerSession> session = connect(messages);
+    if (!session)
         return {};
-    ColumnInfoList columns;
-    try {
-        columns = m_session.manager().columns(m_session.login().database, table);
-    } catch (const DbException& e) {
-        // The current table stays the one chosen before.
-        m_services.messages.show(e.description());
-        return {};
-    }
-    m_currentTable = table;
-    m_currentColumns = columns;
-    QStringList names;
-    for (const ColumnInfo& column : columns)
-        names << column.name;
-    return names;
-}
-
-void SqlServerBackend::listAudits(Grid& installedAudits) {
-    m_catalog.list(installedAudits);
-}
-
-void SqlServerBackend::disableAudits(Grid& installedAudits, const QList<int>& rows) {
-    switchTriggers(installedAudits, rows, SqlServerCatalog::TriggerState::Disabled);
-}
-
-void SqlServerBackend::enableAudits(Grid& installedAudits, const QList<int>& rows) {
-    switchTriggers(installedAudits, rows, SqlServerCatalog::TriggerState::Enabled);
-}
-
-void SqlServerBackend::deleteAudits(Grid& installedAudits, const QList<int>& rows,
-                                    DeleteAnswer answer) {
-    if (answer != DeleteAnswer::Yes)
-        return;
-    const QList<SqlServerCatalog::InstalledAudit> audits = auditsAt(installedAudits, rows);
-    if (audits.isEmpty())
-        return;
-    for (const SqlServerCatalog::InstalledAudit& audit : audits)
-        m_catalog.remove(audit);
-    m_catalog.list(installedAudits);
-}
-
-SaveResult SqlServerBackend::save(const AuditDefinition& definition) {
-    return saveSqlServerAudit(definition, m_session, m_services.messages);
-}
-
-SqlServerBackend::~SqlServerBackend() = default;
-
-void SqlServerBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows) {
-    m_dataWindows = std::move(windows);
-}
-
-void SqlServerBackend::viewAudit(Grid& installedAudits, QWidget*) {
-    if (m_dataWindows)
-        m_dataWindows->view(installedAudits);
-}
-
-void SqlServerBackend::exportAudit(Grid& installedAudits, QWidget*) {
-    if (m_dataWindows)
-        m_dataWindows->openExport(installedAudits);
-}
-
-void SqlServerBackend::switchTriggers(Grid& installedAudits, const QList<int>& rows,
-                                      SqlServerCatalog::TriggerState state) {
-    const QList<SqlServerCatalog::InstalledAudit> audits = auditsAt(installedAudits, rows);
-    if (audits.isEmpty())
-        return;
-    for (const SqlServerCatalog::InstalledAudit& audit : audits)
-        m_catalog.setTriggerState(audit, state);
-    m_catalog.list(installedAudits);
-}
-
-QList<SqlServerCatalog::InstalledAudit> SqlServerBackend::auditsAt(const Grid& installedAudits,
-                                                                   const QList<int>& rows) {
-    // Read every row first: a reload in between would renumber them. A row the grid does not
-    // have (no current row) names no audit.
-    QList<SqlServerCatalog::InstalledAudit> audits;
-    for (int row : rows) {
-        if (row >= 0 && row < installedAudits.rowCount())
-            audits << SqlServerCatalog::auditAt(installedAudits, row);
-    }
-    return audits;
+    // The reads before the install may be cut short at once; the install's own statements are
+    // watched by its chain, and what it takes back never is.
+    const CancelToken::Watch reads(task.cancelToken(), session->sharedConnection());
+    return saveSqlServerAudit(definition, *session, messages, &task.cancelToken());
 }
 
 } // namespace quorvex

@@ -1,11 +1,11 @@
 #include "sqlserver/SqlServerCatalog.h"
 
 #include "components/DbException.h"
-#include "components/LockTimeout.h"
-#include "components/Grid.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
+#include "components/StatementChain.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"
@@ -29,11 +29,6 @@ const QString catalogMissing = QStringLiteral("The name 'tblZOTA_SYSTEM_TABLE' w
 constexpr int nameColumn = 0;
 constexpr int enabledColumn = 2;
 constexpr int triggerTableColumn = 3;
-
-// Grid widths of the listing: the row-header column, then AUDIT_NAME, AUDIT_DESCRIPTION,
-// ENABLED and TRIGGERTABLE.
-constexpr int rowHeaderWidth = 17;
-constexpr int columnWidths[] = {140, 415, 63, 150};
 
 QString tr(const char* text) {
     return QCoreApplication::translate("SqlServerCatalog", text);
@@ -75,38 +70,36 @@ QString triggerSchemaPrefix(const QString& stored) {
 SqlServerCatalog::SqlServerCatalog(SqlServerSession& session, MessageService& messages)
     : m_session(session), m_messages(messages) {}
 
-bool SqlServerCatalog::ensure(Grid& installedAudits) {
+std::optional<AuditListing> SqlServerCatalog::ensure() {
     try {
         m_session.manager().lookUpUserTable(m_session.login().database, catalogTable);
-        if (!sharedConnectionReady())
-            return false;
-        loadAudits(installedAudits);
-        return true;
+        if (!m_session.openSharedConnection(m_messages))
+            return std::nullopt;
+        return loadAudits();
     } catch (const DbException& e) {
         if (!e.description().contains(catalogMissing, Qt::CaseSensitive)) {
             m_messages.show(startupFailureMessage(e));
-            return false;
+            return std::nullopt;
         }
     }
     // A new catalog is empty: there is nothing to list.
     try {
         m_session.executeStatement(createStatement());
-        return true;
+        return AuditListing();
     } catch (const DbException& e) {
         m_messages.show(startupFailureMessage(e));
-        return false;
+        return std::nullopt;
     }
 }
 
-bool SqlServerCatalog::list(Grid& installedAudits) {
-    if (!sharedConnectionReady())
-        return false;
+std::optional<AuditListing> SqlServerCatalog::list() {
+    if (!m_session.openSharedConnection(m_messages))
+        return std::nullopt;
     try {
-        loadAudits(installedAudits);
-        return true;
+        return loadAudits();
     } catch (const DbException& e) {
         m_messages.show(e.description());
-        return false;
+        return std::nullopt;
     }
 }
 
@@ -147,40 +140,43 @@ bool SqlServerCatalog::setTriggerState(const InstalledAudit& audit, TriggerState
 bool SqlServerCatalog::remove(const InstalledAudit& audit) {
     const QStringList statements = removeStatements(audit.name, audit.triggerTable);
     const QString auditedTable = withoutPadding(audit.triggerTable);
-    for (int i = 0; i < statements.size(); ++i) {
-        try {
-            m_session.executeStatement(statements[i]);
-        } catch (const DbException& failure) {
-            if (i == 0 && failure.isLockTimeout()) {
-                m_messages.show(tableInUseMessage(auditedTable));
-                return false;
-            }
-            if (i == 0 && triggerStillExists(audit.name)) {
-                m_messages.show(
-                    tr("The audit %1 was not deleted: its trigger could not be dropped, so its "
-                       "table is kept and changes to %2 keep working.")
-                        .arg(audit.name, auditedTable) +
-                    QStringLiteral("\r\n\r\n") + failure.description());
-                return false;
-            }
-            // Its row stays while the table is there, so the audit can be deleted again.
-            if (i == 1 && auditTableStillExists(audit.name)) {
-                m_messages.show(tr("The trigger of the audit %1 was removed, but its table %2 "
-                                   "could not be dropped. The audit stays listed so that it can "
-                                   "be deleted again.")
-                                    .arg(audit.name, QStringLiteral("tblZOTA_") + audit.name) +
-                                QStringLiteral("\r\n\r\n") + failure.description());
-                return false;
-            }
-            // What is already gone cannot be dropped; the rest is still removed.
-        }
+    // What is already gone cannot be dropped, and need not be: the rest is still removed. A
+    // trigger or table that is still there ends the delete, the catalog row kept.
+    StatementChain chain({
+        {statements[0],
+         {},
+         [this, &audit](const DbException& e) {
+             return !e.isLockTimeout() && !triggerStillExists(audit.name);
+         }},
+        {statements[1],
+         {},
+         [this, &audit](const DbException&) { return !auditTableStillExists(audit.name); }},
+        {statements[2], {}, [](const DbException&) { return true; }},
+    });
+    const ChainResult result =
+        chain.run([this](const QString& statement) { m_session.executeStatement(statement); },
+                  nullptr, nullptr);
+    if (result.completed())
+        return true;
+    const DbException& failure = *result.failure;
+    if (result.failedStep == 0 && failure.isLockTimeout()) {
+        m_messages.show(tableInUseMessage(auditedTable));
+    } else if (result.failedStep == 0) {
+        m_messages.show(tr("The audit %1 was not deleted: its trigger could not be dropped, so its "
+                           "table is kept and changes to %2 keep working.")
+                            .arg(audit.name, auditedTable) +
+                        QStringLiteral("\r\n\r\n") + failure.description());
+    } else {
+        m_messages.show(tr("The trigger of the audit %1 was removed, but its table %2 could not "
+                           "be dropped. The audit stays listed so that it can be deleted again.")
+                            .arg(audit.name, QStringLiteral("tblZOTA_") + audit.name) +
+                        QStringLiteral("\r\n\r\n") + failure.description());
     }
-    return true;
+    return false;
 }
 
-SqlServerCatalog::InstalledAudit SqlServerCatalog::auditAt(const Grid& installedAudits, int row) {
-    return {installedAudits.cellText(row, nameColumn), installedAudits.cellText(row, enabledColumn),
-            installedAudits.cellText(row, triggerTableColumn)};
+SqlServerCatalog::InstalledAudit SqlServerCatalog::auditAt(const InstalledAuditRow& row) {
+    return {row.value(nameColumn), row.value(enabledColumn), row.value(triggerTableColumn)};
 }
 
 QString SqlServerCatalog::createStatement() {
@@ -247,22 +243,13 @@ bool SqlServerCatalog::auditTableStillExists(const QString& auditName) {
     }
 }
 
-bool SqlServerCatalog::sharedConnectionReady() {
-    IConnection& shared = m_session.sharedConnection();
-    if (shared.state() == ConnectionState::Open)
-        return true;
-    // A failed open has shown the driver's report; the listing cannot go on without it.
-    return openSqlServerConnection(shared, m_session.login(), m_messages);
-}
-
-void SqlServerCatalog::loadAudits(Grid& installedAudits) {
+AuditListing SqlServerCatalog::loadAudits() {
     Recordset rows =
         m_session.sharedConnection().openRecordset(listStatement(), CursorType::ForwardOnly);
-    installedAudits.loadRecordset(rows);
-    rows.close();
-    installedAudits.setColWidth(Grid::HeaderIndex, rowHeaderWidth);
-    for (int column = 0; column < int(std::size(columnWidths)); ++column)
-        installedAudits.setColWidth(column, columnWidths[column]);
+    AuditListing listing{rows.fields(), {}};
+    for (; !rows.eof(); rows.moveNext())
+        listing.rows.push_back(rows.currentRow());
+    return listing;
 }
 
 } // namespace quorvex

@@ -1,19 +1,22 @@
 #pragma once
 
+#include "mainwindow/AuditBackend.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace quorvex {
 
 class DbException;
-class Grid;
 class MessageService;
 class SqlServerSession;
 
 // The audit catalog of the login's database: the table tblZOTA_SYSTEM_TABLE with one row per
 // installed audit, and what the installed-audits tab does with it. Statements that change the
 // database go through the session's management connection; the listing reads over the shared
-// connection, which is opened here when it is still closed.
+// connection, which is opened here when it is still closed. Runs off the window's thread: what
+// it lists comes back as values, what it has to say goes to the MessageService it is given.
 //
 // Catalog row and trigger never disagree: when a trigger cannot be switched, its row is put
 // back as it was and the server's message is shown.
@@ -32,12 +35,12 @@ public:
 
     SqlServerCatalog(SqlServerSession& session, MessageService& messages);
 
-    // Start-up: creates the catalog table when the database has none (the grid stays empty),
-    // otherwise lists it. False when a step failed; what failed has been shown.
-    bool ensure(Grid& installedAudits);
+    // Start-up: creates the catalog table when the database has none (then there is nothing to
+    // list), otherwise lists it. Empty when a step failed; what failed has been told.
+    std::optional<AuditListing> ensure();
 
-    // Reloads the grid from the catalog. False when it could not be read (shown).
-    bool list(Grid& installedAudits);
+    // The catalog's rows. Empty when it could not be read (told).
+    std::optional<AuditListing> list();
 
     // Switches the audit's trigger and its ENABLED flag together. False when either could not
     // be changed (shown); the catalog row then says what the trigger does.
@@ -53,7 +56,7 @@ public:
     bool remove(const InstalledAudit& audit);
 
     // The audit in a row of the installed-audits grid.
-    static InstalledAudit auditAt(const Grid& installedAudits, int row);
+    static InstalledAudit auditAt(const InstalledAuditRow& row);
 
     // --- the statements, as sent ---
     static QString createStatement();
@@ -68,12 +71,11 @@ public:
     static QString startupFailureMessage(const DbException& failure);
 
 private:
-    bool sharedConnectionReady();
     // Whether the server still lists the audit's trigger; true when it cannot tell.
     bool triggerStillExists(const QString& auditName);
     // Whether the audit table is still there; true when it cannot tell.
     bool auditTableStillExists(const QString& auditName);
-    void loadAudits(Grid& installedAudits); // throws DbException
+    AuditListing loadAudits(); // throws DbException
 
     SqlServerSession& m_session;
     MessageService& m_messages;

@@ -1,10 +1,12 @@
 #include "sqlserver/SqlServerCreationFlow.h"
 
+#include "components/CancelToken.h"
 #include "components/DbException.h"
-#include "components/LockTimeout.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
+#include "components/StatementChain.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerAuditTableGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -49,31 +51,31 @@ SaveResult notSaved(const QString& deselectColumn = {}) {
 class SqlServerSave {
 public:
     SqlServerSave(const AuditDefinition& definition, SqlServerSession& session,
-                  MessageService& messages)
-        : m_definition(definition), m_session(session), m_messages(messages) {}
+                  MessageService& messages, CancelToken* cancel)
+        : m_definition(definition), m_session(session), m_messages(messages), m_cancel(cancel) {}
 
     SaveResult run();
 
 private:
-    bool sharedConnectionReady();
     bool nameIsFree();
     bool tableNameFitsCatalog();
     // Nothing when they could not be read (the reason has been shown).
     std::optional<ColumnInfoList> readTableColumns();
-    // The server's refusal, or nothing when the statement ran.
-    std::optional<DbException> execute(const QString& statement);
+    SaveResult install(const sqlserver::SqlServerAuditTableGenerator& table,
+                       const sqlserver::SqlServerTriggerGenerator& trigger);
+    // After a read failed: whether a cancel cut it short, in which case that is what is told.
+    bool cancelled();
     // What failed, then the server's own words.
     void report(const QString& what, const DbException& failure);
-    bool removeTrigger(const QString& triggerName, const QString& auditTable);
-    void removeTable(const QString& auditTable);
 
     const AuditDefinition& m_definition;
     SqlServerSession& m_session;
     MessageService& m_messages;
+    CancelToken* m_cancel = nullptr;
 };
 
 SaveResult SqlServerSave::run() {
-    if (!sharedConnectionReady())
+    if (!m_session.openSharedConnection(m_messages))
         return notSaved();
 
     const QString entries = sqlserver::checkSqlServerAuditEntries(m_definition);
@@ -107,47 +109,80 @@ SaveResult SqlServerSave::run() {
         return notSaved();
     }
 
-    if (const auto failure = execute(table.createTableStatement())) {
-        m_messages.show(failure->description());
-        m_messages.show(tableRefusedMessage);
-        return notSaved();
-    }
-    if (m_session.manager().engine() == sqlserver::SqlServerEngine::Babelfish) {
-        if (const auto failure = execute(table.grantInsertStatement())) {
-            report(tableRefusedMessage, *failure);
-            removeTable(table.auditTableName());
-            return notSaved();
-        }
-    }
-    if (const auto failure = execute(trigger.triggerText())) {
-        if (failure->isLockTimeout())
-            m_messages.show(tableInUseMessage(m_definition.table));
-        else
-            report(triggerRefusedMessage, *failure);
-        removeTable(table.auditTableName());
-        return notSaved();
-    }
-    const QString catalogRow = sqlserver::sqlServerCatalogInsertStatement(
-        m_definition.name, m_definition.description, m_definition.table);
-    if (const auto failure = execute(catalogRow)) {
-        // An audit missing from the catalog could be neither listed nor deleted: take it out.
-        report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), *failure);
-        // A trigger lives in its table's schema: outside dbo its name needs the schema.
-        if (removeTrigger(sqlserver::SqlServerIdentifier::schemaPrefix(m_definition.table) +
-                              sqlserver::sqlServerTriggerName(m_definition.name),
-                          table.auditTableName()))
-            removeTable(table.auditTableName());
-        return notSaved();
-    }
-    return {SaveResult::Outcome::Saved, {}};
+    return install(table, trigger);
 }
 
-bool SqlServerSave::sharedConnectionReady() {
-    IConnection& shared = m_session.sharedConnection();
-    if (shared.state() == ConnectionState::Open)
-        return true;
-    // A failed open has shown the driver's report; every read of the save would fail after it.
-    return openSqlServerConnection(shared, m_session.login(), m_messages);
+// The audit table, on Babelfish its grant, the trigger and the catalog row, as one chain: what
+// the failing step leaves is taken back newest first, and a trigger that cannot be dropped
+// again keeps the table it writes to.
+SaveResult SqlServerSave::install(const SqlServerAuditTableGenerator& table,
+                                  const SqlServerTriggerGenerator& trigger) {
+    const QString auditTable = table.auditTableName();
+    // A trigger lives in its table's schema: outside dbo its name needs the schema.
+    const QString triggerName = SqlServerIdentifier::schemaPrefix(m_definition.table) +
+                                sqlserver::sqlServerTriggerName(m_definition.name);
+    enum Step { Table, Grant, Trigger, CatalogRow };
+    QList<ChainStep> steps{
+        {table.createTableStatement(), QStringLiteral("DROP TABLE ") + auditTable, {}}};
+    QList<Step> kinds{Table};
+    if (m_session.manager().engine() == sqlserver::SqlServerEngine::Babelfish) {
+        steps.append({table.grantInsertStatement(), {}, {}});
+        kinds << Grant;
+    }
+    steps.append({trigger.triggerText(), QStringLiteral("DROP TRIGGER ") + triggerName, {}});
+    steps.append({sqlserver::sqlServerCatalogInsertStatement(
+                      m_definition.name, m_definition.description, m_definition.table),
+                  {},
+                  {}});
+    kinds << Trigger << CatalogRow;
+
+    IConnection* watched = m_session.manager().openConnection();
+    const ChainResult result = StatementChain(steps).run(
+        [this](const QString& statement) { m_session.executeStatement(statement); }, m_cancel,
+        watched);
+    if (result.completed())
+        return {SaveResult::Outcome::Saved, {}};
+
+    if (result.cancelled) {
+        cancelled();
+    } else {
+        const DbException& failure = *result.failure;
+        switch (kinds[result.failedStep]) {
+        case Table:
+            m_messages.show(failure.description());
+            m_messages.show(tableRefusedMessage);
+            break;
+        case Grant:
+            report(tableRefusedMessage, failure);
+            break;
+        case Trigger:
+            if (failure.isLockTimeout())
+                m_messages.show(tableInUseMessage(m_definition.table));
+            else
+                report(triggerRefusedMessage, failure);
+            break;
+        case CatalogRow:
+            // An audit missing from the catalog could be neither listed nor deleted: it goes.
+            report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), failure);
+            break;
+        }
+    }
+    for (const ChainResult::UndoFailure& undo : result.undoFailures) {
+        if (kinds[undo.step] == Trigger) {
+            // The table stays: a trigger whose audit table is gone would make every change of
+            // the audited table fail.
+            report(tr("The trigger %1 could not be removed again, so its audit table %2 is kept "
+                      "as well. Both are installed without an entry in tblZOTA_SYSTEM_TABLE: "
+                      "please remove them by hand.")
+                       .arg(triggerName, auditTable),
+                   undo.failure);
+        } else {
+            report(tr("The audit table %1 could not be removed again: please remove it by hand.")
+                       .arg(auditTable),
+                   undo.failure);
+        }
+    }
+    return notSaved();
 }
 
 bool SqlServerSave::nameIsFree() {
@@ -162,6 +197,8 @@ bool SqlServerSave::nameIsFree() {
         }
         return true;
     } catch (const DbException& e) {
+        if (cancelled())
+            return false;
         // Without the catalog's answer a second audit of the same name could be installed.
         report(tr("Error reading tblZOTA_SYSTEM_TABLE to check the Audit Name"), e);
         return false;
@@ -191,6 +228,8 @@ bool SqlServerSave::tableNameFitsCatalog() {
         }
         return kept;
     } catch (const DbException& e) {
+        if (cancelled())
+            return false;
         report(tr("Error asking the server whether tblZOTA_SYSTEM_TABLE can keep the table name"),
                e);
         return false;
@@ -201,19 +240,20 @@ std::optional<ColumnInfoList> SqlServerSave::readTableColumns() {
     try {
         return m_session.manager().columns(m_session.login().database, m_definition.table);
     } catch (const DbException& e) {
+        if (cancelled())
+            return std::nullopt;
         m_messages.show(e.description());
         m_messages.show(auditColumnsFailedMessage);
         return std::nullopt;
     }
 }
 
-std::optional<DbException> SqlServerSave::execute(const QString& statement) {
-    try {
-        m_session.executeStatement(statement);
-        return std::nullopt;
-    } catch (const DbException& e) {
-        return e;
-    }
+bool SqlServerSave::cancelled() {
+    if (m_cancel == nullptr || !m_cancel->isCancelled())
+        return false;
+    m_messages.show(
+        tr("The audit %1 was not installed: the save was cancelled.").arg(m_definition.name));
+    return true;
 }
 
 void SqlServerSave::report(const QString& what, const DbException& failure) {
@@ -221,33 +261,11 @@ void SqlServerSave::report(const QString& what, const DbException& failure) {
     m_messages.show(failure.description());
 }
 
-bool SqlServerSave::removeTrigger(const QString& triggerName, const QString& auditTable) {
-    const auto failure = execute(QStringLiteral("DROP TRIGGER ") + triggerName);
-    if (!failure)
-        return true;
-    // The table stays: a trigger whose audit table is gone would make every change of the
-    // audited table fail.
-    report(tr("The trigger %1 could not be removed again, so its audit table %2 is kept as well. "
-              "Both are installed without an entry in tblZOTA_SYSTEM_TABLE: please remove them "
-              "by hand.")
-               .arg(triggerName, auditTable),
-           *failure);
-    return false;
-}
-
-void SqlServerSave::removeTable(const QString& auditTable) {
-    if (const auto failure = execute(QStringLiteral("DROP TABLE ") + auditTable)) {
-        report(tr("The audit table %1 could not be removed again: please remove it by hand.")
-                   .arg(auditTable),
-               *failure);
-    }
-}
-
 } // namespace
 
 SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
-                              MessageService& messages) {
-    return SqlServerSave(definition, session, messages).run();
+                              MessageService& messages, CancelToken* cancel) {
+    return SqlServerSave(definition, session, messages, cancel).run();
 }
 
 } // namespace quorvex

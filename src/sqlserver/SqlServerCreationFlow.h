@@ -5,14 +5,16 @@
 
 namespace quorvex {
 
+class CancelToken;
 class MessageService;
 class SqlServerSession;
 
 // GO on either tab of the SQL Server main window: checks the entries, makes sure the name is
 // free and that the catalog can keep the table's name unchanged, installs the audit table and the
 // trigger, records the audit in the catalog. Every outcome is shown through messages; nothing is
-// left half-installed.
+// left half-installed: a cancel (through the token, between statements or of the statement that
+// runs) takes back what was done.
 SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
-                              MessageService& messages);
+                              MessageService& messages, CancelToken* cancel = nullptr);
 
 } // namespace quorvex

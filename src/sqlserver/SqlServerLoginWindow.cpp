@@ -1,11 +1,12 @@
 #include "sqlserver/SqlServerLoginWindow.h"
 
 #include "components/DbException.h"
+#include "components/IConnection.h"
+#include "components/MessageLog.h"
 #include "components/PlatformServices.h"
-#include "sqlserver/SqlServerManager.h"
-#include "components/WaitCursor.h"
 #include "components/Twips.h"
-#include "sqlserver/SqlServerSession.h"
+#include "components/WindowOperation.h"
+#include "sqlserver/SqlServerManager.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -17,6 +18,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 
 namespace quorvex {
@@ -61,17 +63,21 @@ QString descriptions(const DbErrorList& errors) {
 
 } // namespace
 
-SqlServerLoginWindow::SqlServerLoginWindow(SqlServerSession& session, PlatformServices& services,
+SqlServerLoginWindow::SqlServerLoginWindow(SqlServerLoginValues& login, PlatformServices& services,
                                            ServerLister listServers,
                                            MainWindowOpener openMainWindow,
                                            ChoiceWindowHider hideChoiceWindow, QWidget* parent)
-    : QWidget(parent), m_session(session), m_services(services),
+    : QWidget(parent), m_login(login), m_services(services),
       m_openMainWindow(std::move(openMainWindow)), m_hideChoiceWindow(std::move(hideChoiceWindow)) {
     buildControls();
+    m_operation = new WindowOperation(this);
+    m_operation->blockWhileBusy({m_lstServers, m_cboDatabases, m_cmdLogin});
     this->listServers(listServers);
     // The user name comes filled in: the password is what is typed first.
     m_txtPassword->setFocus();
 }
+
+SqlServerLoginWindow::~SqlServerLoginWindow() = default;
 
 SqlServerLoginWindow::ServerLister
 SqlServerLoginWindow::networkServerLister(const QHostAddress& target, quint16 port) {
@@ -174,13 +180,11 @@ void SqlServerLoginWindow::buildControls() {
 void SqlServerLoginWindow::listServers(const ServerLister& lister) {
     if (!lister)
         return;
-    QStringList servers;
-    {
-        // Servers on the network take a moment to answer.
-        WaitCursor wait;
-        servers = lister();
-    }
-    m_lstServers->addItems(servers);
+    // Servers on the network take a moment to answer.
+    auto servers = std::make_shared<QStringList>();
+    m_operation->run(
+        tr("Looking for servers"), [lister, servers](TaskContext&) { *servers = lister(); },
+        [this, servers] { m_lstServers->addItems(*servers); });
 }
 
 bool SqlServerLoginWindow::event(QEvent* event) {
@@ -237,50 +241,61 @@ QString SqlServerLoginWindow::chosenServer() const {
 }
 
 void SqlServerLoginWindow::storeServerLogin() {
-    SqlServerLoginValues& login = m_session.login();
-    login.server = chosenServer();
-    login.user = m_txtUser->text();
-    login.password = m_txtPassword->text();
+    m_login.server = chosenServer();
+    m_login.user = m_txtUser->text();
+    m_login.password = m_txtPassword->text();
 }
+
+namespace {
+
+// A connection to the server's master database with the login values, on the worker; the
+// databases it lists, or the driver's records.
+struct DatabaseList {
+    std::optional<SqlServerManager::CatalogObjectList> databases;
+    DbErrorList errors;
+};
+
+DatabaseList listServerDatabases(IConnectionFactory& connections, const SqlServerLoginValues& login,
+                                 TaskContext& task) {
+    SqlServerManager manager(connections);
+    if (!manager.connectServer(login.server, login.user, login.password))
+        return {std::nullopt, manager.errors()};
+    try {
+        const CancelToken::Watch watch(task.cancelToken(), *manager.openConnection());
+        return {manager.databases(), {}};
+    } catch (const DbException& e) {
+        return {std::nullopt, e.errors()};
+    }
+}
+
+} // namespace
 
 void SqlServerLoginWindow::listDatabases() {
     m_cboDatabases->clear();
     storeServerLogin();
     // Without a server there is nothing to connect to; the list stays empty.
-    if (m_session.login().server.isEmpty())
+    if (m_login.server.isEmpty() || m_operation->isBusy())
         return;
-
-    WaitCursor wait;
-    // Failures leave the list empty: the user corrects the entries and clicks a server again.
-    if (!connectServer())
-        return;
-    try {
-        for (const SqlServerManager::CatalogObject& database : m_session.manager().databases()) {
-            if (!database.systemObject)
-                m_cboDatabases->addItem(database.name);
-        }
-    } catch (const DbException&) {
-        // As with a refused connection: what was listed stays, nothing is shown.
-    }
-    // No item is chosen: the user picks or types one.
-    m_cboDatabases->setCurrentIndex(-1);
-}
-
-bool SqlServerLoginWindow::connectServer() {
-    const SqlServerLoginValues& login = m_session.login();
-    m_connectedWith = {};
-    if (!m_session.manager().connectServer(login.server, login.user, login.password))
-        return false;
-    m_connectedWith = {login.server, login.user, login.password, QString()};
-    return true;
-}
-
-bool SqlServerLoginWindow::connectChosenServer() {
-    const SqlServerLoginValues& login = m_session.login();
-    if (m_session.manager().isConnected() && m_connectedWith.server == login.server &&
-        m_connectedWith.user == login.user && m_connectedWith.password == login.password)
-        return true;
-    return connectServer();
+    const SqlServerLoginValues login = m_login;
+    IConnectionFactory* connections = &m_services.connections;
+    auto listed = std::make_shared<DatabaseList>();
+    m_operation->run(
+        tr("Connecting to %1").arg(login.server),
+        [connections, login, listed](TaskContext& task) {
+            *listed = listServerDatabases(*connections, login, task);
+        },
+        [this, listed] {
+            // Failures leave the list empty: the user corrects the entries and clicks a server
+            // again.
+            if (listed->databases) {
+                for (const SqlServerManager::CatalogObject& database : *listed->databases) {
+                    if (!database.systemObject)
+                        m_cboDatabases->addItem(database.name);
+                }
+            }
+            // No item is chosen: the user picks or types one.
+            m_cboDatabases->setCurrentIndex(-1);
+        });
 }
 
 void SqlServerLoginWindow::refuse(const QString& message) {
@@ -288,9 +303,11 @@ void SqlServerLoginWindow::refuse(const QString& message) {
 }
 
 void SqlServerLoginWindow::logIn() {
+    if (m_operation->isBusy())
+        return;
     storeServerLogin();
-    m_session.login().database = m_cboDatabases->currentText();
-    const SqlServerLoginValues login = m_session.login();
+    m_login.database = m_cboDatabases->currentText();
+    const SqlServerLoginValues login = m_login;
 
     if (login.server.isEmpty()) {
         refuse(noServerMessage());
@@ -300,37 +317,42 @@ void SqlServerLoginWindow::logIn() {
         refuse(noDatabaseMessage());
         return;
     }
-    bool found = false;
-    {
-        WaitCursor wait;
-        if (!connectChosenServer()) {
-            const QString details = descriptions(m_session.manager().errors());
-            refuse(notConnectedMessage(login.server, details));
-            return;
-        }
-        try {
+    IConnectionFactory* connections = &m_services.connections;
+    auto listed = std::make_shared<DatabaseList>();
+    m_operation->run(
+        tr("Logging in to %1").arg(login.server),
+        [connections, login, listed](TaskContext& task) {
+            *listed = listServerDatabases(*connections, login, task);
+        },
+        [this, login, listed] {
+            if (!listed->databases) {
+                refuse(notConnectedMessage(login.server, descriptions(listed->errors)));
+                return;
+            }
             // Every database counts here, the system's own too; the name must match exactly.
-            for (const SqlServerManager::CatalogObject& database : m_session.manager().databases())
+            bool found = false;
+            for (const SqlServerManager::CatalogObject& database : *listed->databases)
                 found = found || database.name == login.database;
-        } catch (const DbException& e) {
-            refuse(notConnectedMessage(login.server, e.description()));
-            return;
-        }
-    }
-    if (!found) {
-        refuse(unknownDatabaseMessage(login.database, login.server));
-        return;
-    }
-
-    // A main window that could not start has said why; the user may choose another database.
-    if (!m_openMainWindow || !m_openMainWindow())
-        return;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->hide();
-    else
-        hide();
-    if (m_hideChoiceWindow)
-        m_hideChoiceWindow();
+            if (!found) {
+                refuse(unknownDatabaseMessage(login.database, login.server));
+                return;
+            }
+            if (!m_openMainWindow)
+                return;
+            // A main window that could not start has said why; the user may choose another
+            // database.
+            QPointer<SqlServerLoginWindow> self(this);
+            m_openMainWindow(*m_operation, [self](bool opened) {
+                if (!self || !opened)
+                    return;
+                if (auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget()))
+                    sub->hide();
+                else
+                    self->hide();
+                if (self->m_hideChoiceWindow)
+                    self->m_hideChoiceWindow();
+            });
+        });
 }
 
 } // namespace quorvex

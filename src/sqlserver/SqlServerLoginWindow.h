@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/MainWindowOpener.h"
 #include "sqlserver/SqlServerBrowser.h"
 #include "sqlserver/SqlServerLoginValues.h"
 
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -19,25 +21,25 @@ class QPushButton;
 namespace quorvex {
 
 struct PlatformServices;
-class SqlServerSession;
+class WindowOperation;
 
 // frmSqlLogin: the user picks a server from those on the network, gives the user name and
 // password, picks or types a database, and OK opens the SQL Server main window. The login values
-// and the connection to the chosen server stay in the session for the whole run.
+// stay for the whole run. Listing the servers and databases and checking the login run off the
+// window's thread, one at a time, with Cancel.
 class SqlServerLoginWindow : public QWidget {
     Q_OBJECT
 
 public:
     // Lists the servers a login can choose from, run once when the window is made.
     using ServerLister = std::function<QStringList()>;
-    // Opens the main window over the session; false when its start-up failed.
-    using MainWindowOpener = std::function<bool()>;
     // Hides the back-end choice window after a login.
     using ChoiceWindowHider = std::function<void()>;
 
-    SqlServerLoginWindow(SqlServerSession& session, PlatformServices& services,
+    SqlServerLoginWindow(SqlServerLoginValues& login, PlatformServices& services,
                          ServerLister listServers, MainWindowOpener openMainWindow,
                          ChoiceWindowHider hideChoiceWindow, QWidget* parent = nullptr);
+    ~SqlServerLoginWindow() override;
 
     // The servers whose Browser service answers at target (the broadcast address on the
     // network), with those of the FreeTDS configuration.
@@ -57,6 +59,7 @@ public:
     QComboBox* databaseBox() const { return m_cboDatabases; }
     QPushButton* loginButton() const { return m_cmdLogin; }
     QPushButton* cancelButton() const { return m_cmdCancel; }
+    WindowOperation& operation() const { return *m_operation; }
 
 protected:
     bool event(QEvent* event) override;
@@ -69,21 +72,15 @@ private:
     void logIn();
     void refuse(const QString& message);
     void storeServerLogin();
-    // Connects the session's server with the stored login values.
-    bool connectServer();
-    // The same, unless it is connected with these very values already.
-    bool connectChosenServer();
     QString chosenServer() const;
     void focusPassword();
     void watchSubWindowActivation();
 
-    SqlServerSession& m_session;
+    SqlServerLoginValues& m_login;
     PlatformServices& m_services;
     MainWindowOpener m_openMainWindow;
     ChoiceWindowHider m_hideChoiceWindow;
-    // The values the session's server was last connected with; a login with others connects
-    // again, so the main window never works on another server than the one it names.
-    SqlServerLoginValues m_connectedWith;
+    WindowOperation* m_operation = nullptr;
     bool m_watchingSubWindow = false;
 
     QGroupBox* m_frame1 = nullptr;

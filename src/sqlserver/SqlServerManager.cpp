@@ -7,16 +7,13 @@
 #include "components/DbException.h"
 #include "components/LockTimeout.h"
 #include "components/Recordset.h"
+#include "components/Timeouts.h"
 
 #include <QStringList>
 
 namespace quorvex {
 
 namespace {
-
-// A login waits with a wait cursor: a server that does not answer should not hold it for
-// minutes.
-constexpr int loginTimeoutSeconds = 15;
 
 // The name a table goes by: dbo tables by their bare name, any other as "schema.table".
 // Written once for the server, so a lookup compares with the very name the listing gave.
@@ -88,6 +85,7 @@ bool SqlServerManager::connectServer(const QString& server, const QString& login
 
     std::unique_ptr<IConnection> connection = m_connections.createConnection();
     connection->setConnectionTimeout(loginTimeoutSeconds);
+    connection->setQueryTimeout(catalogueQueryTimeoutSeconds);
     if (!connection->open(connectionString(server, login, password))) {
         m_errors = connection->errors();
         return false;

@@ -43,9 +43,13 @@ public:
     // How long later statements wait for another session's locks; taken at the next connect.
     void setLockTimeout(int milliseconds) { m_lockTimeout = milliseconds; }
     bool isConnected() const;
+    // The connection to the server while connected (for a cancel to reach), else null.
+    IConnection* openConnection() { return isConnected() ? m_connection.get() : nullptr; }
     // The product behind the connection, asked once per connection (SERVERPROPERTY('Babelfish')
     // is 1 on Babelfish and NULL on SQL Server). A server that cannot answer is SQL Server.
     sqlserver::SqlServerEngine engine();
+    // The product as known from an earlier connection to the same server: not asked again.
+    void assumeEngine(sqlserver::SqlServerEngine engine) { m_engine = engine; }
     QString serverName() const { return m_server; }
     const DbErrorList& errors() const { return m_errors; }
 

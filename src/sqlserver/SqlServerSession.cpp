@@ -1,8 +1,15 @@
 #include "sqlserver/SqlServerSession.h"
 
+#include "components/MessageService.h"
+#include "components/Timeouts.h"
+#include "sqlserver/SqlServerConnection.h"
+
 namespace quorvex {
 
 SqlServerSession::SqlServerSession(IConnectionFactory& connections) : m_connections(connections) {}
+
+SqlServerSession::SqlServerSession(IConnectionFactory& connections, SqlServerLoginValues login)
+    : m_connections(connections), m_login(std::move(login)) {}
 
 SqlServerSession::~SqlServerSession() = default;
 
@@ -13,9 +20,30 @@ SqlServerManager& SqlServerSession::manager() {
 }
 
 IConnection& SqlServerSession::sharedConnection() {
-    if (!m_shared)
+    if (!m_shared) {
         m_shared = m_connections.createConnection();
+        m_shared->setConnectionTimeout(loginTimeoutSeconds);
+        m_shared->setQueryTimeout(catalogueQueryTimeoutSeconds);
+    }
     return *m_shared;
+}
+
+bool SqlServerSession::connectServer(MessageService& messages) {
+    SqlServerManager& server = manager();
+    if (server.isConnected())
+        return true;
+    if (server.connectServer(m_login.server, m_login.user, m_login.password))
+        return true;
+    messages.show(sqlServerConnectionReport(server.errors()));
+    return false;
+}
+
+bool SqlServerSession::openSharedConnection(MessageService& messages) {
+    IConnection& shared = sharedConnection();
+    if (shared.state() == ConnectionState::Open)
+        return true;
+    // A failed open has shown the driver's report; every read after it would fail.
+    return openSqlServerConnection(shared, m_login, messages);
 }
 
 void SqlServerSession::executeStatement(const QString& text) {

@@ -1,20 +1,28 @@
 #pragma once
 
+#include "components/CancelToken.h"
 #include "components/IConnection.h"
-#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerLoginValues.h"
+#include "sqlserver/SqlServerManager.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace quorvex {
 
-// What the SQL Server back end keeps for the whole run: the login values, the management
-// connection to the server the login chose (with which statements that change the database are
-// sent), and the one shared connection that carries every read. Both connections are made on
-// first use and live until the process ends.
+class MessageService;
+
+// The connections one SQL Server operation works with, made from the login values on first use:
+// the management connection to the login's server (statements that change the database go
+// through it, each put into the login's database) and the connection to the login's database
+// that carries the reads. Both wait a bounded time for a login, for a catalogue read and for
+// another session's locks. An operation makes one of these on its worker and drops it at its
+// end, so no connection is ever used by two threads.
 class SqlServerSession {
 public:
     explicit SqlServerSession(IConnectionFactory& connections);
+    SqlServerSession(IConnectionFactory& connections, SqlServerLoginValues login);
     ~SqlServerSession();
     SqlServerSession(const SqlServerSession&) = delete;
     SqlServerSession& operator=(const SqlServerSession&) = delete;
@@ -25,9 +33,27 @@ public:
     SqlServerManager& manager();
     IConnection& sharedConnection();
 
+    // Connects the management connection with the login values unless it is connected. On
+    // failure tells the driver's report and returns false.
+    bool connectServer(MessageService& messages);
+    // Opens the shared connection unless it is open. On failure tells the driver's report and
+    // returns false.
+    bool openSharedConnection(MessageService& messages);
+
     // Runs a statement that changes the database in the login's database, through the
     // management connection. Throws DbException with the server's messages.
     void executeStatement(const QString& text);
+
+    // Runs `work` with both connections under the cancel token's watch: a cancel ends the
+    // statement that runs on either.
+    template <typename Work> auto watched(CancelToken& cancel, Work&& work) {
+        std::optional<CancelToken::Watch> onShared;
+        std::optional<CancelToken::Watch> onManager;
+        onShared.emplace(cancel, sharedConnection());
+        if (IConnection* management = manager().openConnection())
+            onManager.emplace(cancel, *management);
+        return work();
+    }
 
 private:
     IConnectionFactory& m_connections;

@@ -119,10 +119,11 @@ private Q_SLOTS:
         fixture.type("txtNewTableName", "orders_audit_of_the_year_2024");
         fixture.find<QWidget>("txtDescription")->setFocus();
         QCOMPARE(fixture.text("txtNewTableName"), "orders_audit_of_the_year_");
-        // Closing the window shuts the back end down, once.
+        // Closing the window shuts the back end down, once, on a worker of its own.
         QVERIFY(fixture.window->close());
         fixture.window->close();
-        QCOMPARE(fixture.callsAfterLoad(), (QStringList{"save()", "save()", "shutdown"}));
+        QVERIFY(BackgroundTask::waitForAll(5000));
+        QTRY_COMPARE(fixture.callsAfterLoad(), (QStringList{"save()", "save()", "shutdown"}));
         // A failing load means the window is not shown.
         MainWindowFixture failing(sqlServerTraits());
         failing.backend.tables.reset();
@@ -384,7 +385,7 @@ private Q_SLOTS:
         fixture.click("CmdDelete");
         QCOMPARE(fixture.callsAfterLoad(),
                  (QStringList{"disable(Items)", "enable(Customers)", "prepareDelete",
-                              "prepareDelete", "delete(Customers;Yes)"}));
+                              "prepareDelete", "release(Customers)", "delete(Customers;Yes)"}));
         QCOMPARE(fixture.messages.shown().size(), 2);
         for (const ShownMessage& question : fixture.messages.shown()) {
             QCOMPARE(question.kind, ShownMessage::Kind::Question);
@@ -414,7 +415,6 @@ private Q_SLOTS:
             fixture.callsAfterLoad(),
             (QStringList{"disable()", "enable()", "disable(ZOTA_ORDERS,ZOTA_ITEMS,ZOTA_CUSTOMERS)",
                          "enable(ZOTA_ORDERS,ZOTA_CUSTOMERS)", "view", "export"}));
-        QCOMPARE(fixture.backend.owners, QList<QWidget*>(2, fixture.window.get()));
         QVERIFY(fixture.messages.shown().isEmpty());
 
         // A back end that cannot prepare ends the delete before the question; an empty grid
@@ -433,13 +433,92 @@ private Q_SLOTS:
         fixture.backend.auditRows.clear();
         fixture.click("CmdDelete");
         fixture.click("CmdDelete");
-        QCOMPARE(fixture.backend.calls,
-                 (QStringList{"prepareDelete", "prepareDelete",
-                              "delete(ZOTA_ORDERS,ZOTA_ITEMS,ZOTA_CUSTOMERS;No)", "prepareDelete",
-                              "delete(ZOTA_ORDERS,ZOTA_ITEMS,ZOTA_CUSTOMERS;Yes)", "prepareDelete",
-                              "delete(;No)"}));
+        QCOMPARE(
+            fixture.backend.calls,
+            (QStringList{"prepareDelete", "prepareDelete",
+                         "delete(ZOTA_ORDERS,ZOTA_ITEMS,ZOTA_CUSTOMERS;No)", "prepareDelete",
+                         "release(ZOTA_ORDERS)", "release(ZOTA_ITEMS)", "release(ZOTA_CUSTOMERS)",
+                         "delete(ZOTA_ORDERS,ZOTA_ITEMS,ZOTA_CUSTOMERS;Yes)", "prepareDelete",
+                         "delete(;No)"}));
         QCOMPARE(fixture.messages.texts(), (QStringList{DeleteQuestion, DeleteQuestion}));
         QCOMPARE(fixture.messages.unansweredQuestions(), 0);
+    }
+
+    // --- work off the window's thread ---
+    // An operation the server keeps waiting: the window goes on handling events, what would
+    // start another operation is disabled, the panel comes after half a second, and Cancel
+    // ends the operation with its result dropped.
+    void aWaitingOperationLeavesTheWindowAliveAndCancelEndsIt_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("call");
+        QTest::newRow("listing columns") << 0 << "lstAuditableTables"
+                                         << "listColumns(ORDERS)";
+        QTest::newRow("GO") << 1 << "cmdUpdateGo"
+                            << "save()";
+        QTest::newRow("Disable") << 2 << "cmdDisable"
+                                 << "disable(Orders)";
+    }
+    void aWaitingOperationLeavesTheWindowAliveAndCancelEndsIt() {
+        QFETCH(int, tab);
+        QFETCH(QString, start);
+        QFETCH(QString, call);
+        MainWindowFixture fixture(sqlServerTraits());
+        QVERIFY(fixture.open());
+        fixture.showTab(tab);
+        fixture.grid(Audits)->setCurrentCell(0, 0);
+        std::atomic<bool> cancelSeen{false};
+        fixture.backend.whileRunning = [&cancelSeen](const QString&, TaskContext& task) {
+            while (!task.isCancelled())
+                QThread::msleep(5);
+            cancelSeen = true;
+            task.throwIfCancelled();
+        };
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(10);
+        if (tab == 0)
+            QTest::mouseClick(
+                fixture.list(start)->viewport(), Qt::LeftButton, Qt::NoModifier,
+                fixture.list(start)->visualItemRect(fixture.list(start)->item(0)).center());
+        else
+            QTest::mouseClick(fixture.find<QAbstractButton>(start), Qt::LeftButton);
+        WindowOperation& operation = fixture.window->operation();
+        QVERIFY(operation.isBusy());
+        for (const char* blocked :
+             {"cmdGo", "cmdUpdateGo", "lstAuditableTables", "cmdDisable", "CmdDelete"})
+            QVERIFY2(!fixture.enabled(blocked), blocked);
+        QTRY_VERIFY_WITH_TIMEOUT(operation.panel()->isVisible(), 3000);
+        QVERIFY(ticks >= 30);
+        QTest::mouseClick(operation.cancelButton(), Qt::LeftButton);
+        QVERIFY(fixture.waitIdle());
+        QVERIFY(cancelSeen);
+        QVERIFY(!operation.panel()->isVisible());
+        QVERIFY(fixture.enabled("cmdGo") && fixture.enabled("cmdDisable"));
+        QCOMPARE(fixture.callsAfterLoad(), QStringList{call});
+        // Nothing of what was cancelled arrived: no columns, no reload.
+        QCOMPARE(fixture.list("lstColumns")->count(), 0);
+        QVERIFY(fixture.messages.shown().isEmpty());
+    }
+
+    void closingTheWindowCancelsWhatRuns() {
+        MainWindowFixture fixture(sqlServerTraits());
+        QVERIFY(fixture.open());
+        std::atomic<bool> cancelSeen{false};
+        fixture.backend.whileRunning = [&cancelSeen](const QString& call, TaskContext& task) {
+            if (call != "save()")
+                return;
+            for (int i = 0; i < 1000 && !task.isCancelled(); ++i)
+                QThread::msleep(5);
+            cancelSeen = task.isCancelled();
+        };
+        QTest::mouseClick(fixture.find<QAbstractButton>("cmdGo"), Qt::LeftButton);
+        QVERIFY(fixture.window->operation().isBusy());
+        fixture.window->close();
+        fixture.window.reset();
+        QVERIFY(BackgroundTask::waitForAll(3000));
+        QVERIFY(cancelSeen);
     }
 
     void f12RevealsPanicOnlyOnSqlBaseAndPanicReachesTheBackEnd() {
@@ -452,8 +531,16 @@ private Q_SLOTS:
         QTest::keyClick(name, Qt::Key_F12); // in a control of another tab
         QVERIFY(!panic->isHidden());
         sqlBase.showTab(2);
+        // No: nothing happens. Yes: the sweep runs, its end is told and the program ends.
+        sqlBase.messages.answerNext(false);
+        sqlBase.click("cmdPanic");
+        QCOMPARE(sqlBase.callsAfterLoad(), QStringList());
+        sqlBase.messages.answerNext(true);
+        sqlBase.backend.panicSwept = false;
         sqlBase.click("cmdPanic");
         QCOMPARE(sqlBase.callsAfterLoad(), QStringList{"panic"});
+        QCOMPARE(sqlBase.messages.texts(), (QStringList{"Panic?", "Panic?", "Not all gone"}));
+        QCOMPARE(sqlBase.process.exitCodes(), QList<int>{0});
 
         MainWindowFixture sqlServer(sqlServerTraits());
         QVERIFY(sqlServer.open());

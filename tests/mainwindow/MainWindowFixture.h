@@ -1,12 +1,16 @@
 #pragma once
 
+#include "components/BackgroundTask.h"
 #include "components/FieldInfo.h"
 #include "components/Grid.h"
 #include "components/MemoryRowSource.h"
 #include "components/PlatformServices.h"
 #include "components/Recordset.h"
+#include "components/TaskContext.h"
+#include "components/WindowOperation.h"
 #include "mainwindow/AuditBackend.h"
 #include "mainwindow/AuditMainWindow.h"
+#include "mainwindow/AuditViews.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -14,7 +18,9 @@
 #include "support/ScriptedMessageService.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
@@ -23,6 +29,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace quorvex::testing {
@@ -47,10 +54,10 @@ inline MainWindowTraits sqlBaseTraits() {
             .resetClearsChangedFields = false};
 }
 
-// A back end that records every call in order and answers from a script. The installed-audits
-// grid is filled from auditFields/auditRows at load and after every action, as a real back end
-// reloads it. Actions name the audits read from the rows they were given:
-// "disable(Orders,Items)", "delete(Orders;Yes)".
+// A back end that records every call in order and answers from a script, as the window calls it
+// from its worker. The installed audits are listed from auditFields/auditRows at load and after
+// every action, as a real back end reloads them. Actions name the audits of the rows they were
+// given: "disable(Orders,Items)", "delete(Orders;Yes)".
 class FakeAuditBackend : public AuditBackend {
 public:
     explicit FakeAuditBackend(MainWindowTraits traits) : m_traits(std::move(traits)) {}
@@ -61,46 +68,59 @@ public:
     std::vector<Row> auditRows;
     std::deque<SaveResult> saveResults; // NotSaved once they run out
     bool deleteMayGoOn = true;
-    // Runs inside listAudits, before the grid is filled: what did the window look like then?
+    bool panicSwept = true;
+    // Runs on the window's thread while listAudits waits for it: what did the window look like
+    // then?
     std::function<void()> whenListingAudits;
+    // Runs on the worker inside every call: a test may hold the call there (until cancelled).
+    std::function<void(const QString& call, TaskContext&)> whileRunning;
 
     QStringList calls;
     QList<AuditDefinition> saved;
-    QList<QWidget*> owners;
 
     const MainWindowTraits& traits() const override { return m_traits; }
-    std::optional<QStringList> load(Grid& audits) override {
-        calls << "load";
-        if (tables)
-            fill(audits);
-        return tables;
+    std::optional<Loaded> load(MessageService&, TaskContext& task) override {
+        record("load", task);
+        if (!tables)
+            return std::nullopt;
+        return Loaded{*tables, listing(), {}};
     }
-    QStringList listColumns(const QString& table) override {
-        calls << QStringLiteral("listColumns(%1)").arg(table);
+    std::optional<QStringList> listColumns(const QString& table, MessageService&,
+                                           TaskContext& task) override {
+        record(QStringLiteral("listColumns(%1)").arg(table), task);
         return columnsByTable.value(table);
     }
-    void listAudits(Grid& audits) override {
-        calls << "listAudits";
+    std::optional<AuditListing> listAudits(MessageService&, TaskContext& task) override {
+        record("listAudits", task);
         if (whenListingAudits)
-            whenListingAudits();
-        fill(audits);
+            QMetaObject::invokeMethod(qApp, whenListingAudits, Qt::BlockingQueuedConnection);
+        return listing();
     }
-    void disableAudits(Grid& audits, const QList<int>& rows) override {
-        act(audits, QStringLiteral("disable(%1)").arg(namesOf(audits, rows)));
+    std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows, MessageService&,
+                                              TaskContext& task) override {
+        record(QStringLiteral("disable(%1)").arg(namesOf(rows)), task);
+        return listing();
     }
-    void enableAudits(Grid& audits, const QList<int>& rows) override {
-        act(audits, QStringLiteral("enable(%1)").arg(namesOf(audits, rows)));
+    std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows, MessageService&,
+                                             TaskContext& task) override {
+        record(QStringLiteral("enable(%1)").arg(namesOf(rows)), task);
+        return listing();
     }
-    bool prepareDelete() override {
-        calls << "prepareDelete";
+    bool prepareDelete(MessageService&, TaskContext& task) override {
+        record("prepareDelete", task);
         return deleteMayGoOn;
     }
-    void deleteAudits(Grid& audits, const QList<int>& rows, DeleteAnswer answer) override {
+    std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
+                                             DeleteAnswer answer, MessageService&,
+                                             TaskContext& task) override {
         const char* said = answer == DeleteAnswer::Yes ? "Yes" : "No";
-        act(audits, QStringLiteral("delete(%1;%2)").arg(namesOf(audits, rows), said));
+        record(QStringLiteral("delete(%1;%2)").arg(namesOf(rows), said), task);
+        return listing();
     }
-    SaveResult save(const AuditDefinition& definition) override {
-        calls << QStringLiteral("save(%1)").arg(definition.name);
+    SaveResult save(const AuditDefinition& definition, MessageService&,
+                    TaskContext& task) override {
+        record(QStringLiteral("save(%1)").arg(definition.name), task);
+        std::lock_guard lock(m_mutex);
         saved << definition;
         if (saveResults.empty())
             return SaveResult{};
@@ -108,37 +128,58 @@ public:
         saveResults.pop_front();
         return result;
     }
-    void viewAudit(Grid&, QWidget* mainWindow) override {
-        calls << "view";
-        owners << mainWindow;
+    QString panicQuestion() const override { return QStringLiteral("Panic?"); }
+    bool panicSweep(MessageService&, TaskContext& task) override {
+        record("panic", task);
+        return panicSwept;
     }
-    void exportAudit(Grid&, QWidget* mainWindow) override {
-        calls << "export";
-        owners << mainWindow;
+    QString panicEndMessage(bool swept) const override {
+        return swept ? QStringLiteral("All gone") : QStringLiteral("Not all gone");
     }
-    void panic() override { calls << "panic"; }
-    void shutdown() override { calls << "shutdown"; }
+    void shutdown(MessageService&, TaskContext& task) override { record("shutdown", task); }
 
 private:
-    void fill(Grid& audits) const {
-        std::vector<FieldInfo> fields;
+    void record(const QString& call, TaskContext& task) {
+        {
+            std::lock_guard lock(m_mutex);
+            calls << call;
+        }
+        if (whileRunning)
+            whileRunning(call, task);
+    }
+    AuditListing listing() const {
+        AuditListing result;
         for (const QString& name : auditFields)
-            fields.push_back(FieldInfo{name});
-        Recordset rows(std::make_unique<MemoryRowSource>(std::move(fields), auditRows));
-        audits.loadRecordset(rows);
+            result.fields.push_back(FieldInfo{name});
+        result.rows = auditRows;
+        return result;
     }
-    QString namesOf(const Grid& audits, const QList<int>& rows) const {
+    QString namesOf(const QList<InstalledAuditRow>& rows) const {
         QStringList names;
-        for (int row : rows)
-            names << audits.cellText(row, m_traits.installedAuditNameColumn);
+        for (const InstalledAuditRow& row : rows)
+            names << row.value(m_traits.installedAuditNameColumn);
         return names.join(QLatin1Char(','));
-    }
-    void act(Grid& audits, const QString& call) {
-        calls << call;
-        fill(audits);
     }
 
     MainWindowTraits m_traits;
+    std::mutex m_mutex;
+};
+
+// The windows of the audits' rows, recording into the back end's calls.
+class FakeAuditViews : public AuditViews {
+public:
+    explicit FakeAuditViews(QStringList& calls) : m_calls(calls) {}
+    void view(const Grid&) override { m_calls << "view"; }
+    void openExport(Grid&) override { m_calls << "export"; }
+    void releaseAudit(const QString& name, std::function<void()> ready) override {
+        m_calls << QStringLiteral("release(%1)").arg(name);
+        ready();
+    }
+    void setAuditsChanged(std::function<void()> changed) override { auditsChanged = changed; }
+    std::function<void()> auditsChanged;
+
+private:
+    QStringList& m_calls;
 };
 
 // One main window over a scripted back end, with every platform seam recorded. The back end
@@ -146,7 +187,9 @@ private:
 // CUSTNO, NAME) and three installed audits; a test changes the script before open().
 class MainWindowFixture {
 public:
-    explicit MainWindowFixture(MainWindowTraits traits) : backend(std::move(traits)) {
+    explicit MainWindowFixture(MainWindowTraits traits)
+        : backendShared(std::make_shared<FakeAuditBackend>(std::move(traits))),
+          backend(*backendShared), views(backend.calls) {
         backend.tables = QStringList{"ORDERS", "ITEMS", "CUSTOMERS"};
         backend.columnsByTable["ORDERS"] = {"ORDNO", "CUSTNO", "AMOUNT"};
         backend.columnsByTable["ITEMS"] = {"ITEMNO", "PRICE"};
@@ -170,16 +213,39 @@ public:
     FakeWorkingDirectory workingDirectory;
     FakeDatabase database;
     PlatformServices services{messages, process, desktop, workingDirectory, database};
-    FakeAuditBackend backend;
+    std::shared_ptr<FakeAuditBackend> backendShared;
+    FakeAuditBackend& backend;
+    FakeAuditViews views;
     std::unique_ptr<AuditMainWindow> window;
 
-    // Makes and starts the window, showing it when the start succeeded; false when it failed.
+    ~MainWindowFixture() {
+        window.reset();
+        BackgroundTask::waitForAll(5000);
+    }
+
+    // Runs the start-up as the login does and shows the window over what it found; false when
+    // it failed (the window is made but not shown then).
     bool open() {
-        window = std::make_unique<AuditMainWindow>(backend, services);
-        if (!window->start())
+        window = std::make_unique<AuditMainWindow>(backendShared, services, &views);
+        TaskContext task;
+        const std::optional<AuditBackend::Loaded> loaded = backend.load(messages, task);
+        if (!loaded)
             return false;
+        window->present(*loaded);
         window->show();
         return QTest::qWaitForWindowExposed(window.get());
+    }
+
+    // Waits until the window's operations (and what follows them) have ended.
+    bool waitIdle(int milliseconds = 5000) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            if (!window->operation().isBusy())
+                return true;
+        }
+        return false;
     }
 
     template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
@@ -224,12 +290,14 @@ public:
         // Near the left edge: an option button takes clicks on its circle and caption only.
         const QPoint nearLeft(std::min(10, target->width() / 2), target->height() / 2);
         QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, nearLeft);
+        QVERIFY(waitIdle());
     }
     void clickItem(const QString& listName, int row) {
         QListWidget* target = list(listName);
         const QRect cell = target->visualItemRect(target->item(row));
         QVERIFY(cell.isValid());
         QTest::mouseClick(target->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        QVERIFY(waitIdle());
     }
     void clickCell(const QString& gridName, int row, int column,
                    Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -237,6 +305,7 @@ public:
         const QRect cell = target->visualRect(target->gridModel()->index(row, column));
         QVERIFY(cell.isValid());
         QTest::mouseClick(target->viewport(), Qt::LeftButton, modifiers, cell.center());
+        QVERIFY(waitIdle());
     }
     void type(const QString& textBoxName, const QString& text) {
         QTest::keyClicks(find<QLineEdit>(textBoxName), text);

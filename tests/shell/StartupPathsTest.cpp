@@ -73,18 +73,19 @@ private Q_SLOTS:
 
         QWidget* login = frame.findChild<QWidget*>("frmSqlLogin");
         QListWidget* servers = child<QListWidget>(*login, "lstServers");
-        QCOMPARE(items(servers), QStringList{"DBHOST"});
+        QTRY_COMPARE(items(servers), QStringList{"DBHOST"});
         child<QLineEdit>(*login, "txtPassword")->setText("secret");
         QTest::mouseClick(servers->viewport(), Qt::LeftButton, {},
                           servers->visualItemRect(servers->item(0)).center());
         QComboBox* databases = child<QComboBox>(*login, "cboDatabases");
-        QCOMPARE(databases->count(), 1);
+        QTRY_COMPARE(databases->count(), 1);
         QCOMPARE(databases->itemText(0), QString("Sales"));
         databases->setCurrentIndex(0);
+        QTRY_VERIFY(child<QPushButton>(*login, "cmdLogin")->isEnabled());
         child<QPushButton>(*login, "cmdLogin")->click();
 
+        QTRY_COMPARE(visibleChildren(frame), QStringList{"frmSqlMain"});
         QCOMPARE(stand.messages.texts(), QStringList());
-        QCOMPARE(visibleChildren(frame), QStringList{"frmSqlMain"});
         auto* main = frame.findChild<AuditMainWindow*>("frmSqlMain");
         QVERIFY(main);
         QCOMPARE(items(child<QListWidget>(*main, "lstAuditableTables")), QStringList{"ORDERS"});

@@ -7,6 +7,7 @@
 #include "components/Grid.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/PlatformServices.h"
+#include "components/WindowOperation.h"
 #include "mainwindow/AuditMainWindow.h"
 #include "shell/MainFrame.h"
 #include "shell/ProductionLaunchers.h"
@@ -71,9 +72,13 @@ public:
     static bool waitFor(const std::function<bool()>& condition) {
         return QTest::qWaitFor(condition, Patience);
     }
-    // Until a message is shown beyond the first `count`, or the condition holds.
+    // Until a message is shown beyond the first `count`, or the condition holds, and the main
+    // window (when there is one) has no operation running.
     bool waitForOutcome(qsizetype count, const std::function<bool()>& condition) {
-        return waitFor([&] { return messages.shown().size() > count || condition(); });
+        return waitFor([&] {
+            const bool idle = mainWindow() == nullptr || !mainWindow()->operation().isBusy();
+            return idle && (messages.shown().size() > count || condition());
+        });
     }
 
     template <typename T = QWidget> T* find(const QString& name) const {
@@ -133,12 +138,21 @@ public:
     // not wait for the outcome.
     void submitLogin(const QString& password, bool waitForDatabases) {
         SqlServerLoginWindow* login = loginWindow();
+        // The window lists the servers, and later the databases, off its thread.
+        const auto idle = [login] { return !login->operation().isBusy(); };
+        waitFor([&] {
+            return idle() &&
+                   !login->serverList()->findItems(db.login().server, Qt::MatchExactly).isEmpty();
+        });
         type(login->userBox(), db.login().user);
         type(login->passwordBox(), password);
+        waitFor(idle);
         clickItem(login->serverList(), db.login().server);
+        waitFor(idle);
         if (waitForDatabases)
             waitFor([&] { return listedDatabases().contains(db.login().database); });
         type(login->databaseBox()->lineEdit(), db.login().database);
+        waitFor(idle);
         QTest::mouseClick(login->loginButton(), Qt::LeftButton);
     }
     QStringList listedDatabases() const {

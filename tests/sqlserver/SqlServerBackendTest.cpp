@@ -1,14 +1,16 @@
-// The main window's SQL Server back end over the scripted database: the start-up, the tables
-// and their columns, the installed-audits actions on the rows the window passes, and the save.
+// The main window's SQL Server back end over the scripted database, as the window calls it off
+// its thread: the start-up, the tables and their columns, the installed-audits actions on the
+// rows the window passes, the save, and a cancel while the server keeps a statement waiting.
 #include "sqlserver/SqlServerBackend.h"
-
-#include "auditdata/AuditDataWindows.h"
-#include "auditdata/SqlServerAuditData.h"
 
 #include "SqlServerBackendTests.h"
 #include "SqlServerStand.h"
-#include "components/Grid.h"
+#include "components/BackgroundTask.h"
+#include "components/MessageLog.h"
+#include "components/TaskContext.h"
 #include "sqlserver/SqlServerConnection.h"
+
+#include "OrdersTable.h"
 
 #include <QTest>
 #include <memory>
@@ -27,10 +29,22 @@ std::vector<Row> threeAudits(const char* enabledOfB) {
     return {textRow({"A", "first", "Y", "T1"}), textRow({"B", "second", enabledOfB, "T2"}),
             textRow({"C", "third", "Y", "T3"})};
 }
+InstalledAuditRow rowB(const char* enabled = "Y") {
+    return {"B", "second", enabled, "T2"};
+}
 
 QStringList flagOfB(const QString& value) {
     return SqlServerStand::batch("UPDATE tblZOTA_SYSTEM_TABLE SET ENABLED = '" + value +
                                  "' WHERE AUDIT_NAME = 'B'");
+}
+
+QStringList texts(const std::optional<AuditListing>& listing, int column) {
+    QStringList cells;
+    if (listing) {
+        for (const Row& row : listing->rows)
+            cells << row.at(column).value_or(QString());
+    }
+    return cells;
 }
 
 } // namespace
@@ -40,29 +54,15 @@ class SqlServerBackendTest : public QObject {
 
     std::unique_ptr<SqlServerStand> m_stand;
     std::unique_ptr<SqlServerBackend> m_backend;
-    std::unique_ptr<Grid> m_grid;
+    TaskContext m_task;
 
-    QStringList sent() const { return m_stand->database.statements(); }
+    QStringList sent() const { return m_stand->sentAfterPrologues(); }
     QStringList shown() const { return m_stand->messages.texts(); }
 
-    // The installed-audits grid holds threeAudits("Y"); the next listing gives `reloaded` and
-    // the log starts empty.
-    bool listThree(const std::vector<Row>& reloaded) {
-        m_stand->database.onQuery(SqlServerStand::auditListing(), SqlServerStand::auditFields(),
-                                  threeAudits("Y"), true);
-        m_stand->scriptAudits(reloaded);
-        m_backend->listAudits(*m_grid);
-        m_stand->database.clearLog();
-        return m_grid->rowCount() == 3;
-    }
-
 private Q_SLOTS:
-    // A logged-in stand, its back end and an empty grid for every test and every row.
     void init() {
         m_stand = std::make_unique<SqlServerStand>();
-        QVERIFY(m_stand->logIn());
-        m_backend = std::make_unique<SqlServerBackend>(m_stand->session, m_stand->services);
-        m_grid = std::make_unique<Grid>();
+        m_backend = std::make_unique<SqlServerBackend>(m_stand->database, m_stand->loginValues());
     }
 
     void loadListsTheAuditableTablesInTheServersOrder() {
@@ -76,22 +76,45 @@ private Q_SLOTS:
              textRow({"dbo", "Customers", "0"}), textRow({"dbo", "ZOTA_like", "0"})});
         // System tables and the system's own tblZOTA_ tables stay out, in any letter case and
         // whichever schema the user who made them had.
-        QCOMPARE(
-            m_backend->load(*m_grid),
-            (std::optional<QStringList>{{"Orders", "sales.Refunds", "Customers", "ZOTA_like"}}));
+        const auto loaded = m_backend->load(m_stand->messages, m_task);
+        QVERIFY(loaded);
+        QCOMPARE(loaded->tables,
+                 (QStringList{"Orders", "sales.Refunds", "Customers", "ZOTA_like"}));
+        QCOMPARE(texts(loaded->audits, 0), QStringList{"OrderAudit"});
+        QCOMPARE(loaded->notice, QString());
         QCOMPARE(sent(), (QStringList{SqlServerStand::catalogLookUp(),
                                       SqlServerStand::auditListing(), tablesQuery}));
+        // The management connection to master, and the login's database for the reads, each
+        // waiting a bounded time for the login and for a catalogue read.
+        const SqlServerLoginValues login = m_stand->loginValues();
         QCOMPARE(m_stand->database.connectionStrings(),
-                 QStringList{buildSqlServerConnectionString(m_stand->session.login())});
-        QCOMPARE(m_grid->rowCount(), 1);
+                 (QStringList{
+                     SqlServerManager::connectionString(login.server, login.user, login.password),
+                     buildSqlServerConnectionString(login)}));
+        QCOMPARE(m_stand->database.connectionTimeouts(), (QList<int>{15, 15}));
+        QVERIFY(!m_stand->database.queryTimeouts().contains(0));
         QCOMPARE(shown(), QStringList());
+    }
+
+    // The server is asked once which product it is; on Babelfish the window says so.
+    void babelfishIsAskedOnceAndNoticed() {
+        m_stand->database.onQuery(SqlServerManager::engineStatement(), QStringList{"b"},
+                                  {textRow({"1"})});
+        m_stand->scriptCatalogPresent();
+        m_stand->scriptAudits({});
+        m_stand->scriptTables({});
+        const auto loaded = m_backend->load(m_stand->messages, m_task);
+        QVERIFY(loaded);
+        QVERIFY(loaded->notice.startsWith("Babelfish"));
+        QVERIFY(m_backend->listAudits(m_stand->messages, m_task));
+        QCOMPARE(m_stand->database.statements().count(SqlServerManager::engineStatement()), 1);
     }
 
     void aFailingStepFailsTheLoadWithItsMessageOnly_data() {
         QTest::addColumn<QString>("failing");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("message");
-        QTest::newRow("the shared connection will not open")
+        QTest::newRow("the server will not connect")
             << "open" << QStringList()
             << sqlServerConnectionReport(FakeDatabase::error("The server is shutting down."));
         QTest::newRow("the catalog look-up, before the tables")
@@ -117,35 +140,20 @@ private Q_SLOTS:
         m_stand->scriptCatalogPresent();
         m_stand->scriptAudits({});
         m_stand->scriptTables({textRow({"dbo", "Orders", "0"})});
-        QCOMPARE(m_backend->load(*m_grid), std::optional<QStringList>());
+        QVERIFY(!m_backend->load(m_stand->messages, m_task));
         QCOMPARE(shown(), QStringList{message});
         QCOMPARE(sent(), expected);
     }
 
-    void theChosenTablesColumnsComeInCatalogueOrderAndItBecomesCurrent() {
-        m_stand->scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"}),
+    void columnsComeInCatalogueOrderAndAGoneTableListsNothing() {
+        m_stand->scriptColumns("Orders", {textRow({"ID", "int", "0", "10", "0", "1"}),
                                           textRow({"CUSTOMER", "nvarchar", "40", "0", "0", "0"}),
-                                          textRow({"TOTAL", "decimal", "9", "18", "2", "0"})});
-        m_stand->scriptColumns("Customers", {textRow({"CUSTNO", "int", "4", "10", "0", "1"})});
-        QCOMPARE(m_backend->listColumns("Orders"), (QStringList{"ID", "CUSTOMER", "TOTAL"}));
-        QCOMPARE(m_backend->currentTable(), QString("Orders"));
-        QCOMPARE(m_backend->currentColumns(),
-                 (ColumnInfoList{{"ID", "int", 4, 10, 0, true},
-                                 {"CUSTOMER", "nvarchar", 40, 0, 0, false},
-                                 {"TOTAL", "decimal", 9, 18, 2, false}}));
-        // The last table chosen on either tab is the current one.
-        QCOMPARE(m_backend->listColumns("Customers"), QStringList{"CUSTNO"});
-        QCOMPARE(m_backend->currentTable(), QString("Customers"));
-        QCOMPARE(m_backend->currentColumns(), (ColumnInfoList{{"CUSTNO", "int", 4, 10, 0, true}}));
-        QCOMPARE(shown(), QStringList());
-    }
-
-    void aTableThatIsGoneListsNothingAndKeepsTheCurrentTable() {
-        m_stand->scriptColumns("Orders", {textRow({"ID", "int", "4", "10", "0", "1"})});
+                                          textRow({"TOTAL", "decimal", "0", "18", "2", "0"})});
         m_stand->scriptColumns("Gone", {});
-        QCOMPARE(m_backend->listColumns("Orders"), QStringList{"ID"});
-        QCOMPARE(m_backend->listColumns("Gone"), QStringList());
-        QCOMPARE(m_backend->currentTable(), QString("Orders"));
+        QCOMPARE(m_backend->listColumns("Orders", m_stand->messages, m_task),
+                 (QStringList{"ID", "CUSTOMER", "TOTAL"}));
+        QCOMPARE(m_backend->listColumns("Gone", m_stand->messages, m_task),
+                 std::optional<QStringList>());
         QCOMPARE(shown(), QStringList{"The name 'Gone' was not found in the Tables collection of "
                                       "database 'Sales'."});
     }
@@ -154,43 +162,39 @@ private Q_SLOTS:
         QTest::addColumn<bool>("disable");
         QTest::addColumn<bool>("fails");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QString>("shownFlag");
         const QStringList disable =
             SqlServerStand::batch("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B");
         const QStringList reload{SqlServerStand::auditListing()};
-        QTest::newRow("disable") << true << false << flagOfB("N") + disable + reload << "N";
+        QTest::newRow("disable") << true << false << flagOfB("N") + disable + reload;
         QTest::newRow("enable") << false << false
                                 << flagOfB("Y") +
                                        SqlServerStand::batch(
                                            "ALTER TABLE T2 ENABLE TRIGGER trgZOTA_B") +
-                                       reload
-                                << "Y";
+                                       reload;
         QTest::newRow("a failing disable puts the row back")
-            << true << true << flagOfB("N") + disable + flagOfB("Y") + reload << "Y";
+            << true << true << flagOfB("N") + disable + flagOfB("Y") + reload;
     }
     void disableAndEnableActOnTheGivenRowOnlyThenReload() {
         QFETCH(bool, disable);
         QFETCH(bool, fails);
         QFETCH(QStringList, expected);
-        QFETCH(QString, shownFlag);
-        QVERIFY(listThree(threeAudits(qPrintable(shownFlag))));
+        m_stand->scriptAudits(threeAudits("Y"));
         if (fails)
             m_stand->database.failOn("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B",
                                      FakeDatabase::error("Cannot find the object \"T2\"."));
-        if (disable)
-            m_backend->disableAudits(*m_grid, {1});
-        else
-            m_backend->enableAudits(*m_grid, {1});
+        const auto listing =
+            disable
+                ? m_backend->disableAudits({rowB(disable ? "Y" : "N")}, m_stand->messages, m_task)
+                : m_backend->enableAudits({rowB("N")}, m_stand->messages, m_task);
         QCOMPARE(sent(), expected);
-        QCOMPARE(m_grid->cellText(1, 2), shownFlag);
+        QCOMPARE(texts(listing, 0), (QStringList{"A", "B", "C"}));
         QCOMPARE(shown(), fails ? QStringList{"Cannot find the object \"T2\"."} : QStringList());
     }
 
     void withoutARowNothingIsSwitchedOrReloaded() {
-        QVERIFY(listThree(threeAudits("Y")));
-        m_backend->disableAudits(*m_grid, {});
-        m_backend->enableAudits(*m_grid, {Grid::NoCurrentRow});
-        QCOMPARE(sent(), QStringList());
+        QVERIFY(!m_backend->disableAudits({}, m_stand->messages, m_task));
+        QVERIFY(!m_backend->enableAudits({}, m_stand->messages, m_task));
+        QCOMPARE(m_stand->database.statements(), QStringList());
     }
 
     void deleteRemovesTheGivenRowsAuditOnYesOnly_data() {
@@ -207,36 +211,64 @@ private Q_SLOTS:
     void deleteRemovesTheGivenRowsAuditOnYesOnly() {
         QFETCH(AuditBackend::DeleteAnswer, answer);
         QFETCH(QStringList, expected);
-        QVERIFY(
-            listThree({textRow({"A", "first", "Y", "T1"}), textRow({"C", "third", "Y", "T3"})}));
-        m_backend->deleteAudits(*m_grid, {1}, answer);
+        m_stand->scriptAudits(
+            {textRow({"A", "first", "Y", "T1"}), textRow({"C", "third", "Y", "T3"})});
+        m_backend->deleteAudits({rowB()}, answer, m_stand->messages, m_task);
         QCOMPARE(sent(), expected);
         QCOMPARE(shown(), QStringList());
     }
 
-    void viewShowsTheCurrentRowsAuditAndExportNeedsASelectedRow() {
-        m_backend->setAuditDataWindows(std::make_unique<AuditDataWindows>(
-            std::make_unique<SqlServerAuditData>(m_stand->session, m_stand->messages),
-            m_stand->services, WindowPresenter()));
-        m_stand->database.onQuery("Select * from tblZOTA_BigOrders", QStringList{"CUSTOMER"},
-                                  {SqlServerStand::row({"ACME"})});
-        m_grid->setColCount(4);
-        m_grid->insertRows(0, 1);
-        m_grid->setCellText(0, 0, "BigOrders");
-        m_grid->setCurrentCell(0, 0);
-        m_grid->setRowSelected(0, false);
-        m_backend->viewAudit(*m_grid, nullptr);
-        m_backend->exportAudit(*m_grid, nullptr);
-        QVERIFY(sent().contains("Select * from tblZOTA_BigOrders"));
-        bool viewerShown = false;
-        bool exportShown = false;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            viewerShown = viewerShown || (w->objectName() == "frmSqlViewer" && w->isVisible());
-            exportShown = exportShown || (w->objectName() == "frmSqlExport" && w->isVisible());
-        }
-        QVERIFY(viewerShown);
-        QVERIFY(!exportShown); // no selected row: the export window stays closed
-        QCOMPARE(shown(), QStringList());
+    // The server keeps a statement waiting; the operation runs on a worker, and a cancel ends
+    // it with nothing half-done.
+    void aCancelEndsAWaitingOperationWithNothingHalfDone_data() {
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("message");
+        const QString trigger = "ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B";
+        QTest::newRow("a disable puts the flag back")
+            << trigger << "disable"
+            << flagOfB("N") + QStringList{"USE [Sales]", trigger} + flagOfB("Y")
+            << FakeDatabase::cancelledText();
+        QTest::newRow("a delete keeps what is still there")
+            << "DROP TRIGGER trgZOTA_B"
+            << "delete"
+            << SqlServerStand::batch("DROP TRIGGER trgZOTA_B") +
+                   QStringList{SqlServerManager::triggerStateStatement("Sales", "trgZOTA_B")}
+            << "The audit B was not deleted: its trigger could not be dropped, so its table is "
+               "kept and changes to T2 keep working.\r\n\r\n" +
+                   FakeDatabase::cancelledText();
+        QTest::newRow("a columns read")
+            << SqlServerManager::columnsStatement("Sales", "ORDERS") << "columns"
+            << QStringList{SqlServerManager::columnsStatement("Sales", "ORDERS")} << "";
+    }
+    void aCancelEndsAWaitingOperationWithNothingHalfDone() {
+        QFETCH(QString, held);
+        QFETCH(QString, operation);
+        QFETCH(QStringList, after);
+        QFETCH(QString, message);
+        m_stand->scriptAudits(threeAudits("Y"));
+        m_stand->database.onQuery(SqlServerManager::triggerStateStatement("Sales", "trgZOTA_B"),
+                                  QStringList{"d"}, {textRow({"0"})});
+        m_stand->database.holdOn(held);
+        auto log = std::make_shared<MessageLog>();
+        SqlServerBackend* backend = m_backend.get();
+        BackgroundTask task;
+        task.start([backend, log, operation](TaskContext& context) {
+            if (operation == "disable")
+                backend->disableAudits({rowB()}, *log, context);
+            else if (operation == "delete")
+                backend->deleteAudits({rowB()}, AuditBackend::DeleteAnswer::Yes, *log, context);
+            else
+                backend->listColumns("ORDERS", *log, context);
+        });
+        QTRY_COMPARE(m_stand->database.waiting(), 1);
+        task.cancel();
+        QVERIFY(task.waitForDone(5000));
+        QStringList sentNow = sent();
+        sentNow.removeAll(SqlServerStand::auditListing());
+        QCOMPARE(sentNow, after);
+        QCOMPARE(log->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     }
 };
 

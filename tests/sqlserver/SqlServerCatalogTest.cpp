@@ -5,7 +5,6 @@
 #include "SqlServerBackendTests.h"
 #include "SqlServerStand.h"
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "sqlserver/SqlServerConnection.h"
 
 #include <QTest>
@@ -21,10 +20,16 @@ namespace {
 
 const QString createCatalog = SqlServerStand::createCatalog();
 
-QStringList rowTexts(const Grid& grid, int row) {
+// The captions (row -1) or the texts of a row of a listing; NULL as an empty text.
+QStringList rowTexts(const AuditListing& listing, int row) {
     QStringList texts;
-    for (int column = 0; column < grid.colCount(); ++column)
-        texts << grid.cellText(row, column);
+    if (row < 0) {
+        for (const FieldInfo& field : listing.fields)
+            texts << field.name;
+        return texts;
+    }
+    for (const FieldValue& value : listing.rows.at(size_t(row)))
+        texts << value.value_or(QString());
     return texts;
 }
 
@@ -54,7 +59,6 @@ class SqlServerCatalogTest : public QObject {
 
     std::unique_ptr<SqlServerStand> m_stand;
     std::unique_ptr<SqlServerCatalog> m_catalog;
-    std::unique_ptr<Grid> m_grid;
 
     QStringList sent() const { return m_stand->database.statements(); }
     QStringList shown() const { return m_stand->messages.texts(); }
@@ -65,17 +69,17 @@ private Q_SLOTS:
         m_stand = std::make_unique<SqlServerStand>();
         QVERIFY(m_stand->logIn());
         m_catalog = std::make_unique<SqlServerCatalog>(m_stand->session, m_stand->messages);
-        m_grid = std::make_unique<Grid>();
     }
 
     void aMissingCatalogIsCreatedSilentlyAndNotListed() {
         m_stand->scriptCatalogMissing();
-        QVERIFY(m_catalog->ensure(*m_grid));
+        const std::optional<AuditListing> listing = m_catalog->ensure();
+        QVERIFY(listing);
         QCOMPARE(sent(), QStringList{SqlServerStand::catalogLookUp()} +
                              SqlServerStand::batch(createCatalog));
         QCOMPARE(shown(), QStringList());
-        QCOMPARE(m_grid->rowCount(), 0);
-        QCOMPARE(m_grid->colCount(), 0);
+        QVERIFY(listing->rows.empty());
+        QVERIFY(listing->fields.empty());
     }
 
     void anExistingCatalogIsListedAndNotCreated() {
@@ -83,18 +87,19 @@ private Q_SLOTS:
         m_stand->scriptAudits({SqlServerStand::row({"OrderAudit", "New orders", "Y",
                                                     SqlServerStand::stored("Orders")}),
                                textRow({"Refunds", nullptr, "N", "Refunds"})});
-        QVERIFY(m_catalog->ensure(*m_grid));
+        const std::optional<AuditListing> listing = m_catalog->ensure();
+        QVERIFY(listing);
         QCOMPARE(sent(),
                  (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()}));
         QCOMPARE(shown(), QStringList());
         // The listing reads over the shared connection, opened from the login values.
         QCOMPARE(m_stand->database.connectionStrings().last(),
                  buildSqlServerConnectionString(m_stand->session.login()));
-        QCOMPARE(rowTexts(*m_grid, Grid::HeaderIndex), SqlServerStand::auditFields());
-        QCOMPARE(rowTexts(*m_grid, 0),
+        QCOMPARE(rowTexts(*listing, -1), SqlServerStand::auditFields());
+        QCOMPARE(rowTexts(*listing, 0),
                  (QStringList{"OrderAudit", "New orders", "Y", SqlServerStand::stored("Orders")}));
-        QCOMPARE(rowTexts(*m_grid, 1), (QStringList{"Refunds", "", "N", "Refunds"}));
-        QCOMPARE(m_grid->rowCount(), 2);
+        QCOMPARE(rowTexts(*listing, 1), (QStringList{"Refunds", "", "N", "Refunds"}));
+        QCOMPARE(listing->rows.size(), size_t(2));
     }
 
     void startUpFailuresShowTheZotaSystemMessage_data() {
@@ -132,18 +137,17 @@ private Q_SLOTS:
             m_stand->scriptCatalogMissing();
             m_stand->database.failOn(createCatalog, error);
         }
-        QVERIFY(!m_catalog->ensure(*m_grid));
+        QVERIFY(!m_catalog->ensure());
         QCOMPARE(shown(), QStringList{"ZOTA_system-1  " + description});
         QCOMPARE(m_stand->messages.shown().first().icon, MessageIcon::None);
         QCOMPARE(sent(), expected);
-        QCOMPARE(m_grid->rowCount(), 0);
     }
 
     void aFailingReloadShowsTheServersMessage() {
         m_stand->database.failOn(
             SqlServerStand::auditListing(),
             FakeDatabase::error("Invalid object name 'tblZOTA_SYSTEM_TABLE'."));
-        QVERIFY(!m_catalog->list(*m_grid));
+        QVERIFY(!m_catalog->list());
         QCOMPARE(shown(), QStringList{"Invalid object name 'tblZOTA_SYSTEM_TABLE'."});
     }
 

@@ -4,6 +4,7 @@
 
 #include "SqlServerBackendTests.h"
 #include "SqlServerStand.h"
+#include "components/WindowOperation.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -24,6 +25,7 @@ struct LoginStand : SqlServerStand {
     bool mainWindowStarts = true;
     int mainWindowOpenings = 0;
     int choiceHidings = 0;
+    SqlServerLoginValues login;
     std::unique_ptr<SqlServerLoginWindow> window;
 
     LoginStand() {
@@ -31,12 +33,24 @@ struct LoginStand : SqlServerStand {
                          textRow({"model", "0"}), textRow({"msdb", "0"}), textRow({"Sales", "0"}),
                          textRow({"Publisher", "1"}), textRow({"Archive", "0"})});
         window = std::make_unique<SqlServerLoginWindow>(
-            session, services, [this] { return servers; },
-            [this] {
+            login, services, [this] { return servers; },
+            [this](WindowOperation&, std::function<void(bool)> then) {
                 ++mainWindowOpenings;
-                return mainWindowStarts;
+                then(mainWindowStarts);
             },
             [this] { ++choiceHidings; });
+        waitIdle();
+    }
+
+    // Until the window's operation (listing servers or databases, the login) has ended.
+    bool waitIdle() {
+        for (int i = 0; i < 500 && window->operation().isBusy(); ++i)
+            QTest::qWait(10);
+        return !window->operation().isBusy();
+    }
+    void clickLogin() {
+        window->loginButton()->click();
+        waitIdle();
     }
 
     bool showActive() {
@@ -52,6 +66,7 @@ struct LoginStand : SqlServerStand {
         QListWidget* list = window->serverList();
         const QPoint centre = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        waitIdle();
     }
 
     QStringList listedDatabases() const {
@@ -86,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(stand.listedDatabases(), (QStringList{"Sales", "Archive"}));
         QCOMPARE(stand.window->databaseBox()->currentIndex(), -1);
         QCOMPARE(stand.window->databaseBox()->currentText(), QString());
-        const SqlServerLoginValues& login = stand.session.login();
+        const SqlServerLoginValues& login = stand.login;
         QCOMPARE((QStringList{login.server, login.user, login.password}),
                  (QStringList{server, "sa", "pw"}));
         QCOMPARE(stand.messages.texts(), QStringList());
@@ -125,7 +140,7 @@ private Q_SLOTS:
         if (serverRefuses)
             stand.database.failOpen(FakeDatabase::error("Login failed for user 'sa'.", 18456));
         stand.window->databaseBox()->setEditText(database);
-        stand.window->loginButton()->click();
+        stand.clickLogin();
         QCOMPARE(stand.messages.texts(), QStringList{message});
         QCOMPARE(stand.messages.shown().first().icon, MessageIcon::Exclamation);
         QCOMPARE(stand.mainWindowOpenings, 0);
@@ -158,16 +173,35 @@ private Q_SLOTS:
         else
             stand.window->databaseBox()->setCurrentIndex(
                 stand.window->databaseBox()->findText(database));
-        stand.window->loginButton()->click();
+        stand.clickLogin();
         QCOMPARE(stand.messages.texts(), QStringList());
         QCOMPARE(stand.mainWindowOpenings, 1);
         QCOMPARE(stand.choiceHidings, mainWindowStarts ? 1 : 0);
         QCOMPARE(stand.window->isVisible(), !mainWindowStarts);
-        const SqlServerLoginValues& login = stand.session.login();
+        const SqlServerLoginValues& login = stand.login;
         QCOMPARE((QStringList{login.server, login.user, login.password, login.database}),
                  (QStringList{"DBHOST", "sa", "pw", database}));
-        QVERIFY(stand.session.manager().isConnected());
-        QCOMPARE(stand.session.manager().serverName(), QString("DBHOST"));
+    }
+
+    // A server that does not answer: the window stays alive, OK waits, and Cancel on the panel
+    // ends the wait with the list left empty.
+    void aServerThatDoesNotAnswerCanBeLeft() {
+        LoginStand stand;
+        QVERIFY(stand.showActive());
+        stand.window->passwordBox()->setText("pw");
+        stand.database.holdOn(SqlServerManager::databasesStatement());
+        QListWidget* list = stand.window->serverList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(1)).center());
+        WindowOperation& operation = stand.window->operation();
+        QTRY_VERIFY_WITH_TIMEOUT(operation.panel()->isVisible(), 3000);
+        QVERIFY(!stand.window->loginButton()->isEnabled());
+        QTest::mouseClick(operation.cancelButton(), Qt::LeftButton);
+        QVERIFY(stand.waitIdle());
+        QCOMPARE(stand.database.cancels(), 1);
+        QCOMPARE(stand.listedDatabases(), QStringList());
+        QVERIFY(stand.window->loginButton()->isEnabled());
+        QCOMPARE(stand.messages.texts(), QStringList());
     }
 
     void cancelEndsTheProgramAndStoresNothing() {
@@ -178,8 +212,8 @@ private Q_SLOTS:
         stand.window->databaseBox()->setEditText("Sales");
         stand.window->cancelButton()->click();
         QCOMPARE(stand.process.exitCodes(), QList<int>{0});
-        QCOMPARE(stand.session.login().server, QString());
-        QCOMPARE(stand.session.login().database, QString());
+        QCOMPARE(stand.login.server, QString());
+        QCOMPARE(stand.login.database, QString());
         QCOMPARE(stand.mainWindowOpenings, 0);
     }
 };

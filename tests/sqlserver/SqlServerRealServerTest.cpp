@@ -3,11 +3,11 @@
 // dropped again, but never the catalog table: other test programs may be using it meanwhile.
 #include "SqlServerBackendTests.h"
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "components/IConnection.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/PlatformServices.h"
 #include "components/Recordset.h"
+#include "components/TaskContext.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "sqlserver/SqlServerCatalog.h"
@@ -61,11 +61,20 @@ struct RealStand {
     }
 };
 
-int rowOf(const Grid& grid, const QString& auditName) {
-    for (int row = 0; row < grid.rowCount(); ++row)
-        if (grid.cellText(row, 0) == auditName)
-            return row;
-    return -1;
+// The row of the listing that shows the audit, as the window would hand it back.
+std::optional<InstalledAuditRow> rowOf(const std::optional<AuditListing>& listing,
+                                       const QString& auditName) {
+    if (!listing)
+        return std::nullopt;
+    for (const Row& row : listing->rows) {
+        if (row.at(0).value_or(QString()) != auditName)
+            continue;
+        InstalledAuditRow cells;
+        for (const FieldValue& value : row)
+            cells << value.value_or(QString());
+        return cells;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -100,14 +109,13 @@ private Q_SLOTS:
         const QString trigger = sqlserver::sqlServerTriggerName(audit);
         const QString quotedTable = SqlServerIdentifier::quote(table);
         SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
         auto cleanUp = qScopeGuard([&] {
             catalog.remove({audit, "Y", table});
             stand.dropQuietly("DROP TABLE " + quotedTable);
         });
         // Made when missing, listed when there.
-        QVERIFY(catalog.ensure(grid));
-        QVERIFY(catalog.ensure(grid));
+        QVERIFY(catalog.ensure());
+        QVERIFY(catalog.ensure());
         QCOMPARE(stand.messages.texts(), QStringList());
         try {
             stand.session.executeStatement("CREATE TABLE " + quotedTable + " (ID int NOT NULL)");
@@ -118,26 +126,27 @@ private Q_SLOTS:
         } catch (const DbException& e) {
             QFAIL(qPrintable(e.description()));
         }
-        SqlServerBackend backend(stand.session, stand.services);
-        backend.listAudits(grid);
-        int row = rowOf(grid, audit);
-        QVERIFY(row >= 0);
-        QCOMPARE(grid.cellText(row, 2), QString("Y"));
+        SqlServerBackend backend(stand.connections, stand.session.login());
+        TaskContext task;
+        std::optional<InstalledAuditRow> row =
+            rowOf(backend.listAudits(stand.messages, task), audit);
+        QVERIFY(row);
+        QCOMPARE(row->value(2), QString("Y"));
         // CHAR(100) comes back padded, and is used so.
-        QCOMPARE(grid.cellText(row, 3), table.leftJustified(100, u' '));
-        backend.disableAudits(grid, {row});
+        QCOMPARE(row->value(3), table.leftJustified(100, u' '));
+        row = rowOf(backend.disableAudits({*row}, stand.messages, task), audit);
         QCOMPARE(stand.messages.texts(), QStringList());
-        row = rowOf(grid, audit);
-        QCOMPARE(grid.cellText(row, 2), QString("N"));
+        QCOMPARE(row->value(2), QString("N"));
         QCOMPARE(stand.triggerDisabled(trigger), QString("1"));
-        backend.enableAudits(grid, {row});
+        row = rowOf(backend.enableAudits({*row}, stand.messages, task), audit);
         QCOMPARE(stand.messages.texts(), QStringList());
-        row = rowOf(grid, audit);
-        QCOMPARE(grid.cellText(row, 2), QString("Y"));
+        QCOMPARE(row->value(2), QString("Y"));
         QCOMPARE(stand.triggerDisabled(trigger), QString("0"));
         // Delete removes the trigger and the row although the audit table never existed.
-        backend.deleteAudits(grid, {row}, AuditBackend::DeleteAnswer::Yes);
-        QCOMPARE(rowOf(grid, audit), -1);
+        const auto listing =
+            backend.deleteAudits({*row}, AuditBackend::DeleteAnswer::Yes, stand.messages, task);
+        QVERIFY(listing);
+        QVERIFY(!rowOf(listing, audit));
         QCOMPARE(stand.triggerDisabled(trigger), QString("no trigger"));
     }
 
@@ -156,8 +165,7 @@ private Q_SLOTS:
         stand.session.manager().setLockTimeout(1000);
         QVERIFY(stand.logIn(login));
         SqlServerCatalog catalog(stand.session, stand.messages);
-        Grid grid;
-        QVERIFY(catalog.ensure(grid));
+        QVERIFY(catalog.ensure());
         auto cleanUp = qScopeGuard([&] {
             stand.dropQuietly("DROP TRIGGER " + trigger);
             stand.dropQuietly("DROP TABLE tblZOTA_" + audit);

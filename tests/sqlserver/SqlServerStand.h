@@ -85,6 +85,22 @@ struct SqlServerStand {
                 QStringLiteral("is_ms_shipped")};
     }
 
+    // What every operation of the back end sends first on its management connection: the
+    // bounded lock wait (and, the first time only, the question which product the server is).
+    static bool isPrologue(const QString& statement) {
+        return statement == SqlServerManager::lockTimeoutStatement() ||
+               statement == SqlServerManager::engineStatement();
+    }
+    QStringList sentAfterPrologues() const {
+        QStringList sent = database.statements();
+        sent.removeIf(isPrologue);
+        return sent;
+    }
+    SqlServerLoginValues loginValues() const {
+        return {QStringLiteral("DBHOST"), QStringLiteral("sa"), QStringLiteral("pw"),
+                QStringLiteral("Sales")};
+    }
+
     // A statement that changes the database, as the management layer sends it: in the
     // login's database.
     static QStringList batch(const QString& statement) {
