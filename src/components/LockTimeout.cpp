@@ -1,6 +1,7 @@
 #include "components/LockTimeout.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace quorvex {
 
@@ -26,6 +27,37 @@ bool isLockTimeout(const DbErrorList& errors) {
             return true;
     }
     return false;
+}
+
+bool isTimeout(const DbErrorList& errors) {
+    if (isLockTimeout(errors))
+        return false;
+    for (const DbErrorRecord& e : errors) {
+        if (e.sqlState == QLatin1String("HYT00") || e.sqlState == QLatin1String("HYT01"))
+            return true;
+    }
+    return false;
+}
+
+QString failureMessage(const DbErrorList& errors, const QString& what, int seconds) {
+    QStringList lines;
+    for (const DbErrorRecord& e : errors)
+        lines << e.description;
+    const QString said = lines.join(QStringLiteral("\r\n"));
+    if (!isTimeout(errors))
+        return said;
+    return QStringLiteral("%1 timed out: the server did not answer within %2 seconds, so it was "
+                          "stopped and nothing was changed. Try again when the server is less "
+                          "busy.")
+               .arg(what)
+               .arg(seconds) +
+           QStringLiteral("\r\n\r\n") + said;
+}
+
+QString loginTimedOutMessage(const QString& server, int seconds) {
+    return QStringLiteral("The server %1 did not answer the login within %2 seconds.")
+        .arg(server)
+        .arg(seconds);
 }
 
 QString tableInUseMessage(const QString& table) {

@@ -22,4 +22,15 @@ bool isLockTimeout(const DbErrorList& errors);
 // "The table X is in use by another session; nothing was changed. Try again when it is quiet."
 QString tableInUseMessage(const QString& table);
 
+// Whether a statement or a login ran out of the time it was given (SQLSTATE HYT00 or HYT01), a
+// lock wait aside.
+bool isTimeout(const DbErrorList& errors);
+
+// What the user is told of a failure of `what` ("Reading the columns of ORDERS"): when it timed
+// out, that it did and after how long; otherwise the server's own words.
+QString failureMessage(const DbErrorList& errors, const QString& what, int seconds);
+
+// A login that timed out, told before the driver's report.
+QString loginTimedOutMessage(const QString& server, int seconds);
+
 } // namespace quorvex

@@ -2,6 +2,8 @@
 
 #include "components/DbException.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
+#include "components/Timeouts.h"
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -71,7 +73,11 @@ std::optional<AuditBackend::Loaded> SqlServerBackend::load(MessageService& messa
                     loaded.tables << table.name;
             }
         } catch (const DbException& e) {
-            messages.show(e.description());
+            messages.show(failureMessage(
+                e.errors(),
+                QCoreApplication::translate("SqlServerBackend", "Listing the tables of %1")
+                    .arg(m_login.database),
+                catalogueQueryTimeoutSeconds));
             return std::nullopt;
         }
         if (session->manager().engine() == sqlserver::SqlServerEngine::Babelfish)
@@ -97,7 +103,11 @@ SqlServerBackend::listColumns(const QString& table, MessageService& messages, Ta
             return names;
         } catch (const DbException& e) {
             if (!task.isCancelled())
-                messages.show(e.description());
+                messages.show(failureMessage(
+                    e.errors(),
+                    QCoreApplication::translate("SqlServerBackend", "Reading the columns of %1")
+                        .arg(table),
+                    catalogueQueryTimeoutSeconds));
             return std::nullopt;
         }
     });

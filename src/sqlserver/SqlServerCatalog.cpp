@@ -3,6 +3,7 @@
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/LockTimeout.h"
+#include "components/Timeouts.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
 #include "components/StatementChain.h"
@@ -98,7 +99,8 @@ std::optional<AuditListing> SqlServerCatalog::list() {
     try {
         return loadAudits();
     } catch (const DbException& e) {
-        m_messages.show(e.description());
+        m_messages.show(failureMessage(e.errors(), tr("Listing the installed audits"),
+                                       catalogueQueryTimeoutSeconds));
         return std::nullopt;
     }
 }

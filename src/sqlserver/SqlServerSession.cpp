@@ -1,5 +1,6 @@
 #include "sqlserver/SqlServerSession.h"
 
+#include "components/LockTimeout.h"
 #include "components/MessageService.h"
 #include "components/Timeouts.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -34,7 +35,11 @@ bool SqlServerSession::connectServer(MessageService& messages) {
         return true;
     if (server.connectServer(m_login.server, m_login.user, m_login.password))
         return true;
-    messages.show(sqlServerConnectionReport(server.errors()));
+    QString report = sqlServerConnectionReport(server.errors());
+    if (isTimeout(server.errors()))
+        report = loginTimedOutMessage(m_login.server, loginTimeoutSeconds) +
+                 QStringLiteral("\r\n\r\n") + report;
+    messages.show(report);
     return false;
 }
 

@@ -2,7 +2,6 @@
 // Cancel.
 #include "sqlserver/SqlServerLoginWindow.h"
 
-#include "SqlServerBackendTests.h"
 #include "SqlServerStand.h"
 #include "components/WindowOperation.h"
 
@@ -218,9 +217,5 @@ private Q_SLOTS:
     }
 };
 
-int runSqlServerLoginWindowTests(int argc, char** argv) {
-    SqlServerLoginWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(SqlServerLoginWindowTest)
 #include "SqlServerLoginWindowTest.moc"
