@@ -1,6 +1,7 @@
 #include "shell/ProductionLaunchers.h"
 
 #include "auditdata/AuditDataWindows.h"
+#include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/MessageLog.h"
 #include "components/PlatformServices.h"
@@ -8,6 +9,9 @@
 #include "mainwindow/AuditMainWindow.h"
 #include "mainwindow/AuditViews.h"
 #include "shell/MainFrame.h"
+#include "sqlbase/SqlBaseBackend.h"
+#include "sqlbase/SqlBaseConnection.h"
+#include "sqlbase/SqlBaseLoginWindow.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "sqlserver/SqlServerSession.h"
 
@@ -31,6 +35,11 @@ public:
     void releaseAudit(const QString&, std::function<void()> ready) override { ready(); }
     void setAuditsChanged(std::function<void()> changed) override {
         m_changed = std::move(changed);
+    }
+    void setWindows(std::unique_ptr<AuditDataWindows> windows) { m_windows = std::move(windows); }
+    void auditsChanged() const {
+        if (m_changed)
+            m_changed();
     }
 
 private:
@@ -104,7 +113,33 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                 }),
             [&frame] { frame.hideSelectionWindow(); });
     };
-    launchers.sqlBaseLogin = [](MainFrame&) -> QWidget* { return nullptr; };
+    launchers.sqlBaseLogin = [&state](MainFrame& frame) -> QWidget* {
+        PlatformServices& services = frame.services();
+        return new sqlbase::SqlBaseLoginWindow(
+            services, state.sqlBaseLogin,
+            mainWindowOpener(
+                frame, state,
+                [&state, &services] {
+                    return std::make_shared<sqlbase::SqlBaseBackend>(services.connections,
+                                                                     state.sqlBaseLogin);
+                },
+                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
+                    const sqlbase::SqlBaseLoginValues& login = state.sqlBaseLogin;
+                    auto* views = new DataWindowViews(nullptr, nullptr);
+                    std::unique_ptr<AuditViews> owned(views);
+                    views->setWindows(std::make_unique<AuditDataWindows>(
+                        std::make_unique<SqlBaseAuditData>(
+                            [&services, &login] {
+                                return sqlbase::connectToSqlBase(services.connections, login,
+                                                                 services.messages);
+                            },
+                            // The counts of the installed audits changed: the main window
+                            // reloads its grid.
+                            [views](Grid&) { views->auditsChanged(); }),
+                        services, presentIn(frame)));
+                    return owned;
+                }));
+    };
     return launchers;
 }
 

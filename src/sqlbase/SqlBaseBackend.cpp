@@ -1,24 +1,54 @@
 #include "sqlbase/SqlBaseBackend.h"
 
-#include "auditdata/AuditDataWindows.h"
-
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "components/IConnection.h"
-#include "components/PlatformServices.h"
+#include "components/MessageService.h"
+#include "components/TaskContext.h"
+#include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseColumns.h"
-#include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseCreationFlow.h"
+#include "sqlbase/SqlBaseSession.h"
 #include "sqlbase/SqlBaseStartup.h"
+#include "sqlbase/SqlBaseSweep.h"
+
+#include <QCoreApplication>
 
 namespace quorvex::sqlbase {
 
 namespace {
 
-// The installed-audits grid holds the record count in column 0 and the audit's name in 1.
+// The installed-audits grid holds the record count in column 0, the audit's name in 1 and
+// ENABLED in 3.
 constexpr int kNameColumn = 1;
+constexpr int kEnabledColumn = 3;
 
-MainWindowTraits sqlBaseTraits() {
+QString tr(const char* text) {
+    return QCoreApplication::translate("SqlBaseBackend", text);
+}
+
+// What a cancelled action had done: "Cancelled. Disabled: A. Not disabled: B, C." (an audit
+// whose action failed has had its message and is in neither list).
+QString cancelledActionMessage(const QString& doneLabel, const QString& notDoneLabel,
+                               const QStringList& done, const QStringList& notDone) {
+    QString text = tr("Cancelled.");
+    if (!done.isEmpty())
+        text += u' ' + doneLabel.arg(done.join(QStringLiteral(", ")));
+    if (!notDone.isEmpty())
+        text += u' ' + notDoneLabel.arg(notDone.join(QStringLiteral(", ")));
+    return text;
+}
+
+} // namespace
+
+SqlBaseBackend::SqlBaseBackend(IConnectionFactory& connections, SqlBaseLoginValues login)
+    : m_connections(connections), m_login(std::move(login)), m_traits(mainWindowTraits()) {}
+
+SqlBaseBackend::~SqlBaseBackend() {
+    if (m_deleteConnection)
+        m_deleteConnection->close();
+}
+
+MainWindowTraits SqlBaseBackend::mainWindowTraits() {
     MainWindowTraits traits;
     traits.objectName = QStringLiteral("FRMCENMAIN");
     traits.clientHeightTwips = 9015;
@@ -33,107 +63,195 @@ MainWindowTraits sqlBaseTraits() {
     traits.installedAuditNameColumn = kNameColumn;
     traits.installedAuditRows = InstalledAuditRows::SelectedRows;
     traits.resetClearsChangedFields = false;
+    traits.installedAuditWidths = {17, 140, 140, 415, 63};
+    traits.currentRowAfterListing = true;
     return traits;
 }
 
-} // namespace
-
-SqlBaseBackend::SqlBaseBackend(PlatformServices& services, const SqlBaseLoginValues& login)
-    : m_services(services), m_login(login), m_traits(sqlBaseTraits()), m_catalog(services, login) {}
-
-SqlBaseBackend::~SqlBaseBackend() = default;
-
-std::optional<QStringList> SqlBaseBackend::load(Grid& installedAudits) {
-    return startSqlBaseMainWindow(installedAudits, m_services, m_login);
+std::unique_ptr<SqlBaseSession> SqlBaseBackend::openSession(MessageService& messages,
+                                                            TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session =
+        SqlBaseSession::open(m_connections, m_login, messages, task);
+    // An open cannot be cut short; a cancel asked meanwhile ends the operation here.
+    if (session && session->isCancelled())
+        return nullptr;
+    return session;
 }
 
-QStringList SqlBaseBackend::listColumns(const QString& table) {
-    QStringList names;
+std::optional<AuditBackend::Loaded> SqlBaseBackend::load(MessageService& messages,
+                                                         TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    return startSqlBaseMainWindow(*session);
+}
+
+std::optional<QStringList>
+SqlBaseBackend::listColumns(const QString& table, MessageService& messages, TaskContext& task) {
     if (table.isEmpty())
-        return names;
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    if (!connection)
-        return names;
+        return QStringList();
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
     try {
-        for (const ColumnInfo& column : readSqlBaseColumns(*connection, table))
+        QStringList names;
+        for (const ColumnInfo& column : readSqlBaseColumns(*session, table))
             names << column.name;
+        return names;
     } catch (const DbException& e) {
         // An empty column list without a word would look like a table without columns.
-        m_services.messages.show(e.description());
+        if (!session->isCancelled())
+            messages.show(sqlBaseReadFailure(e, tr("Reading the columns of %1").arg(table)));
+        return std::nullopt;
     }
-    return names;
 }
 
-void SqlBaseBackend::listAudits(Grid& installedAudits) {
-    m_catalog.list(installedAudits);
+std::optional<AuditListing> SqlBaseBackend::listAudits(MessageService& messages,
+                                                       TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    return SqlBaseCatalog(*session).list();
 }
 
-void SqlBaseBackend::actOnRows(Grid& installedAudits, const QList<int>& rows,
-                               CatalogAction action) {
-    // The names are read first: nothing below changes the grid before the reload.
-    QStringList names;
-    for (int row : rows) {
-        const QString name = installedAudits.cellText(row, kNameColumn);
-        if (!name.isEmpty())
-            names << name;
+std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
+                                                      const QList<InstalledAuditRow>& rows,
+                                                      Action action) {
+    SqlBaseCatalog catalog(session);
+    TaskContext& task = session.task();
+    QStringList done;
+    QStringList notDone;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString name = auditName(rows[i]);
+        if (name.isEmpty())
+            continue;
+        if (!notDone.isEmpty() || session.isCancelled()) {
+            notDone << name;
+            continue;
+        }
+        task.reportProgress(i, rows.size());
+        const QString enabledBefore = rows[i].value(kEnabledColumn);
+        SqlBaseCatalog::Outcome outcome = SqlBaseCatalog::Outcome::Done;
+        switch (action) {
+        case Action::Disable:
+            task.reportStep(tr("Disabling %1").arg(name));
+            outcome = catalog.disable(name, enabledBefore);
+            break;
+        case Action::Enable:
+            task.reportStep(tr("Enabling %1").arg(name));
+            outcome = catalog.enable(name, enabledBefore);
+            break;
+        case Action::Delete:
+            task.reportStep(tr("Deleting %1").arg(name));
+            outcome = catalog.remove(name);
+            break;
+        }
+        if (outcome == SqlBaseCatalog::Outcome::Cancelled)
+            notDone << name;
+        else if (outcome == SqlBaseCatalog::Outcome::Done)
+            done << name;
     }
-    for (const QString& name : names) {
-        if ((m_catalog.*action)(name) == SqlBaseCatalog::Outcome::NoConnection)
-            return;
+    if (!notDone.isEmpty()) {
+        switch (action) {
+        case Action::Disable:
+            session.messages().show(cancelledActionMessage(tr("Disabled: %1."),
+                                                           tr("Not disabled: %1."), done, notDone));
+            break;
+        case Action::Enable:
+            session.messages().show(
+                cancelledActionMessage(tr("Enabled: %1."), tr("Not enabled: %1."), done, notDone));
+            break;
+        case Action::Delete:
+            session.messages().show(
+                cancelledActionMessage(tr("Deleted: %1."), tr("Not deleted: %1."), done, notDone));
+            break;
+        }
+        return std::nullopt;
     }
-    m_catalog.list(installedAudits);
+    task.reportStep(tr("Reading the audit catalog"));
+    return catalog.list();
 }
 
-void SqlBaseBackend::disableAudits(Grid& installedAudits, const QList<int>& rows) {
-    actOnRows(installedAudits, rows, &SqlBaseCatalog::disable);
+std::optional<AuditListing> SqlBaseBackend::disableAudits(const QList<InstalledAuditRow>& rows,
+                                                          MessageService& messages,
+                                                          TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    return actOnRows(*session, rows, Action::Disable);
 }
 
-void SqlBaseBackend::enableAudits(Grid& installedAudits, const QList<int>& rows) {
-    actOnRows(installedAudits, rows, &SqlBaseCatalog::enable);
+std::optional<AuditListing> SqlBaseBackend::enableAudits(const QList<InstalledAuditRow>& rows,
+                                                         MessageService& messages,
+                                                         TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    return actOnRows(*session, rows, Action::Enable);
 }
 
-bool SqlBaseBackend::prepareDelete() {
-    m_deleteConnection = connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    return m_deleteConnection != nullptr;
+bool SqlBaseBackend::prepareDelete(MessageService& messages, TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return false;
+    std::unique_ptr<IConnection> earlier;
+    {
+        std::lock_guard lock(m_deleteMutex);
+        earlier = std::exchange(m_deleteConnection, session->release());
+    }
+    if (earlier)
+        earlier->close(); // a delete that was never answered
+    return true;
 }
 
-void SqlBaseBackend::deleteAudits(Grid& installedAudits, const QList<int>& rows,
-                                  DeleteAnswer answer) {
-    if (answer == DeleteAnswer::Yes)
-        actOnRows(installedAudits, rows, &SqlBaseCatalog::remove);
+std::optional<AuditListing> SqlBaseBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
+                                                         DeleteAnswer answer,
+                                                         MessageService& messages,
+                                                         TaskContext& task) {
+    std::unique_ptr<IConnection> prepared;
+    {
+        std::lock_guard lock(m_deleteMutex);
+        prepared = std::move(m_deleteConnection);
+    }
+    std::unique_ptr<SqlBaseSession> session;
+    if (prepared && prepared->state() == ConnectionState::Open)
+        session = std::make_unique<SqlBaseSession>(std::move(prepared), messages, task);
     else
-        m_catalog.list(installedAudits);
-    if (m_deleteConnection) {
-        m_deleteConnection->close();
-        m_deleteConnection.reset();
-    }
+        session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    if (answer == DeleteAnswer::Yes)
+        return actOnRows(*session, rows, Action::Delete);
+    return SqlBaseCatalog(*session).list();
 }
 
-SaveResult SqlBaseBackend::save(const AuditDefinition& definition) {
-    return saveSqlBaseAudit(definition, m_services, m_login);
+SaveResult SqlBaseBackend::save(const AuditDefinition& definition, MessageService& messages,
+                                TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return {};
+    return saveSqlBaseAudit(definition, *session);
 }
 
-void SqlBaseBackend::setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows) {
-    m_dataWindows = std::move(windows);
+QString SqlBaseBackend::panicQuestion() const {
+    return sqlBasePanicQuestion();
 }
 
-void SqlBaseBackend::viewAudit(Grid& installedAudits, QWidget*) {
-    if (m_dataWindows)
-        m_dataWindows->view(installedAudits);
+bool SqlBaseBackend::panicSweep(MessageService& messages, TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return false;
+    return sweepSqlBaseAuditObjects(*session);
 }
 
-void SqlBaseBackend::exportAudit(Grid& installedAudits, QWidget*) {
-    if (m_dataWindows)
-        m_dataWindows->openExport(installedAudits);
+QString SqlBaseBackend::panicEndMessage(bool swept) const {
+    // Never claim a clean database after a failure: the messages before said what stayed.
+    return swept ? sqlBasePanicDoneMessage() : sqlBasePanicIncompleteMessage();
 }
 
-void SqlBaseBackend::panic() {
-    panicSqlBase(m_services, m_login);
-}
-
-void SqlBaseBackend::shutdown() {
-    shutDownSqlBaseMainWindow(m_services, m_login);
+void SqlBaseBackend::shutdown(MessageService& messages, TaskContext& task) {
+    (void)task; // an open cannot be cut short, and nothing follows it
+    shutDownSqlBaseMainWindow(m_connections, m_login, messages);
 }
 
 } // namespace quorvex::sqlbase

@@ -1,58 +1,88 @@
 #pragma once
 
 #include "mainwindow/AuditBackend.h"
-#include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseLoginValues.h"
 
 #include <memory>
+#include <mutex>
 
 namespace quorvex {
-class AuditDataWindows;
 class IConnection;
-struct PlatformServices;
+class IConnectionFactory;
 } // namespace quorvex
 
 namespace quorvex::sqlbase {
 
-// What the one main window does on SQLBase (FRMCENMAIN). Every operation opens a connection of
-// its own from the platform's factory and the login values, and closes it again.
+class SqlBaseCatalog;
+class SqlBaseSession;
+
+// What the one main window does on SQLBase (FRMCENMAIN), off the window's thread. Every
+// operation opens a connection of its own from the factory and the login values, on the worker
+// that runs it, and closes it at its end; only Delete keeps the connection it opened before its
+// question for the removal that follows. The object may be used from any thread, by one
+// operation at a time.
 class SqlBaseBackend : public AuditBackend {
 public:
-    SqlBaseBackend(PlatformServices& services, const SqlBaseLoginValues& login);
+    // `connections` must outlive the back end and make connections from any thread.
+    SqlBaseBackend(IConnectionFactory& connections, SqlBaseLoginValues login);
     ~SqlBaseBackend() override;
 
-    // The viewer and the export window that View and Purge/Export open.
-    void setAuditDataWindows(std::unique_ptr<AuditDataWindows> windows);
+    // The differences of FRMCENMAIN from the SQL Server main window.
+    static MainWindowTraits mainWindowTraits();
+
+    const SqlBaseLoginValues& login() const { return m_login; }
 
     const MainWindowTraits& traits() const override { return m_traits; }
 
-    std::optional<QStringList> load(Grid& installedAudits) override;
-    QStringList listColumns(const QString& table) override;
-    void listAudits(Grid& installedAudits) override;
-    void disableAudits(Grid& installedAudits, const QList<int>& rows) override;
-    void enableAudits(Grid& installedAudits, const QList<int>& rows) override;
-    bool prepareDelete() override;
-    void deleteAudits(Grid& installedAudits, const QList<int>& rows, DeleteAnswer answer) override;
-    SaveResult save(const AuditDefinition& definition) override;
-    void viewAudit(Grid& installedAudits, QWidget* mainWindow) override;
-    void exportAudit(Grid& installedAudits, QWidget* mainWindow) override;
-    void panic() override;
-    void shutdown() override;
+    std::optional<Loaded> load(MessageService& messages, TaskContext& task) override;
+    // An empty table name lists nothing, without asking the database.
+    std::optional<QStringList> listColumns(const QString& table, MessageService& messages,
+                                           TaskContext& task) override;
+    std::optional<AuditListing> listAudits(MessageService& messages, TaskContext& task) override;
+
+    // Disable, Enable and Delete act on every row given (the name in column 1, the ENABLED the
+    // grid showed in column 3), then reload the listing once, also when some failed. A
+    // connection that cannot be opened ends it: the report has been told, and the grid stays.
+    // A cancel stops between audits (see SqlBaseCatalog for what happens to the one at hand),
+    // tells what was done and what not, and leaves the grid as it is.
+    std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows,
+                                              MessageService& messages, TaskContext& task) override;
+    std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows,
+                                             MessageService& messages, TaskContext& task) override;
+    // Opens the connection the delete will use, before the question, and keeps it until
+    // deleteAudits() (which may run on another worker) or the back end's end.
+    bool prepareDelete(MessageService& messages, TaskContext& task) override;
+    // Yes deletes every row's audit; both answers reload the listing.
+    std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
+                                             DeleteAnswer answer, MessageService& messages,
+                                             TaskContext& task) override;
+
+    SaveResult save(const AuditDefinition& definition, MessageService& messages,
+                    TaskContext& task) override;
+
+    QString panicQuestion() const override;
+    // Removes every ZOTA object; true when everything went.
+    bool panicSweep(MessageService& messages, TaskContext& task) override;
+    QString panicEndMessage(bool swept) const override;
+
+    void shutdown(MessageService& messages, TaskContext& task) override;
 
 private:
-    using CatalogAction = SqlBaseCatalog::Outcome (SqlBaseCatalog::*)(const QString&);
+    enum class Action { Disable, Enable, Delete };
 
-    // Runs the action for the name in each row, then reloads the grid once. A connection that
-    // cannot be opened ends it all: the report has been shown and another try would repeat it.
-    void actOnRows(Grid& installedAudits, const QList<int>& rows, CatalogAction action);
+    // Runs the action for each row's audit on the operation's session, then reloads the
+    // listing on it.
+    std::optional<AuditListing> actOnRows(SqlBaseSession& session,
+                                          const QList<InstalledAuditRow>& rows, Action action);
+    std::unique_ptr<SqlBaseSession> openSession(MessageService& messages, TaskContext& task);
 
-    PlatformServices& m_services;
-    const SqlBaseLoginValues& m_login;
-    MainWindowTraits m_traits;
-    SqlBaseCatalog m_catalog;
-    // Opened before the delete question and held until the delete has ended.
+    IConnectionFactory& m_connections;
+    const SqlBaseLoginValues m_login;
+    const MainWindowTraits m_traits;
+    // Opened before the delete question and held until the delete has ended. The operations of
+    // one window never overlap; the lock makes the hand-over between their threads plain.
+    std::mutex m_deleteMutex;
     std::unique_ptr<IConnection> m_deleteConnection;
-    std::unique_ptr<AuditDataWindows> m_dataWindows;
 };
 
 } // namespace quorvex::sqlbase

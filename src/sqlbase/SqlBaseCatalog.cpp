@@ -1,13 +1,14 @@
 #include "sqlbase/SqlBaseCatalog.h"
 
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "components/IConnection.h"
-#include "components/PlatformServices.h"
-#include "sqlbase/SqlBaseConnection.h"
+#include "components/MessageService.h"
+#include "components/StatementChain.h"
+#include "components/TaskContext.h"
 #include "sqlbase/SqlBaseLiteral.h"
+#include "sqlbase/SqlBaseSession.h"
 
-#include <memory>
+#include <QCoreApplication>
 
 namespace quorvex::sqlbase {
 
@@ -15,12 +16,13 @@ namespace {
 
 const QString kCommit = QStringLiteral("COMMIT");
 
-// Grid columns after the listing: the count in front of the three catalog columns.
-constexpr int kCountColumn = 0;
-constexpr int kNameColumn = 1;
-
 QString catalogWhereName(const QString& objectName) {
     return QStringLiteral(" WHERE AUDIT_NAME = ") + sqlBaseStringLiteral(objectName);
+}
+
+QString setEnabledStatement(const QString& objectName, const QString& flag) {
+    return QStringLiteral("UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = ") + sqlBaseStringLiteral(flag) +
+           catalogWhereName(objectName);
 }
 
 QString recordCountText(qint64 count) {
@@ -29,139 +31,168 @@ QString recordCountText(qint64 count) {
     return QString::number(count) + QStringLiteral(" RECORDS");
 }
 
+QString readingCatalog() {
+    return QCoreApplication::translate("SqlBaseCatalog", "Reading the audit catalog");
+}
+
 } // namespace
 
-SqlBaseCatalog::SqlBaseCatalog(PlatformServices& services, const SqlBaseLoginValues& login)
-    : m_services(services), m_login(login) {}
+SqlBaseCatalog::SqlBaseCatalog(SqlBaseSession& session) : m_session(session) {}
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::create() {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    if (!connection)
-        return Outcome::NoConnection;
     try {
-        connection->execute(
+        m_session.execute(
             QStringLiteral("CREATE TABLE ZOTA_SYSTEM_TABLE (AUDIT_NAME VARCHAR(20),"
                            "AUDIT_DESCRIPTION VARCHAR(200), ENABLED CHAR(1)) PCTFREE 10"));
-        connection->execute(kCommit);
+        m_session.execute(kCommit);
     } catch (const DbException& e) {
-        m_services.messages.show(e.description());
+        if (m_session.isCancelled())
+            return Outcome::Cancelled;
+        m_session.messages().show(e.description());
         return Outcome::Failed;
     }
-    connection->close();
     return Outcome::Done;
 }
 
-SqlBaseCatalog::Outcome SqlBaseCatalog::list(Grid& installedAudits) {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    if (!connection)
-        return Outcome::NoConnection;
+std::optional<AuditListing> SqlBaseCatalog::list() {
+    QueryRows audits;
     try {
-        Recordset audits = connection->openRecordset(
+        audits = m_session.read(
             QStringLiteral("Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED from ZOTA_SYSTEM_TABLE"));
-        installedAudits.loadRecordset(audits);
     } catch (const DbException& e) {
-        installedAudits.clear();
-        m_services.messages.show(e.description());
-        return Outcome::Failed;
+        if (m_session.isCancelled())
+            return std::nullopt;
+        m_session.messages().show(sqlBaseReadFailure(e, readingCatalog()));
+        return AuditListing{};
     }
-    installedAudits.insertCols(kCountColumn, 1);
-    installedAudits.setColWidth(Grid::HeaderIndex, 17);
-    installedAudits.setColWidth(kCountColumn, 140);
-    installedAudits.setColWidth(kNameColumn, 140);
-    installedAudits.setColWidth(2, 415);
-    installedAudits.setColWidth(3, 63);
-    if (installedAudits.rowCount() > 0)
-        installedAudits.setCurrentCell(0, kCountColumn);
+
+    // The count goes in front of the three catalog columns, under an empty header.
+    AuditListing listing;
+    listing.fields.push_back(FieldInfo{});
+    listing.fields.insert(listing.fields.end(), audits.fields.begin(), audits.fields.end());
+    for (Row& row : audits.rows) {
+        row.insert(row.begin(), FieldValue(QString()));
+        listing.rows.push_back(std::move(row));
+    }
 
     // Counted by the database: an audit table may hold millions of rows.
-    for (int row = 0; row < installedAudits.rowCount(); ++row) {
-        const QString name = installedAudits.cellText(row, kNameColumn);
+    TaskContext& task = m_session.task();
+    const qint64 total = qint64(listing.rows.size());
+    for (qint64 i = 0; i < total; ++i) {
+        if (m_session.isCancelled())
+            return std::nullopt;
+        task.reportProgress(i, total);
+        Row& row = listing.rows[std::size_t(i)];
+        const QString name = row.size() > 1 ? row[1].value_or(QString()) : QString();
         try {
-            Recordset count =
-                connection->openRecordset(QStringLiteral("SELECT COUNT(*) FROM ") + name);
-            const qint64 records = count.value(0).value_or(QString()).trimmed().toLongLong();
-            installedAudits.setCellText(row, kCountColumn, recordCountText(records));
+            const QueryRows count = m_session.read(QStringLiteral("SELECT COUNT(*) FROM ") + name);
+            const QString value = count.firstColumn().value(0);
+            row[0] = recordCountText(value.toLongLong());
         } catch (const DbException& e) {
-            m_services.messages.show(e.description());
-            return Outcome::Failed;
+            if (m_session.isCancelled())
+                return std::nullopt;
+            m_session.messages().show(sqlBaseReadFailure(
+                e, QCoreApplication::translate("SqlBaseCatalog", "Counting the rows of %1")
+                       .arg(name)));
+            break;
         }
     }
-    connection->close();
-    return Outcome::Done;
+    task.reportProgress(total, total);
+    return listing;
 }
 
-SqlBaseCatalog::Outcome SqlBaseCatalog::disable(const QString& objectName) {
-    return setEnabled(objectName, QStringLiteral("N"), QStringLiteral("DISABLE"));
+SqlBaseCatalog::Outcome SqlBaseCatalog::disable(const QString& objectName,
+                                                const QString& enabledBefore) {
+    return setEnabled(objectName, QStringLiteral("N"), QStringLiteral("DISABLE"), enabledBefore);
 }
 
-SqlBaseCatalog::Outcome SqlBaseCatalog::enable(const QString& objectName) {
-    return setEnabled(objectName, QStringLiteral("Y"), QStringLiteral("ENABLE"));
+SqlBaseCatalog::Outcome SqlBaseCatalog::enable(const QString& objectName,
+                                               const QString& enabledBefore) {
+    return setEnabled(objectName, QStringLiteral("Y"), QStringLiteral("ENABLE"), enabledBefore);
 }
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::setEnabled(const QString& objectName, const QString& flag,
-                                                   const QString& action) {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    if (!connection)
-        return Outcome::NoConnection;
+                                                   const QString& action,
+                                                   const QString& enabledBefore) {
     try {
-        connection->execute(QStringLiteral("UPDATE ZOTA_SYSTEM_TABLE SET ENABLED = ") +
-                            sqlBaseStringLiteral(flag) + catalogWhereName(objectName));
-        connection->execute(QStringLiteral("ALTER TRIGGER ") + objectName + u' ' + action);
+        m_session.execute(setEnabledStatement(objectName, flag));
     } catch (const DbException& e) {
-        m_services.messages.show(e.description());
+        if (m_session.isCancelled())
+            return Outcome::Cancelled;
+        m_session.messages().show(e.description());
         return Outcome::Failed;
     }
-    connection->close();
+    try {
+        m_session.execute(QStringLiteral("ALTER TRIGGER ") + objectName + u' ' + action);
+    } catch (const DbException& e) {
+        if (!m_session.isCancelled()) {
+            m_session.messages().show(e.description());
+            return Outcome::Failed;
+        }
+        // Cut short: the trigger is as it was, and so must the catalog be.
+        const QString before = enabledBefore.trimmed();
+        if (!before.isEmpty() && before != flag) {
+            try {
+                m_session.executeToTheEnd(setEnabledStatement(objectName, before));
+            } catch (const DbException& undo) {
+                m_session.messages().show(undo.description());
+            }
+        }
+        return Outcome::Cancelled;
+    }
     return Outcome::Done;
 }
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::remove(const QString& objectName) {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(m_services.connections, m_login, m_services.messages);
-    if (!connection)
-        return Outcome::NoConnection;
     // The trigger goes first, and while it stands everything it calls stays: dropping the
     // procedure or the table under a live trigger would make every write to the audited table
     // fail. A trigger that is gone already (a delete that stopped half-way) lets the rest go.
-    try {
-        connection->execute(QStringLiteral("DROP TRIGGER ") + objectName);
-        connection->execute(kCommit);
-    } catch (const DbException& e) {
-        if (triggerStillExists(*connection, objectName)) {
-            m_services.messages.show(e.description());
-            connection->close();
+    const StatementChain dropTrigger(
+        {ChainStep{QStringLiteral("DROP TRIGGER ") + objectName, {}, {}},
+         ChainStep{kCommit, {}, {}}});
+    m_session.connection().setQueryTimeout(0);
+    const ChainResult trigger = dropTrigger.run(m_session.connection(), &m_session.cancelToken());
+    if (!trigger.completed()) {
+        // A cancel before the trigger went leaves the whole audit in place.
+        if (trigger.cancelled && trigger.failedStep == 0)
+            return Outcome::Cancelled;
+        if (triggerStillExists(objectName)) {
+            if (trigger.cancelled)
+                return Outcome::Cancelled;
+            if (trigger.failure)
+                m_session.messages().show(trigger.failure->description());
             return Outcome::Failed;
         }
     }
-    const QStringList statements = {
-        QStringLiteral("DROP TABLE ") + objectName,
-        kCommit,
-        QStringLiteral("ERASE ") + objectName,
-        QStringLiteral("DELETE FROM ZOTA_SYSTEM_TABLE") + catalogWhereName(objectName),
+
+    // From here on nothing stops it, not even a cancel: an object already gone must not keep
+    // the rest of the audit in place, and half an audit is worse than none.
+    QStringList failures;
+    const auto goOn = [&failures](const DbException& e) {
+        failures << e.description();
+        return true;
     };
-    Outcome outcome = Outcome::Done;
-    for (const QString& statement : statements) {
-        try {
-            connection->execute(statement);
-        } catch (const DbException& e) {
-            // An object already gone must not keep the rest of the audit in place.
-            m_services.messages.show(e.description());
-            outcome = Outcome::Failed;
-        }
-    }
-    connection->close();
-    return outcome;
+    const StatementChain rest({
+        ChainStep{QStringLiteral("DROP TABLE ") + objectName, {}, goOn},
+        ChainStep{kCommit, {}, goOn},
+        ChainStep{QStringLiteral("ERASE ") + objectName, {}, goOn},
+        ChainStep{QStringLiteral("DELETE FROM ZOTA_SYSTEM_TABLE") + catalogWhereName(objectName),
+                  {},
+                  goOn},
+    });
+    m_session.connection().setQueryTimeout(0);
+    rest.run(m_session.connection());
+    for (const QString& failure : failures)
+        m_session.messages().show(failure);
+    return failures.isEmpty() ? Outcome::Done : Outcome::Failed;
 }
 
-bool SqlBaseCatalog::triggerStillExists(IConnection& connection, const QString& objectName) {
+bool SqlBaseCatalog::triggerStillExists(const QString& objectName) {
     try {
-        Recordset rows =
-            connection.openRecordset(QStringLiteral("Select name from systriggers where name = ") +
-                                     sqlBaseStringLiteral(objectName));
-        return !rows.eof();
+        return !m_session
+                    .read(QStringLiteral("Select name from systriggers where name = ") +
+                          sqlBaseStringLiteral(objectName))
+                    .rows.empty();
     } catch (const DbException&) {
         return true; // cannot tell: keep everything
     }

@@ -1,60 +1,58 @@
 #pragma once
 
-#include "sqlbase/SqlBaseLoginValues.h"
+#include "mainwindow/AuditBackend.h"
 
 #include <QString>
-
-namespace quorvex {
-class IConnection;
-}
-
-namespace quorvex {
-class Grid;
-struct PlatformServices;
-} // namespace quorvex
+#include <optional>
 
 namespace quorvex::sqlbase {
 
+class SqlBaseSession;
+
 // The audit catalog ZOTA_SYSTEM_TABLE: one row per installed audit (its "ZOTA_" name, its
-// description, "Y" or "N" for enabled). Each operation opens a connection of its own, closes it
-// at its end and shows its failures itself: a connection failure as the provider's error list,
-// a failing statement as the provider's message.
+// description, "Y" or "N" for enabled). Works on the connection of the operation that made it
+// and tells its failures to that operation's messages: a failing statement as the provider's
+// message.
 class SqlBaseCatalog {
 public:
     enum class Outcome {
         Done,
-        Failed,      // a statement failed; its message has been shown
-        NoConnection // the connection could not be opened; the report has been shown
+        Failed,   // a statement failed; its message has been told
+        Cancelled // the user cancelled; nothing is left half-done (see each operation)
     };
 
-    SqlBaseCatalog(PlatformServices& services, const SqlBaseLoginValues& login);
+    explicit SqlBaseCatalog(SqlBaseSession& session);
 
     // Creates the empty catalog table. Stops at the first failing statement.
     Outcome create();
 
-    // Fills the installed-audits grid: the record count text ("NO RECORDS", "n RECORDS"), then
-    // AUDIT_NAME, AUDIT_DESCRIPTION and ENABLED. A failing count stops the listing there: the
-    // rows stay, the counts after it stay empty. When the catalog cannot be read the grid is
-    // emptied, so it never shows stale states.
-    Outcome list(Grid& installedAudits);
+    // The installed audits as the grid shows them: the record count text ("NO RECORDS",
+    // "n RECORDS") under an empty header, then AUDIT_NAME, AUDIT_DESCRIPTION and ENABLED. A
+    // failing count stops the counting there: every row stays, the counts from it on stay
+    // empty. A catalog that cannot be read gives an empty listing, so the grid never shows
+    // stale states. Nothing when cancelled.
+    std::optional<AuditListing> list();
 
     // Switch an audit's trigger off or on and record it in the catalog. The first failing
-    // statement ends the operation.
-    Outcome disable(const QString& objectName);
-    Outcome enable(const QString& objectName);
+    // statement ends the operation; a failing ALTER TRIGGER leaves the catalog changed. A cancel
+    // that cuts the ALTER TRIGGER short puts the catalog back to `enabledBefore` (the ENABLED
+    // the grid showed), so it never says what the trigger is not.
+    Outcome disable(const QString& objectName, const QString& enabledBefore);
+    Outcome enable(const QString& objectName, const QString& enabledBefore);
 
     // Removes the audit's trigger, table, procedure and catalog row. A trigger that cannot be
-    // dropped and is still there ends it with nothing else removed. Past the trigger it goes on
-    // past failures, so an audit with objects already missing is still removed as far as it
-    // exists; Failed when any statement failed.
+    // dropped and is still there ends it with nothing removed. Past the trigger it goes on past
+    // failures, so an audit with objects already missing is still removed as far as it exists;
+    // Failed when any statement failed. A cancel reaches only the trigger's drop: once the
+    // trigger is gone, the rest of the audit goes too.
     Outcome remove(const QString& objectName);
 
 private:
-    static bool triggerStillExists(IConnection& connection, const QString& objectName);
-    Outcome setEnabled(const QString& objectName, const QString& flag, const QString& action);
+    bool triggerStillExists(const QString& objectName);
+    Outcome setEnabled(const QString& objectName, const QString& flag, const QString& action,
+                       const QString& enabledBefore);
 
-    PlatformServices& m_services;
-    const SqlBaseLoginValues& m_login;
+    SqlBaseSession& m_session;
 };
 
 } // namespace quorvex::sqlbase

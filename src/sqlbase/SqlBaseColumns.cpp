@@ -1,14 +1,15 @@
 #include "sqlbase/SqlBaseColumns.h"
 
-#include "components/IConnection.h"
+#include "components/CursorType.h"
 #include "sqlbase/SqlBaseLiteral.h"
+#include "sqlbase/SqlBaseSession.h"
 
 namespace quorvex::sqlbase {
 
 namespace {
 
-QString textOf(const FieldValue& value) {
-    return value.value_or(QString()).trimmed();
+QString textOf(const Row& row, std::size_t index) {
+    return index < row.size() ? row[index].value_or(QString()).trimmed() : QString();
 }
 
 } // namespace
@@ -20,18 +21,17 @@ QString sqlBaseColumnsQuery(const QString& table) {
            sqlBaseStringLiteral(table);
 }
 
-ColumnInfoList readSqlBaseColumns(IConnection& connection, const QString& table) {
+ColumnInfoList readSqlBaseColumns(SqlBaseSession& session, const QString& table) {
     ColumnInfoList columns;
-    Recordset rows = connection.openRecordset(sqlBaseColumnsQuery(table), CursorType::Keyset);
-    while (!rows.eof()) {
+    const QueryRows rows = session.read(sqlBaseColumnsQuery(table), CursorType::Keyset);
+    for (const Row& row : rows.rows) {
         ColumnInfo column;
         // CHAR columns of the catalogue come padded with blanks.
-        column.name = textOf(rows.value(0));
-        column.type = textOf(rows.value(1));
-        column.length = textOf(rows.value(2)).toLongLong();
-        column.scale = textOf(rows.value(3)).toInt();
+        column.name = textOf(row, 0);
+        column.type = textOf(row, 1);
+        column.length = textOf(row, 2).toLongLong();
+        column.scale = textOf(row, 3).toInt();
         columns.append(column);
-        rows.moveNext();
     }
     return columns;
 }

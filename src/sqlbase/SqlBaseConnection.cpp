@@ -4,6 +4,7 @@
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
+#include "components/Timeouts.h"
 
 namespace quorvex::sqlbase {
 
@@ -20,8 +21,9 @@ QString sqlBaseConnectionReport(const DbErrorList& errors) {
 
 bool openSqlBaseConnection(IConnection& connection, const SqlBaseLoginValues& login,
                            MessageService& messages) {
-    // A busy server is waited for rather than given up on.
-    connection.setConnectionTimeout(0);
+    // A server that does not answer ends in the driver's time-out report, never in a wait
+    // without end.
+    connection.setConnectionTimeout(loginTimeoutSeconds);
     if (connection.open(buildSqlBaseConnectionString(login)))
         return true;
     messages.show(sqlBaseConnectionReport(connection.errors()));

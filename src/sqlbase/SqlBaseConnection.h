@@ -23,8 +23,9 @@ QString buildSqlBaseConnectionString(const SqlBaseLoginValues& login);
 // "SQL State: ", "Native Error: "), each ending in CR LF, then a blank line.
 QString sqlBaseConnectionReport(const DbErrorList& errors);
 
-// Opens the connection from the login values, waiting for the server without limit. On failure
-// shows the report in one message box, leaves the connection closed and returns false.
+// Opens the connection from the login values, giving up on a server that does not answer after
+// loginTimeoutSeconds. On failure shows the report in one message box, leaves the connection
+// closed and returns false.
 bool openSqlBaseConnection(IConnection& connection, const SqlBaseLoginValues& login,
                            MessageService& messages);
 

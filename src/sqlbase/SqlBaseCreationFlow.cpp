@@ -2,19 +2,15 @@
 
 #include "components/DbException.h"
 #include "components/IConnection.h"
-#include "components/PlatformServices.h"
+#include "components/MessageService.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseColumns.h"
-#include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseLiteral.h"
+#include "sqlbase/SqlBaseSession.h"
 #include "sqlbase/SqlBaseTypeMapping.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QCoreApplication>
-#include <QStringList>
-#include <memory>
-#include <optional>
-#include <vector>
 
 namespace quorvex::sqlbase {
 
@@ -47,56 +43,34 @@ QString refusedLongColumn(const AuditDefinition& definition, const ColumnInfoLis
 
 // How to take back what each of the generated statements creates, by sending position: catalog
 // row, table, COMMIT, synonym, COMMIT, procedure, trigger, COMMIT.
-std::vector<std::optional<QString>> undoStatements(const QString& objectName) {
+QStringList undoStatements(const QString& objectName) {
     return {
         QStringLiteral("DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
             sqlBaseStringLiteral(objectName),
         QStringLiteral("DROP TABLE ") + objectName,
-        std::nullopt,
+        QString(),
         QStringLiteral("DROP PUBLIC SYNONYM ") + objectName,
-        std::nullopt,
+        QString(),
         QStringLiteral("ERASE ") + objectName,
         QStringLiteral("DROP TRIGGER ") + objectName,
-        std::nullopt,
+        QString(),
     };
 }
 
-// Sends the statements in order. When one fails, removes what the earlier ones created, newest
-// first, and shows the provider's message (and what could not be removed, if anything).
-bool installAudit(IConnection& connection, const QStringList& statements, const QString& objectName,
-                  MessageService& messages) {
-    const std::vector<std::optional<QString>> undo = undoStatements(objectName);
-    for (qsizetype sent = 0; sent < statements.size(); ++sent) {
-        try {
-            connection.execute(statements.at(sent));
-        } catch (const DbException& failure) {
-            QStringList leftovers;
-            for (qsizetype i = sent - 1; i >= 0; --i) {
-                if (i >= qsizetype(undo.size()) || !undo[size_t(i)])
-                    continue;
-                try {
-                    connection.execute(*undo[size_t(i)]);
-                } catch (const DbException& e) {
-                    leftovers << e.description();
-                }
-            }
-            try {
-                connection.execute(QStringLiteral("COMMIT"));
-            } catch (const DbException& e) {
-                leftovers << e.description();
-            }
-            messages.show(failure.description());
-            if (!leftovers.isEmpty()) {
-                messages.show(QCoreApplication::translate(
-                                  "SqlBaseCreationFlow",
-                                  "Not everything created for the audit %1 could be removed "
-                                  "again:\r\n%2")
-                                  .arg(objectName, leftovers.join(QStringLiteral("\r\n"))));
-            }
-            return false;
-        }
-    }
-    return true;
+// Tells why the install did not happen (unless the user cancelled it) and what stayed.
+void tellInstallEnd(const ChainResult& result, const QString& objectName,
+                    MessageService& messages) {
+    if (!result.cancelled && result.failure)
+        messages.show(result.failure->description());
+    if (result.undoFailures.isEmpty())
+        return;
+    QStringList leftovers;
+    for (const ChainResult::UndoFailure& failure : result.undoFailures)
+        leftovers << failure.failure.description();
+    messages.show(QCoreApplication::translate("SqlBaseCreationFlow",
+                                              "Not everything created for the audit %1 could be "
+                                              "removed again:\r\n%2")
+                      .arg(objectName, leftovers.join(QStringLiteral("\r\n"))));
 }
 
 } // namespace
@@ -107,15 +81,21 @@ const QString& duplicateSqlBaseAuditMessage() {
     return message;
 }
 
-SaveResult saveSqlBaseAudit(const AuditDefinition& definition, PlatformServices& services,
-                            const SqlBaseLoginValues& login) {
-    MessageService& messages = services.messages;
-    SaveResult result;
+StatementChain sqlBaseInstallChain(const QStringList& statements, const QString& objectName) {
+    const QStringList undo = undoStatements(objectName);
+    QList<ChainStep> steps;
+    for (qsizetype i = 0; i < statements.size(); ++i)
+        steps.append(ChainStep{statements.at(i), undo.value(i), {}});
+    // Everything that can be taken back is, even past a step that cannot: the catalog row and
+    // the table must not outlive a failed install. The COMMIT makes the taking back last.
+    StatementChain chain(steps, StatementChain::UndoFailures::UndoTheRest);
+    chain.setAfterUndo(QStringLiteral("COMMIT"));
+    return chain;
+}
 
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(services.connections, login, messages);
-    if (!connection)
-        return result;
+SaveResult saveSqlBaseAudit(const AuditDefinition& definition, SqlBaseSession& session) {
+    MessageService& messages = session.messages();
+    SaveResult result;
 
     const NameRuleVerdict verdict = checkSqlBaseAuditNames(definition);
     if (!verdict.accepted()) {
@@ -125,10 +105,12 @@ SaveResult saveSqlBaseAudit(const AuditDefinition& definition, PlatformServices&
 
     bool duplicate = false;
     try {
-        Recordset existing = connection->openRecordset(duplicateQuery(definition.name));
-        duplicate = !existing.eof();
+        duplicate = !session.read(duplicateQuery(definition.name)).rows.empty();
     } catch (const DbException& e) {
-        messages.show(e.description());
+        if (!session.isCancelled())
+            messages.show(
+                sqlBaseReadFailure(e, QCoreApplication::translate("SqlBaseCreationFlow",
+                                                                  "Reading the audit catalog")));
         return result;
     }
     if (!isComplete(definition))
@@ -140,9 +122,12 @@ SaveResult saveSqlBaseAudit(const AuditDefinition& definition, PlatformServices&
 
     ColumnInfoList syscolumns;
     try {
-        syscolumns = readSqlBaseColumns(*connection, definition.table);
+        syscolumns = readSqlBaseColumns(session, definition.table);
     } catch (const DbException& e) {
-        messages.show(e.description());
+        if (!session.isCancelled())
+            messages.show(sqlBaseReadFailure(
+                e, QCoreApplication::translate("SqlBaseCreationFlow", "Reading the columns of %1")
+                       .arg(definition.table)));
         return result;
     }
     const GeneratedStatements generated = generateSqlBaseAudit(definition, syscolumns);
@@ -151,11 +136,18 @@ SaveResult saveSqlBaseAudit(const AuditDefinition& definition, PlatformServices&
         result.deselectColumn = refusedLongColumn(definition, syscolumns, generated.refusal);
         return result;
     }
-    if (!installAudit(*connection, generated.statements, sqlBaseAuditObjectName(definition.name),
-                      messages)) {
+    // The last point where stopping leaves nothing to take back.
+    if (session.isCancelled())
+        return result;
+
+    const QString objectName = sqlBaseAuditObjectName(definition.name);
+    session.connection().setQueryTimeout(0);
+    const ChainResult installed = sqlBaseInstallChain(generated.statements, objectName)
+                                      .run(session.connection(), &session.cancelToken());
+    if (!installed.completed()) {
+        tellInstallEnd(installed, objectName, messages);
         return result;
     }
-    connection->close();
     result.outcome = SaveResult::Outcome::Saved;
     return result;
 }

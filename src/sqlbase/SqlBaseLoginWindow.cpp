@@ -1,5 +1,9 @@
 #include "sqlbase/SqlBaseLoginWindow.h"
 
+#include "components/MessageLog.h"
+#include "components/TaskContext.h"
+#include "components/WindowOperation.h"
+
 #include "components/IConnection.h"
 #include "components/PlatformServices.h"
 #include "components/Twips.h"
@@ -10,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 
 namespace quorvex::sqlbase {
@@ -24,7 +29,7 @@ const QString kTextBoxStyle =
 } // namespace
 
 SqlBaseLoginWindow::SqlBaseLoginWindow(PlatformServices& services, SqlBaseLoginValues& login,
-                                       std::function<bool()> openMainWindow, QWidget* parent)
+                                       MainWindowOpener openMainWindow, QWidget* parent)
     : QWidget(parent), m_services(services), m_login(login),
       m_openMainWindow(std::move(openMainWindow)) {
     setObjectName(QStringLiteral("frmLogin"));
@@ -63,7 +68,12 @@ SqlBaseLoginWindow::SqlBaseLoginWindow(PlatformServices& services, SqlBaseLoginV
     // The whole program ends, not only this window.
     connect(m_cmdCancel, &QPushButton::clicked, this,
             [this] { m_services.process.endProcessNow(0); });
+
+    m_operation = new WindowOperation(this);
+    m_operation->blockWhileBusy({m_cmdOk});
 }
+
+SqlBaseLoginWindow::~SqlBaseLoginWindow() = default;
 
 QLabel* SqlBaseLoginWindow::addLabel(int index, const QString& text, int top, int width) {
     auto* label = new QLabel(text, m_frame1);
@@ -87,6 +97,8 @@ void SqlBaseLoginWindow::showEvent(QShowEvent* event) {
 }
 
 void SqlBaseLoginWindow::logIn() {
+    if (m_operation->isBusy())
+        return;
     const QString database = m_txtDatabase->text();
     const QString serverName = m_txtServerName->text();
     const QString password = m_txtPassword->text();
@@ -97,16 +109,28 @@ void SqlBaseLoginWindow::logIn() {
     m_login.database = database;
     m_login.password = password;
 
-    // A test only: every later operation opens a connection of its own.
-    std::unique_ptr<IConnection> connection = m_services.connections.createConnection();
-    if (!openSqlBaseConnection(*connection, m_login, m_services.messages))
-        return;
-    connection->close();
-    connection.reset();
-
-    if (!m_openMainWindow || !m_openMainWindow())
-        return;
-    unload();
+    // A trial only: every later operation opens a connection of its own.
+    const SqlBaseLoginValues login = m_login;
+    IConnectionFactory* connections = &m_services.connections;
+    auto log = std::make_shared<MessageLog>();
+    auto opened = std::make_shared<bool>(false);
+    m_operation->run(
+        tr("Connecting to %1").arg(database),
+        [connections, login, log, opened](TaskContext&) {
+            std::unique_ptr<IConnection> connection = connections->createConnection();
+            *opened = openSqlBaseConnection(*connection, login, *log);
+            connection->close();
+        },
+        [this, log, opened] {
+            log->replay(m_services.messages);
+            if (!*opened || !m_openMainWindow)
+                return;
+            QPointer<SqlBaseLoginWindow> self(this);
+            m_openMainWindow(*m_operation, [self](bool started) {
+                if (self && started)
+                    self->unload();
+            });
+        });
 }
 
 void SqlBaseLoginWindow::unload() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/MainWindowOpener.h"
 #include "sqlbase/SqlBaseLoginValues.h"
 
 #include <QString>
@@ -13,7 +14,8 @@ class QPushButton;
 
 namespace quorvex {
 struct PlatformServices;
-}
+class WindowOperation;
+} // namespace quorvex
 
 namespace quorvex::sqlbase {
 
@@ -24,10 +26,12 @@ class SqlBaseLoginWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // `openMainWindow` shows the SQLBase main window and returns false when its start-up
-    // failed; this window then stays, so the user can try again or cancel.
+    // `openMainWindow` runs the SQLBase start-up and shows the main window; when the start-up
+    // fails this window stays, so the user can try again or cancel. The trial connection and
+    // the start-up run off the window's thread.
     SqlBaseLoginWindow(PlatformServices& services, SqlBaseLoginValues& login,
-                       std::function<bool()> openMainWindow, QWidget* parent = nullptr);
+                       MainWindowOpener openMainWindow, QWidget* parent = nullptr);
+    ~SqlBaseLoginWindow() override;
 
     QLineEdit* serverNameBox() const { return m_txtServerName; }
     QLineEdit* databaseBox() const { return m_txtDatabase; }
@@ -35,6 +39,7 @@ public:
     QLineEdit* passwordBox() const { return m_txtPassword; }
     QPushButton* okButton() const { return m_cmdOk; }
     QPushButton* cancelButton() const { return m_cmdCancel; }
+    WindowOperation& operation() const { return *m_operation; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -47,7 +52,8 @@ private:
 
     PlatformServices& m_services;
     SqlBaseLoginValues& m_login;
-    std::function<bool()> m_openMainWindow;
+    MainWindowOpener m_openMainWindow;
+    WindowOperation* m_operation = nullptr;
 
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_txtServerName = nullptr;

@@ -2,10 +2,10 @@
 
 #include "components/DbException.h"
 #include "components/IConnection.h"
-#include "components/PlatformServices.h"
+#include "components/MessageService.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseConnection.h"
-#include "sqlbase/SqlBaseSweep.h"
+#include "sqlbase/SqlBaseSession.h"
 
 #include <QCoreApplication>
 #include <memory>
@@ -33,59 +33,50 @@ const QString& sqlBasePanicIncompleteMessage() {
     return text;
 }
 
-std::optional<QStringList> startSqlBaseMainWindow(Grid& installedAudits, PlatformServices& services,
-                                                  const SqlBaseLoginValues& login) {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(services.connections, login, services.messages);
-    if (!connection)
-        return std::nullopt;
-
-    SqlBaseCatalog catalog(services, login);
+std::optional<AuditBackend::Loaded> startSqlBaseMainWindow(SqlBaseSession& session) {
+    AuditBackend::Loaded loaded;
+    QString reading = QCoreApplication::translate("SqlBaseStartup", "Reading the audit catalog");
     try {
-        bool catalogExists = false;
-        {
-            Recordset check = connection->openRecordset(
-                QStringLiteral("Select NAME from systables where name = 'ZOTA_SYSTEM_TABLE'"));
-            catalogExists = !check.eof();
-        }
+        const bool catalogExists =
+            !session
+                 .read(QStringLiteral("Select NAME from systables where name = "
+                                      "'ZOTA_SYSTEM_TABLE'"))
+                 .rows.empty();
+        SqlBaseCatalog catalog(session);
         if (!catalogExists) {
             // Without the catalog no audit can be recorded; the creation has said why.
             if (catalog.create() != SqlBaseCatalog::Outcome::Done)
                 return std::nullopt;
         } else {
-            catalog.list(installedAudits);
+            std::optional<AuditListing> audits = catalog.list();
+            if (!audits)
+                return std::nullopt; // cancelled
+            loaded.audits = std::move(*audits);
         }
+        if (session.isCancelled())
+            return std::nullopt;
 
-        QStringList tables;
-        Recordset rows = connection->openRecordset(
-            QStringLiteral("Select NAME from systables where creator = 'SYSADM' AND name not "
-                           "like 'SYS%' AND NAME NOT LIKE 'ZOTA%'"));
-        while (!rows.eof()) {
-            tables << rows.value(0).value_or(QString()).trimmed();
-            rows.moveNext();
-        }
-        connection->close();
-        return tables;
+        reading = QCoreApplication::translate("SqlBaseStartup", "Reading the tables");
+        loaded.tables =
+            session
+                .read(QStringLiteral("Select NAME from systables where creator = 'SYSADM' AND "
+                                     "name not like 'SYS%' AND NAME NOT LIKE 'ZOTA%'"))
+                .firstColumn();
     } catch (const DbException& e) {
-        services.messages.show(QStringLiteral("Loading ") + e.description());
+        if (!session.isCancelled())
+            session.messages().show(QStringLiteral("Loading ") + sqlBaseReadFailure(e, reading));
         return std::nullopt;
     }
+    if (session.isCancelled())
+        return std::nullopt;
+    return loaded;
 }
 
-void shutDownSqlBaseMainWindow(PlatformServices& services, const SqlBaseLoginValues& login) {
-    std::unique_ptr<IConnection> connection =
-        connectToSqlBase(services.connections, login, services.messages);
+void shutDownSqlBaseMainWindow(IConnectionFactory& connections, const SqlBaseLoginValues& login,
+                               MessageService& messages) {
+    std::unique_ptr<IConnection> connection = connectToSqlBase(connections, login, messages);
     if (connection)
         connection->close();
-}
-
-void panicSqlBase(PlatformServices& services, const SqlBaseLoginValues& login) {
-    if (!services.messages.askYesNo(sqlBasePanicQuestion(), MessageIcon::None))
-        return;
-    const bool swept = sweepSqlBaseAuditObjects(services, login);
-    // Never claim a clean database after a failure: the messages before said what stayed.
-    services.messages.show(swept ? sqlBasePanicDoneMessage() : sqlBasePanicIncompleteMessage());
-    services.process.endProcessNow(0);
 }
 
 } // namespace quorvex::sqlbase

@@ -398,6 +398,8 @@ private Q_SLOTS:
         MainWindowFixture fixture(sqlBaseTraits());
         QVERIFY(fixture.open());
         fixture.showTab(2);
+        // Each listing makes its first row current.
+        QCOMPARE(fixture.grid(Audits)->currentRow(), 0);
         // Purge/Export needs a selected row; disable and enable go ahead without.
         fixture.click("cmdExport");
         fixture.click("cmdDisable");
@@ -540,6 +542,7 @@ private Q_SLOTS:
         sqlBase.click("cmdPanic");
         QCOMPARE(sqlBase.callsAfterLoad(), QStringList{"panic"});
         QCOMPARE(sqlBase.messages.texts(), (QStringList{"Panic?", "Panic?", "Not all gone"}));
+        QCOMPARE(sqlBase.messages.shown().first().icon, MessageIcon::None);
         QCOMPARE(sqlBase.process.exitCodes(), QList<int>{0});
 
         MainWindowFixture sqlServer(sqlServerTraits());

@@ -51,7 +51,9 @@ inline MainWindowTraits sqlBaseTraits() {
             .panicOnF12 = true,
             .installedAuditNameColumn = 1,
             .installedAuditRows = InstalledAuditRows::SelectedRows,
-            .resetClearsChangedFields = false};
+            .resetClearsChangedFields = false,
+            .installedAuditWidths = {17, 140, 140, 415, 63},
+            .currentRowAfterListing = true};
 }
 
 // A back end that records every call in order and answers from a script, as the window calls it

@@ -124,8 +124,8 @@ private Q_SLOTS:
         child<QLineEdit>(*login, "txtPassword")->setText("pw;1");
         child<QPushButton>(*login, "cmdOk")->click();
 
+        QTRY_COMPARE(visibleChildren(frame), QStringList{"FRMCENMAIN"});
         QCOMPARE(stand.messages.texts(), QStringList());
-        QCOMPARE(visibleChildren(frame), QStringList{"FRMCENMAIN"});
         QCOMPARE(state.sqlBaseLogin.database, QString("ISLAND"));
         // The password with its semicolon travels quoted, as one value.
         QVERIFY(stand.database.connectionStrings().contains(

@@ -1,19 +1,17 @@
 #include "sqlbase/SqlBaseBackend.h"
 #include "SqlBaseStand.h"
 #include "components/DbException.h"
-#include "components/Grid.h"
 #include "components/OdbcConnectionFactory.h"
+#include "components/Timeouts.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseConnection.h"
-#include "sqlbase/SqlBaseCreationFlow.h"
-#include "sqlbase/SqlBaseLoginWindow.h"
+#include "sqlbase/SqlBaseSession.h"
 #include "sqlbase/SqlBaseStartup.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QCoreApplication>
 #include <QTest>
 #include <memory>
+#include <thread>
 #include <tuple>
 
 using namespace quorvex;
@@ -56,15 +54,34 @@ void scriptThreeAudits(FakeDatabase& database) {
 const QStringList kListing = {kCatalogList, countQuery("ZOTA_ORDAUD"), countQuery("ZOTA_ORDUPD"),
                               countQuery("ZOTA_PAY")};
 
-// Every cell of the grid, the header row first, row by row.
-RowTexts gridTexts(const Grid& grid) {
+// The rows of the grid as the listing fills it: the header, then row by row.
+RowTexts listingTexts(const AuditListing& listing) {
     RowTexts rows;
-    for (int row = Grid::HeaderIndex; row < grid.rowCount(); ++row) {
+    if (listing.fields.empty())
+        return rows;
+    QStringList header;
+    for (const FieldInfo& field : listing.fields)
+        header << field.name;
+    rows << header;
+    for (const Row& row : listing.rows) {
         QStringList cells;
-        for (int column = 0; column < grid.colCount(); ++column)
-            cells << grid.cellText(row, column);
+        for (const FieldValue& value : row)
+            cells << value.value_or(QString());
         rows << cells;
     }
+    return rows;
+}
+
+const RowTexts kThreeAuditsListed = {kHeader,
+                                     {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
+                                     {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N"},
+                                     {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y"}};
+
+// The grid's rows as the window hands them over.
+QList<InstalledAuditRow> gridRows(const QList<int>& indexes) {
+    QList<InstalledAuditRow> rows;
+    for (int index : indexes)
+        rows << kThreeAuditsListed.value(index + 1);
     return rows;
 }
 
@@ -80,68 +97,80 @@ QString enableStatement(const char* flag, const QString& name) {
         .arg(flag, name);
 }
 
+// Sweep scripts: the ZOTA tables, triggers and procedures in the database's order.
+void scriptObjects(FakeDatabase& database, std::initializer_list<const char*> tables,
+                   std::initializer_list<const char*> audits) {
+    std::vector<Row> tableRows;
+    for (const char* name : tables)
+        tableRows.push_back(textRow({name}));
+    std::vector<Row> auditRows;
+    for (const char* name : audits)
+        auditRows.push_back(textRow({name}));
+    database.onQuery(kTablesSwept, QStringList{"NAME"}, tableRows);
+    database.onQuery(kTriggersSwept, QStringList{"NAME"}, auditRows);
+    database.onQuery(kProceduresSwept, QStringList{"NAME"}, auditRows);
+}
+
 } // namespace
 
 // The catalog, start-up, shutdown, panic and the back end behind the main window, each test on
-// a fresh scripted stand.
+// a fresh scripted stand, each operation called as a worker of the main window calls it.
 class SqlBaseBackendTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<SqlBaseStand> m_stand;
-    std::unique_ptr<Grid> m_grid;
+    std::unique_ptr<SqlBaseBackend> m_backend;
     FakeDatabase& db() { return m_stand->database; }
+    SqlBaseBackend& backend() { return *m_backend; }
+    MessageService& messages() { return m_stand->messages; }
+    TaskContext& task() { return m_stand->task; }
     QStringList shown() { return m_stand->messages.texts(); }
-    std::optional<QStringList> start() {
-        return startSqlBaseMainWindow(*m_grid, m_stand->services, m_stand->login);
+    std::unique_ptr<SqlBaseSession> session() {
+        return SqlBaseSession::open(db(), m_stand->login, messages(), task());
     }
-    SqlBaseCatalog catalog() { return SqlBaseCatalog(m_stand->services, m_stand->login); }
-    // A back end whose grid is as the last listing left it.
-    std::unique_ptr<SqlBaseBackend> listedBackend() {
-        auto backend = std::make_unique<SqlBaseBackend>(m_stand->services, m_stand->login);
+    // A back end whose grid shows the three audits.
+    void listThreeAudits() {
         scriptThreeAudits(db());
-        backend->listAudits(*m_grid);
+        QCOMPARE(listingTexts(*backend().listAudits(messages(), task())), kThreeAuditsListed);
         db().clearLog();
-        return backend;
     }
 
 private Q_SLOTS:
     void init() {
+        m_backend.reset();
         m_stand = std::make_unique<SqlBaseStand>();
-        m_grid = std::make_unique<Grid>();
+        m_backend = std::make_unique<SqlBaseBackend>(db(), m_stand->login);
     }
     void cleanup() {
-        m_grid.reset();
+        m_backend.reset();
         m_stand.reset();
     }
 
     void unreadableCatalogEmptiesTheGridButNoConnectionLeavesIt() {
-        scriptThreeAudits(db());
-        QCOMPARE(catalog().list(*m_grid), SqlBaseCatalog::Outcome::Done);
+        listThreeAudits();
         db().failOpen(FakeDatabase::error("Database ORDERSDB not found"));
-        QCOMPARE(catalog().list(*m_grid), SqlBaseCatalog::Outcome::NoConnection);
-        QCOMPARE(m_grid->rowCount(), 3);
+        QVERIFY(!backend().listAudits(messages(), task()).has_value());
         QCOMPARE(shown().size(), 1);
 
-        SqlBaseStand failing;
-        failing.database.failOn(kCatalogList, FakeDatabase::error("Lock timeout"));
-        QCOMPARE(SqlBaseCatalog(failing.services, failing.login).list(*m_grid),
-                 SqlBaseCatalog::Outcome::Failed);
-        QCOMPARE(failing.messages.texts(), QStringList{"Lock timeout"});
-        QCOMPARE(m_grid->rowCount(), 0);
-        QCOMPARE(m_grid->colCount(), 0);
+        init();
+        db().failOn(kCatalogList, FakeDatabase::error("Lock timeout"));
+        const std::optional<AuditListing> empty = backend().listAudits(messages(), task());
+        QVERIFY(empty && empty->fields.empty() && empty->rows.empty());
+        QCOMPARE(shown(), QStringList{"Lock timeout"});
     }
 
     void firstFailingStatementEndsADisable() {
         db().failOnMatching(QRegularExpression("^UPDATE"),
                             FakeDatabase::error("Table ZOTA_SYSTEM_TABLE locked"));
-        QCOMPARE(catalog().disable("ZOTA_ORDAUD"), SqlBaseCatalog::Outcome::Failed);
+        QCOMPARE(SqlBaseCatalog(*session()).disable("ZOTA_ORDAUD", "Y"),
+                 SqlBaseCatalog::Outcome::Failed);
         QCOMPARE(db().statements().size(), 1);
         QCOMPARE(shown(), QStringList{"Table ZOTA_SYSTEM_TABLE locked"});
         QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
     }
 
     void quoteInANameCannotBreakTheCatalogStatements() {
-        catalog().disable("ZOTA_O'X");
+        SqlBaseCatalog(*session()).disable("ZOTA_O'X", "Y");
         QCOMPARE(db().statements().value(0), enableStatement("N", "ZOTA_O''X"));
     }
 
@@ -151,10 +180,17 @@ private Q_SLOTS:
         db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
         db().onQuery(kTablesQuery, QStringList{"NAME"},
                      {textRow({"ORDERS"}), textRow({"CUSTOMERS"}), textRow({"PAYMENTS"})});
-        QCOMPARE(start(), std::optional<QStringList>(kUserTables));
+        const std::optional<AuditBackend::Loaded> loaded = backend().load(messages(), task());
+        QVERIFY(loaded);
+        QCOMPARE(loaded->tables, kUserTables);
+        QCOMPARE(loaded->audits.rows.size(), std::size_t(0));
+        QCOMPARE(loaded->notice, QString());
         QCOMPARE(db().statements(),
                  (QStringList{kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery}));
-        QCOMPARE(m_grid->rowCount(), 0);
+        // Reads give up after the query time-out; the creation waits for locks.
+        QCOMPARE(db().queryTimeouts(),
+                 (QList<int>{catalogueQueryTimeoutSeconds, 0, 0, catalogueQueryTimeoutSeconds}));
+        QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
         QCOMPARE(shown(), QStringList{});
         QCOMPARE(db().openNow(), 0);
     }
@@ -163,14 +199,13 @@ private Q_SLOTS:
         db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
         scriptThreeAudits(db());
         db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
-        QCOMPARE(start(), std::optional<QStringList>(QStringList{"ORDERS"}));
+        const std::optional<AuditBackend::Loaded> loaded = backend().load(messages(), task());
+        QVERIFY(loaded);
+        QCOMPARE(loaded->tables, QStringList{"ORDERS"});
         QCOMPARE(db().statements(),
                  QStringList{kCatalogCheck} + kListing + QStringList{kTablesQuery});
-        QCOMPARE(gridTexts(*m_grid), (RowTexts{kHeader,
-                                               {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
-                                               {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N"},
-                                               {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y"}}));
-        QCOMPARE(m_grid->currentRow(), 0);
+        QCOMPARE(listingTexts(loaded->audits), kThreeAuditsListed);
+        QCOMPARE(db().opened(), 1);
         QCOMPARE(db().openNow(), 0);
     }
 
@@ -180,38 +215,47 @@ private Q_SLOTS:
                     FakeDatabase::error("Table ZOTA_ORDUPD has not been created"));
         scriptThreeAudits(db());
         db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
-        QCOMPARE(start(), std::optional<QStringList>(QStringList{"ORDERS"}));
+        const std::optional<AuditBackend::Loaded> loaded = backend().load(messages(), task());
+        QVERIFY(loaded);
+        QCOMPARE(loaded->tables, QStringList{"ORDERS"});
         QCOMPARE(db().statements(),
                  (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
                               countQuery("ZOTA_ORDUPD"), kTablesQuery}));
         QCOMPARE(shown(), QStringList{"Table ZOTA_ORDUPD has not been created"});
         // Every audit stays listed, so the broken one can still be deleted.
-        QCOMPARE(gridTexts(*m_grid), (RowTexts{kHeader,
-                                               {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
-                                               {"", "ZOTA_ORDUPD", "Order changes", "N"},
-                                               {"", "ZOTA_PAY", "Payments", "Y"}}));
+        QCOMPARE(listingTexts(loaded->audits),
+                 (RowTexts{kHeader,
+                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
+                           {"", "ZOTA_ORDUPD", "Order changes", "N"},
+                           {"", "ZOTA_PAY", "Payments", "Y"}}));
     }
 
     void failingStepEndsTheStartWithItsMessage() {
         // The failing statement, its error, what was sent and what was shown.
-        const std::tuple<QString, const char*, QStringList, QString> cases[] = {
+        const std::tuple<QString, DbErrorList, QStringList, QString> cases[] = {
             {kCatalogCheck,
-             "No privilege on SYSTABLES",
+             FakeDatabase::error("No privilege on SYSTABLES"),
              {kCatalogCheck},
              "Loading No privilege on SYSTABLES"},
             {kCreateCatalog,
-             "Database is read-only",
+             FakeDatabase::error("Database is read-only"),
              {kCatalogCheck, kCreateCatalog},
              "Database is read-only"},
             {kTablesQuery,
-             "Lock timeout",
+             FakeDatabase::error("Lock timeout"),
              {kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery},
-             "Loading Lock timeout"}};
+             "Loading Lock timeout"},
+            // A read that runs out of time says which.
+            {kTablesQuery,
+             FakeDatabase::error("Query timeout expired", 0, "HYT00"),
+             {kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery},
+             "Loading Query timeout expired\r\nReading the tables took longer than 30 seconds "
+             "and was given up."}};
         for (const auto& [failing, error, sent, message] : cases) {
             init();
-            db().failOn(failing, FakeDatabase::error(error)); // before the rows it replaces
+            db().failOn(failing, error); // before the rows it replaces
             db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
-            QCOMPARE(start(), std::optional<QStringList>());
+            QVERIFY(!backend().load(messages(), task()).has_value());
             QCOMPARE(shown(), QStringList{message});
             QCOMPARE(db().statements(), sent);
             QCOMPARE(db().openNow(), 0);
@@ -221,13 +265,29 @@ private Q_SLOTS:
     void unreachableDatabaseShowsTheReportOnly() {
         const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found", 401);
         db().failOpen(errors);
-        QCOMPARE(start(), std::optional<QStringList>());
+        QVERIFY(!backend().load(messages(), task()).has_value());
         QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
         QCOMPARE(db().statements(), QStringList{});
+        QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
+    }
+
+    void cancelledStartOpensNothingAndSaysNothing() {
+        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
+        scriptThreeAudits(db());
+        db().holdOn(countQuery("ZOTA_ORDUPD"));
+        std::optional<AuditBackend::Loaded> loaded = AuditBackend::Loaded{};
+        QVERIFY(
+            cancelWhileHeld(db(), task(), [&] { loaded = backend().load(messages(), task()); }));
+        QVERIFY(!loaded.has_value());
+        QCOMPARE(db().statements(),
+                 (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
+                              countQuery("ZOTA_ORDUPD")}));
+        QCOMPARE(shown(), QStringList{});
+        QCOMPARE(db().openNow(), 0);
     }
 
     void shutdownReachesTheDatabaseOnceAndSendsNothing() {
-        shutDownSqlBaseMainWindow(m_stand->services, m_stand->login);
+        backend().shutdown(messages(), task());
         QCOMPARE(db().connectionStrings(), QStringList{standConnectionString()});
         QCOMPARE(db().statements(), QStringList{});
         QCOMPARE(shown(), QStringList{});
@@ -235,94 +295,124 @@ private Q_SLOTS:
 
         const DbErrorList errors = FakeDatabase::error("Server is not responding", 2001);
         db().failOpen(errors);
-        shutDownSqlBaseMainWindow(m_stand->services, m_stand->login);
+        backend().shutdown(messages(), task());
         QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
-        QVERIFY(!m_stand->process.ended());
     }
 
     // --- panic ---
 
-    void panicAnsweredNoLeavesEverything() {
-        m_stand->messages.answerNext(false);
-        panicSqlBase(m_stand->services, m_stand->login);
-        QCOMPARE(shown(), QStringList{"You pressed the panic button.  Do you want to erase all "
-                                      "your audits?\r\nYou will have to recreate all of them"});
-        QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
+    void panicAsksItsQuestionWithoutReachingTheDatabase() {
+        QCOMPARE(backend().panicQuestion(),
+                 QString("You pressed the panic button.  Do you want to erase all your "
+                         "audits?\r\nYou will have to recreate all of them"));
         QCOMPARE(db().connectionStrings(), QStringList{});
-        QVERIFY(!m_stand->process.ended());
     }
 
-    void panicAnsweredYesSweepsSaysSoAndEndsTheProgram() {
-        m_stand->messages.answerNext(true);
+    void panicSweepsTablesThenTriggersThenProcedures() {
         db().onQuery(kTablesSwept, QStringList{"NAME"},
                      {textRow({"ZOTA_SYSTEM_TABLE"}), textRow({"ZOTA_ORDAUD"})});
         db().onQuery(kTriggersSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
         db().onQuery(kProceduresSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
-        panicSqlBase(m_stand->services, m_stand->login);
+        QVERIFY(backend().panicSweep(messages(), task()));
         QCOMPARE(db().statements(),
                  (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE",
                               "Drop table ZOTA_ORDAUD", kTriggersSwept, "Drop trigger ZOTA_ORDAUD",
                               kProceduresSwept, "Erase ZOTA_ORDAUD"}));
-        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(),
-                                       "All audits and related items have been removed from your "
-                                       "database.\r\nQuorvex will now exit.  You must restart the "
-                                       "program"}));
-        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+        QCOMPARE(shown(), QStringList{});
+        QCOMPARE(backend().panicEndMessage(true),
+                 QString("All audits and related items have been removed from your "
+                         "database.\r\nQuorvex will now exit.  You must restart the program"));
         QCOMPARE(db().openNow(), 0);
     }
 
-    void panicReportsFailuresAndStillEndsWithItsLastWord() {
-        m_stand->messages.answerNext(true);
+    void panicReportsFailuresAndGoesOn() {
         db().failOn("Drop table ZOTA_ORDAUD", FakeDatabase::error("Table in use"));
         db().onQuery(kTablesSwept, QStringList{"NAME"},
                      {textRow({"ZOTA_ORDAUD"}), textRow({"ZOTA_SYSTEM_TABLE"})});
         db().setUnscriptedQueriesEmpty(true);
-        panicSqlBase(m_stand->services, m_stand->login);
+        QVERIFY(!backend().panicSweep(messages(), task()));
         QCOMPARE(db().statements(),
                  (QStringList{kTablesSwept, "Drop table ZOTA_ORDAUD",
                               "Drop table ZOTA_SYSTEM_TABLE", kTriggersSwept, kProceduresSwept}));
-        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(), "Table in use",
-                                       "Not all audits and related items could be removed from "
-                                       "your database.\r\nQuorvex will now exit.  You must "
-                                       "restart the program"}));
-        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+        QCOMPARE(shown(), QStringList{"Table in use"});
+        QCOMPARE(backend().panicEndMessage(false),
+                 QString("Not all audits and related items could be removed from your "
+                         "database.\r\nQuorvex will now exit.  You must restart the program"));
 
         init();
-        m_stand->messages.answerNext(true);
         const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
         db().failOpen(errors);
-        panicSqlBase(m_stand->services, m_stand->login);
-        QCOMPARE(shown(), (QStringList{sqlBasePanicQuestion(), sqlBaseConnectionReport(errors),
-                                       sqlBasePanicIncompleteMessage()}));
-        QCOMPARE(m_stand->process.exitCodes(), QList<int>{0});
+        QVERIFY(!backend().panicSweep(messages(), task()));
+        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+    }
+
+    // A cancel stops the sweep between audits while the catalog stands: an audit is removed
+    // whole or kept whole. Once the catalog is gone every audit goes, cancel or not.
+    void cancelledSweepLeavesEveryAuditWholeOrGone() {
+        scriptObjects(db(), {"ZOTA_A", "ZOTA_B", "ZOTA_SYSTEM_TABLE"}, {"ZOTA_A", "ZOTA_B"});
+        db().holdOn("Drop table ZOTA_B");
+        bool swept = true;
+        QVERIFY(cancelWhileHeld(db(), task(),
+                                [&] { swept = backend().panicSweep(messages(), task()); }));
+        QVERIFY(!swept);
+        QCOMPARE(
+            db().statements(),
+            (QStringList{kTablesSwept, "Drop table ZOTA_A", "Drop table ZOTA_B", kTriggersSwept,
+                         "Drop trigger ZOTA_A", kProceduresSwept, "Erase ZOTA_A"}));
+        QCOMPARE(shown(), QStringList{});
+        QCOMPARE(db().openNow(), 0);
+
+        init();
+        scriptObjects(db(), {"ZOTA_SYSTEM_TABLE", "ZOTA_A"}, {"ZOTA_A"});
+        db().holdOn("Drop table ZOTA_A");
+        std::thread worker([&] { swept = backend().panicSweep(messages(), task()); });
+        QTRY_COMPARE(db().waiting(), 1);
+        task().cancelToken().cancel();
+        QTest::qWait(50);
+        QCOMPARE(db().waiting(), 1); // the cancel does not reach it
+        db().release();
+        worker.join();
+        QCOMPARE(
+            db().statements(),
+            (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE", "Drop table ZOTA_A",
+                         kTriggersSwept, "Drop trigger ZOTA_A", kProceduresSwept, "Erase ZOTA_A"}));
+        QCOMPARE(db().cancels(), 0);
     }
 
     // --- the back end behind the main window ---
 
     void columnsComeFromSyscolumnsInCatalogueOrder() {
-        auto backend = listedBackend();
-        QCOMPARE(backend->listColumns(QString()), QStringList{});
-        QCOMPARE(db().statements(), QStringList{});
+        QCOMPARE(backend().listColumns(QString(), messages(), task()), QStringList{});
+        QCOMPARE(db().connectionStrings(), QStringList{});
         db().onQuery(kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
                      {textRow({"ORDNO", "INTEGER", "4", "0"}),
                       textRow({"CITY", "VARCHAR", "30", "0"}),
                       textRow({"PRICE", "DECIMAL", "8", "2"})});
-        QCOMPARE(backend->listColumns("ORDERS"), (QStringList{"ORDNO", "CITY", "PRICE"}));
+        QCOMPARE(backend().listColumns("ORDERS", messages(), task()),
+                 (QStringList{"ORDNO", "CITY", "PRICE"}));
         QCOMPARE(db().statements(), QStringList{kColumnsQuery});
-        QCOMPARE(db().opened(), 2); // the listing, then this choice
+        QCOMPARE(db().queryTimeouts(), QList<int>{catalogueQueryTimeoutSeconds});
         QCOMPARE(db().openNow(), 0);
     }
 
-    void failingColumnQueryIsShown() {
-        auto backend = listedBackend();
+    void failingOrCancelledColumnQueryKeepsTheList() {
         db().failOn(kColumnsQuery, FakeDatabase::error("Lock timeout"));
-        QCOMPARE(backend->listColumns("ORDERS"), QStringList{});
+        QVERIFY(!backend().listColumns("ORDERS", messages(), task()).has_value());
         QCOMPARE(shown(), QStringList{"Lock timeout"});
+
+        init();
+        db().holdOn(kColumnsQuery);
+        std::optional<QStringList> columns = QStringList{};
+        QVERIFY(cancelWhileHeld(
+            db(), task(), [&] { columns = backend().listColumns("ORDERS", messages(), task()); }));
+        QVERIFY(!columns.has_value());
+        QCOMPARE(shown(), QStringList{});
     }
 
     void disableActsOnEveryGivenRowThenReloadsOnce() {
-        auto backend = listedBackend();
-        backend->disableAudits(*m_grid, {0, 2});
+        listThreeAudits();
+        QCOMPARE(listingTexts(*backend().disableAudits(gridRows({0, 2}), messages(), task())),
+                 kThreeAuditsListed);
         QCOMPARE(
             db().statements(),
             (QStringList{enableStatement("N", "ZOTA_ORDAUD"), "ALTER TRIGGER ZOTA_ORDAUD DISABLE",
@@ -330,15 +420,15 @@ private Q_SLOTS:
              kListing));
         QCOMPARE(shown(), QStringList{});
         db().clearLog();
-        backend->enableAudits(*m_grid, {});
+        QVERIFY(backend().enableAudits({}, messages(), task()));
         QCOMPARE(db().statements(), kListing);
     }
 
     void enableGoesOnAfterAFailingAuditAndReloadsOnce() {
-        auto backend = listedBackend();
+        listThreeAudits();
         db().failOn("ALTER TRIGGER ZOTA_ORDAUD ENABLE",
                     FakeDatabase::error("Trigger ZOTA_ORDAUD not found"));
-        backend->enableAudits(*m_grid, {0, 1});
+        QVERIFY(backend().enableAudits(gridRows({0, 1}), messages(), task()));
         QCOMPARE(
             db().statements(),
             (QStringList{enableStatement("Y", "ZOTA_ORDAUD"), "ALTER TRIGGER ZOTA_ORDAUD ENABLE",
@@ -347,27 +437,54 @@ private Q_SLOTS:
         QCOMPARE(shown(), QStringList{"Trigger ZOTA_ORDAUD not found"});
     }
 
-    void lostConnectionEndsTheActionAfterOneReport() {
-        auto backend = listedBackend();
-        db().failOpen(FakeDatabase::error("Server is not responding"));
-        backend->disableAudits(*m_grid, {0, 1, 2});
-        QCOMPARE(db().statements(), QStringList{});
-        QCOMPARE(shown().size(), 1);
-        QCOMPARE(m_grid->rowCount(), 3);
+    // A trigger switch cut short leaves the catalog as the grid showed it, and the audits after
+    // it untouched.
+    void cancelledDisableKeepsTheCatalogTruthful() {
+        listThreeAudits();
+        db().holdOn("ALTER TRIGGER ZOTA_ORDAUD DISABLE");
+        std::optional<AuditListing> listing = AuditListing{};
+        QVERIFY(cancelWhileHeld(db(), task(), [&] {
+            listing = backend().disableAudits(gridRows({0, 2}), messages(), task());
+        }));
+        QVERIFY(!listing.has_value());
+        QCOMPARE(db().statements(), (QStringList{enableStatement("N", "ZOTA_ORDAUD"),
+                                                 "ALTER TRIGGER ZOTA_ORDAUD DISABLE",
+                                                 enableStatement("Y", "ZOTA_ORDAUD")}));
+        QCOMPARE(shown(), QStringList{"Cancelled. Not disabled: ZOTA_ORDAUD, ZOTA_PAY."});
+        QCOMPARE(db().openNow(), 0);
     }
 
+    void lostConnectionEndsTheActionAfterOneReport() {
+        listThreeAudits();
+        db().failOpen(FakeDatabase::error("Server is not responding"));
+        QVERIFY(!backend().disableAudits(gridRows({0, 1, 2}), messages(), task()).has_value());
+        QCOMPARE(db().statements(), QStringList{});
+        QCOMPARE(shown().size(), 1);
+    }
+
+    // The question comes between two workers: the connection opened before it serves the
+    // delete after it, on another thread.
     void deleteConfirmedRemovesEverySelectedAuditThenReloadsOnce() {
-        auto backend = listedBackend();
-        QVERIFY(backend->prepareDelete());
+        listThreeAudits();
+        bool prepared = false;
+        std::thread([&] { prepared = backend().prepareDelete(messages(), task()); }).join();
+        QVERIFY(prepared);
         QCOMPARE(db().openNow(), 1);
-        backend->deleteAudits(*m_grid, {1, 2}, AuditBackend::DeleteAnswer::Yes);
+        std::optional<AuditListing> listing;
+        std::thread([&] {
+            listing = backend().deleteAudits(gridRows({1, 2}), AuditBackend::DeleteAnswer::Yes,
+                                             messages(), task());
+        }).join();
+        QVERIFY(listing);
         QCOMPARE(db().statements(),
                  deleteStatements("ZOTA_ORDUPD") + deleteStatements("ZOTA_PAY") + kListing);
+        QCOMPARE(db().opened(), 2); // the first listing, then the one before the question
         QCOMPARE(db().openNow(), 0);
 
         db().clearLog();
-        QVERIFY(backend->prepareDelete());
-        backend->deleteAudits(*m_grid, {0, 1, 2}, AuditBackend::DeleteAnswer::No);
+        QVERIFY(backend().prepareDelete(messages(), task()));
+        QVERIFY(backend().deleteAudits(gridRows({0, 1, 2}), AuditBackend::DeleteAnswer::No,
+                                       messages(), task()));
         QCOMPARE(db().statements(), kListing);
         QCOMPARE(db().openNow(), 0);
     }
@@ -376,7 +493,7 @@ private Q_SLOTS:
     // procedure, table and catalog row, since they would otherwise fail every write to the
     // audited table.
     void deleteStopsAtALiveTriggerAndGoesOnPastMissingObjects() {
-        auto backend = listedBackend();
+        listThreeAudits();
         const QString askOrdAud = "Select name from systriggers where name = 'ZOTA_ORDAUD'";
         const QString askOrdUpd = "Select name from systriggers where name = 'ZOTA_ORDUPD'";
         db().failOn("DROP TRIGGER ZOTA_ORDAUD",
@@ -386,8 +503,9 @@ private Q_SLOTS:
                     FakeDatabase::error("Table ZOTA_ORDAUD does not exist"));
         db().failOn("DROP TRIGGER ZOTA_ORDUPD", FakeDatabase::error("Object is in use"));
         db().onQuery(askOrdUpd, QStringList{"NAME"}, {textRow({"ZOTA_ORDUPD"})});
-        QVERIFY(backend->prepareDelete());
-        backend->deleteAudits(*m_grid, {0, 1}, AuditBackend::DeleteAnswer::Yes);
+        QVERIFY(backend().prepareDelete(messages(), task()));
+        QVERIFY(backend().deleteAudits(gridRows({0, 1}), AuditBackend::DeleteAnswer::Yes,
+                                       messages(), task()));
         QStringList expected = deleteStatements("ZOTA_ORDAUD");
         expected.insert(1, askOrdAud);
         expected.removeAt(2); // the COMMIT of a drop that failed
@@ -397,80 +515,51 @@ private Q_SLOTS:
     }
 
     void deleteWithoutAConnectionEndsBeforeTheQuestion() {
-        auto backend = listedBackend();
+        listThreeAudits();
         const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
         db().failOpen(errors);
-        QVERIFY(!backend->prepareDelete());
+        QVERIFY(!backend().prepareDelete(messages(), task()));
         QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
         QCOMPARE(db().statements(), QStringList{});
     }
-};
 
-// The login window on a scripted stand; the main window it opens is a counter.
-class SqlBaseLoginWindowTest : public QObject {
-    Q_OBJECT
+    // A cancel reaches the drop of a trigger, which leaves that audit whole; once a trigger has
+    // gone, the rest of its audit goes too, whatever the user asks meanwhile. Either way the
+    // audits after it are not touched and nothing is reloaded.
+    void cancelledDeleteLeavesNoAuditHalfRemoved() {
+        listThreeAudits();
+        db().holdOn("DROP TRIGGER ZOTA_ORDUPD");
+        QVERIFY(backend().prepareDelete(messages(), task()));
+        std::optional<AuditListing> listing = AuditListing{};
+        QVERIFY(cancelWhileHeld(db(), task(), [&] {
+            listing = backend().deleteAudits(gridRows({0, 1, 2}), AuditBackend::DeleteAnswer::Yes,
+                                             messages(), task());
+        }));
+        QVERIFY(!listing.has_value());
+        QCOMPARE(db().statements(),
+                 deleteStatements("ZOTA_ORDAUD") + QStringList{"DROP TRIGGER ZOTA_ORDUPD"});
+        QCOMPARE(
+            shown(),
+            QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD, ZOTA_PAY."});
+        QCOMPARE(db().openNow(), 0);
 
-    std::unique_ptr<SqlBaseStand> m_stand;
-    std::unique_ptr<SqlBaseLoginWindow> m_window;
-    int m_mainWindowOpens = 0;
-
-    void fillIn(const QString& server, const QString& database, const QString& password) {
-        QTest::keyClicks(m_window->serverNameBox(), server);
-        QTest::keyClicks(m_window->databaseBox(), database);
-        QTest::keyClicks(m_window->passwordBox(), password);
-    }
-    void ok() { QTest::mouseClick(m_window->okButton(), Qt::LeftButton); }
-
-private Q_SLOTS:
-    void init() {
-        m_stand = std::make_unique<SqlBaseStand>();
-        m_stand->login = {};
-        m_mainWindowOpens = 0;
-        m_window = std::make_unique<SqlBaseLoginWindow>(m_stand->services, m_stand->login, [this] {
-            ++m_mainWindowOpens;
-            return true;
+        init();
+        listThreeAudits();
+        db().holdOn("DROP TABLE ZOTA_ORDAUD");
+        QVERIFY(backend().prepareDelete(messages(), task()));
+        std::thread worker([&] {
+            listing = backend().deleteAudits(gridRows({0, 1}), AuditBackend::DeleteAnswer::Yes,
+                                             messages(), task());
         });
-        m_window->show();
-    }
-    void cleanup() {
-        m_window.reset();
-        m_stand.reset();
-    }
-
-    void missingEntryDoesNothing() {
-        for (const QStringList& entry :
-             {QStringList{"", "ORDERSDB", "secret"}, QStringList{"SRV1", "", "secret"},
-              QStringList{"SRV1", "ORDERSDB", ""}}) {
-            cleanup();
-            init();
-            fillIn(entry[0], entry[1], entry[2]);
-            ok();
-            QCOMPARE(m_stand->database.connectionStrings(), QStringList{});
-            QCOMPARE(m_stand->messages.texts(), QStringList{});
-            QCOMPARE(m_stand->login.database, QString());
-            QCOMPARE(m_mainWindowOpens, 0);
-            QVERIFY(m_window->isVisible());
-        }
-    }
-
-    void failedTestShowsTheReportAndTheWindowStaysForACorrection() {
-        const DbErrorList errors = FakeDatabase::error("Invalid password", 1002, "28000");
-        m_stand->database.failOpen(errors);
-        fillIn("SRV1", "ORDERSDB", "wrong");
-        ok();
-        QCOMPARE(m_stand->messages.texts(), QStringList{sqlBaseConnectionReport(errors)});
-        QCOMPARE(m_mainWindowOpens, 0);
-        QVERIFY(m_window->isVisible());
-        QCOMPARE(m_window->passwordBox()->text(), QString("wrong"));
-        QCOMPARE(m_stand->login.password, QString("wrong"));
-
-        m_stand->database.failOpen({});
-        m_window->passwordBox()->clear();
-        QTest::keyClicks(m_window->passwordBox(), "secret");
-        ok();
-        QCOMPARE(m_stand->login.password, QString("secret"));
-        QCOMPARE(m_mainWindowOpens, 1);
-        QVERIFY(!m_window->isVisible());
+        QTRY_COMPARE(db().waiting(), 1);
+        task().cancelToken().cancel();
+        QTest::qWait(50);
+        QCOMPARE(db().waiting(), 1); // the cancel does not reach it
+        db().release();
+        worker.join();
+        QCOMPARE(db().statements(), deleteStatements("ZOTA_ORDAUD"));
+        QCOMPARE(shown(),
+                 QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD."});
     }
 
     // Against a real SQLBase database, only when QUORVEX_TEST_SQLBASE holds
@@ -480,12 +569,10 @@ private Q_SLOTS:
         if (given.size() != 2)
             QSKIP("QUORVEX_TEST_SQLBASE is not set (database|password)");
         ScriptedMessageService messages;
-        RecordingProcessControl process;
-        RecordingDesktopServices desktop;
-        FakeWorkingDirectory workingDirectory;
+        TaskContext task;
         OdbcConnectionFactory connections;
-        PlatformServices services{messages, process, desktop, workingDirectory, connections};
         const SqlBaseLoginValues login{given[0], given[1]};
+        SqlBaseBackend backend(connections, login);
         // Leftovers of an earlier run are tolerated.
         const auto execute = [&](const QStringList& statements) {
             auto connection = connectToSqlBase(connections, login, messages);
@@ -497,33 +584,32 @@ private Q_SLOTS:
                 }
             }
         };
-        SqlBaseCatalog catalog(services, login);
-        catalog.remove("ZOTA_QVXTEST");
+        const auto remove = [&] {
+            auto session = SqlBaseSession::open(connections, login, messages, task);
+            return session ? SqlBaseCatalog(*session).remove("ZOTA_QVXTEST")
+                           : SqlBaseCatalog::Outcome::Failed;
+        };
+        remove();
+        messages.clear();
         execute({"DROP TABLE QVX_ORDERS",
                  "CREATE TABLE QVX_ORDERS (ORDNO INTEGER, CITY "
                  "VARCHAR(30))",
                  "COMMIT"});
-        Grid grid;
-        QVERIFY(startSqlBaseMainWindow(grid, services, login).has_value());
+        QVERIFY(backend.load(messages, task).has_value());
         AuditDefinition definition = parisInserts();
         definition.table = "QVX_ORDERS";
         definition.name = "QVXTEST";
-        QCOMPARE(saveSqlBaseAudit(definition, services, login).outcome, SaveResult::Outcome::Saved);
+        QCOMPARE(backend.save(definition, messages, task).outcome, SaveResult::Outcome::Saved);
         execute({"INSERT INTO QVX_ORDERS VALUES (1, 'Paris')", "COMMIT"});
-        QCOMPARE(catalog.list(grid), SqlBaseCatalog::Outcome::Done);
-        QVERIFY(gridTexts(grid).contains({"1 RECORDS", "ZOTA_QVXTEST", "Order inserts", "Y"}));
-        QCOMPARE(catalog.remove("ZOTA_QVXTEST"), SqlBaseCatalog::Outcome::Done);
+        const std::optional<AuditListing> listing = backend.listAudits(messages, task);
+        QVERIFY(listing);
+        QVERIFY(
+            listingTexts(*listing).contains({"1 RECORDS", "ZOTA_QVXTEST", "Order inserts", "Y"}));
+        QCOMPARE(remove(), SqlBaseCatalog::Outcome::Done);
         execute({"DROP TABLE QVX_ORDERS", "COMMIT"});
         QCOMPARE(messages.texts(), QStringList{});
     }
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    SqlBaseBackendTest backend;
-    SqlBaseLoginWindowTest login;
-    const int failures = QTest::qExec(&backend, argc, argv) + QTest::qExec(&login, argc, argv);
-    return failures == 0 ? 0 : 1;
-}
-
+QTEST_GUILESS_MAIN(SqlBaseBackendTest)
 #include "SqlBaseBackendTest.moc"

@@ -1,6 +1,7 @@
 #include "SqlBaseStand.h"
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
+#include "components/Timeouts.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseCreationFlow.h"
@@ -40,13 +41,14 @@ TEST(SqlBaseConnectionReport, FiveLinesAndABlankLinePerError) {
     EXPECT_EQ(sqlBaseConnectionReport({}).toStdString(), "");
 }
 
-TEST(SqlBaseOpenConnection, OpensWithoutTimeLimitOrShowsTheReportOnceAndStaysClosed) {
+TEST(SqlBaseOpenConnection, GivesUpOnASilentServerOrShowsTheReportOnceAndStaysClosed) {
     SqlBaseStand stand;
     DbErrorList errors = FakeDatabase::error("Invalid password", 1002, "28000");
     errors << FakeDatabase::error("Logon refused", 1003, "08004");
     auto opened = connectToSqlBase(stand.database, stand.login, stand.messages);
     EXPECT_EQ(texts(stand.database.connectionStrings()), texts({standConnectionString()}));
-    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{0}); // no time limit
+    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{loginTimeoutSeconds});
+    EXPECT_EQ(loginTimeoutSeconds, 15);
     EXPECT_EQ(stand.database.openNow(), 1);
     opened.reset();
     EXPECT_EQ(stand.database.openNow(), 0);
@@ -80,8 +82,9 @@ protected:
     void nameIsFree(const QString& query = kDuplicateQuery) {
         stand.database.onQuery(query, QStringList{"AUDIT_NAME"}, {});
     }
-    SaveResult save(const AuditDefinition& definition) {
-        return saveSqlBaseAudit(definition, stand.services, stand.login);
+    SaveResult save(const AuditDefinition& definition) { return saveIn(stand, definition); }
+    static SaveResult saveIn(SqlBaseStand& on, const AuditDefinition& definition) {
+        return on.backend().save(definition, on.messages, on.task);
     }
     std::vector<std::string> sent() const { return texts(stand.database.statements()); }
     std::vector<std::string> shown() const { return texts(stand.messages.texts()); }
@@ -153,17 +156,14 @@ TEST_F(SqlBaseCreationFlow, FailuresBeforeAnythingIsCreatedEndThePressWithThePro
     SqlBaseStand duplicateFails;
     duplicateFails.database.failOn(kDuplicateQuery,
                                    FakeDatabase::error("Table ZOTA_SYSTEM_TABLE missing"));
-    EXPECT_EQ(
-        saveSqlBaseAudit(parisInserts(), duplicateFails.services, duplicateFails.login).outcome,
-        SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(saveIn(duplicateFails, parisInserts()).outcome, SaveResult::Outcome::NotSaved);
     EXPECT_EQ(texts(duplicateFails.messages.texts()), texts({"Table ZOTA_SYSTEM_TABLE missing"}));
     EXPECT_EQ(texts(duplicateFails.database.statements()), texts({kDuplicateQuery}));
 
     SqlBaseStand columnsFail;
     columnsFail.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
     columnsFail.database.failOn(kColumnsQuery, FakeDatabase::error("Lock timeout on SYSCOLUMNS"));
-    EXPECT_EQ(saveSqlBaseAudit(parisInserts(), columnsFail.services, columnsFail.login).outcome,
-              SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(saveIn(columnsFail, parisInserts()).outcome, SaveResult::Outcome::NotSaved);
     EXPECT_EQ(texts(columnsFail.messages.texts()), texts({"Lock timeout on SYSCOLUMNS"}));
     EXPECT_EQ(texts(columnsFail.database.statements()), texts({kDuplicateQuery, kColumnsQuery}));
     EXPECT_FALSE(stand.process.ended() || duplicateFails.process.ended());
@@ -191,8 +191,7 @@ TEST_F(SqlBaseCreationFlow, PartWayFailureRemovesWhatWasCreatedAndShowsTheProvid
         local.database.failOn(install[failing], FakeDatabase::error("Insufficient privilege"),
                               true);
 
-        EXPECT_EQ(saveSqlBaseAudit(parisInserts(), local.services, local.login).outcome,
-                  SaveResult::Outcome::NotSaved);
+        EXPECT_EQ(saveIn(local, parisInserts()).outcome, SaveResult::Outcome::NotSaved);
 
         std::vector<std::string> expected =
             texts(QStringList{kDuplicateQuery, kColumnsQuery} + install.mid(0, failing + 1));
@@ -212,6 +211,70 @@ TEST_F(SqlBaseCreationFlow, WhatCannotBeRemovedAgainIsSaidToo) {
     EXPECT_EQ(shown(), texts({"Trigger refused",
                               "Not everything created for the audit ZOTA_ORDAUD could be removed "
                               "again:\r\nTable in use"}));
+}
+
+// The checks read the catalogue under the query time-out; the install waits for locks as long
+// as the database lets it, so a busy table ends in its lock time-out, not half-installed.
+TEST_F(SqlBaseCreationFlow, ReadsGiveUpAfterTheQueryTimeoutAndNameWhatTimedOut) {
+    nameIsFree();
+    EXPECT_EQ(save(parisInserts()).outcome, SaveResult::Outcome::Saved);
+    QList<int> expected{catalogueQueryTimeoutSeconds, catalogueQueryTimeoutSeconds};
+    expected << QList<int>(parisInsertStatements().size(), 0);
+    EXPECT_EQ(stand.database.queryTimeouts(), expected);
+
+    SqlBaseStand slow;
+    slow.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
+    slow.database.failOn(kColumnsQuery, FakeDatabase::error("Query timeout expired", 0, "HYT00"));
+    EXPECT_EQ(saveIn(slow, parisInserts()).outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(texts(slow.messages.texts()),
+              texts({"Query timeout expired\r\nReading the columns of ORDERS took longer than 30 "
+                     "seconds and was given up."}));
+}
+
+// A save cancelled while the database holds one of its statements takes back what it had
+// created, newest first, says nothing of the cancel and leaves no connection open.
+TEST_F(SqlBaseCreationFlow, CancelledSaveTakesBackWhatItCreated) {
+    const std::string deleteRow = "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
+    const std::vector<std::string> undo = {"DROP TRIGGER ZOTA_ORDAUD", "ERASE ZOTA_ORDAUD",
+                                           "DROP PUBLIC SYNONYM ZOTA_ORDAUD",
+                                           "DROP TABLE ZOTA_ORDAUD", deleteRow};
+    // The held statement (the table, the procedure, the trigger) and how many undo steps follow.
+    const std::pair<int, int> cases[] = {{1, 1}, {5, 3}, {6, 4}};
+    const QStringList install = parisInsertStatements();
+    for (const auto& [held, undone] : cases) {
+        SCOPED_TRACE(held);
+        SqlBaseStand local;
+        local.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
+        local.database.onQuery(
+            kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
+            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"CITY", "VARCHAR", "30", "0"})});
+        local.database.holdOn(install[held]);
+        SaveResult result;
+        result.outcome = SaveResult::Outcome::Saved;
+        EXPECT_TRUE(cancelWhileHeld(local.database, local.task,
+                                    [&] { result = saveIn(local, parisInserts()); }));
+
+        EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
+        std::vector<std::string> expected =
+            texts(QStringList{kDuplicateQuery, kColumnsQuery} + install.mid(0, held + 1));
+        expected.insert(expected.end(), undo.end() - undone, undo.end());
+        expected.push_back("COMMIT");
+        EXPECT_EQ(texts(local.database.statements()), expected);
+        EXPECT_EQ(texts(local.messages.texts()), texts({}));
+        EXPECT_EQ(local.database.cancels(), 1);
+        EXPECT_EQ(local.database.openNow(), 0);
+    }
+}
+
+TEST_F(SqlBaseCreationFlow, SaveCancelledDuringItsChecksCreatesNothing) {
+    stand.database.holdOn(kDuplicateQuery);
+    SaveResult result;
+    EXPECT_TRUE(
+        cancelWhileHeld(stand.database, stand.task, [&] { result = save(parisInserts()); }));
+    EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
+    EXPECT_EQ(sent(), texts({kDuplicateQuery}));
+    EXPECT_EQ(shown(), texts({}));
+    EXPECT_EQ(stand.database.openNow(), 0);
 }
 
 } // namespace
