@@ -26,9 +26,6 @@ QString checkSqlServerAuditEntries(const AuditDefinition& definition) {
         .message;
 }
 
-QString sqlServerAuditTableName(const QString& auditName) {
-    return SqlServerAuditTableGenerator::auditTableNameFor(auditName);
-}
 
 QString sqlServerTriggerName(const QString& auditName) {
     return SqlServerTriggerGenerator::triggerNameFor(auditName);

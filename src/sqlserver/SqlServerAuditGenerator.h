@@ -18,9 +18,6 @@ const QString& missingEntriesMessage();
 // entries pass.
 QString checkSqlServerAuditEntries(const AuditDefinition& definition);
 
-// "[tblZOTA_" + name + "]", as created, and as dropped again when a later step fails.
-QString sqlServerAuditTableName(const QString& auditName);
-
 // "trgZOTA_" + name
 QString sqlServerTriggerName(const QString& auditName);
 
