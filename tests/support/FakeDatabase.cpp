@@ -80,8 +80,10 @@ struct FakeDatabase::State {
 
 namespace {
 
-// What a connection and the rows it hands out share: whether a cancel was asked.
+// What a connection and the rows it hands out share: whether one of them waits (a held
+// statement, or a held query's rows), and whether a cancel was asked.
 struct CancelFlag {
+    bool waiting = false;
     bool asked = false;
 };
 
@@ -110,11 +112,15 @@ void waitWhileHeld(FakeDatabase::State& state, std::unique_lock<std::mutex>& loc
                    const std::shared_ptr<CancelFlag>& cancel) {
     const int generation = state.generation;
     ++state.waiting;
+    if (cancel)
+        cancel->waiting = true;
     state.changed.notify_all();
     state.changed.wait(lock, [&] {
         return state.generation != generation || (cancel && cancel->asked);
     });
     --state.waiting;
+    if (cancel)
+        cancel->waiting = false;
     if (cancel && cancel->asked) {
         cancel->asked = false;
         throw DbException(
@@ -146,7 +152,7 @@ public:
     void cancel() override {
         std::lock_guard lock(m_state->mutex);
         ++m_state->cancels;
-        if (m_running) {
+        if (m_running || m_cancel->waiting) {
             m_cancel->asked = true;
             m_state->changed.notify_all();
         }
