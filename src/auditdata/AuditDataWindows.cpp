@@ -46,6 +46,11 @@ void AuditDataWindows::openExport(Grid& installedAudits) {
                              if (m_source->traits().auditListShowsRecordCounts && m_auditsChanged)
                                  m_auditsChanged();
                          });
+        // A purge does not wait on the viewer's own read of the rows it deletes.
+        m_export->setBeforePurge([this](const QString& auditName, std::function<void()> go) {
+            if (m_viewer == nullptr || !m_viewer->releaseAudit(auditName, go))
+                go();
+        });
     }
     m_export->open(installedAudits);
 }

@@ -77,7 +77,7 @@ AuditExportWindow::~AuditExportWindow() {
 }
 
 bool AuditExportWindow::isBusy() const {
-    return m_operation->isBusy();
+    return m_purgeWaiting || m_operation->isBusy();
 }
 
 void AuditExportWindow::buildControls() {
@@ -217,6 +217,21 @@ std::optional<AuditTable> AuditExportWindow::currentAudit() {
     return audit;
 }
 
+void AuditExportWindow::startPurging(const AuditTable& audit, std::function<void()> start) {
+    if (!m_beforePurge) {
+        start();
+        return;
+    }
+    m_purgeWaiting = true;
+    QPointer<AuditExportWindow> self(this);
+    m_beforePurge(audit.name(), [self, start = std::move(start)] {
+        if (!self)
+            return;
+        self->m_purgeWaiting = false;
+        start();
+    });
+}
+
 void AuditExportWindow::run(const AuditTable& audit, const QString& what,
                             std::function<void(TaskContext&)> work, std::function<void()> ended) {
     m_busyAudit = audit.name();
@@ -299,13 +314,15 @@ void AuditExportWindow::purgeAudit() {
                "file first; BOTH writes them to a file and deletes only what the file holds.")
                 .arg(audit->name(), audit->tableName())))
         return;
-    auto shared = std::make_shared<Shared>();
-    run(
-        *audit, tr("Purging %1").arg(audit->name()),
-        [source = m_source, audit = *audit, shared](TaskContext& task) {
-            shared->purged = source->purge(audit, shared->log, task);
-        },
-        [this, shared] { purgeEnded(*shared); });
+    startPurging(*audit, [this, audit = *audit] {
+        auto shared = std::make_shared<Shared>();
+        run(
+            audit, tr("Purging %1").arg(audit.name()),
+            [source = m_source, audit, shared](TaskContext& task) {
+                shared->purged = source->purge(audit, shared->log, task);
+            },
+            [this, shared] { purgeEnded(*shared); });
+    });
 }
 
 void AuditExportWindow::purgeEnded(Shared& shared) {
@@ -362,17 +379,19 @@ void AuditExportWindow::exportAndPurge() {
     if (!m_services.messages.askYesNo(question))
         return;
 
-    auto shared = std::make_shared<Shared>();
-    run(
-        *audit, tr("Exporting and purging %1").arg(audit->name()),
-        [source = m_source, audit = *audit, format, target, limit = m_recordLimit, shared,
-         step = tr("rows written")](TaskContext& task) {
-            task.reportStep(step);
-            AuditExporter exporter(format, target, audit.name());
-            followTask(exporter, task, limit);
-            shared->purged = source->exportAndPurge(audit, exporter, shared->log, task);
-        },
-        [this, shared, format, target] { bothEnded(*shared, format, target); });
+    startPurging(*audit, [this, audit = *audit, format, target] {
+        auto shared = std::make_shared<Shared>();
+        run(
+            audit, tr("Exporting and purging %1").arg(audit.name()),
+            [source = m_source, audit, format, target, limit = m_recordLimit, shared,
+             step = tr("rows written")](TaskContext& task) {
+                task.reportStep(step);
+                AuditExporter exporter(format, target, audit.name());
+                followTask(exporter, task, limit);
+                shared->purged = source->exportAndPurge(audit, exporter, shared->log, task);
+            },
+            [this, shared, format, target] { bothEnded(*shared, format, target); });
+    });
 }
 
 void AuditExportWindow::bothEnded(Shared& shared, ExportFormat format, const QString& target) {
@@ -429,7 +448,8 @@ void AuditExportWindow::openWorkbook(const QString& path) {
 }
 
 bool AuditExportWindow::releaseAudit(const QString& auditName, std::function<void()> ready) {
-    if (!isBusy() || m_busyAudit.compare(auditName.trimmed(), Qt::CaseInsensitive) != 0)
+    if (!m_operation->isBusy() ||
+        m_busyAudit.compare(auditName.trimmed(), Qt::CaseInsensitive) != 0)
         return false;
     m_whenEnded.push_back(std::move(ready));
     m_operation->cancel();
@@ -438,7 +458,7 @@ bool AuditExportWindow::releaseAudit(const QString& auditName, std::function<voi
 
 void AuditExportWindow::closeEvent(QCloseEvent* event) {
     // The window is kept; what it was doing stops.
-    if (isBusy())
+    if (m_operation->isBusy())
         m_operation->cancel();
     event->accept();
 }

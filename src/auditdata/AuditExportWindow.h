@@ -72,6 +72,11 @@ public:
     // `ready`.
     bool releaseAudit(const QString& auditName, std::function<void()> ready);
 
+    // Runs before PURGE and BOTH start (after their question): lets a read of the audit's rows
+    // elsewhere end first, so the delete does not wait on it; calls `go` to start.
+    using BeforePurge = std::function<void(const QString& auditName, std::function<void()> go)>;
+    void setBeforePurge(BeforePurge before) { m_beforePurge = std::move(before); }
+
     ExportFormat selectedFormat() const;
     // Where an export of this audit goes with the window's current choices.
     QString targetPath(const AuditTable& audit) const;
@@ -109,6 +114,8 @@ private:
 
     // The audit of the grid's current row, or nothing (a message has been shown when needed).
     std::optional<AuditTable> currentAudit();
+    // PURGE and BOTH: `start` once what must end first has ended.
+    void startPurging(const AuditTable& audit, std::function<void()> start);
     // Starts the window's operation on the audit; `ended` runs on the window's thread after it.
     void run(const AuditTable& audit, const QString& what, std::function<void(TaskContext&)> work,
              std::function<void()> ended);
@@ -128,6 +135,8 @@ private:
     bool m_exportCompleted = false;
     WindowOperation* m_operation = nullptr;
     QString m_busyAudit; // the audit whose rows the running operation works on
+    BeforePurge m_beforePurge;
+    bool m_purgeWaiting = false;                    // a PURGE or BOTH waits for another read to end
     std::vector<std::function<void()>> m_whenEnded; // releaseAudit's callers
 
     QComboBox* m_Drive1 = nullptr;
