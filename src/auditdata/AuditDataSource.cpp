@@ -2,6 +2,7 @@
 
 #include "components/DbException.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
 #include "components/TaskContext.h"
 
 namespace quorvex {
@@ -34,6 +35,11 @@ PurgeResult cancelledPurge() {
 
 } // namespace
 
+QString readFailureText(const AuditTable& audit, const DbErrorList& errors,
+                        const QString& description) {
+    return isLockTimeout(errors) ? tableInUseMessage(audit.tableName()) : description;
+}
+
 std::optional<AuditRows> AuditDataSource::openRows(const AuditTable& audit,
                                                    MessageService& messages,
                                                    TaskContext& task) const {
@@ -49,6 +55,10 @@ std::optional<AuditRows> AuditDataSource::openRows(const AuditTable& audit,
     }
     Recordset rows;
     try {
+        // A table another session holds is waited for a bounded time, as by a purge: a read
+        // never hangs on it, and the connection is the read's own, so nothing else keeps it.
+        if (audit.store() == AuditStore::SqlServer)
+            connection->execute(sqlServerLockTimeoutStatement());
         rows = connection->openRecordset(audit.selectStatement(), CursorType::ForwardOnly);
     } catch (...) {
         watch.reset();
@@ -68,7 +78,8 @@ std::optional<ExportResult> AuditDataSource::exportRows(const AuditTable& audit,
     } catch (const DbException& e) {
         if (task.isCancelled())
             return ExportResult{ExportResult::Outcome::Cancelled, 0, {}, {}};
-        return ExportResult{ExportResult::Outcome::Failed, 0, e.description(), e.errors()};
+        return ExportResult{ExportResult::Outcome::Failed, 0,
+                            readFailureText(audit, e.errors(), e.description()), e.errors()};
     }
     if (!rows) {
         if (task.isCancelled())
@@ -77,8 +88,11 @@ std::optional<ExportResult> AuditDataSource::exportRows(const AuditTable& audit,
     }
     ExportResult result = exporter.run(rows->recordset());
     rows->close();
-    if (task.isCancelled() && result.outcome == ExportResult::Outcome::Failed)
-        return ExportResult{ExportResult::Outcome::Cancelled, result.records, {}, {}};
+    if (result.outcome == ExportResult::Outcome::Failed) {
+        if (task.isCancelled())
+            return ExportResult{ExportResult::Outcome::Cancelled, result.records, {}, {}};
+        result.message = readFailureText(audit, result.databaseErrors, result.message);
+    }
     return result;
 }
 

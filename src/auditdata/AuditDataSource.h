@@ -29,7 +29,8 @@ public:
     virtual const AuditDataTraits& traits() const = 0;
 
     // The audit table's rows, to be read as they are fetched. Throws DbException when the query
-    // fails.
+    // fails. On SQL Server the read waits for a table another session holds as long as a purge
+    // does (SET LOCK_TIMEOUT 10000) and then fails (readFailureText() says so).
     std::optional<AuditRows> openRows(const AuditTable& audit, MessageService& messages,
                                       TaskContext& task) const;
 
@@ -54,5 +55,10 @@ protected:
     // has been told through `messages`). Called on the worker.
     virtual std::unique_ptr<IConnection> connect(MessageService& messages) const = 0;
 };
+
+// What the user is told of a failed read: "The table ... is in use by another session; ..."
+// when it waited too long for another session's lock, otherwise the database's message.
+QString readFailureText(const AuditTable& audit, const DbErrorList& errors,
+                        const QString& description);
 
 } // namespace quorvex

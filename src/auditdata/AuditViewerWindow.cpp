@@ -4,6 +4,7 @@
 #include "auditdata/RowBatchQueue.h"
 #include "components/DbException.h"
 #include "components/Grid.h"
+#include "components/LockTimeout.h"
 #include "components/MemoryRowSource.h"
 #include "components/MessageLog.h"
 #include "components/TaskContext.h"
@@ -30,6 +31,12 @@ struct ReadShared {
     bool cancelled = false; // written by the worker as it ends
 };
 
+// A busy table is a warning; anything else is the database's own error.
+void tellFailure(MessageLog& log, const AuditTable& audit, const DbException& e) {
+    log.show(readFailureText(audit, e.errors(), e.description()),
+             isLockTimeout(e.errors()) ? MessageIcon::Exclamation : MessageIcon::Critical);
+}
+
 void readInto(const AuditDataSource& source, const AuditTable& audit, ReadShared& shared,
               TaskContext& task) {
     std::optional<AuditRows> rows;
@@ -37,7 +44,7 @@ void readInto(const AuditDataSource& source, const AuditTable& audit, ReadShared
         rows = source.openRows(audit, shared.log, task);
     } catch (const DbException& e) {
         if (!task.isCancelled())
-            shared.log.show(e.description(), MessageIcon::Critical);
+            tellFailure(shared.log, audit, e);
         return;
     }
     if (!rows)
@@ -67,7 +74,7 @@ void readInto(const AuditDataSource& source, const AuditTable& audit, ReadShared
         }
     } catch (const DbException& e) {
         if (!task.isCancelled())
-            shared.log.show(e.description(), MessageIcon::Critical); // the rows so far stay
+            tellFailure(shared.log, audit, e); // the rows so far stay
     }
     if (!stopped)
         shared.queue.put(std::move(batch), task.cancelToken());

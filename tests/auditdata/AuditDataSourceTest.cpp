@@ -77,7 +77,9 @@ TEST_F(SqlServerAuditDataTest, EachReadOpensAConnectionFromTheLoginAndClosesItWi
     ASSERT_TRUE(rows.has_value());
     EXPECT_EQ(m_db.connectionStrings(),
               QStringList{buildSqlServerConnectionString(sqlServerLogin)});
-    EXPECT_EQ(m_db.statements(), QStringList{"Select * from tblZOTA_Orders"});
+    // The read waits a bounded time for a table another session holds.
+    EXPECT_EQ(m_db.statements(),
+              (QStringList{"SET LOCK_TIMEOUT 10000", "Select * from tblZOTA_Orders"}));
     EXPECT_EQ(rows->recordset().fieldName(1), QStringLiteral("AuditDate"));
     EXPECT_EQ(rows->recordset().recordCount(), 2);
     EXPECT_EQ(m_db.openNow(), 1);
@@ -140,7 +142,7 @@ TEST(AuditDataSourceCancel, EveryOperationWaitingOnTheServerEndsCancelledLeaving
         {"the viewer's read",
          select,
          2,
-         {select},
+         {"SET LOCK_TIMEOUT 10000", select},
          [&](const AuditDataSource& s, AuditExporter&, MessageService& m, TaskContext& t) {
              std::optional<AuditRows> rows = s.openRows(audit, m, t);
              try {
@@ -154,7 +156,7 @@ TEST(AuditDataSourceCancel, EveryOperationWaitingOnTheServerEndsCancelledLeaving
         {"EXPORT",
          select,
          2,
-         {select},
+         {"SET LOCK_TIMEOUT 10000", select},
          [&](const AuditDataSource& s, AuditExporter& e, MessageService& m, TaskContext& t) {
              return exportOutcome(s.exportRows(audit, e, m, t));
          }},

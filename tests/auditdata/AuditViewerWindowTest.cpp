@@ -5,6 +5,7 @@
 #include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/Grid.h"
+#include "components/LockTimeout.h"
 #include "components/WindowOperation.h"
 #include "sqlserver/AuditNameRules.h"
 
@@ -22,6 +23,11 @@ namespace {
 
 const QString selectOrders = QStringLiteral("Select * from tblZOTA_Orders");
 const QString selectItems = QStringLiteral("Select * from tblZOTA_Items");
+
+// A SQL Server read waits a bounded time for a table another session holds.
+QStringList sqlServerRead(const QString& select) {
+    return {QStringLiteral("SET LOCK_TIMEOUT 10000"), select};
+}
 
 // The installed-audits grid of a main window: names in nameColumn, the given row current.
 void fillInstalledAudits(Grid& grid, int nameColumn, const QStringList& names) {
@@ -86,7 +92,7 @@ private Q_SLOTS:
         v.viewer.showAudit(v.installed);
         QTRY_VERIFY(!v.viewer.isFilling());
 
-        QCOMPARE(db.statements(), QStringList{selectItems});
+        QCOMPARE(db.statements(), sqlServerRead(selectItems));
         QCOMPARE(db.openNow(), 0); // the read's own connection is closed again
         QVERIFY(v.viewer.isVisible());
         Grid& g = *v.viewer.grid();
@@ -132,15 +138,30 @@ private Q_SLOTS:
         QCOMPARE(viewer.grid()->cellText(0, 0), QStringLiteral("Bolt"));
     }
 
-    void failingStatementShowsTheDatabaseMessageAndNoWindow() {
+    void failingStatementShowsItsMessageAndNoWindow_data() {
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<int>("native");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("the table is missing")
+            << "Invalid object name 'tblZOTA_Orders'." << 208
+            << "Invalid object name 'tblZOTA_Orders'." << int(MessageIcon::Critical);
+        QTest::newRow("another session holds the table too long")
+            << "Lock request time out period exceeded." << 1222
+            << tableInUseMessage("tblZOTA_Orders") << int(MessageIcon::Exclamation);
+    }
+    void failingStatementShowsItsMessageAndNoWindow() {
+        QFETCH(QString, error);
+        QFETCH(int, native);
+        QFETCH(QString, told);
+        QFETCH(int, icon);
         FakeDatabase db;
-        db.failOn(selectOrders, FakeDatabase::error(
-                                    QStringLiteral("Invalid object name 'tblZOTA_Orders'."), 208));
+        db.failOn(selectOrders, FakeDatabase::error(error, native));
         SqlServerViewer v(db);
         v.view(0);
         QTRY_VERIFY(!v.viewer.isFilling());
-        QCOMPARE(v.messages.texts(), QStringList{"Invalid object name 'tblZOTA_Orders'."});
-        QCOMPARE(v.messages.shown().value(0).icon, MessageIcon::Critical);
+        QCOMPARE(v.messages.texts(), QStringList{told});
+        QCOMPARE(int(v.messages.shown().value(0).icon), icon);
         QVERIFY(!v.viewer.isVisible());
         QCOMPARE(db.openNow(), 0);
     }
@@ -249,7 +270,7 @@ private Q_SLOTS:
         v.view(1);
         QTRY_VERIFY(!v.viewer.isFilling());
         QCOMPARE(db.cancels(), 1);
-        QCOMPARE(db.statements(), (QStringList{selectOrders, selectItems}));
+        QCOMPARE(db.statements(), sqlServerRead(selectOrders) + sqlServerRead(selectItems));
         QCOMPARE(v.column(0), QStringList{"Bolt"});
         QCOMPARE(db.openNow(), 0);
         QCOMPARE(v.messages.texts(), QStringList());

@@ -276,6 +276,14 @@ TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
     EXPECT_EQ(both->outcome, PurgeResult::Outcome::TableBusy);
     EXPECT_EQ(both->message, busy);
 
+    // EXPORT (and the viewer's read) waits as long, then says so.
+    AuditExporter reader(ExportFormat::Csv, m_dir.filePath(QStringLiteral("read.csv")), m_audit);
+    const std::optional<ExportResult> read =
+        window.data.exportRows(window.audit(m_audit), reader, window.messages, task);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(read->message, busy);
+
     ASSERT_TRUE(tool.waitForFinished(120000));
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_EQ(QString::fromUtf8(tool.readAllStandardError()),
