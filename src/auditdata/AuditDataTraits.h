@@ -16,6 +16,9 @@ struct AuditDataTraits {
     // Shown after a finished export / purge; empty: nothing is shown.
     QString exportCompletedMessage = QStringLiteral("Export completed");
     QString purgeCompletedMessage = QStringLiteral("Purge Complete");
+    // The list of installed audits shows what a purge changes (SQLBase's record counts), so it
+    // is reloaded after a purge and after a failed export; SQL Server's shows no counts.
+    bool auditListShowsRecordCounts = false;
 };
 
 } // namespace quorvex

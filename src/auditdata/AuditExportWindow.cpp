@@ -3,15 +3,18 @@
 #include "auditdata/AuditDataSource.h"
 #include "auditdata/AuditExporter.h"
 #include "auditdata/DirectoryList.h"
-#include "auditdata/ExportProgress.h"
+#include "components/ControlBuilders.h"
 #include "components/DbException.h"
 #include "components/Grid.h"
+#include "components/MessageLog.h"
 #include "components/PlatformServices.h"
-#include "components/ControlBuilders.h"
+#include "components/TaskContext.h"
 #include "components/Twips.h"
+#include "components/WindowOperation.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -34,21 +37,48 @@ const QString& pleaseEnterFileName() {
     return text;
 }
 
+// The exporter's progress goes to the task, and a cancel of the task ends the export.
+void followTask(AuditExporter& exporter, TaskContext& task, qint64 recordLimit) {
+    exporter.setProgress([&task](qint64 written) {
+        task.reportProgress(written);
+        return !task.isCancelled();
+    });
+    if (recordLimit > 0)
+        exporter.setRecordLimit(recordLimit);
+}
+
 } // namespace
 
-AuditExportWindow::AuditExportWindow(AuditDataSource& source, Grid& installedAudits,
+// What an operation of the window shares with its worker: written there, read here once the
+// worker has ended.
+struct AuditExportWindow::Shared {
+    MessageLog log;
+    std::optional<ExportResult> exported;
+    std::optional<PurgeResult> purged;
+};
+
+AuditExportWindow::AuditExportWindow(std::shared_ptr<AuditDataSource> source, Grid& installedAudits,
                                      PlatformServices& services, WindowPresenter present,
                                      QWidget* parent)
-    : QWidget(parent), m_source(&source), m_installedAudits(&installedAudits), m_services(services),
-      m_present(std::move(present)), m_spreadsheetFolder(QDir::tempPath()) {
-    setObjectName(source.traits().exportObjectName);
+    : QWidget(parent), m_source(std::move(source)), m_installedAudits(&installedAudits),
+      m_services(services), m_present(std::move(present)), m_spreadsheetFolder(QDir::tempPath()) {
+    setObjectName(m_source->traits().exportObjectName);
     setWindowTitle(QStringLiteral("Quorvex - Export"));
     setFixedSize(sizeFromTwips(4935, 4590));
     buildControls();
     fillDrives();
+    m_operation = new WindowOperation(this);
+    m_operation->blockWhileBusy({m_cmdExport, m_cmdPurge, m_cmdBoth});
 }
 
-AuditExportWindow::~AuditExportWindow() = default;
+AuditExportWindow::~AuditExportWindow() {
+    // A worker still running is cancelled and ends on its own; what it shares it owns.
+    m_operation->cancel();
+}
+
+bool AuditExportWindow::isBusy() const {
+    return m_purgeWaiting || m_operation->isBusy();
+}
 
 void AuditExportWindow::buildControls() {
     // Lists and the text box look like the main window's entries; options and buttons alike.
@@ -172,7 +202,7 @@ void AuditExportWindow::open(Grid& installedAudits) {
 
 std::optional<AuditTable> AuditExportWindow::currentAudit() {
     Grid* grid = m_installedAudits.data();
-    if (m_source == nullptr || grid == nullptr)
+    if (grid == nullptr)
         return std::nullopt;
     const int row = grid->currentRow();
     if (row == Grid::NoCurrentRow || row >= grid->rowCount()) {
@@ -187,20 +217,94 @@ std::optional<AuditTable> AuditExportWindow::currentAudit() {
     return audit;
 }
 
+void AuditExportWindow::startPurging(const AuditTable& audit, std::function<void()> start) {
+    if (!m_beforePurge) {
+        start();
+        return;
+    }
+    m_purgeWaiting = true;
+    QPointer<AuditExportWindow> self(this);
+    m_beforePurge(audit.name(), [self, start = std::move(start)] {
+        if (!self)
+            return;
+        self->m_purgeWaiting = false;
+        start();
+    });
+}
+
+void AuditExportWindow::run(const AuditTable& audit, const QString& what,
+                            std::function<void(TaskContext&)> work, std::function<void()> ended) {
+    m_busyAudit = audit.name();
+    m_operation->run(what, std::move(work), [this, ended = std::move(ended)] {
+        m_busyAudit.clear();
+        QPointer<AuditExportWindow> self(this);
+        ended();
+        for (std::function<void()>& ready : std::exchange(m_whenEnded, {})) {
+            if (!self)
+                return;
+            ready();
+        }
+    });
+}
+
 void AuditExportWindow::exportAudit() {
-    if (m_busy)
+    if (isBusy())
         return;
     m_exportCompleted = false;
-    if (selectedFormat() != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
+    const ExportFormat format = selectedFormat();
+    if (format != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
         m_services.messages.show(pleaseEnterFileName(), MessageIcon::Information);
         return;
     }
-    if (const std::optional<AuditTable> audit = currentAudit())
-        m_exportCompleted = runExport(*audit);
+    const std::optional<AuditTable> audit = currentAudit();
+    if (!audit)
+        return;
+    const QString target = targetPath(*audit);
+    // A workbook in the temporary folder, there only to be opened, is the user's alone.
+    const FileAccess access =
+        format == ExportFormat::Xlsx ? FileAccess::OwnerOnly : FileAccess::LikeTarget;
+    auto shared = std::make_shared<Shared>();
+    run(
+        *audit, tr("Exporting %1").arg(audit->name()),
+        [source = m_source, audit = *audit, format, target, access, limit = m_recordLimit, shared,
+         step = tr("rows written")](TaskContext& task) {
+            task.reportStep(step);
+            AuditExporter exporter(format, target, audit.name(), access);
+            followTask(exporter, task, limit);
+            shared->exported = source->exportRows(audit, exporter, shared->log, task);
+        },
+        [this, shared, format, target] { exportEnded(*shared, format, target); });
+}
+
+void AuditExportWindow::exportEnded(Shared& shared, ExportFormat format, const QString& target) {
+    QPointer<AuditExportWindow> self(this);
+    shared.log.replay(m_services.messages); // the connection's failure, if any
+    if (!self)
+        return;
+    if (!shared.exported) {
+        Q_EMIT auditRowsChanged(); // no connection: a failed export
+        return;
+    }
+    switch (shared.exported->outcome) {
+    case ExportResult::Outcome::Completed:
+        m_exportCompleted = true;
+        if (format == ExportFormat::Xlsx)
+            openWorkbook(target);
+        if (!m_source->traits().exportCompletedMessage.isEmpty())
+            m_services.messages.show(m_source->traits().exportCompletedMessage);
+        return;
+    case ExportResult::Outcome::Failed:
+        m_services.messages.show(shared.exported->message, MessageIcon::Critical);
+        if (self)
+            Q_EMIT auditRowsChanged();
+        return;
+    case ExportResult::Outcome::Cancelled:
+        return;
+    }
 }
 
 void AuditExportWindow::purgeAudit() {
-    if (m_busy)
+    if (isBusy())
         return;
     const std::optional<AuditTable> audit = currentAudit();
     if (!audit)
@@ -210,11 +314,44 @@ void AuditExportWindow::purgeAudit() {
                "file first; BOTH writes them to a file and deletes only what the file holds.")
                 .arg(audit->name(), audit->tableName())))
         return;
-    runPurge(*audit);
+    startPurging(*audit, [this, audit = *audit] {
+        auto shared = std::make_shared<Shared>();
+        run(
+            audit, tr("Purging %1").arg(audit.name()),
+            [source = m_source, audit, shared](TaskContext& task) {
+                shared->purged = source->purge(audit, shared->log, task);
+            },
+            [this, shared] { purgeEnded(*shared); });
+    });
+}
+
+void AuditExportWindow::purgeEnded(Shared& shared) {
+    QPointer<AuditExportWindow> self(this);
+    shared.log.replay(m_services.messages);
+    if (!self || !shared.purged)
+        return; // the connection's failure has been shown
+    const PurgeResult& result = *shared.purged;
+    switch (result.outcome) {
+    case PurgeResult::Outcome::Purged:
+    case PurgeResult::Outcome::FileOnly:
+        break;
+    case PurgeResult::Outcome::TableBusy:
+        m_services.messages.show(result.message, MessageIcon::Exclamation);
+        return;
+    case PurgeResult::Outcome::Failed:
+        m_services.messages.show(result.message, MessageIcon::Critical);
+        return;
+    case PurgeResult::Outcome::Cancelled:
+        return; // nothing was deleted
+    }
+    if (!m_source->traits().purgeCompletedMessage.isEmpty())
+        m_services.messages.show(m_source->traits().purgeCompletedMessage);
+    if (self)
+        Q_EMIT auditRowsChanged();
 }
 
 void AuditExportWindow::exportAndPurge() {
-    if (m_busy)
+    if (isBusy())
         return;
     m_exportCompleted = false;
     const ExportFormat format = selectedFormat();
@@ -242,25 +379,29 @@ void AuditExportWindow::exportAndPurge() {
     if (!m_services.messages.askYesNo(question))
         return;
 
-    m_busy = true;
-    QPointer<AuditExportWindow> self(this);
-    std::optional<PurgeResult> result;
-    {
-        ExportProgress progress(this, audit->name(), m_progressDelay);
-        AuditExporter exporter(format, target, audit->name());
-        exporter.setProgress([&progress](qint64 written) { return progress.update(written); });
-        if (m_recordLimit > 0)
-            exporter.setRecordLimit(m_recordLimit);
-        result = m_source->exportAndPurge(*audit, exporter);
-    }
-    if (!self)
-        return;
-    m_busy = false;
-    if (!result || m_source == nullptr)
-        return; // the connection failure has been shown
+    startPurging(*audit, [this, audit = *audit, format, target] {
+        auto shared = std::make_shared<Shared>();
+        run(
+            audit, tr("Exporting and purging %1").arg(audit.name()),
+            [source = m_source, audit, format, target, limit = m_recordLimit, shared,
+             step = tr("rows written")](TaskContext& task) {
+                task.reportStep(step);
+                AuditExporter exporter(format, target, audit.name());
+                followTask(exporter, task, limit);
+                shared->purged = source->exportAndPurge(audit, exporter, shared->log, task);
+            },
+            [this, shared, format, target] { bothEnded(*shared, format, target); });
+    });
+}
 
+void AuditExportWindow::bothEnded(Shared& shared, ExportFormat format, const QString& target) {
+    QPointer<AuditExportWindow> self(this);
+    shared.log.replay(m_services.messages);
+    if (!self || !shared.purged)
+        return; // the connection's failure has been shown
+    const PurgeResult& result = *shared.purged;
     const AuditDataTraits& traits = m_source->traits();
-    switch (result->outcome) {
+    switch (result.outcome) {
     case PurgeResult::Outcome::Purged:
         m_exportCompleted = true;
         if (!traits.exportCompletedMessage.isEmpty())
@@ -273,22 +414,22 @@ void AuditExportWindow::exportAndPurge() {
     case PurgeResult::Outcome::FileOnly:
         m_exportCompleted = true;
         m_services.messages.show(tr("The file %1 is complete, but the rows were not deleted:\n%2")
-                                     .arg(QDir::toNativeSeparators(target), result->message),
+                                     .arg(QDir::toNativeSeparators(target), result.message),
                                  MessageIcon::Critical);
         if (format == ExportFormat::Xlsx)
             openWorkbook(target);
         break;
     case PurgeResult::Outcome::TableBusy:
-        m_services.messages.show(result->message, MessageIcon::Exclamation);
+        m_services.messages.show(result.message, MessageIcon::Exclamation);
         break;
     case PurgeResult::Outcome::Failed:
-        m_services.messages.show(result->message, MessageIcon::Critical);
+        m_services.messages.show(result.message, MessageIcon::Critical);
         break;
     case PurgeResult::Outcome::Cancelled:
-        break;
+        return; // no file, nothing deleted
     }
-    if (Grid* grid = m_installedAudits.data())
-        m_source->refreshAudits(*grid);
+    if (self)
+        Q_EMIT auditRowsChanged();
 }
 
 QString AuditExportWindow::freeWorkbookPath(const AuditTable& audit) const {
@@ -306,80 +447,20 @@ void AuditExportWindow::openWorkbook(const QString& path) {
                                  MessageIcon::Exclamation);
 }
 
-bool AuditExportWindow::runExport(const AuditTable& audit) {
-    const QString target = targetPath(audit);
-    const ExportFormat format = selectedFormat();
-    m_busy = true;
-    QPointer<AuditExportWindow> self(this);
-    ExportResult result;
-    {
-        std::optional<AuditRows> rows;
-        try {
-            rows = m_source->openRows(audit);
-        } catch (const DbException& e) {
-            result.message = e.description();
-        }
-        if (rows) {
-            ExportProgress progress(this, audit.name(), m_progressDelay);
-            // A workbook in the temporary folder, there only to be opened, is the user's alone.
-            AuditExporter exporter(format, target, audit.name(),
-                                   format == ExportFormat::Xlsx ? FileAccess::OwnerOnly
-                                                                : FileAccess::LikeTarget);
-            exporter.setProgress([&progress](qint64 written) { return progress.update(written); });
-            if (m_recordLimit > 0)
-                exporter.setRecordLimit(m_recordLimit);
-            result = exporter.run(rows->recordset());
-        } else if (result.message.isEmpty()) {
-            result.outcome = ExportResult::Outcome::Cancelled; // the connection failure is shown
-        }
-    }
-    if (!self)
+bool AuditExportWindow::releaseAudit(const QString& auditName, std::function<void()> ready) {
+    if (!m_operation->isBusy() ||
+        m_busyAudit.compare(auditName.trimmed(), Qt::CaseInsensitive) != 0)
         return false;
-    m_busy = false;
-
-    Grid* grid = m_installedAudits.data();
-    switch (result.outcome) {
-    case ExportResult::Outcome::Completed:
-        if (format == ExportFormat::Xlsx)
-            openWorkbook(target);
-        if (m_source != nullptr && !m_source->traits().exportCompletedMessage.isEmpty())
-            m_services.messages.show(m_source->traits().exportCompletedMessage);
-        return true;
-    case ExportResult::Outcome::Failed:
-        m_services.messages.show(result.message, MessageIcon::Critical);
-        break;
-    case ExportResult::Outcome::Cancelled:
-        break;
-    }
-    if (m_source != nullptr && grid != nullptr)
-        m_source->refreshAudits(*grid);
-    return false;
+    m_whenEnded.push_back(std::move(ready));
+    m_operation->cancel();
+    return true;
 }
 
-void AuditExportWindow::runPurge(const AuditTable& audit) {
-    const std::optional<PurgeResult> result = m_source->purge(audit);
-    if (!result)
-        return; // the connection failure has been shown
-    switch (result->outcome) {
-    case PurgeResult::Outcome::Purged:
-    case PurgeResult::Outcome::FileOnly:
-        break;
-    case PurgeResult::Outcome::TableBusy:
-        m_services.messages.show(result->message, MessageIcon::Exclamation);
-        return;
-    case PurgeResult::Outcome::Failed:
-    case PurgeResult::Outcome::Cancelled:
-        m_services.messages.show(result->message, MessageIcon::Critical);
-        return;
-    }
-    if (!m_source->traits().purgeCompletedMessage.isEmpty())
-        m_services.messages.show(m_source->traits().purgeCompletedMessage);
-    if (Grid* grid = m_installedAudits.data())
-        m_source->refreshAudits(*grid);
-}
-
-void AuditExportWindow::abandon() {
-    m_source = nullptr;
+void AuditExportWindow::closeEvent(QCloseEvent* event) {
+    // The window is kept; what it was doing stops.
+    if (m_operation->isBusy())
+        m_operation->cancel();
+    event->accept();
 }
 
 } // namespace quorvex

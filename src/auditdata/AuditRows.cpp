@@ -2,8 +2,9 @@
 
 namespace quorvex {
 
-AuditRows::AuditRows(Recordset rows, std::unique_ptr<IConnection> ownConnection)
-    : m_rows(std::move(rows)), m_connection(std::move(ownConnection)) {}
+AuditRows::AuditRows(Recordset rows, std::unique_ptr<IConnection> connection,
+                     std::unique_ptr<CancelToken::Watch> watch)
+    : m_rows(std::move(rows)), m_connection(std::move(connection)), m_watch(std::move(watch)) {}
 
 AuditRows::~AuditRows() {
     close();
@@ -16,6 +17,7 @@ AuditRows& AuditRows::operator=(AuditRows&& other) noexcept {
         close();
         m_rows = std::move(other.m_rows);
         m_connection = std::move(other.m_connection);
+        m_watch = std::move(other.m_watch);
     }
     return *this;
 }
@@ -23,6 +25,8 @@ AuditRows& AuditRows::operator=(AuditRows&& other) noexcept {
 void AuditRows::close() noexcept {
     // Closing the connection first would make it read the remaining rows into memory.
     m_rows.close();
+    // No cancel may reach a connection that is going.
+    m_watch.reset();
     if (m_connection) {
         try {
             m_connection->close();

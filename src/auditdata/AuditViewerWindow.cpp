@@ -1,24 +1,102 @@
 #include "auditdata/AuditViewerWindow.h"
 
 #include "auditdata/AuditDataSource.h"
-#include "auditdata/PacedRowSource.h"
+#include "auditdata/RowBatchQueue.h"
 #include "components/DbException.h"
 #include "components/Grid.h"
-#include "components/MessageService.h"
+#include "components/LockTimeout.h"
+#include "components/MemoryRowSource.h"
+#include "components/MessageLog.h"
+#include "components/TaskContext.h"
 #include "components/Twips.h"
+#include "components/WindowOperation.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <algorithm>
 
 namespace quorvex {
 
-AuditViewerWindow::AuditViewerWindow(AuditDataSource& source, MessageService& messages,
-                                     WindowPresenter present, QWidget* parent)
-    : QWidget(parent), m_source(&source), m_messages(messages), m_present(std::move(present)) {
-    setObjectName(source.traits().viewerObjectName);
+namespace {
+
+// Rows added to the grid in one insertion.
+constexpr std::size_t rowsPerInsertion = 2048;
+
+// What a read shares with its worker.
+struct ReadShared {
+    RowBatchQueue queue{AuditViewerWindow::RowsWaitingAtMost};
+    MessageLog log;
+    bool cancelled = false; // written by the worker as it ends
+};
+
+// A busy table is a warning; anything else is the database's own error.
+void tellFailure(MessageLog& log, const AuditTable& audit, const DbException& e) {
+    log.show(readFailureText(audit, e.errors(), e.description()),
+             isLockTimeout(e.errors()) ? MessageIcon::Exclamation : MessageIcon::Critical);
+}
+
+void readInto(const AuditDataSource& source, const AuditTable& audit, ReadShared& shared,
+              TaskContext& task) {
+    std::optional<AuditRows> rows;
+    try {
+        rows = source.openRows(audit, shared.log, task);
+    } catch (const DbException& e) {
+        if (!task.isCancelled())
+            tellFailure(shared.log, audit, e);
+        return;
+    }
+    if (!rows)
+        return; // the connection's failure has been told, or the read was cancelled
+    Recordset& records = rows->recordset();
+    shared.queue.setFields(records.fields());
+    std::vector<Row> batch;
+    qint64 count = 0;
+    bool stopped = false;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        while (!records.eof()) {
+            // The row goes before the fetch of the next one, which may fail.
+            batch.push_back(records.currentRow());
+            ++count;
+            if (batch.size() >= AuditViewerWindow::RowsPerBatch ||
+                clock.hasExpired(AuditViewerWindow::BatchMilliseconds)) {
+                if (!shared.queue.put(std::exchange(batch, {}), task.cancelToken())) {
+                    stopped = true;
+                    break;
+                }
+                task.reportProgress(count);
+                clock.restart();
+            }
+            records.moveNext();
+        }
+    } catch (const DbException& e) {
+        if (!task.isCancelled())
+            tellFailure(shared.log, audit, e); // the rows so far stay
+    }
+    if (!stopped)
+        shared.queue.put(std::move(batch), task.cancelToken());
+    task.reportProgress(count);
+    rows->close();
+}
+
+} // namespace
+
+struct AuditViewerWindow::Read {
+    std::shared_ptr<ReadShared> shared = std::make_shared<ReadShared>();
+    QString auditName;
+    bool workerEnded = false;
+    bool shown = false; // the grid belongs to this read
+};
+
+AuditViewerWindow::AuditViewerWindow(std::shared_ptr<AuditDataSource> source,
+                                     MessageService& messages, WindowPresenter present,
+                                     QWidget* parent)
+    : QWidget(parent), m_source(std::move(source)), m_messages(messages),
+      m_present(std::move(present)) {
+    setObjectName(m_source->traits().viewerObjectName);
     setWindowTitle(applicationTitle());
     setFixedSize(sizeFromTwips(10875, 7485));
 
@@ -31,9 +109,25 @@ AuditViewerWindow::AuditViewerWindow(AuditDataSource& source, MessageService& me
     colours.setColor(QPalette::HighlightedText, QColor(0x00, 0x00, 0xFF));
     colours.setColor(QPalette::Highlight, QColor(0x00, 0x00, 0x80));
     m_grdViewAudit->setPalette(colours);
+
+    m_operation = new WindowOperation(this);
+    // A statement that keeps the rows waiting shows the window with its panel, and Cancel.
+    connect(&m_operation->task(), &BackgroundTask::busyLong, this, [this] {
+        if (m_read && !m_read->shown)
+            presentEmpty();
+    });
+    m_takeTimer.setInterval(TakeEveryMilliseconds);
+    connect(&m_takeTimer, &QTimer::timeout, this, &AuditViewerWindow::takeRows);
 }
 
-AuditViewerWindow::~AuditViewerWindow() = default;
+AuditViewerWindow::~AuditViewerWindow() {
+    // The worker ends on its own: its statement is cancelled and it adds nothing more.
+    m_pending.reset();
+    if (m_read) {
+        m_operation->cancel();
+        m_read->shared->queue.close();
+    }
+}
 
 int AuditViewerWindow::columnWidth(const QString& header,
                                    const std::optional<QString>& firstValue) {
@@ -54,84 +148,148 @@ void AuditViewerWindow::sizeColumns() {
 }
 
 void AuditViewerWindow::showAudit(const Grid& installedAudits) {
-    if (m_source == nullptr)
-        return;
     const int row = installedAudits.currentRow();
     if (row == Grid::NoCurrentRow || installedAudits.rowCount() <= 0)
         return;
-    const QString name = installedAudits.cellText(row, m_source->traits().nameColumn);
-    if (m_filling) {
-        // The running fill ends at its next batch and then starts this one.
-        m_pending = name;
-        m_stopRequested = true;
-        return;
-    }
-    QPointer<AuditViewerWindow> self(this);
-    std::optional<QString> next = name;
-    while (next && self && m_source != nullptr) {
-        m_pending.reset();
-        view(*next);
-        if (!self)
-            return;
-        next = m_pending;
-    }
-}
-
-void AuditViewerWindow::view(const QString& name) {
-    const std::optional<AuditTable> audit = AuditTable::fromName(m_source->traits().store, name);
+    const AuditDataTraits& traits = m_source->traits();
+    const std::optional<AuditTable> audit =
+        AuditTable::fromName(traits.store, installedAudits.cellText(row, traits.nameColumn));
     if (!audit) {
         m_messages.show(invalidAuditNameMessage(), MessageIcon::Exclamation);
         return;
     }
-    std::optional<AuditRows> rows;
-    try {
-        rows = m_source->openRows(*audit);
-    } catch (const DbException& e) {
-        m_messages.show(e.description(), MessageIcon::Critical);
+    if (m_read) {
+        // The running read stops; this one starts once it has ended.
+        m_pending = *audit;
+        stopReading();
         return;
     }
-    if (!rows)
-        return; // the connection's failure has been shown
-
-    presentKeptWindow(*this, m_present);
-
-    m_filling = true;
-    m_stopRequested = false;
-    m_sized = false;
-    m_grdViewAudit->clear();
-    QPointer<AuditViewerWindow> self(this);
-    Recordset paced(
-        std::make_unique<PacedRowSource>(rows->recordset(), RowsPerBatch, [this, self](qint64) {
-            if (!self)
-                return false;
-            if (!m_sized)
-                sizeColumns();
-            QCoreApplication::processEvents();
-            return self && !m_stopRequested;
-        }));
-    std::optional<QString> failure;
-    try {
-        m_grdViewAudit->loadRecordset(paced);
-    } catch (const DbException& e) {
-        failure = e.description(); // the rows read so far stay in the grid
-    }
-    paced.close();
-    rows->close();
-    m_filling = false;
-    sizeColumns();
-    if (failure)
-        m_messages.show(*failure, MessageIcon::Critical);
+    start(*audit);
 }
 
-void AuditViewerWindow::abandon() {
-    m_stopRequested = true;
-    m_pending.reset();
-    m_source = nullptr;
+void AuditViewerWindow::start(const AuditTable& audit) {
+    auto read = std::make_shared<Read>();
+    read->auditName = audit.name();
+    m_read = read;
+    m_sized = false;
+    const bool started = m_operation->run(
+        tr("Reading %1").arg(audit.tableName()),
+        [source = m_source, audit, shared = read->shared,
+         step = tr("rows read")](TaskContext& task) {
+            task.reportStep(step);
+            readInto(*source, audit, *shared, task);
+            shared->cancelled = task.isCancelled();
+        },
+        [this, read] {
+            if (read == m_read)
+                workerEnded(read);
+        });
+    if (!started) {
+        m_read.reset();
+        return;
+    }
+    m_takeTimer.start();
+}
+
+void AuditViewerWindow::presentEmpty() {
+    m_grdViewAudit->clear();
+    m_sized = false;
+    m_read->shown = true;
+    presentKeptWindow(*this, m_present);
+}
+
+void AuditViewerWindow::takeRows() {
+    if (!m_read) {
+        m_takeTimer.stop();
+        return;
+    }
+    const std::shared_ptr<Read> read = m_read;
+    RowBatchQueue& queue = read->shared->queue;
+    if (std::optional<std::vector<FieldInfo>> fields = queue.takeFields()) {
+        // The statement has returned: the previous contents make way for its columns.
+        Recordset header(std::make_unique<MemoryRowSource>(std::move(*fields), std::vector<Row>{}));
+        m_grdViewAudit->loadRecordset(header);
+        m_sized = false;
+        if (!read->shown) {
+            read->shown = true;
+            presentKeptWindow(*this, m_present);
+            if (m_read != read)
+                return; // presenting answered events meanwhile
+        }
+    }
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        const std::vector<Row> rows = queue.take(rowsPerInsertion);
+        if (rows.empty())
+            break;
+        m_grdViewAudit->appendRows(rows);
+        if (!m_sized)
+            sizeColumns();
+    } while (!clock.hasExpired(AddingMilliseconds));
+    if (read->workerEnded && queue.size() == 0)
+        finish();
+}
+
+void AuditViewerWindow::workerEnded(const std::shared_ptr<Read>& read) {
+    read->workerEnded = true;
+    if (read->shared->cancelled) {
+        // Rows read but not yet shown are dropped: the grid keeps what it shows.
+        read->shared->queue.close();
+        finish();
+        return;
+    }
+    takeRows(); // the rest goes in a slice at a time; the last slice ends the read
+}
+
+void AuditViewerWindow::stopReading() {
+    if (!m_read)
+        return;
+    if (!m_read->workerEnded) {
+        m_operation->cancel(); // ends in workerEnded()
+        return;
+    }
+    m_read->shared->queue.close();
+    finish();
+}
+
+void AuditViewerWindow::finish() {
+    m_takeTimer.stop();
+    const std::shared_ptr<Read> read = std::exchange(m_read, nullptr);
+    if (read == nullptr)
+        return;
+    if (read->shown)
+        sizeColumns();
+    QPointer<AuditViewerWindow> self(this);
+    // The worker has ended: its log is the window's to read.
+    read->shared->log.replay(m_messages);
+    if (!self)
+        return;
+    for (std::function<void()>& ready : std::exchange(m_whenEnded, {})) {
+        ready();
+        if (!self)
+            return;
+    }
+    if (m_pending && m_read == nullptr)
+        start(*std::exchange(m_pending, std::nullopt));
+}
+
+bool AuditViewerWindow::releaseAudit(const QString& auditName, std::function<void()> ready) {
+    const auto same = [&auditName](const QString& name) {
+        return name.compare(auditName.trimmed(), Qt::CaseInsensitive) == 0;
+    };
+    if (m_pending && same(m_pending->name()))
+        m_pending.reset();
+    if (!m_read || m_read->workerEnded || !same(m_read->auditName))
+        return false;
+    m_whenEnded.push_back(std::move(ready));
+    m_operation->cancel();
+    return true;
 }
 
 void AuditViewerWindow::closeEvent(QCloseEvent* event) {
-    m_stopRequested = true;
     m_pending.reset();
+    stopReading();
     event->accept();
 }
 

@@ -7,26 +7,23 @@
 
 namespace quorvex {
 
-// SQLBase: each read and each purge opens a connection of its own and closes it at its end.
+// SQLBase: each read, export and purge opens a connection of its own and closes it at its end.
 class SqlBaseAuditData : public AuditDataSource {
 public:
-    // An open connection from the login values, or nullptr once the failure has been shown.
-    using ConnectionOpener = std::function<std::unique_ptr<IConnection>()>;
-    // Reloads the installed-audits grid from the catalog.
-    using AuditListReloader = std::function<void(Grid& installedAudits)>;
+    // An open connection from the login values, or nullptr once the failure has been told
+    // through the messages given. Called on worker threads: it must use nothing a window may
+    // change meanwhile.
+    using ConnectionOpener = std::function<std::unique_ptr<IConnection>(MessageService& messages)>;
 
-    SqlBaseAuditData(ConnectionOpener openConnection, AuditListReloader reloadAudits);
+    explicit SqlBaseAuditData(ConnectionOpener openConnection);
 
     const AuditDataTraits& traits() const override { return m_traits; }
-    std::optional<AuditRows> openRows(const AuditTable& audit) override;
-    std::optional<PurgeResult> purge(const AuditTable& audit) override;
-    std::optional<PurgeResult> exportAndPurge(const AuditTable& audit,
-                                              AuditExporter& exporter) override;
-    void refreshAudits(Grid& installedAudits) override;
+
+protected:
+    std::unique_ptr<IConnection> connect(MessageService& messages) const override;
 
 private:
     ConnectionOpener m_openConnection;
-    AuditListReloader m_reloadAudits;
     AuditDataTraits m_traits;
 };
 

@@ -1,43 +1,18 @@
 #include "auditdata/SqlServerAuditData.h"
 
+#include "components/IConnection.h"
 #include "sqlserver/SqlServerConnection.h"
-#include "sqlserver/SqlServerSession.h"
 
 namespace quorvex {
 
-SqlServerAuditData::SqlServerAuditData(SqlServerSession& session, MessageService& messages)
-    : m_session(session), m_messages(messages) {}
+SqlServerAuditData::SqlServerAuditData(IConnectionFactory& connections, SqlServerLoginValues login)
+    : m_connections(connections), m_login(std::move(login)) {}
 
-IConnection* SqlServerAuditData::openConnection() {
-    IConnection& connection = m_session.sharedConnection();
-    if (connection.state() == ConnectionState::Open ||
-        openSqlServerConnection(connection, m_session.login(), m_messages))
-        return &connection;
-    return nullptr;
+std::unique_ptr<IConnection> SqlServerAuditData::connect(MessageService& messages) const {
+    std::unique_ptr<IConnection> connection = m_connections.createConnection();
+    if (!openSqlServerConnection(*connection, m_login, messages))
+        return nullptr;
+    return connection;
 }
-
-std::optional<AuditRows> SqlServerAuditData::openRows(const AuditTable& audit) {
-    IConnection* connection = openConnection();
-    if (connection == nullptr)
-        return std::nullopt;
-    return AuditRows(connection->openRecordset(audit.selectStatement(), CursorType::ForwardOnly));
-}
-
-std::optional<PurgeResult> SqlServerAuditData::purge(const AuditTable& audit) {
-    IConnection* connection = openConnection();
-    if (connection == nullptr)
-        return std::nullopt;
-    return AuditPurge(*connection, audit).purge();
-}
-
-std::optional<PurgeResult> SqlServerAuditData::exportAndPurge(const AuditTable& audit,
-                                                              AuditExporter& exporter) {
-    IConnection* connection = openConnection();
-    if (connection == nullptr)
-        return std::nullopt;
-    return AuditPurge(*connection, audit).exportAndPurge(exporter);
-}
-
-void SqlServerAuditData::refreshAudits(Grid&) {}
 
 } // namespace quorvex

@@ -1,30 +1,27 @@
 #pragma once
 
 #include "auditdata/AuditDataSource.h"
+#include "sqlserver/SqlServerLoginValues.h"
 
 namespace quorvex {
 
-class MessageService;
-class SqlServerSession;
+class IConnectionFactory;
 
-// SQL Server: every read and the purge go through the session's shared connection, opened
-// from the login values when it is not open yet.
+// SQL Server: each read, export and purge opens a connection of its own from the login values
+// the main window was opened with.
 class SqlServerAuditData : public AuditDataSource {
 public:
-    SqlServerAuditData(SqlServerSession& session, MessageService& messages);
+    // The factory must be usable from worker threads and outlive every operation.
+    SqlServerAuditData(IConnectionFactory& connections, SqlServerLoginValues login);
 
     const AuditDataTraits& traits() const override { return m_traits; }
-    std::optional<AuditRows> openRows(const AuditTable& audit) override;
-    std::optional<PurgeResult> purge(const AuditTable& audit) override;
-    std::optional<PurgeResult> exportAndPurge(const AuditTable& audit,
-                                              AuditExporter& exporter) override;
-    void refreshAudits(Grid& installedAudits) override;
+
+protected:
+    std::unique_ptr<IConnection> connect(MessageService& messages) const override;
 
 private:
-    IConnection* openConnection();
-
-    SqlServerSession& m_session;
-    MessageService& m_messages;
+    IConnectionFactory& m_connections;
+    const SqlServerLoginValues m_login;
     AuditDataTraits m_traits;
 };
 

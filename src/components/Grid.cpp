@@ -166,6 +166,10 @@ void Grid::appendRow(const Row& row) {
     m_model->appendRow(row);
 }
 
+void Grid::appendRows(std::span<const Row> rows) {
+    m_model->appendRows(rows);
+}
+
 void Grid::clear() {
     m_anchorRow = NoCurrentRow;
     m_model->clear();

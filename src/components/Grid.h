@@ -86,6 +86,7 @@ public:
     void loadRecordset(Recordset& recordset);
     // For callers that feed rows themselves.
     void appendRow(const Row& row);
+    void appendRows(std::span<const Row> rows);
     // No rows, no columns, no header texts, no check columns, no current row.
     void clear();
 

@@ -374,6 +374,16 @@ void GridModel::appendRow(const Row& row) {
     endInsertRows();
 }
 
+void GridModel::appendRows(std::span<const Row> rows) {
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    for (const Row& row : rows)
+        m_rows.push_back(packRow(row));
+    endInsertRows();
+}
+
 void GridModel::clear() {
     beginResetModel();
     resetStore();

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,8 @@ public:
     // One more row at the end; values beyond the column count are not kept, missing ones are
     // empty.
     void appendRow(const Row& row);
+    // Rows at the end, shown to the views as one insertion (rows that arrive in batches).
+    void appendRows(std::span<const Row> rows);
     // No rows, no columns, no header texts, no check columns.
     void clear();
 

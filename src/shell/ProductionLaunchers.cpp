@@ -27,25 +27,20 @@ namespace {
 // The viewer and the export window as the installed-audits tab opens them.
 class DataWindowViews : public AuditViews {
 public:
-    DataWindowViews(std::unique_ptr<AuditDataWindows> windows, std::shared_ptr<void> source)
-        : m_source(std::move(source)), m_windows(std::move(windows)) {}
+    explicit DataWindowViews(std::unique_ptr<AuditDataWindows> windows)
+        : m_windows(std::move(windows)) {}
 
     void view(const Grid& installedAudits) override { m_windows->view(installedAudits); }
     void openExport(Grid& installedAudits) override { m_windows->openExport(installedAudits); }
-    void releaseAudit(const QString&, std::function<void()> ready) override { ready(); }
-    void setAuditsChanged(std::function<void()> changed) override {
-        m_changed = std::move(changed);
+    void releaseAudit(const QString& auditName, std::function<void()> ready) override {
+        m_windows->releaseAudit(auditName, std::move(ready));
     }
-    void setWindows(std::unique_ptr<AuditDataWindows> windows) { m_windows = std::move(windows); }
-    void auditsChanged() const {
-        if (m_changed)
-            m_changed();
+    void setAuditsChanged(std::function<void()> changed) override {
+        m_windows->setAuditsChanged(std::move(changed));
     }
 
 private:
-    std::shared_ptr<void> m_source; // what the windows' data source reads through
     std::unique_ptr<AuditDataWindows> m_windows;
-    std::function<void()> m_changed;
 };
 
 // The viewer and the export window open as children of the frame.
@@ -102,14 +97,12 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                                                               state.sqlServerLogin);
                 },
                 [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
-                    // The viewer and the export window read with a session of their own.
-                    auto session = std::make_shared<SqlServerSession>(services.connections,
-                                                                      state.sqlServerLogin);
-                    return std::make_unique<DataWindowViews>(
-                        std::make_unique<AuditDataWindows>(
-                            std::make_unique<SqlServerAuditData>(*session, services.messages),
-                            services, presentIn(frame)),
-                        session);
+                    // The viewer and the export window read with connections of their own,
+                    // from the login values as they are now.
+                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
+                        std::make_shared<SqlServerAuditData>(services.connections,
+                                                             state.sqlServerLogin),
+                        services, presentIn(frame)));
                 }),
             [&frame] { frame.hideSelectionWindow(); });
     };
@@ -124,20 +117,15 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                                                                      state.sqlBaseLogin);
                 },
                 [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
-                    const sqlbase::SqlBaseLoginValues& login = state.sqlBaseLogin;
-                    auto* views = new DataWindowViews(nullptr, nullptr);
-                    std::unique_ptr<AuditViews> owned(views);
-                    views->setWindows(std::make_unique<AuditDataWindows>(
-                        std::make_unique<SqlBaseAuditData>(
-                            [&services, &login] {
-                                return sqlbase::connectToSqlBase(services.connections, login,
-                                                                 services.messages);
-                            },
-                            // The counts of the installed audits changed: the main window
-                            // reloads its grid.
-                            [views](Grid&) { views->auditsChanged(); }),
+                    // Called on workers: the opener keeps its own copy of the login values.
+                    const sqlbase::SqlBaseLoginValues login = state.sqlBaseLogin;
+                    IConnectionFactory* connections = &services.connections;
+                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
+                        std::make_shared<SqlBaseAuditData>(
+                            [connections, login](MessageService& messages) {
+                                return sqlbase::connectToSqlBase(*connections, login, messages);
+                            }),
                         services, presentIn(frame)));
-                    return owned;
                 }));
     };
     return launchers;

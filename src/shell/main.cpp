@@ -1,3 +1,4 @@
+#include "components/BackgroundTask.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/PlatformServices.h"
 #include "components/QtDesktopServices.h"
@@ -32,5 +33,9 @@ int main(int argc, char* argv[]) {
 
     MainFrame frame(services, std::move(launchers));
     frame.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Closing the windows cancelled what they ran; the workers still use the connections made
+    // here, so they end first (a statement the server keeps waiting is bounded by its timeout).
+    BackgroundTask::waitForAll(20000);
+    return status;
 }

@@ -1,5 +1,8 @@
 #include "sqlserver/SqlServerConnection.h"
 
+#include "components/LockTimeout.h"
+#include "components/Timeouts.h"
+
 #include "components/ConnectionErrorReport.h"
 #include "components/ConnectionString.h"
 #include "components/IConnection.h"
@@ -20,10 +23,19 @@ QString sqlServerConnectionReport(const DbErrorList& errors) {
 
 bool openSqlServerConnection(IConnection& connection, const SqlServerLoginValues& login,
                              MessageService& messages) {
+    // A server that does not answer is given up after a while, never waited for without end.
+    connection.setConnectionTimeout(loginTimeoutSeconds);
     if (connection.open(buildSqlServerConnectionString(login)))
         return true;
-    messages.show(sqlServerConnectionReport(connection.errors()));
+    messages.show(sqlServerConnectionFailure(connection.errors(), login.server));
     return false;
+}
+
+QString sqlServerConnectionFailure(const DbErrorList& errors, const QString& server) {
+    const QString report = sqlServerConnectionReport(errors);
+    if (!isTimeout(errors))
+        return report;
+    return loginTimedOutMessage(server, loginTimeoutSeconds) + QStringLiteral("\r\n\r\n") + report;
 }
 
 } // namespace quorvex

@@ -19,8 +19,11 @@ QString buildSqlServerConnectionString(const SqlServerLoginValues& login);
 // "Source: ", "SQL State: ", "Native Error: "), each ending in CR LF, then a blank line.
 QString sqlServerConnectionReport(const DbErrorList& errors);
 
-// Opens the connection from the login values. On failure shows the report in one message box
-// and returns false; the connection stays closed.
+// The report of a failed open, led by a line saying so when the server did not answer in time.
+QString sqlServerConnectionFailure(const DbErrorList& errors, const QString& server);
+
+// Opens the connection from the login values, waiting at most the login timeout. On failure shows
+// the report in one message box and returns false; the connection stays closed.
 bool openSqlServerConnection(IConnection& connection, const SqlServerLoginValues& login,
                              MessageService& messages);
 

@@ -1,6 +1,5 @@
 #include "sqlserver/SqlServerSession.h"
 
-#include "components/LockTimeout.h"
 #include "components/MessageService.h"
 #include "components/Timeouts.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -23,7 +22,6 @@ SqlServerManager& SqlServerSession::manager() {
 IConnection& SqlServerSession::sharedConnection() {
     if (!m_shared) {
         m_shared = m_connections.createConnection();
-        m_shared->setConnectionTimeout(loginTimeoutSeconds);
         m_shared->setQueryTimeout(catalogueQueryTimeoutSeconds);
     }
     return *m_shared;
@@ -35,11 +33,7 @@ bool SqlServerSession::connectServer(MessageService& messages) {
         return true;
     if (server.connectServer(m_login.server, m_login.user, m_login.password))
         return true;
-    QString report = sqlServerConnectionReport(server.errors());
-    if (isTimeout(server.errors()))
-        report = loginTimedOutMessage(m_login.server, loginTimeoutSeconds) +
-                 QStringLiteral("\r\n\r\n") + report;
-    messages.show(report);
+    messages.show(sqlServerConnectionFailure(server.errors(), m_login.server));
     return false;
 }
 

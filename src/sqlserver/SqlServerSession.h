@@ -13,12 +13,12 @@ namespace quorvex {
 
 class MessageService;
 
-// The connections one SQL Server operation works with, made from the login values on first use:
-// the management connection to the login's server (statements that change the database go
-// through it, each put into the login's database) and the connection to the login's database
-// that carries the reads. Both wait a bounded time for a login, for a catalogue read and for
-// another session's locks. An operation makes one of these on its worker and drops it at its
-// end, so no connection is ever used by two threads.
+// The connections one SQL Server operation of the main window works with, made from the login
+// values on first use: the management connection to the login's server (statements that change
+// the database go through it, each put into the login's database) and the connection to the
+// login's database that carries the operation's reads. Both wait a bounded time for a login, for a
+// catalogue read and for another session's locks. An operation makes one of these on its worker and
+// drops it at its end, so no connection is ever used by two threads.
 class SqlServerSession {
 public:
     explicit SqlServerSession(IConnectionFactory& connections);

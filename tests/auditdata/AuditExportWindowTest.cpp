@@ -1,14 +1,14 @@
 // The export and purge window on both back ends with a scripted database: file names,
 // messages and questions, the current- and selected-row rules, that BOTH deletes in one
-// transaction exactly what its file holds, and that a failed or cancelled export leaves no file
-// and purges nothing.
+// transaction exactly what its file holds, that a failed or cancelled export leaves no file
+// and purges nothing, and that the window answers while its operation waits on the server.
 #include "auditdata/AuditExportWindow.h"
 #include "auditdata/AuditDataWindows.h"
 #include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/Grid.h"
 #include "components/PlatformServices.h"
-#include "sqlserver/SqlServerSession.h"
+#include "components/WindowOperation.h"
 
 #include "FailingRead.h"
 #include "support/FakeDatabase.h"
@@ -19,7 +19,6 @@
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -36,6 +35,11 @@ const QString selectItems = QStringLiteral("Select * from tblZOTA_Items");
 const QString deleteOrders = QStringLiteral("Delete from tblZOTA_Orders");
 const QString deleteItems = QStringLiteral("Delete from tblZOTA_Items");
 const QString deleteReturningOrders = QStringLiteral("Delete from tblZOTA_Orders Output deleted.*");
+
+// A SQL Server read waits a bounded time for a table another session holds.
+QStringList sqlServerRead(const QString& select) {
+    return {QStringLiteral("SET LOCK_TIMEOUT 10000"), select};
+}
 
 // SQL Server sends every purge with a bounded wait for the table.
 QStringList boundedWait(const QStringList& statements) {
@@ -59,26 +63,21 @@ struct Stand {
 
     explicit Stand(Backend backend, IConnectionFactory* connections = nullptr)
         : workingDirectory(folder.path()), services{messages, process, desktop, workingDirectory,
-                                                    connections ? *connections : db},
-          session(services.connections) {
-        session.login() = SqlServerLoginValues{"db1", "sa", "pw", "Sales"};
+                                                    connections ? *connections : db} {
         installed.setColCount(4);
         installed.insertRows(0, 2);
         if (backend == Backend::SqlServer) {
-            data = std::make_unique<SqlServerAuditData>(session, messages);
+            data = std::make_shared<SqlServerAuditData>(
+                services.connections, SqlServerLoginValues{"db1", "sa", "pw", "Sales"});
             installed.setCellText(0, 0, "Orders");
             installed.setCellText(1, 0, "Items");
         } else {
-            data = std::make_unique<SqlBaseAuditData>(
-                [this]() -> std::unique_ptr<IConnection> {
+            data = std::make_shared<SqlBaseAuditData>(
+                [this](MessageService&) -> std::unique_ptr<IConnection> {
                     auto c = services.connections.createConnection();
                     return c->open(QStringLiteral("Provider=SQLBASEOLEDB.1;Data Source=ISLAND"))
                                ? std::move(c)
                                : nullptr;
-                },
-                [this](Grid& grid) {
-                    reloads << &grid;
-                    grid.setCellText(0, 0, QStringLiteral("NO RECORDS"));
                 });
             installed.setCellText(0, 0, "3 RECORDS");
             installed.setCellText(0, 1, "ZOTA_ORDERS");
@@ -93,8 +92,14 @@ struct Stand {
         db.onExecute("Delete from ZOTA_ORDERS", 1);
         installed.setCurrentCell(0, 0);
         installed.setRowSelected(0, true);
-        window = std::make_unique<AuditExportWindow>(*data, installed, services);
+        window = std::make_unique<AuditExportWindow>(data, installed, services);
         window->setSpreadsheetFolder(sheets.path());
+        // What the SQLBase main window does when told: reload the list with its counts.
+        QObject::connect(window.get(), &AuditExportWindow::auditRowsChanged, [this, backend] {
+            reloads << &installed;
+            if (backend == Backend::SqlBase)
+                installed.setCellText(0, 0, QStringLiteral("NO RECORDS"));
+        });
     }
 
     QString inFolder(const QString& name) const { return QDir(folder.path()).filePath(name); }
@@ -105,7 +110,12 @@ struct Stand {
         window->fileNameBox()->clear();
         QTest::keyClicks(window->fileNameBox(), name);
     }
-    void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // A click, then the wait for the operation it started to end.
+    void click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        if (!QTest::qWaitFor([this] { return !window->isBusy(); }, 10000))
+            QFAIL("the operation did not end");
+    }
     // PURGE and BOTH ask first.
     void clickAnswering(QAbstractButton* button, bool yes) {
         messages.answerNext(yes);
@@ -128,8 +138,7 @@ struct Stand {
     RecordingDesktopServices desktop;
     FakeWorkingDirectory workingDirectory;
     PlatformServices services;
-    SqlServerSession session;
-    std::unique_ptr<AuditDataSource> data;
+    std::shared_ptr<AuditDataSource> data;
     Grid installed;
     QList<Grid*> reloads;
     std::unique_ptr<AuditExportWindow> window;
@@ -148,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(s.folderFiles(), QStringList{"orders.CSV"});
         QCOMPARE(contentsOf(s.inFolder("orders.CSV")).toStdString(),
                  std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
-        QCOMPARE(s.db.statements(), QStringList{selectOrders});
+        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
         QCOMPARE(s.messages.texts(), QStringList{"Export completed"});
         QCOMPARE(s.messages.shown().value(0).icon, MessageIcon::None);
         QVERIFY(s.window->exportCompleted());
@@ -234,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(s.desktop.opened(), QStringList{workbook});
         QCOMPARE(QFile::permissions(workbook) & ~(QFile::ReadUser | QFile::WriteUser),
                  QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(s.db.statements(), QStringList{selectOrders});
+        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
     }
 
     void sqlBaseSaysNothingAndReloadsTheListAfterAPurge() {
@@ -263,8 +272,8 @@ private Q_SLOTS:
         s.clickAnswering(s.window->purgeButton(), true);
         s.typeFileName("second");
         s.click(s.window->exportButton());
-        QCOMPARE(s.db.statements(),
-                 QStringList{selectOrders} + boundedWait({deleteItems}) + QStringList{selectItems});
+        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders) + boundedWait({deleteItems}) +
+                                        sqlServerRead(selectItems));
         QCOMPARE(contentsOf(s.inFolder("second.CSV")).toStdString(),
                  std::string("ITEM\r\n\"Bolt, M8\"\r\n\r\n"));
     }
@@ -283,8 +292,7 @@ private Q_SLOTS:
 
     void exportOpensOnlyWithASelectedRowAndKeepsItsChoicesAcrossAClose() {
         Stand s(Stand::Backend::SqlServer);
-        AuditDataWindows windows(std::make_unique<SqlServerAuditData>(s.session, s.messages),
-                                 s.services, WindowPresenter());
+        AuditDataWindows windows(s.data, s.services, WindowPresenter());
         s.installed.setRowSelected(0, false);
         s.installed.setCurrentCell(1, 0);
         windows.openExport(s.installed);
@@ -346,34 +354,154 @@ private Q_SLOTS:
         QCOMPARE(s.db.openNow(), 0);
     }
 
-    void cancelInTheProgressDialogLeavesNoFileAndPurgesNothing() {
+    // Each operation waits on the server: the window answers meanwhile, its buttons are
+    // disabled, the panel comes after half a second, and its Cancel ends the operation with no
+    // file, nothing purged (BOTH rolls back) and nothing told.
+    void cancelInThePanelEndsEachOperationWaitingOnTheServer_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<int>("rowsFirst");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("EXPORT waiting for rows")
+            << "cmdExport" << selectOrders << 1 << sqlServerRead(selectOrders);
+        QTest::newRow("PURGE waiting for the table")
+            << "cmdPurge" << deleteOrders << 0 << boundedWait({deleteOrders});
+        QTest::newRow("BOTH waiting for rows")
+            << "cmdBoth" << deleteReturningOrders << 1
+            << purgingExport(deleteReturningOrders, FakeDatabase::rollbackEntry());
+    }
+    void cancelInThePanelEndsEachOperationWaitingOnTheServer() {
+        QFETCH(QString, button);
+        QFETCH(QString, held);
+        QFETCH(int, rowsFirst);
+        QFETCH(QStringList, sent);
         Stand s(Stand::Backend::SqlServer);
-        s.db.onQuery("Delete from tblZOTA_Big Output deleted.*",
-                     QStringList{"ORDER_NO", "UserName"}, numberedRows(20000));
-        s.installed.setCellText(1, 0, "Big");
-        s.installed.setCurrentCell(1, 0);
-        s.window->setProgressDelay(std::chrono::milliseconds(0));
+        s.window->show();
+        s.db.holdOn(held, rowsFirst);
         s.typeFileName("archive");
-        bool dialogSeen = false;
-        // Presses Cancel as soon as the progress dialog is up.
-        std::function<void()> pressCancel = [&] {
-            auto* dialog = s.window->findChild<QProgressDialog*>(QStringLiteral("exportProgress"));
-            if (dialog == nullptr || !dialog->isVisible()) {
-                QTimer::singleShot(0, s.window.get(), pressCancel);
-                return;
-            }
-            dialogSeen = true;
-            dialog->cancel();
-        };
-        QTimer::singleShot(0, s.window.get(), pressCancel);
-        s.clickAnswering(s.window->bothButton(), true);
-        QVERIFY(dialogSeen);
-        QCOMPARE(s.db.statements(), purgingExport("Delete from tblZOTA_Big Output deleted.*",
-                                                  FakeDatabase::rollbackEntry()));
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(5);
+        auto* pressed = s.window->findChild<QPushButton*>(button);
+        s.messages.answerNext(true); // PURGE and BOTH ask first
+        QTest::mouseClick(pressed, Qt::LeftButton);
+        QVERIFY(s.window->isBusy());
+        QTRY_COMPARE(s.db.waiting(), 1);
+        QVERIFY(!s.window->exportButton()->isEnabled());
+        QVERIFY(!s.window->purgeButton()->isEnabled());
+        QVERIFY(!s.window->bothButton()->isEnabled());
+        QTRY_VERIFY(s.window->operation().panel()->isVisible());
+        QVERIFY(ticks > 10); // the window thread went on turning while the server waited
+        QTest::mouseClick(s.window->operation().cancelButton(), Qt::LeftButton);
+        QTRY_VERIFY(!s.window->isBusy());
+        QCOMPARE(s.db.cancels(), 1);
+        QCOMPARE(s.db.statements(), sent);
+        QCOMPARE(s.db.openNow(), 0);
         QCOMPARE(s.folderFiles(), QStringList());
         QCOMPARE(s.told(), QStringList());
+        QCOMPARE(s.desktop.opened(), QStringList());
         QVERIFY(!s.window->exportCompleted());
-        QVERIFY(s.window->findChild<QProgressDialog*>() == nullptr);
+        QVERIFY(s.window->exportButton()->isEnabled());
+        QVERIFY(s.window->bothButton()->isEnabled());
+    }
+
+    // Closing the window while BOTH waits for rows cancels it first: rolled back, no file.
+    void closingTheWindowCancelsTheRunningOperation() {
+        Stand s(Stand::Backend::SqlServer);
+        s.db.holdOn(deleteReturningOrders, 1);
+        s.typeFileName("archive");
+        s.messages.answerNext(true);
+        QTest::mouseClick(s.window->bothButton(), Qt::LeftButton);
+        QTRY_COMPARE(s.db.waiting(), 1);
+        QVERIFY(s.window->close());
+        QTRY_VERIFY(!s.window->isBusy());
+        QCOMPARE(s.db.statements(),
+                 purgingExport(deleteReturningOrders, FakeDatabase::rollbackEntry()));
+        QCOMPARE(s.folderFiles(), QStringList());
+        QCOMPARE(s.told(), QStringList());
+        QCOMPARE(s.db.openNow(), 0);
+    }
+
+    // Before a delete: the reads and exports of that audit end first, and the caller is told
+    // once their connections are closed; another audit's or none: told at once.
+    void releaseAuditEndsTheViewersReadAndTheExportOfThatAuditFirst() {
+        Stand s(Stand::Backend::SqlServer);
+        AuditDataWindows windows(s.data, s.services, WindowPresenter());
+        s.db.holdOn(selectOrders); // the viewer's read and EXPORT's alike
+        windows.view(s.installed);
+        windows.openExport(s.installed);
+        QTest::keyClicks(windows.exportWindow()->fileNameBox(), "archive");
+        QTest::mouseClick(windows.exportWindow()->exportButton(), Qt::LeftButton);
+        QTRY_COMPARE(s.db.waiting(), 2);
+        QVERIFY(windows.isBusy());
+
+        int itemsReady = 0;
+        windows.releaseAudit("Items", [&] { ++itemsReady; });
+        QCOMPARE(itemsReady, 1);
+        QCOMPARE(s.db.cancels(), 0);
+
+        int ordersReady = 0;
+        int openWhenReady = -1;
+        windows.releaseAudit("Orders", [&] {
+            ++ordersReady;
+            openWhenReady = s.db.openNow();
+        });
+        QCOMPARE(ordersReady, 0);
+        QTRY_COMPARE(ordersReady, 1);
+        QCOMPARE(openWhenReady, 0);
+        QCOMPARE(s.db.cancels(), 2);
+        QVERIFY(!windows.isBusy());
+        QCOMPARE(s.folderFiles(), QStringList());
+        QCOMPARE(s.told(), QStringList());
+
+        int idleReady = 0;
+        windows.releaseAudit("Orders", [&] { ++idleReady; });
+        QCOMPARE(idleReady, 1);
+    }
+
+    // BOTH on the audit the viewer is reading: the read ends first, then BOTH runs, so its
+    // delete never waits on our own read.
+    void bothEndsTheViewersReadOfTheSameAuditFirst() {
+        Stand s(Stand::Backend::SqlServer);
+        AuditDataWindows windows(s.data, s.services, WindowPresenter());
+        s.db.holdOn(selectOrders);
+        windows.view(s.installed);
+        QTRY_COMPARE(s.db.waiting(), 1);
+        windows.openExport(s.installed);
+        QTest::keyClicks(windows.exportWindow()->fileNameBox(), "archive");
+        s.messages.answerNext(true);
+        QTest::mouseClick(windows.exportWindow()->bothButton(), Qt::LeftButton);
+        QTRY_VERIFY(!windows.isBusy());
+        QCOMPARE(s.db.cancels(), 1);
+        QCOMPARE(s.db.statements(),
+                 sqlServerRead(selectOrders) +
+                     purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
+        QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
+        QCOMPARE(s.folderFiles(), QStringList{"archive.CSV"});
+    }
+
+    // The main window is told to reload its list after a purge only where the list shows
+    // record counts (SQLBase).
+    void auditsChangedIsCalledWhereTheListShowsRecordCounts_data() {
+        QTest::addColumn<int>("backend");
+        QTest::addColumn<int>("calls");
+        QTest::newRow("SQL Server") << int(Stand::Backend::SqlServer) << 0;
+        QTest::newRow("SQLBase") << int(Stand::Backend::SqlBase) << 1;
+    }
+    void auditsChangedIsCalledWhereTheListShowsRecordCounts() {
+        QFETCH(int, backend);
+        QFETCH(int, calls);
+        Stand s{static_cast<Stand::Backend>(backend)};
+        AuditDataWindows windows(s.data, s.services, WindowPresenter());
+        int changed = 0;
+        windows.setAuditsChanged([&] { ++changed; });
+        windows.openExport(s.installed);
+        s.messages.answerNext(true);
+        QTest::mouseClick(windows.exportWindow()->purgeButton(), Qt::LeftButton);
+        QTRY_VERIFY(!windows.isBusy());
+        QCOMPARE(s.told().size(), 1 - calls); // "Purge Complete" on SQL Server only
+        QCOMPARE(changed, calls);
     }
 };
 

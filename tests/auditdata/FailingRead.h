@@ -60,6 +60,8 @@ private:
         }
         void commit() override { m_inner->commit(); }
         void rollback() noexcept override { m_inner->rollback(); }
+        void cancel() override { m_inner->cancel(); }
+        void setQueryTimeout(int seconds) override { m_inner->setQueryTimeout(seconds); }
         bool inTransaction() const override { return m_inner->inTransaction(); }
         Recordset openRecordset(const QString& statement, CursorType cursor) override {
             Recordset scripted = m_inner->openRecordset(statement, cursor);

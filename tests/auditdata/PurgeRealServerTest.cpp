@@ -4,13 +4,14 @@
 // and lose no row when they fail, are cancelled or are killed. Every test works on an audit
 // table of its own and drops it.
 #include "auditdata/AuditExporter.h"
+#include "auditdata/AuditPurge.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/DbException.h"
 #include "components/LockTimeout.h"
 #include "components/OdbcConnection.h"
 #include "components/OdbcConnectionFactory.h"
+#include "components/TaskContext.h"
 #include "sqlserver/SqlServerConnection.h"
-#include "sqlserver/SqlServerSession.h"
 
 #include "AuditDataTesting.h"
 #include "support/ScriptedMessageService.h"
@@ -172,16 +173,20 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// The window's back end object, as the SQL Server main window makes it.
+// The window's back end object, as the SQL Server main window makes it, and what its worker
+// gets: a log for the messages and the task.
 struct WindowBackEnd {
-    explicit WindowBackEnd(const SqlServerLoginValues& login) { session.login() = login; }
+    explicit WindowBackEnd(const SqlServerLoginValues& login) : data(connections, login) {}
     AuditTable audit(const QString& name) const {
         return *AuditTable::fromName(AuditStore::SqlServer, name);
     }
+    std::optional<PurgeResult> exportAndPurge(const QString& name, AuditExporter& exporter) {
+        TaskContext task;
+        return data.exportAndPurge(audit(name), exporter, messages, task);
+    }
     OdbcConnectionFactory connections;
     ScriptedMessageService messages;
-    SqlServerSession session{connections};
-    SqlServerAuditData data{session, messages};
+    SqlServerAuditData data;
 };
 
 int runTool(const QStringList& arguments, QString* err = nullptr) {
@@ -210,8 +215,7 @@ TEST_F(PurgeRealServer, DeletesExactlyWhatItsFileHoldsWhileAnotherSessionInserts
         {"the window's BOTH",
          [&](const QString& file) {
              AuditExporter exporter(ExportFormat::Csv, file, m_audit);
-             const std::optional<PurgeResult> result =
-                 window.data.exportAndPurge(window.audit(m_audit), exporter);
+             const std::optional<PurgeResult> result = window.exportAndPurge(m_audit, exporter);
              ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
              EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
                  << result->message.toStdString();
@@ -235,9 +239,13 @@ TEST_F(PurgeRealServer, DeletesExactlyWhatItsFileHoldsWhileAnotherSessionInserts
         // Every row ever inserted is in a file or in the table, exactly once.
         EXPECT_EQ(copies(files), everyRowOnce);
     }
-    // The shared connection waits for locks without limit again, and commits each statement.
-    Recordset session =
-        window.session.sharedConnection().openRecordset("SELECT @@LOCK_TIMEOUT, @@TRANCOUNT");
+    // A session that purged waits for locks without limit again, and commits each statement.
+    OdbcConnection purger;
+    ASSERT_TRUE(purger.open(connectionString()));
+    AuditExporter last(ExportFormat::Csv, m_dir.filePath(QStringLiteral("last.csv")), m_audit);
+    EXPECT_EQ(AuditPurge(purger, window.audit(m_audit)).exportAndPurge(last).outcome,
+              PurgeResult::Outcome::Purged);
+    Recordset session = purger.openRecordset("SELECT @@LOCK_TIMEOUT, @@TRANCOUNT");
     EXPECT_EQ(session.currentRow(), (Row{FieldValue("-1"), FieldValue("0")}));
 }
 
@@ -254,18 +262,27 @@ TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
     tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), exportArguments(toolFile));
 
     WindowBackEnd window(m_login);
-    const std::optional<PurgeResult> purged = window.data.purge(window.audit(m_audit));
+    TaskContext task;
+    const std::optional<PurgeResult> purged =
+        window.data.purge(window.audit(m_audit), window.messages, task);
     ASSERT_TRUE(purged.has_value());
     EXPECT_EQ(purged->outcome, PurgeResult::Outcome::TableBusy);
     EXPECT_EQ(purged->message, busy);
 
     const QString file = m_dir.filePath(QStringLiteral("both.csv"));
     AuditExporter exporter(ExportFormat::Csv, file, m_audit);
-    const std::optional<PurgeResult> both =
-        window.data.exportAndPurge(window.audit(m_audit), exporter);
+    const std::optional<PurgeResult> both = window.exportAndPurge(m_audit, exporter);
     ASSERT_TRUE(both.has_value());
     EXPECT_EQ(both->outcome, PurgeResult::Outcome::TableBusy);
     EXPECT_EQ(both->message, busy);
+
+    // EXPORT (and the viewer's read) waits as long, then says so.
+    AuditExporter reader(ExportFormat::Csv, m_dir.filePath(QStringLiteral("read.csv")), m_audit);
+    const std::optional<ExportResult> read =
+        window.data.exportRows(window.audit(m_audit), reader, window.messages, task);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->outcome, ExportResult::Outcome::Failed);
+    EXPECT_EQ(read->message, busy);
 
     ASSERT_TRUE(tool.waitForFinished(120000));
     EXPECT_EQ(tool.exitCode(), 1);
@@ -283,23 +300,37 @@ TEST_F(PurgeRealServer, CancelOrAFileThatCannotBeCompletedKeepsEveryRow) {
         const char* name;
         ExportFormat format;
         QString file;
-        std::function<void(AuditExporter&)> arrange;
+        std::function<void(AuditExporter&, TaskContext&)> arrange;
         PurgeResult::Outcome outcome;
     } cases[] = {
         {"cancelled after 5,000 rows", ExportFormat::Csv, m_dir.filePath("cancelled.csv"),
-         [](AuditExporter& e) { e.setProgress([](qint64) { return false; }, 5000); },
+         [](AuditExporter& e, TaskContext&) { e.setProgress([](qint64) { return false; }, 5000); },
+         PurgeResult::Outcome::Cancelled},
+        // The window's Cancel: the token cancels the statement streaming the deleted rows.
+        {"cancelled by the task while the rows stream", ExportFormat::Csv,
+         m_dir.filePath("stopped.csv"),
+         [](AuditExporter& e, TaskContext& task) {
+             e.setProgress(
+                 [&task](qint64) {
+                     task.cancelToken().cancel();
+                     return true;
+                 },
+                 5000);
+         },
          PurgeResult::Outcome::Cancelled},
         {"no folder for the file", ExportFormat::Csv, m_dir.filePath("gone/archive.csv"),
-         [](AuditExporter&) {}, PurgeResult::Outcome::Failed},
+         [](AuditExporter&, TaskContext&) {}, PurgeResult::Outcome::Failed},
         {"a sheet too small for the rows", ExportFormat::Xlsx, m_dir.filePath("small.xlsx"),
-         [](AuditExporter& e) { e.setRecordLimit(7000); }, PurgeResult::Outcome::Failed},
+         [](AuditExporter& e, TaskContext&) { e.setRecordLimit(7000); },
+         PurgeResult::Outcome::Failed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        TaskContext task;
         AuditExporter exporter(c.format, c.file, m_audit);
-        c.arrange(exporter);
+        c.arrange(exporter, task);
         const std::optional<PurgeResult> result =
-            window.data.exportAndPurge(window.audit(m_audit), exporter);
+            window.data.exportAndPurge(window.audit(m_audit), exporter, window.messages, task);
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(result->outcome, c.outcome) << result->message.toStdString();
         EXPECT_EQ(rowsInTable(), prefilledRows);

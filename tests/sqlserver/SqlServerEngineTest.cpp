@@ -383,6 +383,46 @@ private Q_SLOTS:
         QCOMPARE(stand.db.rows(select), QStringList());
     }
 
+    // Delete while the viewer still reads the audit's rows: the read is ended first, so the
+    // delete neither waits on our own SELECT nor leaves the trigger without its table.
+    void deleteWhileTheViewerFillsNeitherHangsNorLeavesATrigger() {
+        ENGINE_STAND(stand);
+        const QString table = stand.db.uniqueName("Big");
+        QCOMPARE(stand.db.createTable({}, table, "Id int NOT NULL, Note varchar(40) NULL"),
+                 QString());
+        QVERIFY(stand.logIn());
+        const QString name = stand.db.uniqueName("Big");
+        const QStringList columns{"Id", "Note"};
+        QCOMPARE(stand.chooseTable(0, table, columns), columns);
+        stand.chooseColumns(0, columns);
+        QVERIFY2(stand.go(0, name, "Many rows"), qPrintable(stand.messages.texts().join('\n')));
+        // Enough rows that the viewer is still reading when Delete is pressed.
+        QCOMPARE(stand.db.run("INSERT INTO " + EngineDatabase::bracket(table) +
+                              " SELECT a.object_id % 100000, 'row of many' FROM sys.all_columns a "
+                              "CROSS JOIN (SELECT TOP 20 object_id FROM sys.all_columns) b"),
+                 QString());
+        QVERIFY(stand.db.rows("Select COUNT(*) from tblZOTA_" + name).value(0).toInt() > 20000);
+
+        QVERIFY(stand.selectAudit(name));
+        QTest::mouseClick(stand.find<QAbstractButton>("cmdView"), Qt::LeftButton);
+        QVERIFY(EngineStand::waitFor(
+            [&] { return stand.viewer() != nullptr && stand.viewer()->isFilling(); }));
+        stand.messages.answerNext(true);
+        QTest::mouseClick(stand.find<QAbstractButton>("CmdDelete"), Qt::LeftButton);
+        // The read's end is awaited first, then the delete runs: both within the patience of a
+        // busy test machine.
+        QVERIFY2(QTest::qWaitFor([&] { return stand.auditRow(name) < 0; }, 60000),
+                 qPrintable(stand.messages.texts().join('\n')));
+        QVERIFY(!stand.viewer()->isFilling());
+        QCOMPARE(stand.messages.texts(), QStringList{DeleteQuestion});
+        QCOMPARE(stand.db.triggerState(name), QString("missing"));
+        QVERIFY(!stand.db.auditTableExists(name));
+        QCOMPARE(stand.db.catalogRow(name), QStringList());
+        QCOMPARE(
+            stand.db.run("INSERT INTO " + EngineDatabase::bracket(table) + " VALUES (1, 'after')"),
+            QString());
+    }
+
     // The trigger's name is taken by another trigger: the server refuses it, its message is
     // shown, and neither the audit table nor a catalog row is left; the other trigger stays.
     void aTriggerTheServerRefusesLeavesNothingBehind() {

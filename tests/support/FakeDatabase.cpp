@@ -80,8 +80,10 @@ struct FakeDatabase::State {
 
 namespace {
 
-// What a connection and the rows it hands out share: whether a cancel was asked.
+// What a connection and the rows it hands out share: whether one of them waits (a held
+// statement, or a held query's rows), and whether a cancel was asked.
 struct CancelFlag {
+    bool waiting = false;
     bool asked = false;
 };
 
@@ -110,11 +112,14 @@ void waitWhileHeld(FakeDatabase::State& state, std::unique_lock<std::mutex>& loc
                    const std::shared_ptr<CancelFlag>& cancel) {
     const int generation = state.generation;
     ++state.waiting;
+    if (cancel)
+        cancel->waiting = true;
     state.changed.notify_all();
-    state.changed.wait(lock, [&] {
-        return state.generation != generation || (cancel && cancel->asked);
-    });
+    state.changed.wait(lock,
+                       [&] { return state.generation != generation || (cancel && cancel->asked); });
     --state.waiting;
+    if (cancel)
+        cancel->waiting = false;
     if (cancel && cancel->asked) {
         cancel->asked = false;
         throw DbException(
@@ -146,7 +151,7 @@ public:
     void cancel() override {
         std::lock_guard lock(m_state->mutex);
         ++m_state->cancels;
-        if (m_running) {
+        if (m_running || m_cancel->waiting) {
             m_cancel->asked = true;
             m_state->changed.notify_all();
         }
@@ -419,9 +424,9 @@ void FakeDatabase::holdOpens(bool hold) {
 void FakeDatabase::release() {
     std::lock_guard lock(m_state->mutex);
     auto& scripts = m_state->scripts;
-    scripts.erase(std::remove_if(scripts.begin(), scripts.end(),
-                                 [](const Script& s) { return s.holds; }),
-                  scripts.end());
+    scripts.erase(
+        std::remove_if(scripts.begin(), scripts.end(), [](const Script& s) { return s.holds; }),
+        scripts.end());
     m_state->holdOpens = false;
     ++m_state->generation;
     m_state->changed.notify_all();

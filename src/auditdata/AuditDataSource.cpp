@@ -1,0 +1,125 @@
+#include "auditdata/AuditDataSource.h"
+
+#include "components/DbException.h"
+#include "components/IConnection.h"
+#include "components/LockTimeout.h"
+#include "components/TaskContext.h"
+
+namespace quorvex {
+
+namespace {
+
+// Closes a connection however its operation ends.
+struct ClosesConnection {
+    IConnection& connection;
+    ~ClosesConnection() {
+        try {
+            connection.close();
+        } catch (...) {
+        }
+    }
+};
+
+// A statement a cancel stopped fails with the driver's "Operation canceled": that is the
+// cancel, not a failure to report. Whatever changed nothing stays a cancel; what the database
+// did all the same (a purge that ended before the cancel reached it) stays as it ended.
+PurgeResult settled(PurgeResult result, const TaskContext& task) {
+    if (task.isCancelled() && result.outcome == PurgeResult::Outcome::Failed)
+        return {PurgeResult::Outcome::Cancelled, result.records, {}, {}};
+    return result;
+}
+
+PurgeResult cancelledPurge() {
+    return {PurgeResult::Outcome::Cancelled, 0, {}, {}};
+}
+
+} // namespace
+
+QString readFailureText(const AuditTable& audit, const DbErrorList& errors,
+                        const QString& description) {
+    return isLockTimeout(errors) ? tableInUseMessage(audit.tableName()) : description;
+}
+
+std::optional<AuditRows> AuditDataSource::openRows(const AuditTable& audit,
+                                                   MessageService& messages,
+                                                   TaskContext& task) const {
+    std::unique_ptr<IConnection> connection = connect(messages);
+    if (!connection)
+        return std::nullopt;
+    auto watch = std::make_unique<CancelToken::Watch>(task.cancelToken(), *connection);
+    // Watched first, then asked: a cancel in between still stops the read.
+    if (task.isCancelled()) {
+        watch.reset();
+        ClosesConnection closer{*connection};
+        return std::nullopt;
+    }
+    Recordset rows;
+    try {
+        // A table another session holds is waited for a bounded time, as by a purge: a read
+        // never hangs on it, and the connection is the read's own, so nothing else keeps it.
+        if (audit.store() == AuditStore::SqlServer)
+            connection->execute(sqlServerLockTimeoutStatement());
+        rows = connection->openRecordset(audit.selectStatement(), CursorType::ForwardOnly);
+    } catch (...) {
+        watch.reset();
+        ClosesConnection closer{*connection};
+        throw;
+    }
+    return AuditRows(std::move(rows), std::move(connection), std::move(watch));
+}
+
+std::optional<ExportResult> AuditDataSource::exportRows(const AuditTable& audit,
+                                                        AuditExporter& exporter,
+                                                        MessageService& messages,
+                                                        TaskContext& task) const {
+    std::optional<AuditRows> rows;
+    try {
+        rows = openRows(audit, messages, task);
+    } catch (const DbException& e) {
+        if (task.isCancelled())
+            return ExportResult{ExportResult::Outcome::Cancelled, 0, {}, {}};
+        return ExportResult{ExportResult::Outcome::Failed, 0,
+                            readFailureText(audit, e.errors(), e.description()), e.errors()};
+    }
+    if (!rows) {
+        if (task.isCancelled())
+            return ExportResult{ExportResult::Outcome::Cancelled, 0, {}, {}};
+        return std::nullopt;
+    }
+    ExportResult result = exporter.run(rows->recordset());
+    rows->close();
+    if (result.outcome == ExportResult::Outcome::Failed) {
+        if (task.isCancelled())
+            return ExportResult{ExportResult::Outcome::Cancelled, result.records, {}, {}};
+        result.message = readFailureText(audit, result.databaseErrors, result.message);
+    }
+    return result;
+}
+
+std::optional<PurgeResult> AuditDataSource::purge(const AuditTable& audit, MessageService& messages,
+                                                  TaskContext& task) const {
+    std::unique_ptr<IConnection> connection = connect(messages);
+    if (!connection)
+        return std::nullopt;
+    ClosesConnection closer{*connection};
+    CancelToken::Watch watch(task.cancelToken(), *connection);
+    if (task.isCancelled())
+        return cancelledPurge();
+    return settled(AuditPurge(*connection, audit).purge(), task);
+}
+
+std::optional<PurgeResult> AuditDataSource::exportAndPurge(const AuditTable& audit,
+                                                           AuditExporter& exporter,
+                                                           MessageService& messages,
+                                                           TaskContext& task) const {
+    std::unique_ptr<IConnection> connection = connect(messages);
+    if (!connection)
+        return std::nullopt;
+    ClosesConnection closer{*connection};
+    CancelToken::Watch watch(task.cancelToken(), *connection);
+    if (task.isCancelled())
+        return cancelledPurge();
+    return settled(AuditPurge(*connection, audit).exportAndPurge(exporter), task);
+}
+
+} // namespace quorvex
