@@ -12,7 +12,7 @@ namespace quorvex {
 // a CLNT_BCAST_EX request on UDP port 1434, plus the servers named in the FreeTDS
 // configuration, so a server whose Browser service is off can still be chosen.
 //
-// The listing is synchronous and bounded by the wait: the caller shows a wait cursor around it.
+// The listing blocks for at most the wait: the login window runs it off its thread.
 // Every instance is named as a login takes it: "SERVER" for the default instance (MSSQLSERVER),
 // "SERVER\INSTANCE" otherwise.
 class SqlServerBrowser {
