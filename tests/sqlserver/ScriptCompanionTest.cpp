@@ -66,7 +66,10 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
         {"unknown_engine", R"({"kind": "insert", "engine": "sybase"})",
          "\"engine\" must be \"sqlserver\" or \"babelfish\""},
         {"engine_on_sqlbase", R"({"backend": "sqlbase", "kind": "insert", "engine": "babelfish"})",
-         "\"engine\" belongs to the sqlserver back end"}};
+         "\"engine\" belongs to the sqlserver back end"},
+        {"who_as_text", R"({"kind": "insert", "who": "yes"})", "\"who\" must be true or false"},
+        {"changed_values_only_on_delete_audit", R"({"kind": "delete", "changedValuesOnly": true})",
+         "\"changedValuesOnly\" belongs to update audits"}};
     for (const BadInput& c : cases)
         EXPECT_EQ(c.error, ScriptCompanion::parse(c.input).error) << c.behaviour;
 }
@@ -191,6 +194,38 @@ TEST(CompanionRefusals, ValuesAndNamesTheServerOrCatalogCannotTakeExitWithOne) {
                   QJsonDocument::fromJson(output.standardOutput).object())
             << c.behaviour << ": " << output.standardOutput.toStdString();
     }
+}
+
+// The two options reach the generators: the script is GO's with the options ticked, and
+// SQLBase refuses what it cannot record.
+TEST(CompanionOptions, WhoAndChangedValuesOnlyAreThoseOfTheWindow) {
+    QByteArray input = bigOrdersInput;
+    input.replace(R"("kind": "insert",)",
+                  R"("kind": "update", "who": true, "changedValuesOnly": true,)");
+    AuditDefinition expected = bigOrders();
+    expected.kind = AuditKind::Update;
+    expected.saveOldValue = {false, false};
+    expected.recordWho = true;
+    expected.changedValuesOnly = true;
+    const ScriptCompanion::Request request = ScriptCompanion::parse(input);
+    EXPECT_EQ(QString(), request.error);
+    EXPECT_TRUE(request.definition.recordWho);
+    EXPECT_TRUE(request.definition.changedValuesOnly);
+    const ScriptCompanion::Output output =
+        ScriptCompanion::run(input, ScriptCompanion::OutputFormat::Script);
+    EXPECT_EQ(0, output.exitCode) << output.standardError.toStdString();
+    EXPECT_EQ(withGoLines(sqlserver::generateSqlServerAudit(expected, ordersColumns()).statements),
+              output.standardOutput);
+
+    const QByteArray sqlbase =
+        R"({"backend": "sqlbase", "kind": "insert", "table": "T", "who": true,
+        "columns": [{"name": "C", "type": "INTEGER", "length": 4}], "chosen": ["C"], "name": "A"})";
+    const ScriptCompanion::Output refused =
+        ScriptCompanion::run(sqlbase, ScriptCompanion::OutputFormat::Script);
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_EQ(QByteArray("SQLBase audits record the date and the user of each change; the login, "
+                         "host and application can not be recorded there.\n"),
+              refused.standardError);
 }
 
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {

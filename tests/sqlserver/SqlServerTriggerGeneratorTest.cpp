@@ -161,6 +161,72 @@ TEST(UpdateTriggers, WithoutOldValuesReadsInsertedAloneAndTestsItsConditions) {
               trigger(definition));
 }
 
+// Each watched column's test, NULL-safe both ways; texts compared as bytes.
+QString differs(const QString& column, bool asBytes = false) {
+    const QString now = "inserted." + column;
+    const QString before = "deleted." + column;
+    const auto value = [asBytes](const QString& v) {
+        return asBytes ? "CAST(" + v + " AS varbinary(max))" : v;
+    };
+    return "(" + value(now) + " <> " + value(before) + " OR (" + now + " IS NULL AND " + before +
+           " IS NOT NULL) OR (" + now + " IS NOT NULL AND " + before + " IS NULL))";
+}
+
+TEST(ChangedValuesOnly, WatchesTheChangedFieldsOfRowsPairedByTheKeyBeforeTheConditions) {
+    AuditDefinition definition = priceChange();
+    definition.changedValuesOnly = true;
+    definition.mode = AuditMode::OnlyWhen;
+    definition.conditions = {condition("CUSTOMER", "=", "ACME"), emptySlot()};
+    EXPECT_EQ(priceChangeHead +
+                  "\r\nIF  UPDATE(AMOUNT)\r\nINSERT INTO [tblZOTA_PriceChange] "
+                  "(CUSTOMER,AMOUNT,oldAMOUNT) SELECT inserted.CUSTOMER,"
+                  "inserted.AMOUNT,deleted.AMOUNT from inserted LEFT JOIN deleted ON "
+                  "deleted.ORDER_ID = inserted.ORDER_ID\r\n"
+                  "WHERE (deleted.ORDER_ID IS NULL OR " +
+                  differs("AMOUNT") +
+                  ") AND CASE WHEN inserted.CUSTOMER = 'ACME' THEN 0 ELSE 1 END = 0",
+              trigger(definition));
+}
+
+TEST(ChangedValuesOnly, WithoutChangedFieldsWatchesEveryAuditedColumnEvenWithoutOldValues) {
+    AuditDefinition definition = priceChange();
+    definition.changedValuesOnly = true;
+    definition.changedFields.clear();
+    definition.saveOldValue = {false, false};
+    ColumnInfoList columns = ordersColumns();
+    columns << ColumnInfo{"NOTES", "xml", -1};
+    definition.columns << "NOTES";
+    EXPECT_EQ(priceChangeHead +
+                  "\r\nINSERT INTO [tblZOTA_PriceChange] (CUSTOMER,AMOUNT,NOTES) "
+                  "SELECT inserted.CUSTOMER,inserted.AMOUNT,inserted.NOTES from "
+                  "inserted LEFT JOIN deleted ON deleted.ORDER_ID = "
+                  "inserted.ORDER_ID\r\nWHERE (deleted.ORDER_ID IS NULL OR " +
+                  differs("CUSTOMER", true) + " OR " + differs("AMOUNT") +
+                  " OR (CAST(CAST(inserted.NOTES AS nvarchar(max)) AS varbinary(max)) <> "
+                  "CAST(CAST(deleted.NOTES AS nvarchar(max)) AS varbinary(max)) OR "
+                  "(inserted.NOTES IS NULL AND deleted.NOTES IS NOT NULL) OR "
+                  "(inserted.NOTES IS NOT NULL AND deleted.NOTES IS NULL)))",
+              trigger(definition, columns));
+}
+
+TEST(ChangedValuesOnly, IsRefusedWithoutAKeyAndForFieldsATriggerCannotRead) {
+    AuditDefinition definition = priceChange();
+    definition.changedValuesOnly = true;
+    ColumnInfoList columns = ordersColumns();
+    columns[0].primaryKey = false;
+    EXPECT_EQ(QStringLiteral("\"Only rows whose values changed\" needs a primary key: the table "
+                             "ORDERS has none, so the old and the new values of a row cannot be "
+                             "paired."),
+              trigger(definition, columns));
+    columns = ordersColumns();
+    columns << ColumnInfo{"REMARKS", "ntext", -1};
+    definition.changedFields = {"AMOUNT", "REMARKS"};
+    EXPECT_EQ(
+        QStringLiteral("\"Only rows whose values changed\" cannot watch the field REMARKS: "
+                       "a trigger cannot read the old and new values of a column of type ntext."),
+        trigger(definition, columns));
+}
+
 TEST(TriggerRefusals, ConditionsAndChangedFieldsMustNameTableColumnsAndKnownOperators) {
     AuditDefinition definition = bigOrders();
     definition.conditions = {condition("PRICE", "=", "1")};
