@@ -336,10 +336,11 @@ private Q_SLOTS:
         fixture.click("chkUpdateChangedValuesOnly");
         fixture.click("cmdUpdateGo");
         QCOMPARE(fixture.backend.saved.size(), 2);
-        QCOMPARE(fixture.backend.saved[0].recordWho, !sqlBase);
-        QCOMPARE(fixture.backend.saved[0].changedValuesOnly, false);
-        QCOMPARE(fixture.backend.saved[1].recordWho, !sqlBase);
-        QCOMPARE(fixture.backend.saved[1].changedValuesOnly, true);
+        const AuditDefinition &insert = fixture.backend.saved[0],
+                              &update = fixture.backend.saved[1];
+        QCOMPARE((QList<bool>{insert.recordWho, insert.changedValuesOnly, update.recordWho,
+                              update.changedValuesOnly}),
+                 (QList<bool>{!sqlBase, false, !sqlBase, true}));
 
         fixture.click("cmdUpdateClear");
         fixture.showTab(0);

@@ -44,17 +44,11 @@ public:
     // How long an action may take before the test gives up on it.
     static constexpr int Patience = 20000;
 
-    // What the login window's server list offers: the engine, or nothing (a server that
-    // neither answers on the network nor is configured).
-    enum class ServerList { TheEngine, Empty };
-
-    explicit EngineStand(const SqlServerLoginValues& login,
-                         ServerList listed = ServerList::TheEngine)
+    explicit EngineStand(const SqlServerLoginValues& login)
         : db(login), workingDirectory(folder.path()) {
-        const QStringList servers =
-            listed == ServerList::TheEngine ? QStringList{login.server} : QStringList{};
         frame = std::make_unique<MainFrame>(
-            services, makeBackendLaunchers(state, [servers] { return servers; }));
+            services,
+            makeBackendLaunchers(state, [server = login.server] { return QStringList{server}; }));
         frame->show();
         if (!QTest::qWaitForWindowExposed(frame.get()))
             qWarning("the frame was not shown");

@@ -58,23 +58,6 @@ protected:
             run("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + audit + "'");
         }
         run("DROP TABLE " + m_table);
-        if (!m_stockTable.isEmpty())
-            run("DROP TABLE " + m_stockTable);
-    }
-
-    // A second table, with a number beside the text: ID int (the key), CITY nvarchar(20),
-    // QTY int.
-    QString makeStockTable() {
-        m_stockTable = QStringLiteral("QvxSt%1").arg(QCoreApplication::applicationPid());
-        EXPECT_EQ(QString(), run("CREATE TABLE " + m_stockTable +
-                                 " (ID int NOT NULL PRIMARY KEY, CITY nvarchar(20) NULL, QTY int "
-                                 "NULL)"));
-        return m_stockTable;
-    }
-    static QByteArray stockColumns() {
-        return R"([{"name": "ID", "type": "int", "precision": 10, "primaryKey": true},
-                   {"name": "CITY", "type": "nvarchar", "length": 20},
-                   {"name": "QTY", "type": "int", "precision": 10}])";
     }
 
     // The server's refusal, empty when it ran.
@@ -89,17 +72,14 @@ protected:
 
     // Installs what quorvex-sql prints for the definition, statement by statement as the GO
     // lines divide them.
-    void install(const QString& audit, const QByteArray& rest, QString table = {},
-                 QByteArray columns = {}) {
+    void install(const QString& audit, const QByteArray& rest, const QByteArray& moreColumns = {}) {
         m_audits << audit;
-        if (table.isEmpty())
-            table = m_table;
-        if (columns.isEmpty())
-            columns = R"([{"name": "ID", "type": "int", "precision": 10, "primaryKey": true},
-                          {"name": "CITY", "type": "nvarchar", "length": 20}])";
-        const QByteArray input = R"({"engine": ")" + m_engine.toUtf8() + R"(", "table": ")" +
-                                 table.toUtf8() + R"(", "name": ")" + audit.toUtf8() +
-                                 R"(", "columns": )" + columns + ", " + rest;
+        const QByteArray input =
+            R"({"engine": ")" + m_engine.toUtf8() + R"(", "table": ")" + m_table.toUtf8() +
+            R"(", "name": ")" + audit.toUtf8() +
+            R"(", "columns": [{"name": "ID", "type": "int", "precision": 10, "primaryKey": true},
+                                      {"name": "CITY", "type": "nvarchar", "length": 20})" +
+            moreColumns + "], " + rest;
         const QString script = QString::fromUtf8(companionScript(input));
         const QStringList statements =
             script.split(QRegularExpression("\r\nGO\r\n"), Qt::SkipEmptyParts);
@@ -124,7 +104,6 @@ protected:
     std::unique_ptr<IConnection> m_db;
     QString m_engine;
     QString m_table;
-    QString m_stockTable;
     QStringList m_audits;
 };
 
@@ -179,22 +158,23 @@ TEST_F(CompanionOnTheEngine, WhoColumnsRecordTheLoginHostAndApplicationOfTheChan
 // letter case: watching the changed field, and with none chosen every audited column.
 TEST_F(CompanionOnTheEngine, ChangedValuesOnlyRecordsTheRowsWhoseWatchedValuesChanged) {
     const QString stem = QStringLiteral("Co%1").arg(QCoreApplication::applicationPid() % 100000);
-    const QString stock = makeStockTable();
+    ASSERT_EQ(QString(), run("ALTER TABLE " + m_table + " ADD QTY int NULL"));
+    const QByteArray qty = R"(, {"name": "QTY", "type": "int", "precision": 10})";
     install(stem + "C", R"("kind": "update", "chosen": ["ID", "CITY"], "saveOld": ["CITY"],
                           "changedFields": ["CITY"], "changedValuesOnly": true})",
-            stock, stockColumns());
+            qty);
     install(stem + "A", R"("kind": "update", "chosen": ["ID", "CITY", "QTY"],
                           "changedValuesOnly": true})",
-            stock, stockColumns());
+            qty);
+    const QString t = m_table;
     for (const QString statement : {
-             "INSERT INTO " + stock +
-                 " VALUES (1, N'Łódź', 1), (2, NULL, 2), (3, N'abc', 3), "
-                 "(4, N'x', NULL)",
-             "UPDATE " + stock +
-                 " SET CITY = CASE ID WHEN 2 THEN N'new' WHEN 3 THEN N'ABC' "
-                 "WHEN 4 THEN NULL ELSE CITY END",
-             "UPDATE " + stock + " SET QTY = CASE ID WHEN 4 THEN 5 ELSE QTY END",
-             "UPDATE " + stock + " SET CITY = CITY, QTY = QTY",
+             "INSERT INTO " + t +
+                 " VALUES (1, N'Łódź', 1), (2, NULL, 2), (3, N'abc', 3), (4, N'x', NULL)",
+             "UPDATE " + t +
+                 " SET CITY = CASE ID WHEN 2 THEN N'new' WHEN 3 THEN N'ABC' WHEN 4 THEN NULL ELSE "
+                 "CITY END",
+             "UPDATE " + t + " SET QTY = CASE ID WHEN 4 THEN 5 ELSE QTY END",
+             "UPDATE " + t + " SET CITY = CITY, QTY = QTY",
          })
         EXPECT_EQ(QString(), run(statement)) << statement.toStdString();
     EXPECT_EQ(rows("SELECT ID, CITY, oldCITY FROM tblZOTA_" + stem + "C ORDER BY ID"),

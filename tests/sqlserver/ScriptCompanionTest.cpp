@@ -196,36 +196,17 @@ TEST(CompanionRefusals, ValuesAndNamesTheServerOrCatalogCannotTakeExitWithOne) {
     }
 }
 
-// The two options reach the generators: the script is GO's with the options ticked, and
-// SQLBase refuses what it cannot record.
-TEST(CompanionOptions, WhoAndChangedValuesOnlyAreThoseOfTheWindow) {
+// The options reach the definition the generators get (what they make of it is tested there
+// and, printed by the program, on the engine).
+TEST(CompanionOptions, WhoAndChangedValuesOnlyReachTheDefinition) {
     QByteArray input = bigOrdersInput;
     input.replace(R"("kind": "insert",)",
                   R"("kind": "update", "who": true, "changedValuesOnly": true,)");
-    AuditDefinition expected = bigOrders();
-    expected.kind = AuditKind::Update;
-    expected.saveOldValue = {false, false};
-    expected.recordWho = true;
-    expected.changedValuesOnly = true;
     const ScriptCompanion::Request request = ScriptCompanion::parse(input);
     EXPECT_EQ(QString(), request.error);
     EXPECT_TRUE(request.definition.recordWho);
     EXPECT_TRUE(request.definition.changedValuesOnly);
-    const ScriptCompanion::Output output =
-        ScriptCompanion::run(input, ScriptCompanion::OutputFormat::Script);
-    EXPECT_EQ(0, output.exitCode) << output.standardError.toStdString();
-    EXPECT_EQ(withGoLines(sqlserver::generateSqlServerAudit(expected, ordersColumns()).statements),
-              output.standardOutput);
-
-    const QByteArray sqlbase =
-        R"({"backend": "sqlbase", "kind": "insert", "table": "T", "who": true,
-        "columns": [{"name": "C", "type": "INTEGER", "length": 4}], "chosen": ["C"], "name": "A"})";
-    const ScriptCompanion::Output refused =
-        ScriptCompanion::run(sqlbase, ScriptCompanion::OutputFormat::Script);
-    EXPECT_EQ(1, refused.exitCode);
-    EXPECT_EQ(QByteArray("SQLBase audits record the date and the user of each change; the login, "
-                         "host and application can not be recorded there.\n"),
-              refused.standardError);
+    EXPECT_FALSE(ScriptCompanion::parse(bigOrdersInput).definition.recordWho);
 }
 
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {

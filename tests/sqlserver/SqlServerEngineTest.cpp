@@ -135,37 +135,6 @@ private Q_SLOTS:
         QCOMPARE(stand.messages.texts(), QStringList());
     }
 
-    // A server the list does not offer, typed as "host,port", reaches the engine through
-    // FreeTDS; Enter in the password box logs in.
-    void aTypedServerIsReachedAndEnterInThePasswordBoxLogsIn() {
-        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
-        if (!target)
-            QSKIP(EngineDatabase::skipReason());
-        EngineStand stand(*target, EngineStand::ServerList::Empty);
-        QVERIFY2(stand.db.isOpen(), qPrintable(stand.db.openError()));
-        const QString table = stand.db.uniqueName("Typed");
-        QCOMPARE(stand.db.createTable({}, table, "ID int NOT NULL PRIMARY KEY"), QString());
-        QVERIFY(stand.openLogin());
-        SqlServerLoginWindow* login = stand.loginWindow();
-        const auto idle = [login] { return !login->operation().isBusy(); };
-        QVERIFY(EngineStand::waitFor(idle));
-        QCOMPARE(login->serverList()->count(), 0);
-        EngineStand::type(login->userBox(), target->user);
-        EngineStand::type(login->passwordBox(), target->password);
-        EngineStand::type(login->typedServerBox(), target->server);
-        // Leaving the box lists the server's databases.
-        login->databaseBox()->setFocus();
-        QVERIFY(EngineStand::waitFor(
-            [&] { return idle() && stand.listedDatabases().contains(target->database); }));
-        EngineStand::type(login->databaseBox()->lineEdit(), target->database);
-        login->passwordBox()->setFocus();
-        QTest::keyClick(login->passwordBox(), Qt::Key_Return);
-        QVERIFY(stand.waitForOutcome(
-            0, [&] { return stand.mainWindow() != nullptr && stand.tableList(0)->count() > 0; }));
-        QCOMPARE(stand.messages.texts(), QStringList());
-        QVERIFY(stand.listedTables(0).contains(table));
-    }
-
     // An insert audit (only when, OR, a quote in a value), a delete audit (always except, AND,
     // USERID) and an update audit keeping an old value on a keyed table, an update audit on a
     // table without a key; then single- and multi-row statements from another session.
