@@ -2,6 +2,7 @@
 
 #include "components/Twips.h"
 
+#include <QCheckBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -84,6 +85,14 @@ QRadioButton* newOption(QWidget* parent, const QString& name, const QString& cap
     placeAt(option, left, top, width, height, originTop);
     setBold(option);
     return option;
+}
+
+QCheckBox* newCheckBox(QWidget* parent, const QString& name, const QString& caption, int left,
+                       int top, int width, int height, int originTop) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setObjectName(name);
+    placeAt(box, left, top, width, height, originTop);
+    return box;
 }
 
 QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, int left,

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QAbstractButton;
+class QCheckBox;
 class QFont;
 class QFrame;
 class QGroupBox;
@@ -28,6 +29,9 @@ QLabel* newLabel(QWidget* parent, const QString& name, const QString& caption, i
                  int width, int height, int originTop = 0);
 QRadioButton* newOption(QWidget* parent, const QString& name, const QString& caption, int left,
                         int top, int width, int height, int originTop = 0);
+// A check box for an option of the window's own, captioned in the window's plain font.
+QCheckBox* newCheckBox(QWidget* parent, const QString& name, const QString& caption, int left,
+                       int top, int width, int height, int originTop = 0);
 QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, int left,
                        int top, int width, int height, int originTop = 0);
 QLineEdit* newTextBox(QWidget* parent, const QString& name, int left, int top, int width,

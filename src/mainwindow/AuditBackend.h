@@ -45,6 +45,10 @@ struct MainWindowTraits {
     QList<int> installedAuditWidths = {17, 140, 415, 63, 150};
     // After each listing the first row is current (SQLBase).
     bool currentRowAfterListing = false;
+    // Whether audits can also record the login, host and application of each change; where
+    // not, the check box is disabled and its tooltip gives the reason.
+    bool recordsWho = true;
+    QString recordsWhoUnavailableReason;
 };
 
 // What a save (GO) came to. On Saved the window clears the tab, then reloads the

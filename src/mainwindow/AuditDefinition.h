@@ -42,6 +42,12 @@ struct AuditDefinition {
     Connective connective = Connective::And;
     QString name;
     QString description;
+    // Also keep, with each recorded row, the login, host and application of the connection that
+    // made the change (not every back end can).
+    bool recordWho = false;
+    // Update audits: record a row only when a watched column (a changed field, or with none
+    // chosen any audited column) has a value other than its old one.
+    bool changedValuesOnly = false;
 
     friend bool operator==(const AuditDefinition&, const AuditDefinition&) = default;
 };

@@ -3,11 +3,13 @@
 #include "components/ControlBuilders.h"
 #include "components/Twips.h"
 #include "mainwindow/AuditBackend.h"
+#include "mainwindow/AuditOptionBoxes.h"
 #include "mainwindow/BackendCalls.h"
 #include "mainwindow/ConditionEditor.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +66,8 @@ InsertDeleteTab::InsertDeleteTab(BackendCalls& calls, MessageService& messages, 
         newButton(this, QStringLiteral("cmdClear"), QStringLiteral("RESET"), 7440, 2160, 1095, 375);
     connect(m_cmdClear, &QPushButton::clicked, this, &InsertDeleteTab::reset);
 
+    m_chkRecordWho = newRecordWhoBox(this, traits, QStringLiteral("chkRecordWho"), 6240, 2760);
+
     m_conditions = new ConditionEditor(
         ConditionEditor::Tab::InsertDelete, traits, messages, [this] { return chosenColumns(); },
         this);
@@ -119,6 +123,7 @@ AuditDefinition InsertDeleteTab::definition() const {
     audit.connective = m_conditions->connective();
     audit.name = m_txtNewTableName->text();
     audit.description = m_txtDescription->text();
+    audit.recordWho = m_chkRecordWho->isEnabled() && m_chkRecordWho->isChecked();
     return audit;
 }
 
@@ -149,6 +154,7 @@ void InsertDeleteTab::reset() {
     m_lstAuditableTables->unchooseAll();
     m_txtDescription->clear();
     m_txtNewTableName->clear();
+    m_chkRecordWho->setChecked(false);
     m_conditions->resetModeAndConnective();
     m_conditions->resetConditions();
 }

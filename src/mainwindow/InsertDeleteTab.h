@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -58,6 +59,7 @@ private:
     QRadioButton* m_optDelete = nullptr;
     QPushButton* m_cmdGo = nullptr;
     QPushButton* m_cmdClear = nullptr;
+    QCheckBox* m_chkRecordWho = nullptr;
     ConditionEditor* m_conditions = nullptr;
 };
 

@@ -4,11 +4,13 @@
 #include "components/Grid.h"
 #include "components/Twips.h"
 #include "mainwindow/AuditBackend.h"
+#include "mainwindow/AuditOptionBoxes.h"
 #include "mainwindow/BackendCalls.h"
 #include "mainwindow/ConditionEditor.h"
 #include "mainwindow/TableListBox.h"
 #include "mainwindow/UpperCaseOnFocusOut.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,7 +85,10 @@ UpdateTab::UpdateTab(BackendCalls& calls, MessageService& messages, QWidget* par
     m_lstUpdateFieldsChanged = new QListWidget(this);
     m_lstUpdateFieldsChanged->setObjectName(QStringLiteral("lstUpdateFieldsChanged"));
     m_lstUpdateFieldsChanged->setSelectionMode(QAbstractItemView::MultiSelection);
-    placeAt(m_lstUpdateFieldsChanged, 6960, 1200, 3135, 2535);
+    // A little shorter than it was, for the option that belongs to it below.
+    placeAt(m_lstUpdateFieldsChanged, 6960, 1200, 3135, 2235);
+    m_chkUpdateChangedValuesOnly =
+        newChangedValuesOnlyBox(this, QStringLiteral("chkUpdateChangedValuesOnly"), 6960, 3480);
     setEntryLook(m_lstUpdateFieldsChanged);
 
     m_cmdUpdateGo =
@@ -92,6 +97,9 @@ UpdateTab::UpdateTab(BackendCalls& calls, MessageService& messages, QWidget* par
     m_cmdUpdateClear = newButton(this, QStringLiteral("cmdUpdateClear"), QStringLiteral("RESET"),
                                  8520, 3960, 1095, 375);
     connect(m_cmdUpdateClear, &QPushButton::clicked, this, &UpdateTab::reset);
+
+    m_chkUpdateRecordWho =
+        newRecordWhoBox(this, traits, QStringLiteral("chkUpdateRecordWho"), 6960, 4380);
 
     m_conditions = new ConditionEditor(
         ConditionEditor::Tab::Update, traits, messages, [this] { return chosenColumns(); }, this);
@@ -193,6 +201,8 @@ AuditDefinition UpdateTab::definition() const {
     audit.connective = m_conditions->connective();
     audit.name = m_txtUpdateNewTableName->text();
     audit.description = m_txtUpdateDescription->text();
+    audit.recordWho = m_chkUpdateRecordWho->isEnabled() && m_chkUpdateRecordWho->isChecked();
+    audit.changedValuesOnly = m_chkUpdateChangedValuesOnly->isChecked();
     return audit;
 }
 
@@ -226,6 +236,8 @@ void UpdateTab::reset() {
     m_lstUpdateAuditableTables->unchooseAll();
     m_txtUpdateDescription->clear();
     m_txtUpdateNewTableName->clear();
+    m_chkUpdateChangedValuesOnly->setChecked(false);
+    m_chkUpdateRecordWho->setChecked(false);
     m_conditions->resetModeAndConnective();
     if (m_resetClearsChangedFields)
         m_lstUpdateFieldsChanged->clear();

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -56,6 +57,8 @@ private:
     QListWidget* m_lstUpdateFieldsChanged = nullptr;
     QPushButton* m_cmdUpdateGo = nullptr;
     QPushButton* m_cmdUpdateClear = nullptr;
+    QCheckBox* m_chkUpdateChangedValuesOnly = nullptr;
+    QCheckBox* m_chkUpdateRecordWho = nullptr;
     ConditionEditor* m_conditions = nullptr;
 };
 

@@ -195,13 +195,59 @@ std::optional<QString> checkConditions(const QList<AuditCondition>& conditions,
     return std::nullopt;
 }
 
+const ChosenColumn* findChosen(const QList<ChosenColumn>& columns, const QString& name) {
+    for (const ChosenColumn& column : columns) {
+        if (column.info.name == name)
+            return &column;
+    }
+    return nullptr;
+}
+
+bool watchesChangedValues(const AuditDefinition& definition) {
+    return definition.kind == AuditKind::Update && definition.changedValuesOnly;
+}
+
+// The columns whose old and new values decide whether a row is recorded: the changed fields,
+// or with none chosen every audited column.
+QStringList watchedColumns(const AuditDefinition& definition) {
+    return definition.changedFields.isEmpty() ? definition.columns : definition.changedFields;
+}
+
+// The procedure compares only what the trigger hands it: every watched column must be audited
+// and of a type it receives.
+std::optional<QString> checkWatchedColumns(const AuditDefinition& definition,
+                                           const QList<ChosenColumn>& columns) {
+    for (const QString& name : watchedColumns(definition)) {
+        const ChosenColumn* column = findChosen(columns, name);
+        if (column == nullptr) {
+            return u"The field "_s + name +
+                   u" can not be compared with its old value. With \"Only rows whose values "_s
+                   u"changed\" every field under \"If these fields changed\" must also be "_s
+                   u"audited: the audit procedure receives only the audited fields."_s;
+        }
+        if (!column->parameterType) {
+            return u"The field "_s + name +
+                   u" can not be compared with its old value. The audit procedure does not "_s
+                   u"receive fields of type "_s +
+                   column->info.type + u'.';
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> checkDefinition(const AuditDefinition& definition,
                                        const QList<ChosenColumn>& columns,
                                        const ColumnInfoList& syscolumns) {
+    if (definition.recordWho)
+        return sqlBaseRecordWhoUnavailableMessage();
     if (definition.kind == AuditKind::Update) {
         if (auto refusal = checkOldValueNames(columns))
             return refusal;
         if (auto refusal = checkChangedFields(definition, columns, syscolumns))
+            return refusal;
+    }
+    if (watchesChangedValues(definition)) {
+        if (auto refusal = checkWatchedColumns(definition, columns))
             return refusal;
     }
     // Without a parameter the procedure and the trigger call would have nothing to carry.
@@ -228,6 +274,26 @@ SqlBaseAuditTexts insertDeleteTexts(const AuditDefinition& definition,
     texts.conditionBlock =
         sqlBaseConditionBlock(definition.conditions, definition.mode, definition.connective);
     return texts;
+}
+
+// The test that a watched column kept its value. Numbers and dates received as NULL hold the
+// language's null value, which is compared as such: NULL to NULL is no change, NULL to a value
+// is one. A NULL text reaches the procedure as the empty text, and SQLBase keeps no empty texts,
+// so the plain comparison holds for texts; it compares them exactly, letter case included.
+QString keptItsValue(const ChosenColumn& column) {
+    const QString& now = column.info.name;
+    const QString& before = column.oldValueName;
+    const QString plain = now + u" = "_s + before;
+    QString null;
+    if (*column.parameterType == u"Number")
+        null = QStringLiteral("NUMBER_Null");
+    else if (*column.parameterType == u"Date/Time")
+        null = QStringLiteral("DATETIME_Null");
+    else
+        return plain;
+    return u"(("_s + now + u" = "_s + null + u" and "_s + before + u" = "_s + null + u") or ("_s +
+           now + u" != "_s + null + u" and "_s + before + u" != "_s + null + u" and "_s + plain +
+           u"))"_s;
 }
 
 SqlBaseAuditTexts updateTexts(const AuditDefinition& definition,
@@ -260,6 +326,11 @@ SqlBaseAuditTexts updateTexts(const AuditDefinition& definition,
     }
     texts.conditionBlock =
         sqlBaseConditionBlock(definition.conditions, definition.mode, definition.connective);
+    if (watchesChangedValues(definition)) {
+        changeTests.clear();
+        for (const QString& name : watchedColumns(definition))
+            changeTests << keptItsValue(*findChosen(columns, name));
+    }
     // Whatever the conditions decided, a row whose chosen fields all kept their values is not
     // recorded.
     if (!changeTests.isEmpty()) {
@@ -293,6 +364,13 @@ NameRuleVerdict checkSqlBaseAuditNames(const AuditDefinition& definition) {
         return rules;
     return checkAuditNameLimits(definition.name, definition.description, definition.table,
                                 sqlBaseAuditNameLimits());
+}
+
+const QString& sqlBaseRecordWhoUnavailableMessage() {
+    static const QString message =
+        QStringLiteral("SQLBase audits record the date and the user of each change; the login, "
+                       "host and application can not be recorded there.");
+    return message;
 }
 
 QString sqlBaseAuditObjectName(const QString& typedName) {

@@ -22,6 +22,10 @@ GeneratedStatements generateSqlBaseAudit(const AuditDefinition& definition,
 // the catalog, and the table's name is one SQLBase can have. At most one message.
 NameRuleVerdict checkSqlBaseAuditNames(const AuditDefinition& definition);
 
+// Why "Also record login, host and application" is not offered on SQLBase, and the refusal of
+// a definition that asks for it.
+const QString& sqlBaseRecordWhoUnavailableMessage();
+
 // Every object of an audit (table, synonym, procedure, trigger) and its catalog row bear this
 // name: "ZOTA_" followed by the name as typed.
 QString sqlBaseAuditObjectName(const QString& typedName);

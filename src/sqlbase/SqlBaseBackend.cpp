@@ -4,6 +4,7 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
+#include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseColumns.h"
 #include "sqlbase/SqlBaseCreationFlow.h"
@@ -65,6 +66,8 @@ MainWindowTraits SqlBaseBackend::mainWindowTraits() {
     traits.resetClearsChangedFields = false;
     traits.installedAuditWidths = {17, 140, 140, 415, 63};
     traits.currentRowAfterListing = true;
+    traits.recordsWho = false;
+    traits.recordsWhoUnavailableReason = sqlBaseRecordWhoUnavailableMessage();
     return traits;
 }
 

@@ -64,6 +64,8 @@ const QSet<QString> topLevelKeys = {
     QStringLiteral("connective"),    QStringLiteral("name"),       QStringLiteral("description"),
     QStringLiteral("engine"),
 };
+// The options a DBA may add to an audit, both off when missing.
+const QSet<QString> optionKeys = {QStringLiteral("who"), QStringLiteral("changedValuesOnly")};
 const QSet<QString> columnKeys = {QStringLiteral("name"),   QStringLiteral("type"),
                                   QStringLiteral("length"), QStringLiteral("precision"),
                                   QStringLiteral("scale"),  QStringLiteral("primaryKey")};
@@ -256,7 +258,7 @@ ScriptCompanion::Request ScriptCompanion::parse(const QByteArray& input) {
     }
     const QJsonObject object = document.object();
     Reader reader;
-    reader.checkKeys(object, topLevelKeys, {});
+    reader.checkKeys(object, topLevelKeys | optionKeys, {});
 
     request.backend =
         reader.text(object, QStringLiteral("backend"), {}, QStringLiteral("sqlserver"));
@@ -299,6 +301,11 @@ ScriptCompanion::Request ScriptCompanion::parse(const QByteArray& input) {
     if (definition.kind != AuditKind::Update &&
         (!saveOld.isEmpty() || !definition.changedFields.isEmpty())) {
         reader.fail(QStringLiteral("\"saveOld\" and \"changedFields\" belong to update audits"));
+    }
+    definition.recordWho = reader.flag(object, QStringLiteral("who"), {});
+    definition.changedValuesOnly = reader.flag(object, QStringLiteral("changedValuesOnly"), {});
+    if (definition.kind != AuditKind::Update && definition.changedValuesOnly) {
+        reader.fail(QStringLiteral("\"changedValuesOnly\" belongs to update audits"));
     }
     for (const QString& name : saveOld) {
         if (!definition.columns.contains(name)) {

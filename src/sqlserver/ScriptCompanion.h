@@ -32,9 +32,15 @@
 //   mode           "always-except" ("Audit always except if") or "only-when" ("Audit only when")
 //   connective     "AND" or "OR", joining every condition
 //   name           the audit's name as typed; description likewise
+//   who            true: the audit table also keeps the login, host and application of each
+//                  change (SQL Server; refused on SQLBase)
+//   changedValuesOnly  update audits, true: record a row only when a changed field (with none,
+//                  any audited column) has a value other than its old one; SQL Server needs
+//                  the table's primary key for it
 //
-// Missing lists are empty, a missing mode is "always-except", a missing connective "AND";
-// unknown keys are refused, so that a misspelt key is not silently taken for an empty list.
+// Missing lists are empty, missing flags false, a missing mode is "always-except", a missing
+// connective "AND"; unknown keys are refused, so that a misspelt key is not silently taken for
+// an empty list.
 // The name and description rules apply with the messages the window shows, and so do the
 // limits of what each back end's catalog can keep (the SQL Server window also asks the server
 // whether the table's name survives the database's code page; here only its length is known).

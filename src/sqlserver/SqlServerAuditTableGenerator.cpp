@@ -22,6 +22,16 @@ const QString fixedColumns =
     QStringLiteral("[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,\r\n"
                    "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER");
 
+// Who made the change, beyond the database user, where the audit asks for it: the login, the
+// client's host and its application, as the connection that changed the row gave them.
+const QString loginNameColumn = QStringLiteral("LoginName");
+const QString hostNameColumn = QStringLiteral("HostName");
+const QString appNameColumn = QStringLiteral("AppName");
+const QString whoColumns =
+    QStringLiteral(" ,\r\n[LoginName] [nvarchar] (128) NULL DEFAULT ORIGINAL_LOGIN() ,\r\n"
+                   "[HostName] [nvarchar] (128) NULL DEFAULT HOST_NAME() ,\r\n"
+                   "[AppName] [nvarchar] (128) NULL DEFAULT APP_NAME()");
+
 const QString oldValuePrefix = QStringLiteral("old");
 
 // Large-object and row-version columns cannot be copied by a trigger.
@@ -137,6 +147,12 @@ QString SqlServerAuditTableGenerator::auditColumnNameMessage(const QString& colu
         .arg(column);
 }
 
+QString SqlServerAuditTableGenerator::whoColumnNameMessage(const QString& column) {
+    return tr("The field %1 can not be audited together with the login, host and application: "
+              "the audit table keeps them in columns named LoginName, HostName and AppName")
+        .arg(column);
+}
+
 QString SqlServerAuditTableGenerator::oldValueClashMessage(const QString& column) {
     return tr("The old value of %1 can not be saved: the audit table would hold two columns "
               "named %2")
@@ -183,6 +199,12 @@ void SqlServerAuditTableGenerator::build(const AuditDefinition& definition,
             refuse(auditColumnNameMessage(name));
             return;
         }
+        if (definition.recordWho &&
+            (sameColumnName(name, loginNameColumn) || sameColumnName(name, hostNameColumn) ||
+             sameColumnName(name, appNameColumn))) {
+            refuse(whoColumnNameMessage(name));
+            return;
+        }
 
         const bool keepOld =
             update && i < definition.saveOldValue.size() && definition.saveOldValue.at(i);
@@ -214,7 +236,7 @@ void SqlServerAuditTableGenerator::build(const AuditDefinition& definition,
         }
     }
 
-    definitions << fixedColumns;
+    definitions << (definition.recordWho ? fixedColumns + whoColumns : fixedColumns);
     m_columnDefinitions = definitions.join(lineBreak) + u')';
     m_insertColumnList = insertColumns.join(u',');
     m_selectList = selectValues.join(u',');

@@ -13,7 +13,8 @@ namespace quorvex::sqlserver {
 // Everything the statements of one audit need to know about its chosen columns: the audit
 // table's name and CREATE TABLE statement, and the column and value lists of the trigger's
 // INSERT. The audit table keeps a copy of each chosen column (and, in update audits, its old
-// value where asked), then the date and the user of the change.
+// value where asked), then the date and the user of the change and, where the audit asks for
+// them, the login, host and application of the connection that made it.
 //
 // Expects at least one chosen column; generateSqlServerAudit asks for one before it gets here.
 class SqlServerAuditTableGenerator {
@@ -53,6 +54,7 @@ public:
     static QString notAColumnMessage(const QString& column, const QString& table);
     static QString chosenTwiceMessage(const QString& column);
     static QString auditColumnNameMessage(const QString& column);
+    static QString whoColumnNameMessage(const QString& column);
     static QString oldValueClashMessage(const QString& column);
 
 private:

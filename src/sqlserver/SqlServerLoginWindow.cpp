@@ -87,7 +87,8 @@ SqlServerLoginWindow::networkServerLister(const QHostAddress& target, quint16 po
 }
 
 QString SqlServerLoginWindow::noServerMessage() {
-    return tr("Choose the server to log in to from the Server Name list.");
+    return tr("Choose the server to log in to from the Server Name list, or type its name below "
+              "the list.");
 }
 
 QString SqlServerLoginWindow::notConnectedMessage(const QString& server, const QString& details) {
@@ -110,11 +111,13 @@ QString SqlServerLoginWindow::unknownDatabaseMessage(const QString& database,
 void SqlServerLoginWindow::buildControls() {
     setObjectName(QStringLiteral("frmSqlLogin"));
     setWindowTitle(QStringLiteral("Quorvex - Login"));
-    setFixedSize(sizeFromTwips(5160, 3705));
+    // Taller than the list alone needed, by the row of the typed server below the list.
+    constexpr int typedServerRow = 300;
+    setFixedSize(sizeFromTwips(5160, 3705 + typedServerRow));
 
     m_frame1 = new QGroupBox(this);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setGeometry(rectFromTwips(120, 120, 4815, 2775));
+    m_frame1->setGeometry(rectFromTwips(120, 120, 4815, 2775 + typedServerRow));
 
     // The labels of the control array Label1, by index.
     m_lblUser = boldLabel(QStringLiteral("User"), QStringLiteral("Label1(3)"),
@@ -124,7 +127,7 @@ void SqlServerLoginWindow::buildControls() {
     m_lblServer = boldLabel(QStringLiteral("Server Name"), QStringLiteral("Label1(0)"),
                             rectFromTwips(360, 1200, 1095, 285), m_frame1);
     m_lblDatabase = boldLabel(QStringLiteral("Database"), QStringLiteral("Label1(1)"),
-                              rectFromTwips(360, 1920, 1095, 285), m_frame1);
+                              rectFromTwips(360, 1920 + typedServerRow, 1095, 285), m_frame1);
 
     m_txtUser = new QLineEdit(QStringLiteral("sa"), m_frame1);
     m_txtUser->setObjectName(QStringLiteral("txtUser"));
@@ -139,6 +142,7 @@ void SqlServerLoginWindow::buildControls() {
     // Each typed character shows as "*", whatever the platform's own mask is.
     m_txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     m_txtPassword->installEventFilter(this);
+    connect(m_txtPassword, &QLineEdit::returnPressed, this, &SqlServerLoginWindow::passwordEntered);
 
     m_lstServers = new QListWidget(m_frame1);
     m_lstServers->setObjectName(QStringLiteral("lstServers"));
@@ -148,9 +152,24 @@ void SqlServerLoginWindow::buildControls() {
     styleInput(m_lstServers);
     m_lstServers->viewport()->installEventFilter(this);
 
+    m_txtServer = new QLineEdit(m_frame1);
+    m_txtServer->setObjectName(QStringLiteral("txtServer"));
+    m_txtServer->setGeometry(rectFromTwips(1800, 1740, 2535, 285));
+    m_txtServer->setPlaceholderText(tr("or type a server"));
+    m_txtServer->setToolTip(tr("A server that is not listed: its host name or address, with a "
+                               "port after a comma or an instance after a backslash. When "
+                               "filled, it is the server logged in to."));
+    styleInput(m_txtServer);
+    m_txtServer->installEventFilter(this);
+    connect(m_txtServer, &QLineEdit::returnPressed, this, [this] {
+        m_txtServer->setModified(false);
+        if (!chosenServer().isEmpty())
+            listDatabases();
+    });
+
     m_cboDatabases = new QComboBox(m_frame1);
     m_cboDatabases->setObjectName(QStringLiteral("cboDatabases"));
-    m_cboDatabases->setGeometry(rectFromTwips(1800, 1920, 2535, 345));
+    m_cboDatabases->setGeometry(rectFromTwips(1800, 1920 + typedServerRow, 2535, 345));
     m_cboDatabases->setEditable(true);
     // A typed name is taken as it stands; it does not become an item of the list.
     m_cboDatabases->setInsertPolicy(QComboBox::NoInsert);
@@ -158,13 +177,13 @@ void SqlServerLoginWindow::buildControls() {
 
     m_cmdLogin = new QPushButton(QStringLiteral("OK"), this);
     m_cmdLogin->setObjectName(QStringLiteral("cmdLogin"));
-    m_cmdLogin->setGeometry(rectFromTwips(1080, 3120, 1215, 375));
+    m_cmdLogin->setGeometry(rectFromTwips(1080, 3120 + typedServerRow, 1215, 375));
     m_cmdLogin->setAutoDefault(true);
     connect(m_cmdLogin, &QPushButton::clicked, this, &SqlServerLoginWindow::logIn);
 
     m_cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setGeometry(rectFromTwips(2520, 3120, 1095, 375));
+    m_cmdCancel->setGeometry(rectFromTwips(2520, 3120 + typedServerRow, 1095, 375));
     m_cmdCancel->setAutoDefault(true);
     // The whole program ends, not only this window; nothing is stored.
     connect(m_cmdCancel, &QPushButton::clicked, this,
@@ -172,7 +191,8 @@ void SqlServerLoginWindow::buildControls() {
 
     setTabOrder(m_txtUser, m_txtPassword);
     setTabOrder(m_txtPassword, m_lstServers);
-    setTabOrder(m_lstServers, m_cboDatabases);
+    setTabOrder(m_lstServers, m_txtServer);
+    setTabOrder(m_txtServer, m_cboDatabases);
     setTabOrder(m_cboDatabases, m_cmdLogin);
     setTabOrder(m_cmdLogin, m_cmdCancel);
 }
@@ -204,14 +224,26 @@ bool SqlServerLoginWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+// Leaving the box, not the program: switching to another application or opening a menu is no
+// exit.
+bool SqlServerLoginWindow::leftTheBox(QEvent* event) {
+    if (event->type() != QEvent::FocusOut)
+        return false;
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
 bool SqlServerLoginWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_txtPassword && event->type() == QEvent::FocusOut) {
-        // Leaving the box, not the program: switching to another application or opening a
-        // menu is no exit.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
-            !chosenServer().isEmpty())
+    if (watched == m_txtPassword && leftTheBox(event)) {
+        if (!chosenServer().isEmpty())
             listDatabases();
+    } else if (watched == m_txtServer && leftTheBox(event)) {
+        // Only a server the user has typed or changed is asked: the focus also passes through
+        // the box when the list is disabled during an operation.
+        if (m_txtServer->isModified() && !chosenServer().isEmpty()) {
+            m_txtServer->setModified(false);
+            listDatabases();
+        }
     } else if (watched == m_lstServers->viewport() && event->type() == QEvent::MouseButtonRelease) {
         listDatabases();
     }
@@ -235,7 +267,16 @@ void SqlServerLoginWindow::focusPassword() {
     m_txtPassword->setFocus(Qt::ActiveWindowFocusReason);
 }
 
+void SqlServerLoginWindow::passwordEntered() {
+    // With everything given, Enter is OK; otherwise there is more to fill in first.
+    if (!chosenServer().isEmpty() && !m_cboDatabases->currentText().isEmpty())
+        logIn();
+}
+
 QString SqlServerLoginWindow::chosenServer() const {
+    const QString typed = m_txtServer->text().trimmed();
+    if (!typed.isEmpty())
+        return typed;
     const QList<QListWidgetItem*> chosen = m_lstServers->selectedItems();
     return chosen.isEmpty() ? QString() : chosen.first()->text();
 }

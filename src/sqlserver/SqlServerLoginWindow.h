@@ -23,8 +23,10 @@ namespace quorvex {
 struct PlatformServices;
 class WindowOperation;
 
-// frmSqlLogin: the user picks a server from those on the network, gives the user name and
-// password, picks or types a database, and OK opens the SQL Server main window. The login values
+// frmSqlLogin: the user picks a server from those on the network, or types one that neither
+// answers on the network nor is configured ("host", "host,port", "host\instance"), gives the user
+// name and password, picks or types a database, and OK (or Enter in the password box) opens the
+// SQL Server main window. The login values
 // stay for the whole run. Listing the servers and databases and checking the login run off the
 // window's thread, one at a time, with Cancel.
 class SqlServerLoginWindow : public QWidget {
@@ -56,6 +58,8 @@ public:
     QLineEdit* userBox() const { return m_txtUser; }
     QLineEdit* passwordBox() const { return m_txtPassword; }
     QListWidget* serverList() const { return m_lstServers; }
+    // A server typed beside the list; when filled it is the one logged in to.
+    QLineEdit* typedServerBox() const { return m_txtServer; }
     QComboBox* databaseBox() const { return m_cboDatabases; }
     QPushButton* loginButton() const { return m_cmdLogin; }
     QPushButton* cancelButton() const { return m_cmdCancel; }
@@ -74,6 +78,8 @@ private:
     void storeServerLogin();
     QString chosenServer() const;
     void focusPassword();
+    void passwordEntered();
+    static bool leftTheBox(QEvent* event);
     void watchSubWindowActivation();
 
     SqlServerLoginValues& m_login;
@@ -91,6 +97,7 @@ private:
     QLineEdit* m_txtUser = nullptr;
     QLineEdit* m_txtPassword = nullptr;
     QListWidget* m_lstServers = nullptr;
+    QLineEdit* m_txtServer = nullptr;
     QComboBox* m_cboDatabases = nullptr;
     QPushButton* m_cmdLogin = nullptr;
     QPushButton* m_cmdCancel = nullptr;

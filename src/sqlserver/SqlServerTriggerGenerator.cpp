@@ -34,16 +34,64 @@ QString rowPrefix(AuditKind kind) {
                                      : SqlServerAuditTableGenerator::rowAlias(kind) + u'.';
 }
 
+QStringList primaryKeyColumns(const ColumnInfoList& tableColumns) {
+    QStringList keys;
+    for (const ColumnInfo& column : tableColumns) {
+        if (column.primaryKey)
+            keys << column.name;
+    }
+    return keys;
+}
+
+// Large objects cannot be read from inserted and deleted in a trigger.
+bool unreadableInTrigger(const QString& type) {
+    return type == u"text" || type == u"ntext" || type == u"image";
+}
+
+// What a column's new and old values are compared as. Texts are compared byte for byte, not
+// under the column's collation, so a change of letter case or of trailing blanks counts as a
+// change, as it does for the application that reads the row; xml and the spatial types have no
+// comparison of their own.
+QString comparable(const ColumnInfo& column, const QString& value) {
+    static const QStringList texts = {QStringLiteral("char"), QStringLiteral("varchar"),
+                                      QStringLiteral("nchar"), QStringLiteral("nvarchar"),
+                                      QStringLiteral("sysname")};
+    if (texts.contains(column.type) || column.type == u"geography" || column.type == u"geometry")
+        return QStringLiteral("CAST(") + value + QStringLiteral(" AS varbinary(max))");
+    if (column.type == u"xml")
+        return QStringLiteral("CAST(CAST(") + value +
+               QStringLiteral(" AS nvarchar(max)) AS varbinary(max))");
+    return value;
+}
+
+// True when the column's new value differs from its old one, NULL-safely: NULL against a value
+// is a change, NULL against NULL is none.
+QString differs(const ColumnInfo& column) {
+    const QString name = SqlServerIdentifier::quote(column.name);
+    const QString now = QStringLiteral("inserted.") + name;
+    const QString before = QStringLiteral("deleted.") + name;
+    return u'(' + comparable(column, now) + QStringLiteral(" <> ") + comparable(column, before) +
+           QStringLiteral(" OR (") + now + QStringLiteral(" IS NULL AND ") + before +
+           QStringLiteral(" IS NOT NULL) OR (") + now + QStringLiteral(" IS NOT NULL AND ") +
+           before + QStringLiteral(" IS NULL))");
+}
+
+const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
+    for (const ColumnInfo& column : columns) {
+        if (column.name == name)
+            return &column;
+    }
+    return nullptr;
+}
+
 // For an update the new row is paired with its old row through the primary key; a table
 // without one can only be paired when the update touched a single row, and otherwise the old
 // values stay NULL rather than being taken from another row.
 QString oldRowJoin(const ColumnInfoList& tableColumns) {
     QStringList keys;
-    for (const ColumnInfo& column : tableColumns) {
-        if (column.primaryKey) {
-            const QString key = SqlServerIdentifier::quote(column.name);
-            keys << QStringLiteral("deleted.") + key + QStringLiteral(" = inserted.") + key;
-        }
+    for (const QString& column : primaryKeyColumns(tableColumns)) {
+        const QString key = SqlServerIdentifier::quote(column);
+        keys << QStringLiteral("deleted.") + key + QStringLiteral(" = inserted.") + key;
     }
     if (keys.isEmpty()) {
         return QStringLiteral("(SELECT COUNT(*) FROM inserted) = 1");
@@ -64,6 +112,19 @@ QString SqlServerTriggerGenerator::triggerNameFor(const QString& auditName) {
     return SqlServerIdentifier::quote(QStringLiteral("trgZOTA_") + auditName);
 }
 
+QString SqlServerTriggerGenerator::changedValuesNeedAKeyMessage(const QString& table) {
+    return tr("\"Only rows whose values changed\" needs a primary key: the table %1 has none, so "
+              "the old and the new values of a row cannot be paired.")
+        .arg(table);
+}
+
+QString SqlServerTriggerGenerator::notComparableMessage(const QString& column,
+                                                        const QString& type) {
+    return tr("\"Only rows whose values changed\" cannot watch the field %1: a trigger cannot "
+              "read the old and new values of a column of type %2.")
+        .arg(column, type);
+}
+
 QString SqlServerTriggerGenerator::unknownOperatorMessage(const QString& column,
                                                           const QString& op) {
     return tr("The condition on %1 has the operator %2, which is not one of =, !=, > or <")
@@ -80,6 +141,12 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
     }
     const bool update = definition.kind == AuditKind::Update;
     const QString changed = update ? changedFieldLine(definition, tableColumns) : QString();
+    if (refused()) {
+        return;
+    }
+    const bool changedValuesOnly = update && definition.changedValuesOnly;
+    const QString changedValues =
+        changedValuesOnly ? changedValuesTest(definition, tableColumns) : QString();
     if (refused()) {
         return;
     }
@@ -106,7 +173,7 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
     if (!update) {
         source = QStringLiteral("from ") + rowSet(definition.kind) + u' ' +
                  SqlServerAuditTableGenerator::rowAlias(definition.kind);
-    } else if (table.keepsOldValues()) {
+    } else if (table.keepsOldValues() || changedValuesOnly) {
         source = QStringLiteral("from inserted LEFT JOIN deleted ON ") + oldRowJoin(tableColumns);
     } else {
         source = QStringLiteral("from inserted");
@@ -114,14 +181,18 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
     lines << QStringLiteral("INSERT INTO ") + table.auditTableName() + QStringLiteral(" (") +
                  table.insertColumnList() + QStringLiteral(") SELECT ") + table.selectList() +
                  u' ' + source;
-    if (!filter.isEmpty()) {
-        lines << filter;
+    if (!changedValues.isEmpty()) {
+        lines << QStringLiteral("WHERE ") + changedValues +
+                     (filter.isEmpty() ? QString() : QStringLiteral(" AND ") + filter);
+    } else if (!filter.isEmpty()) {
+        lines << QStringLiteral("WHERE ") + filter;
     }
     m_triggerText = lines.join(lineBreak);
 }
 
 // Each row is recorded exactly when it ends on 0: the conditions holding give the mode's match
-// value, anything else (NULL included) its initial value.
+// value, anything else (NULL included) its initial value. The predicate of the WHERE clause, or
+// nothing when every row is recorded.
 QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
                                               const ColumnInfoList& tableColumns) {
     const bool onlyWhen = definition.mode == AuditMode::OnlyWhen;
@@ -165,11 +236,11 @@ QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
     }
 
     if (terms.isEmpty()) {
-        return onlyWhen ? QStringLiteral("WHERE 1 = 0") : QString();
+        return onlyWhen ? QStringLiteral("1 = 0") : QString();
     }
     const QString connective =
         definition.connective == Connective::Or ? QStringLiteral(" OR ") : QStringLiteral(" AND ");
-    return QStringLiteral("WHERE CASE WHEN ") + terms.join(connective) + QStringLiteral(" THEN ") +
+    return QStringLiteral("CASE WHEN ") + terms.join(connective) + QStringLiteral(" THEN ") +
            match + QStringLiteral(" ELSE ") + initial + QStringLiteral(" END = 0");
 }
 
@@ -187,6 +258,33 @@ QString SqlServerTriggerGenerator::changedFieldLine(const AuditDefinition& defin
         return {};
     }
     return QStringLiteral("IF  ") + tests.join(QStringLiteral(" OR "));
+}
+
+// A row whose old row was not found (its key was changed) counts as changed.
+QString SqlServerTriggerGenerator::changedValuesTest(const AuditDefinition& definition,
+                                                     const ColumnInfoList& tableColumns) {
+    const QStringList keys = primaryKeyColumns(tableColumns);
+    if (keys.isEmpty()) {
+        m_refusal = changedValuesNeedAKeyMessage(definition.table);
+        return {};
+    }
+    const QStringList& watched =
+        definition.changedFields.isEmpty() ? definition.columns : definition.changedFields;
+    QStringList tests{QStringLiteral("deleted.") + SqlServerIdentifier::quote(keys.first()) +
+                      QStringLiteral(" IS NULL")};
+    for (const QString& name : watched) {
+        const ColumnInfo* column = findColumn(tableColumns, name);
+        if (column == nullptr) {
+            m_refusal = SqlServerAuditTableGenerator::notAColumnMessage(name, definition.table);
+            return {};
+        }
+        if (unreadableInTrigger(column->type)) {
+            m_refusal = notComparableMessage(name, column->type);
+            return {};
+        }
+        tests << differs(*column);
+    }
+    return u'(' + tests.join(QStringLiteral(" OR ")) + u')';
 }
 
 } // namespace quorvex::sqlserver

@@ -13,7 +13,9 @@ class SqlServerAuditTableGenerator;
 
 // The T-SQL trigger that fills an audit table. It copies all affected rows with one set-based
 // INSERT and tests the conditions row by row in its WHERE clause, so a statement that touches
-// many rows is audited row for row and never fails because of the audit.
+// many rows is audited row for row and never fails because of the audit. An update audit that
+// records only real changes pairs each new row with its old one through the primary key and
+// compares the watched columns.
 class SqlServerTriggerGenerator {
     Q_DECLARE_TR_FUNCTIONS(SqlServerTriggerGenerator)
 
@@ -31,12 +33,16 @@ public:
     static QString triggerNameFor(const QString& auditName);
 
     static QString unknownOperatorMessage(const QString& column, const QString& op);
+    static QString changedValuesNeedAKeyMessage(const QString& table);
+    static QString notComparableMessage(const QString& column, const QString& type);
 
 private:
     void build(const AuditDefinition& definition, const ColumnInfoList& tableColumns,
                const SqlServerAuditTableGenerator& table, SqlServerEngine engine);
     QString filterLine(const AuditDefinition& definition, const ColumnInfoList& tableColumns);
     QString changedFieldLine(const AuditDefinition& definition, const ColumnInfoList& tableColumns);
+    QString changedValuesTest(const AuditDefinition& definition,
+                              const ColumnInfoList& tableColumns);
 
     QString m_triggerText;
     QString m_refusal;

@@ -1,4 +1,7 @@
 #include "MainWindowFixture.h"
+#include "sqlbase/SqlBaseAuditGenerator.h"
+#include "sqlbase/SqlBaseBackend.h"
+
 #include <QPushButton>
 
 namespace quorvex::testing {
@@ -300,6 +303,51 @@ private Q_SLOTS:
         QCOMPARE(fixture.grid("lstUpdateColumns")->selectedCount(), 1);
         QVERIFY(fixture.grid("lstUpdateColumns")->isRowSelected(0));
         QCOMPARE(fixture.items("lstUpdateFieldsChanged"), (QStringList{"AMOUNT", "ORDNO"}));
+    }
+
+    // The options go over with GO and RESET unticks them; where the back end cannot record
+    // who made a change, that box stays disabled, saying why, and hands over false.
+    void theOptionBoxesAreHandedOverAndResetAndWhoIsOfferedOnlyWhereRecorded_data() {
+        QTest::addColumn<bool>("sqlBase");
+        QTest::newRow("SQL Server") << false;
+        QTest::newRow("SQLBase") << true;
+    }
+    void theOptionBoxesAreHandedOverAndResetAndWhoIsOfferedOnlyWhereRecorded() {
+        QFETCH(bool, sqlBase);
+        // The SQLBase back end's own traits: it is the one that cannot record them.
+        MainWindowFixture fixture(sqlBase ? sqlbase::SqlBaseBackend::mainWindowTraits()
+                                          : sqlServerTraits());
+        QVERIFY(fixture.open());
+        for (const QString box : {"chkRecordWho", "chkUpdateRecordWho"}) {
+            QCOMPARE(fixture.find<QAbstractButton>(box)->text(),
+                     "Also record login, host and application");
+            QCOMPARE(fixture.enabled(box), !sqlBase);
+            QCOMPARE(fixture.find<QWidget>(box)->toolTip(),
+                     sqlBase ? sqlbase::sqlBaseRecordWhoUnavailableMessage() : QString());
+        }
+        QCOMPARE(fixture.find<QAbstractButton>("chkUpdateChangedValuesOnly")->text(),
+                 "Only rows whose values changed");
+
+        fillInsertDeleteTab(fixture);
+        fixture.click("chkRecordWho");
+        fixture.click("cmdGo");
+        fillUpdateTab(fixture);
+        fixture.click("chkUpdateRecordWho");
+        fixture.click("chkUpdateChangedValuesOnly");
+        fixture.click("cmdUpdateGo");
+        QCOMPARE(fixture.backend.saved.size(), 2);
+        const AuditDefinition &insert = fixture.backend.saved[0],
+                              &update = fixture.backend.saved[1];
+        QCOMPARE((QList<bool>{insert.recordWho, insert.changedValuesOnly, update.recordWho,
+                              update.changedValuesOnly}),
+                 (QList<bool>{!sqlBase, false, !sqlBase, true}));
+
+        fixture.click("cmdUpdateClear");
+        fixture.showTab(0);
+        fixture.click("cmdClear");
+        for (const QString box :
+             {"chkRecordWho", "chkUpdateRecordWho", "chkUpdateChangedValuesOnly"})
+            QVERIFY2(!fixture.checked(box), qPrintable(box));
     }
 
     void sqlBaseReadsOldValueFlagsAsBooleansAndUpperCasesNamesOf13Characters() {

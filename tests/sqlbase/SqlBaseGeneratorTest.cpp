@@ -186,6 +186,35 @@ TEST(SqlBaseUpdateAudit, EighteenCharacterColumnKeepsItsOldValueUnderSeventeenPl
                                         "  Set nNoChange = 1"}));
 }
 
+// With only real changes recorded, a row is skipped when every watched column kept its value:
+// numbers and dates compared NULL-safely, texts (a NULL text arrives as the empty one) plainly.
+TEST(SqlBaseChangedValuesOnly, WatchesTheChangedFieldsOrElseEveryAuditedColumn) {
+    const std::string ordnoKept = "((ORDNO = NUMBER_Null and ORDNOO = NUMBER_Null) or (ORDNO != "
+                                  "NUMBER_Null and ORDNOO != NUMBER_Null and ORDNO = ORDNOO))";
+    const std::string shippedKept =
+        "((SHIPPED = DATETIME_Null and SHIPPEDO = DATETIME_Null) or (SHIPPED != DATETIME_Null "
+        "and SHIPPEDO != DATETIME_Null and SHIPPED = SHIPPEDO))";
+    AuditDefinition definition = orderUpdateAudit();
+    definition.changedValuesOnly = true;
+    definition.columns = {"ORDNO", "CITY", "SHIPPED"};
+    definition.saveOldValue = {false, true, false};
+    definition.changedFields = {"SHIPPED", "ORDNO"};
+    const GeneratedStatements watched = generate(definition);
+    EXPECT_EQ(
+        procedureDecision(watched),
+        (std::vector<std::string>{" Set nNoChange = 0", " If " + shippedKept + " and " + ordnoKept,
+                                  "  Set nNoChange = 1"}));
+
+    definition.changedFields.clear();
+    definition.mode = AuditMode::OnlyWhen;
+    definition.conditions = {condition("CITY", "=", "Paris"), {}};
+    EXPECT_EQ(procedureDecision(generate(definition)),
+              (std::vector<std::string>{" Set nNoChange = 1", " If CITY = 'Paris' ",
+                                        "  Set nNoChange = 0",
+                                        " If " + ordnoKept + " and CITY = CITYO and " + shippedKept,
+                                        "  Set nNoChange = 1"}));
+}
+
 AuditDefinition auditOf(AuditKind kind, const QStringList& columns,
                         const QList<AuditCondition>& conditions = {{}},
                         const QStringList& changedFields = {}) {
@@ -217,6 +246,12 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
                                       sqlBaseColumn("ABCDEFGHIJKLMNOPXO", "CHAR", 2)};
     AuditDefinition cityKept = auditOf(AuditKind::Update, {"CITY", "CITYO"});
     cityKept.saveOldValue = {true, false};
+    AuditDefinition withWho = auditOf(AuditKind::Insert, {"ORDNO"});
+    withWho.recordWho = true;
+    AuditDefinition unauditedWatched = auditOf(AuditKind::Update, {"ORDNO"}, {{}}, {"CITY"});
+    unauditedWatched.changedValuesOnly = true;
+    AuditDefinition timeWatched = auditOf(AuditKind::Update, {"ORDNO", "T1"});
+    timeWatched.changedValuesOnly = true;
     struct Case {
         const char* behaviour;
         AuditDefinition definition;
@@ -271,6 +306,17 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
          auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"T1"}), ordersColumns(),
          "The field T1 can not be used as a changed field. The audit procedure does not receive "
          "fields of type TIME."},
+        {"login, host and application asked for", withWho, ordersColumns(),
+         "SQLBase audits record the date and the user of each change; the login, host and "
+         "application can not be recorded there."},
+        {"only real changes of a field that is not audited", unauditedWatched, ordersColumns(),
+         "The field CITY can not be compared with its old value. With \"Only rows whose values "
+         "changed\" every field under \"If these fields changed\" must also be audited: the "
+         "audit procedure receives only the audited fields."},
+        {"only real changes of an audited field the procedure does not receive", timeWatched,
+         ordersColumns(),
+         "The field T1 can not be compared with its old value. The audit procedure does not "
+         "receive fields of type TIME."},
         {"changed field missing from the catalogue",
          auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"ZIP"}), ordersColumns(),
          "The field ZIP can not be used as a changed field. It is not a column of the table "

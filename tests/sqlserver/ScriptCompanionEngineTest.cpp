@@ -1,8 +1,10 @@
 // The statements quorvex-sql prints, run unchanged on a real server named in QUORVEX_TEST_MSSQL
 // (server|user|password|database), with the engine key the server asks for: each kind of audit
 // records exactly the rows single- and multi-row statements should give it.
+#include "components/ConnectionString.h"
 #include "components/DbException.h"
 #include "components/OdbcConnectionFactory.h"
+#include "components/OdbcEnvironmentProbe.h"
 #include "components/Recordset.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerManager.h"
@@ -70,14 +72,14 @@ protected:
 
     // Installs what quorvex-sql prints for the definition, statement by statement as the GO
     // lines divide them.
-    void install(const QString& audit, const QByteArray& rest) {
+    void install(const QString& audit, const QByteArray& rest, const QByteArray& moreColumns = {}) {
         m_audits << audit;
         const QByteArray input =
             R"({"engine": ")" + m_engine.toUtf8() + R"(", "table": ")" + m_table.toUtf8() +
             R"(", "name": ")" + audit.toUtf8() +
             R"(", "columns": [{"name": "ID", "type": "int", "precision": 10, "primaryKey": true},
-                                      {"name": "CITY", "type": "nvarchar", "length": 20}], )" +
-            rest;
+                                      {"name": "CITY", "type": "nvarchar", "length": 20})" +
+            moreColumns + "], " + rest;
         const QString script = QString::fromUtf8(companionScript(input));
         const QStringList statements =
             script.split(QRegularExpression("\r\nGO\r\n"), Qt::SkipEmptyParts);
@@ -130,6 +132,55 @@ TEST_F(CompanionOnTheEngine, EachKindOfAuditRecordsExactlyItsRows) {
     EXPECT_EQ(rows("SELECT COUNT(*) FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME LIKE '" + stem +
                    "%' AND ENABLED = 'Y'"),
               QStringList{"3"});
+}
+
+// The login, host and application recorded are those of the connection that changed the rows,
+// an application's, not the one that installed the audit.
+TEST_F(CompanionOnTheEngine, WhoColumnsRecordTheLoginHostAndApplicationOfTheChangingConnection) {
+    const QString audit = QStringLiteral("Co%1W").arg(QCoreApplication::applicationPid() % 100000);
+    install(audit, R"("kind": "insert", "chosen": ["ID"], "who": true})");
+    const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
+    const OdbcConnectTarget odbc =
+        mapToOdbc(buildSqlServerConnectionString({target[0], target[1], target[2], target[3]}),
+                  OdbcEnvironmentProbe::cached());
+    std::unique_ptr<IConnection> application = m_factory.createConnection();
+    ASSERT_TRUE(application->open(odbc.connectionString + ";APP=QvxLedger;WSID=qvx-till-7"))
+        << application->errors().value(0).description.toStdString();
+    application->execute("INSERT INTO " + m_table + " VALUES (1, N'a'), (2, N'b')");
+    application->close();
+    EXPECT_EQ(
+        rows("SELECT ID, LoginName, HostName, AppName FROM tblZOTA_" + audit + " ORDER BY ID"),
+        (QStringList{"1|" + target[1] + "|qvx-till-7|QvxLedger",
+                     "2|" + target[1] + "|qvx-till-7|QvxLedger"}));
+}
+
+// Multi-row updates that change some rows and not others, NULLs both ways and a change of
+// letter case: watching the changed field, and with none chosen every audited column.
+TEST_F(CompanionOnTheEngine, ChangedValuesOnlyRecordsTheRowsWhoseWatchedValuesChanged) {
+    const QString stem = QStringLiteral("Co%1").arg(QCoreApplication::applicationPid() % 100000);
+    ASSERT_EQ(QString(), run("ALTER TABLE " + m_table + " ADD QTY int NULL"));
+    const QByteArray qty = R"(, {"name": "QTY", "type": "int", "precision": 10})";
+    install(stem + "C", R"("kind": "update", "chosen": ["ID", "CITY"], "saveOld": ["CITY"],
+                          "changedFields": ["CITY"], "changedValuesOnly": true})",
+            qty);
+    install(stem + "A", R"("kind": "update", "chosen": ["ID", "CITY", "QTY"],
+                          "changedValuesOnly": true})",
+            qty);
+    const QString t = m_table;
+    for (const QString statement : {
+             "INSERT INTO " + t +
+                 " VALUES (1, N'Łódź', 1), (2, NULL, 2), (3, N'abc', 3), (4, N'x', NULL)",
+             "UPDATE " + t +
+                 " SET CITY = CASE ID WHEN 2 THEN N'new' WHEN 3 THEN N'ABC' WHEN 4 THEN NULL ELSE "
+                 "CITY END",
+             "UPDATE " + t + " SET QTY = CASE ID WHEN 4 THEN 5 ELSE QTY END",
+             "UPDATE " + t + " SET CITY = CITY, QTY = QTY",
+         })
+        EXPECT_EQ(QString(), run(statement)) << statement.toStdString();
+    EXPECT_EQ(rows("SELECT ID, CITY, oldCITY FROM tblZOTA_" + stem + "C ORDER BY ID"),
+              (QStringList{"2|new|NULL", "3|ABC|abc", "4|NULL|x"}));
+    EXPECT_EQ(rows("SELECT ID, CITY, QTY FROM tblZOTA_" + stem + "A ORDER BY ID, QTY"),
+              (QStringList{"2|new|2", "3|ABC|3", "4|NULL|NULL", "4|NULL|5"}));
 }
 
 } // namespace

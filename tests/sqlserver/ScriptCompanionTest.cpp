@@ -66,7 +66,10 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
         {"unknown_engine", R"({"kind": "insert", "engine": "sybase"})",
          "\"engine\" must be \"sqlserver\" or \"babelfish\""},
         {"engine_on_sqlbase", R"({"backend": "sqlbase", "kind": "insert", "engine": "babelfish"})",
-         "\"engine\" belongs to the sqlserver back end"}};
+         "\"engine\" belongs to the sqlserver back end"},
+        {"who_as_text", R"({"kind": "insert", "who": "yes"})", "\"who\" must be true or false"},
+        {"changed_values_only_on_delete_audit", R"({"kind": "delete", "changedValuesOnly": true})",
+         "\"changedValuesOnly\" belongs to update audits"}};
     for (const BadInput& c : cases)
         EXPECT_EQ(c.error, ScriptCompanion::parse(c.input).error) << c.behaviour;
 }
@@ -191,6 +194,19 @@ TEST(CompanionRefusals, ValuesAndNamesTheServerOrCatalogCannotTakeExitWithOne) {
                   QJsonDocument::fromJson(output.standardOutput).object())
             << c.behaviour << ": " << output.standardOutput.toStdString();
     }
+}
+
+// The options reach the definition the generators get (what they make of it is tested there
+// and, printed by the program, on the engine).
+TEST(CompanionOptions, WhoAndChangedValuesOnlyReachTheDefinition) {
+    QByteArray input = bigOrdersInput;
+    input.replace(R"("kind": "insert",)",
+                  R"("kind": "update", "who": true, "changedValuesOnly": true,)");
+    const ScriptCompanion::Request request = ScriptCompanion::parse(input);
+    EXPECT_EQ(QString(), request.error);
+    EXPECT_TRUE(request.definition.recordWho);
+    EXPECT_TRUE(request.definition.changedValuesOnly);
+    EXPECT_FALSE(ScriptCompanion::parse(bigOrdersInput).definition.recordWho);
 }
 
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {

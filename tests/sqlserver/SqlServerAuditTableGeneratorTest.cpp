@@ -131,6 +131,37 @@ TEST(AuditTableRefusals, ColumnsNamedLikeTheAuditColumnsAreRefusedInAnyCase) {
     }
 }
 
+TEST(AuditTables, WhoColumnsFollowUserNameAndAreFilledByTheServer) {
+    AuditDefinition definition = bigOrders();
+    definition.recordWho = true;
+    const SqlServerAuditTableGenerator table(definition, ordersColumns());
+    EXPECT_EQ(
+        QStringLiteral("CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,\r\n"
+                       "[AMOUNT] [money] NULL ,\r\n"
+                       "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,\r\n"
+                       "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER ,\r\n"
+                       "[LoginName] [nvarchar] (128) NULL DEFAULT ORIGINAL_LOGIN() ,\r\n"
+                       "[HostName] [nvarchar] (128) NULL DEFAULT HOST_NAME() ,\r\n"
+                       "[AppName] [nvarchar] (128) NULL DEFAULT APP_NAME())"),
+        table.createTableStatement());
+    // The trigger leaves them to their defaults, as it does AuditDate and UserName.
+    EXPECT_EQ(QStringLiteral("CUSTOMER,AMOUNT"), table.insertColumnList());
+}
+
+TEST(AuditTableRefusals, ColumnsNamedLikeTheWhoColumnsAreRefusedOnlyWhenTheyAreRecorded) {
+    for (const QString name : {"LoginName", "HOSTNAME", "appname"}) {
+        AuditDefinition definition = bigOrders();
+        definition.columns = {name};
+        const ColumnInfoList columns = {{name, "int"}};
+        EXPECT_EQ(QString(), SqlServerAuditTableGenerator(definition, columns).refusal());
+        definition.recordWho = true;
+        EXPECT_EQ(QStringLiteral("The field ") + name +
+                      " can not be audited together with the login, host and application: the "
+                      "audit table keeps them in columns named LoginName, HostName and AppName",
+                  SqlServerAuditTableGenerator(definition, columns).refusal());
+    }
+}
+
 TEST(AuditTableRefusals, OldValueColumnMayNotTakeAnotherChosenColumnsName) {
     AuditDefinition definition = priceChange();
     definition.columns = {"AMOUNT", "OLDamount"};

@@ -161,6 +161,50 @@ TEST(UpdateTriggers, WithoutOldValuesReadsInsertedAloneAndTestsItsConditions) {
               trigger(definition));
 }
 
+// A watched column's test, NULL-safe both ways, its values compared as `compared` shows them.
+QString differs(const QString& column, const QString& compared = "%1") {
+    const QString now = "inserted." + column;
+    const QString before = "deleted." + column;
+    return "(" + compared.arg(now) + " <> " + compared.arg(before) + " OR (" + now +
+           " IS NULL AND " + before + " IS NOT NULL) OR (" + now + " IS NOT NULL AND " + before +
+           " IS NULL))";
+}
+
+// Texts are compared as bytes; a row whose key changed has no old row and counts as changed.
+TEST(ChangedValuesOnly, WatchesTheChangedFieldsOfRowsPairedByTheKeyBeforeTheConditions) {
+    AuditDefinition definition = priceChange();
+    definition.changedValuesOnly = true;
+    definition.changedFields = {"CUSTOMER", "AMOUNT"};
+    definition.mode = AuditMode::OnlyWhen;
+    definition.conditions = {condition("CUSTOMER", "=", "ACME"), emptySlot()};
+    EXPECT_EQ(priceChangeHead +
+                  "\r\nIF  UPDATE(CUSTOMER) OR UPDATE(AMOUNT)\r\nINSERT INTO "
+                  "[tblZOTA_PriceChange] (CUSTOMER,AMOUNT,oldAMOUNT) SELECT inserted.CUSTOMER,"
+                  "inserted.AMOUNT,deleted.AMOUNT from inserted LEFT JOIN deleted ON "
+                  "deleted.ORDER_ID = inserted.ORDER_ID\r\nWHERE (deleted.ORDER_ID IS NULL OR " +
+                  differs("CUSTOMER", "CAST(%1 AS varbinary(max))") + " OR " + differs("AMOUNT") +
+                  ") AND CASE WHEN inserted.CUSTOMER = 'ACME' THEN 0 ELSE 1 END = 0",
+              trigger(definition));
+}
+
+TEST(ChangedValuesOnly, IsRefusedWithoutAKeyAndForFieldsATriggerCannotRead) {
+    AuditDefinition definition = priceChange();
+    definition.changedValuesOnly = true;
+    ColumnInfoList columns = ordersColumns();
+    columns[0].primaryKey = false;
+    EXPECT_EQ(QStringLiteral("\"Only rows whose values changed\" needs a primary key: the table "
+                             "ORDERS has none, so the old and the new values of a row cannot be "
+                             "paired."),
+              trigger(definition, columns));
+    columns = ordersColumns();
+    columns << ColumnInfo{"REMARKS", "ntext", -1};
+    definition.changedFields = {"AMOUNT", "REMARKS"};
+    EXPECT_EQ(
+        QStringLiteral("\"Only rows whose values changed\" cannot watch the field REMARKS: "
+                       "a trigger cannot read the old and new values of a column of type ntext."),
+        trigger(definition, columns));
+}
+
 TEST(TriggerRefusals, ConditionsAndChangedFieldsMustNameTableColumnsAndKnownOperators) {
     AuditDefinition definition = bigOrders();
     definition.conditions = {condition("PRICE", "=", "1")};
