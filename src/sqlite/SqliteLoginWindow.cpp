@@ -1,7 +1,6 @@
 #include "sqlite/SqliteLoginWindow.h"
 
 #include "components/ControlBuilders.h"
-#include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/MessageLog.h"
 #include "components/PlatformServices.h"
@@ -117,7 +116,7 @@ void SqliteLoginWindow::createDatabase() {
         open(file);
         return;
     }
-    // SQLite writes a new file only with its first table: a schema read makes it now.
+    // Opening makes the file, an empty database.
     IConnectionFactory* connections = &m_services.connections;
     auto log = std::make_shared<MessageLog>();
     auto made = std::make_shared<bool>(false);
@@ -128,13 +127,8 @@ void SqliteLoginWindow::createDatabase() {
                 openSqliteConnection(*connections, file, *log, SqliteFileUse::NewFile);
             if (!connection)
                 return;
-            try {
-                connection->execute(QStringLiteral("PRAGMA user_version = 0"));
-                *made = true;
-            } catch (const DbException& e) {
-                log->show(e.description());
-            }
             connection->close();
+            *made = QFileInfo(file).isFile();
         },
         [this, log, made, file] {
             log->replay(m_services.messages);

@@ -28,7 +28,7 @@ QString SqliteSchema::tablesQuery() {
     return QStringLiteral(
         "SELECT name FROM sqlite_master WHERE type = 'table' "
         "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name NOT LIKE 'tblZOTA\\_%' ESCAPE '\\' "
-        "AND sql NOT LIKE 'CREATE VIRTUAL TABLE%' ORDER BY name");
+        "AND sql NOT LIKE 'CREATE VIRTUAL TABLE%' ORDER BY name COLLATE NOCASE");
 }
 
 QString SqliteSchema::columnsQuery(const QString& table) {

@@ -15,8 +15,11 @@ namespace quorvex::testing {
 // the reads of what they recorded go through it.
 class SqliteTestFile {
 public:
-    explicit SqliteTestFile(const QString& name = QStringLiteral("test.db"))
-        : m_path(m_dir.filePath(name)) {}
+    // A file of that name in a folder of its own, or (Place::Given) the file at that path.
+    enum class Place { OwnFolder, Given };
+    explicit SqliteTestFile(const QString& name = QStringLiteral("test.db"),
+                            Place place = Place::OwnFolder)
+        : m_path(place == Place::Given ? name : m_dir.filePath(name)) {}
 
     const QString& path() const { return m_path; }
     QString folder() const { return m_dir.path(); }

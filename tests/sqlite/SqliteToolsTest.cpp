@@ -1,12 +1,6 @@
-// The sample database and the table list; quorvex-sql's SQLite script run by the sqlite3
-// program on a fresh file; quorvex-export on a SQLite file.
+// quorvex-sql's SQLite script run by the sqlite3 program on a fresh file; quorvex-export on a
+// SQLite file.
 #include "SqliteTestFile.h"
-
-#include "components/OdbcConnectionFactory.h"
-#include "components/TaskContext.h"
-#include "sqlite/SqliteBackend.h"
-#include "sqlite/SqliteSample.h"
-#include "support/ScriptedMessageService.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace quorvex;
-using namespace quorvex::sqlite;
 using namespace quorvex::testing;
 
 namespace {
@@ -38,44 +31,6 @@ Ran runProgram(const QString& program, const QStringList& arguments, const QByte
 }
 
 } // namespace
-
-TEST(SqliteSampleDatabase, HoldsThreeRelatedTablesListedWithoutSqlitesOrOurOwn) {
-    SqliteTestFile db;
-    OdbcConnectionFactory connections;
-    ScriptedMessageService messages;
-    TaskContext task;
-    ASSERT_EQ(db.run("CREATE TABLE old_contents (x)"), QString());
-    db.close();
-    // A sample made twice replaces the first one.
-    for (int i = 0; i < 2; ++i)
-        ASSERT_TRUE(SqliteSample::create(connections, db.path(), messages, task))
-            << messages.texts().join('\n').toStdString();
-    ASSERT_EQ(db.run("CREATE TABLE Counter (Id INTEGER PRIMARY KEY AUTOINCREMENT, Note TEXT)"),
-              QString());
-    ASSERT_EQ(db.run("INSERT INTO Counter (Note) VALUES ('x')"), QString());
-    ASSERT_EQ(db.run("CREATE TABLE TBLzota_Old (x)"), QString());
-
-    SqliteBackend backend(connections, db.path());
-    const std::optional<AuditBackend::Loaded> loaded = backend.load(messages, task);
-    ASSERT_TRUE(loaded) << messages.texts().join('\n').toStdString();
-    EXPECT_EQ(loaded->tables, (QStringList{"CUSTOMERS", "Counter", "ORDER LINES", "ORDERS"}));
-    EXPECT_EQ(backend.listColumns("ORDER LINES", messages, task),
-              (QStringList{"ORDER_ID", "LINE_NO", "PRODUCT", "QUANTITY", "UNIT PRICE"}));
-    const QStringList counts = db.rows(
-        "SELECT (SELECT COUNT(*) FROM CUSTOMERS), (SELECT COUNT(*) FROM ORDERS), (SELECT COUNT(*) "
-        "FROM \"ORDER LINES\"), (SELECT COUNT(*) FROM ORDERS o WHERE o.AMOUNT = (SELECT "
-        "ROUND(SUM(QUANTITY * \"UNIT PRICE\"), 2) FROM \"ORDER LINES\" l WHERE l.ORDER_ID = "
-        "o.ORDER_ID)), (SELECT COUNT(*) FROM sqlite_master WHERE name = 'old_contents')");
-    const QStringList n = counts.value(0).split('|');
-    ASSERT_EQ(n.size(), 5) << counts.join(' ').toStdString();
-    EXPECT_EQ(n[0], "40");
-    EXPECT_EQ(n[1], "120");
-    EXPECT_GE(n[0].toInt() + n[1].toInt() + n[2].toInt(), 300);
-    EXPECT_EQ(n[3], n[1]) << "every order's amount is the sum of its lines";
-    EXPECT_EQ(n[4], "0");
-    EXPECT_EQ(db.rows("SELECT NAME FROM CUSTOMERS WHERE NAME LIKE '%''%' LIMIT 1").size(), 1);
-    EXPECT_EQ(messages.texts(), QStringList());
-}
 
 // The script, as a DBA reviews it and runs it by hand with sqlite3, installs audits that record
 // what the window's would.
