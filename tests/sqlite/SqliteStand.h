@@ -245,7 +245,8 @@ public:
             return false;
         clickCell(installed(), row, 0);
         const qsizetype before = messages.shown().size();
-        QTest::mouseClick(find<QAbstractButton>(button), Qt::LeftButton);
+        // The export window has a cmdExport of its own.
+        QTest::mouseClick(mainWindow()->findChild<QAbstractButton*>(button), Qt::LeftButton);
         waitForOutcome(before, outcome);
         return outcome();
     }

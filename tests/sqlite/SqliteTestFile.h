@@ -51,10 +51,14 @@ public:
     void close() { m_connection.close(); }
 
     // One statement on a connection of its own, opened and closed for it (another application,
-    // on another thread): the driver's message, empty when it ran.
+    // on another thread, that waits up to 20 seconds for a busy database): the driver's
+    // message, empty when it ran.
     static QString runAlone(const QString& file, const QString& statement) {
         OdbcConnection connection;
-        if (!connection.open(sqlite::sqliteConnectionString(file)))
+        const QString patient = sqlite::sqliteConnectionString(file).replace(
+            QStringLiteral("Timeout=%1;").arg(sqlite::busyAttemptMilliseconds / 2),
+            QStringLiteral("Timeout=10000;"));
+        if (!connection.open(patient))
             return QStringLiteral("not opened");
         try {
             connection.execute(statement);

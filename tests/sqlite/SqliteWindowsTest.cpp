@@ -191,6 +191,15 @@ private Q_SLOTS:
         QCOMPARE(s.db.rows(select), QStringList());
         s.messages.clear();
 
+        // PURGE alone, on the audit of the grid's current row: every row goes, no file.
+        QVERIFY(s.press("cmdExport", "Upd", [&] { return window->isVisible(); }));
+        s.messages.answerNext(true);
+        QTest::mouseClick(window->purgeButton(), Qt::LeftButton);
+        QVERIFY(SqliteStand::waitFor([&] { return s.messages.shown().size() >= 2; }));
+        QCOMPARE(s.messages.texts().value(1), QString("Purge Complete"));
+        QCOMPARE(s.db.rows("SELECT COUNT(*) FROM tblZOTA_Upd"), QStringList{"0"});
+        s.messages.clear();
+
         // Delete: trigger, table and catalog row go; the table keeps working.
         s.messages.answerNext(true);
         QVERIFY(s.press("CmdDelete", "Ins", [&] { return s.auditRow("Ins") < 0; }));
