@@ -197,7 +197,20 @@ bool SqliteCatalog::switchTrigger(const InstalledAudit& audit, TriggerState stat
                         .arg(audit.name, auditTableName(audit.name), audit.triggerTable));
                 return false;
             }
+            // The kept text is run as it is: it must make this audit's trigger and nothing else.
+            if (!kept->trimmed().startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive)) {
+                m_messages.show(tr("The audit %1 cannot be enabled: what tblZOTA_SYSTEM_TABLE "
+                                   "keeps in DISABLED_TRIGGER is not a trigger.")
+                                    .arg(audit.name));
+                return false;
+            }
             m_connection.execute(*kept);
+            if (!SqliteSchema::triggerText(m_connection, trigger)) {
+                m_messages.show(tr("The audit %1 cannot be enabled: what tblZOTA_SYSTEM_TABLE "
+                                   "keeps in DISABLED_TRIGGER does not make the trigger %2.")
+                                    .arg(audit.name, trigger));
+                return false;
+            }
         }
         m_connection.execute(stateStatement(audit.name, state, std::nullopt));
     }
