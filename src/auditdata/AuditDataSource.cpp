@@ -105,7 +105,7 @@ std::optional<PurgeResult> AuditDataSource::purge(const AuditTable& audit, Messa
     CancelToken::Watch watch(task.cancelToken(), *connection);
     if (task.isCancelled())
         return cancelledPurge();
-    return settled(AuditPurge(*connection, audit).purge(), task);
+    return settled(AuditPurge(*connection, audit, &task.cancelToken()).purge(), task);
 }
 
 std::optional<PurgeResult> AuditDataSource::exportAndPurge(const AuditTable& audit,
@@ -119,7 +119,8 @@ std::optional<PurgeResult> AuditDataSource::exportAndPurge(const AuditTable& aud
     CancelToken::Watch watch(task.cancelToken(), *connection);
     if (task.isCancelled())
         return cancelledPurge();
-    return settled(AuditPurge(*connection, audit).exportAndPurge(exporter), task);
+    return settled(AuditPurge(*connection, audit, &task.cancelToken()).exportAndPurge(exporter),
+                   task);
 }
 
 } // namespace quorvex

@@ -3,6 +3,7 @@
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/LockTimeout.h"
+#include "sqlite/SqliteTransaction.h"
 
 #include <QCoreApplication>
 #include <optional>
@@ -46,8 +47,8 @@ private:
     bool m_set = false;
 };
 
-AuditPurge::AuditPurge(IConnection& connection, AuditTable audit)
-    : m_connection(connection), m_audit(std::move(audit)) {}
+AuditPurge::AuditPurge(IConnection& connection, AuditTable audit, const CancelToken* cancel)
+    : m_connection(connection), m_audit(std::move(audit)), m_cancel(cancel) {}
 
 PurgeResult AuditPurge::failure(const DbErrorList& errors, const QString& message,
                                 qint64 records) const {
@@ -60,7 +61,14 @@ PurgeResult AuditPurge::failure(const DbErrorList& errors, const QString& messag
 PurgeResult AuditPurge::purge() {
     try {
         LockWait wait(m_connection, m_audit.store());
-        m_connection.execute(m_audit.purgeStatement());
+        if (m_audit.store() == AuditStore::Sqlite) {
+            // The wait for a busy database, in short attempts.
+            sqlite::SqliteTransaction transaction(m_connection, m_cancel);
+            m_connection.execute(m_audit.purgeStatement());
+            transaction.commit();
+        } else {
+            m_connection.execute(m_audit.purgeStatement());
+        }
     } catch (const DbException& e) {
         return failure(e.errors(), e.description(), 0);
     }
@@ -74,8 +82,15 @@ PurgeResult AuditPurge::exportAndPurge(AuditExporter& exporter) {
     } catch (const DbException& e) {
         return failure(e.errors(), e.description(), 0);
     }
-    return m_audit.store() == AuditStore::SqlServer ? exportAndPurgeSqlServer(exporter)
-                                                    : exportAndPurgeSqlBase(exporter);
+    switch (m_audit.store()) {
+    case AuditStore::SqlServer:
+        return exportAndPurgeSqlServer(exporter);
+    case AuditStore::SqlBase:
+        return exportAndPurgeSqlBase(exporter);
+    case AuditStore::Sqlite:
+        break;
+    }
+    return exportAndPurgeSqlite(exporter);
 }
 
 namespace {
@@ -146,6 +161,55 @@ PurgeResult AuditPurge::exportAndPurgeSqlBase(AuditExporter& exporter) {
                 {}};
     }
     return publishAndCommit(exporter, exported.records);
+}
+
+PurgeResult AuditPurge::exportAndPurgeSqlite(AuditExporter& exporter) {
+    std::optional<sqlite::SqliteTransaction> transaction;
+    ExportResult exported;
+    qint64 deleted = -1;
+    try {
+        transaction.emplace(m_connection, m_cancel);
+        exported = stageRows(m_connection, m_audit.selectStatement(), exporter);
+        if (exported.completed())
+            deleted = m_connection.executeCounted(m_audit.purgeStatement());
+    } catch (const DbException& e) {
+        exporter.discard();
+        transaction.reset();
+        return failure(e.errors(), e.description(), exported.records);
+    }
+    if (!exported.completed()) {
+        exporter.discard();
+        transaction.reset();
+        if (exported.outcome == ExportResult::Outcome::Cancelled)
+            return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
+        return failure(exported.databaseErrors, exported.message, exported.records);
+    }
+    if (deleted != exported.records) {
+        // The write lock keeps every other connection out, so this is not expected; should it
+        // happen all the same, rows would go that are not in the file.
+        exporter.discard();
+        transaction.reset();
+        return {PurgeResult::Outcome::Failed,
+                exported.records,
+                tr("%1 rows were written to the file, but the purge would have deleted %2 from "
+                   "%3, so it was undone; nothing was changed.")
+                    .arg(exported.records)
+                    .arg(deleted)
+                    .arg(m_audit.tableName()),
+                {}};
+    }
+    QString message;
+    if (!exporter.publish(&message)) {
+        transaction.reset();
+        return {PurgeResult::Outcome::Failed, exported.records, message, {}};
+    }
+    try {
+        transaction->commit();
+    } catch (const DbException& e) {
+        transaction.reset();
+        return {PurgeResult::Outcome::FileOnly, exported.records, e.description(), e.errors()};
+    }
+    return {PurgeResult::Outcome::Purged, exported.records, {}, {}};
 }
 
 PurgeResult AuditPurge::publishAndCommit(AuditExporter& exporter, qint64 records) {

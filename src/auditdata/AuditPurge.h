@@ -7,6 +7,7 @@
 
 namespace quorvex {
 
+class CancelToken;
 class IConnection;
 
 // How a purge ended. Only Purged and FileOnly leave anything changed.
@@ -42,13 +43,20 @@ struct PurgeResult {
 // locked until the end, so none of them can change or go meanwhile; a row count that differs
 // means another session added rows, and everything is rolled back.
 //
+// SQLite, in one transaction that holds the database's write lock from its start (BEGIN
+// IMMEDIATE): "Select * from tblZOTA_x" into the file, then "Delete from tblZOTA_x", which must
+// delete as many rows as the file holds. No other connection can write meanwhile (the audited
+// table's triggers wait, up to their busy time-out), so no row is added between the read and
+// the delete.
+//
 // Every statement waits a bounded time for a table another session holds (SQL Server: SET
 // LOCK_TIMEOUT 10000; SQLBase: the lock time-out of the connection, 300 seconds unless its
-// data source says otherwise), then gives up with "The table ... is in use by another session;
-// nothing was changed. Try again when it is quiet."
+// data source says otherwise; SQLite: the connection's busy time-out), then gives up with "The
+// table ... is in use by another session; nothing was changed. Try again when it is quiet."
 class AuditPurge {
 public:
-    AuditPurge(IConnection& connection, AuditTable audit);
+    // `cancel` (SQLite) is looked at between the short waits for a busy database.
+    AuditPurge(IConnection& connection, AuditTable audit, const CancelToken* cancel = nullptr);
 
     // Deletes every row of the audit table.
     PurgeResult purge();
@@ -61,12 +69,14 @@ private:
 
     PurgeResult exportAndPurgeSqlServer(AuditExporter& exporter);
     PurgeResult exportAndPurgeSqlBase(AuditExporter& exporter);
+    PurgeResult exportAndPurgeSqlite(AuditExporter& exporter);
     // The file complete aside: into its place, then the commit.
     PurgeResult publishAndCommit(AuditExporter& exporter, qint64 records);
     PurgeResult failure(const DbErrorList& errors, const QString& message, qint64 records) const;
 
     IConnection& m_connection;
     AuditTable m_audit;
+    const CancelToken* m_cancel = nullptr;
 };
 
 } // namespace quorvex

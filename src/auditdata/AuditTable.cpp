@@ -10,7 +10,7 @@ AuditTable::AuditTable(AuditStore store, QString name, QString tableName)
 std::optional<AuditTable> AuditTable::fromName(AuditStore store, const QString& name) {
     if (name.isEmpty() || !checkAuditName(name).accepted())
         return std::nullopt;
-    const QString table = store == AuditStore::SqlServer ? QStringLiteral("tblZOTA_") + name : name;
+    const QString table = store == AuditStore::SqlBase ? name : QStringLiteral("tblZOTA_") + name;
     return AuditTable(store, name, table);
 }
 

@@ -12,11 +12,11 @@ QString tr(const char* text) {
 }
 
 struct Options {
-    QCommandLineOption backend{QStringLiteral("backend"), tr("sqlserver or sqlbase."),
+    QCommandLineOption backend{QStringLiteral("backend"), tr("sqlserver, sqlbase or sqlite."),
                                QStringLiteral("backend")};
     QCommandLineOption audit{QStringLiteral("audit"),
-                             tr("The audit: its name on SQL Server, its table name (ZOTA_...) "
-                                "on SQLBase."),
+                             tr("The audit: its name on SQL Server and SQLite, its table name "
+                                "(ZOTA_...) on SQLBase."),
                              QStringLiteral("name")};
     QCommandLineOption format{QStringLiteral("format"), tr("csv, xml or xlsx."),
                               QStringLiteral("format")};
@@ -38,7 +38,8 @@ struct Options {
     QCommandLineOption passwordFile{QStringLiteral("password-file"),
                                     tr("Read the password from the first line of this file."),
                                     QStringLiteral("path")};
-    QCommandLineOption database{QStringLiteral("database"), tr("The database."),
+    QCommandLineOption database{QStringLiteral("database"),
+                                tr("The database (SQLite: the database file)."),
                                 QStringLiteral("database")};
     QCommandLineOption odbc{QStringLiteral("odbc"),
                             tr("An ODBC connection string, used instead of the login values."),
@@ -66,7 +67,7 @@ QString ExportCommandLine::usage() {
     QCommandLineParser parser;
     Options options;
     configured(parser, options);
-    return QStringLiteral("Usage: quorvex-export --backend sqlserver|sqlbase --audit NAME "
+    return QStringLiteral("Usage: quorvex-export --backend sqlserver|sqlbase|sqlite --audit NAME "
                           "--format csv|xml|xlsx --file PATH [--purge] <login options | --odbc "
                           "CONNECTION>\n") +
            parser.helpText().section(QLatin1Char('\n'), 1);
@@ -97,9 +98,11 @@ ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments)
         c.store = AuditStore::SqlServer;
     else if (backend == u"sqlbase")
         c.store = AuditStore::SqlBase;
+    else if (backend == u"sqlite")
+        c.store = AuditStore::Sqlite;
     else
-        return error(backend.isEmpty() ? tr("--backend is required (sqlserver or sqlbase).")
-                                       : tr("Unknown back end: %1 (sqlserver or sqlbase).")
+        return error(backend.isEmpty() ? tr("--backend is required (sqlserver, sqlbase or sqlite).")
+                                       : tr("Unknown back end: %1 (sqlserver, sqlbase or sqlite).")
                                              .arg(parser.value(options.backend)));
 
     c.audit = parser.value(options.audit);
@@ -149,6 +152,12 @@ ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments)
     if (c.store == AuditStore::SqlServer) {
         if (c.server.isEmpty() || c.user.isEmpty() || c.database.isEmpty())
             return error(tr("SQL Server needs --server, --user and --database (or --odbc)."));
+    } else if (c.store == AuditStore::Sqlite) {
+        if (parser.isSet(options.server) || parser.isSet(options.user) ||
+            parser.isSet(options.password) || parser.isSet(options.passwordFile))
+            return error(tr("SQLite takes --database FILE only; it has no users or passwords."));
+        if (c.database.isEmpty())
+            return error(tr("SQLite needs --database FILE (or --odbc)."));
     } else {
         if (parser.isSet(options.server) || parser.isSet(options.user))
             return error(tr("SQLBase takes --database and --password only; the user is SYSADM."));

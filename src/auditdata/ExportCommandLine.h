@@ -7,10 +7,12 @@
 namespace quorvex {
 
 // Reads quorvex-export's arguments:
-//   quorvex-export --backend sqlserver|sqlbase --audit NAME --format csv|xml|xlsx --file PATH
-//                  [--purge] (--server S --user U --database D [--password P | --password-file F]
-//                             | --database D [--password P | --password-file F]
-//                             | --odbc "CONNECTION STRING")
+//   quorvex-export --backend sqlserver|sqlbase|sqlite --audit NAME --format csv|xml|xlsx
+//                  --file PATH [--purge]
+//                  (--server S --user U --database D [--password P | --password-file F]
+//                   | --database D [--password P | --password-file F]
+//                   | --database FILE (sqlite)
+//                   | --odbc "CONNECTION STRING")
 class ExportCommandLine {
 public:
     enum class Outcome { Run, Help, UsageError };

@@ -6,11 +6,13 @@
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
+#include "sqlite/SqliteConnection.h"
 #include "sqlserver/SqlServerConnection.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace quorvex {
@@ -37,6 +39,9 @@ ExportCommandRunner::ExportCommandRunner(IConnectionFactory& connections, QTextS
 QString ExportCommandRunner::connectionString(const ExportCommand& c) {
     if (!c.odbc.isEmpty())
         return c.odbc;
+    if (c.store == AuditStore::Sqlite)
+        return sqlite::sqliteConnectionString(c.database, sqlite::SqliteFileUse::ExistingFile,
+                                              sqlite::SqliteReading::StepByStep);
     if (c.store == AuditStore::SqlServer)
         return buildSqlServerConnectionString(
             SqlServerLoginValues{c.server, c.user, c.password, c.database});
@@ -65,6 +70,12 @@ int ExportCommandRunner::run(const ExportCommand& given) {
         return UsageError;
     }
 
+    // SQLite's driver says only "connect failed" of a file that is not there.
+    if (command.store == AuditStore::Sqlite && command.odbc.isEmpty() &&
+        !QFileInfo(command.database).isFile()) {
+        m_err << sqlite::missingFileMessage(command.database) << Qt::endl;
+        return Failure;
+    }
     std::unique_ptr<IConnection> connection = m_connections.createConnection();
     if (!connection->open(connectionString(command))) {
         m_err << tr("The connection could not be opened:") << Qt::endl

@@ -17,10 +17,12 @@ QString sqlServerLockTimeoutStatement(int milliseconds) {
 
 bool isLockTimeout(const DbErrorList& errors) {
     // "Lock request time out period exceeded.", "canceling statement due to lock timeout",
-    // "lock time-out", "timed out waiting for a lock".
+    // "lock time-out", "timed out waiting for a lock"; SQLite's "database is locked" and
+    // "database table is locked", which it says once the connection's busy time-out has run
+    // out.
     static const QRegularExpression text(
         QStringLiteral("\\block\\b.*\\btime[ -]?out|\\btime[ -]?out\\b.*\\block\\b|"
-                       "\\btimed out\\b.*\\block\\b"),
+                       "\\btimed out\\b.*\\block\\b|\\bdatabase (table )?is locked\\b"),
         QRegularExpression::CaseInsensitiveOption);
     for (const DbErrorRecord& e : errors) {
         if (e.nativeError == sqlServerLockRequestTimeOut || text.match(e.description).hasMatch())

@@ -16,7 +16,7 @@ QString sqlServerLockTimeoutStatement(int milliseconds = lockTimeoutMilliseconds
 // Whether a failure is a lock wait that ran out: SQL Server's error 1222 ("Lock request time
 // out period exceeded."), the test engine's "canceling statement due to lock timeout" (native
 // 33557097, its number for many failures, so the text decides), or a driver's own lock time-out
-// text. Nothing was changed by the statement that gave up.
+// text (SQLite: "database is locked"). Nothing was changed by the statement that gave up.
 bool isLockTimeout(const DbErrorList& errors);
 
 // "The table X is in use by another session; nothing was changed. Try again when it is quiet."

@@ -15,6 +15,7 @@ class MainFrame;
 struct BackendLaunchers {
     std::function<QWidget*(MainFrame&)> sqlServerLogin;
     std::function<QWidget*(MainFrame&)> sqlBaseLogin;
+    std::function<QWidget*(MainFrame&)> sqliteLogin;
 };
 
 } // namespace quorvex

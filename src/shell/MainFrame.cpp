@@ -134,13 +134,14 @@ AboutBox* MainFrame::aboutBox() const {
 void MainFrame::openSelectionWindow() {
     auto* selection = new SelectionWindow;
     m_selection = selection;
-    connect(selection, &SelectionWindow::backendChosen, this, &MainFrame::openBackend);
+    connect(selection, &SelectionWindow::backendChosen, this, &MainFrame::chooseBackend);
     addChild(selection);
 }
 
-void MainFrame::openBackend(BackendChoice choice) {
-    const auto& launch =
-        choice == BackendChoice::SqlServer ? m_launchers.sqlServerLogin : m_launchers.sqlBaseLogin;
+void MainFrame::chooseBackend(BackendChoice choice) {
+    const auto& launch = choice == BackendChoice::SqlServer ? m_launchers.sqlServerLogin
+                         : choice == BackendChoice::SqlBase ? m_launchers.sqlBaseLogin
+                                                            : m_launchers.sqliteLogin;
     QWidget* login = launch ? launch(*this) : nullptr;
     if (login == nullptr) {
         // Without a login window to go to, the choice window stays so the user is not left in

@@ -37,6 +37,11 @@ public:
     // Hides the choice window if it is still loaded (after a successful login).
     void hideSelectionWindow();
 
+    // What OK on the choice window does: the back end's login window opens and the choice
+    // window goes; with no login window to go to, it stays. Also for a start that names its
+    // back end on the command line.
+    void chooseBackend(BackendChoice choice);
+
     // The About box once it has been asked for; null before.
     AboutBox* aboutBox() const;
 
@@ -56,7 +61,6 @@ protected:
 private:
     void buildMenus();
     void openSelectionWindow();
-    void openBackend(BackendChoice choice);
     static QMdiSubWindow* subWindowOf(QWidget* child);
     void showWhole(QMdiSubWindow* sub);
 

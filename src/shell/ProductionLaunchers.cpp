@@ -12,14 +12,22 @@
 #include "sqlbase/SqlBaseBackend.h"
 #include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseLoginWindow.h"
+#include "sqlite/QtSqliteFileDialogs.h"
+#include "sqlite/SqliteAuditData.h"
+#include "sqlite/SqliteBackend.h"
+#include "sqlite/SqliteLoginWindow.h"
+#include "sqlite/SqliteSample.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "sqlserver/SqlServerSession.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 
 namespace quorvex {
 
-BackendState::BackendState() = default;
+BackendState::BackendState()
+    : sqliteFileDialogs(std::make_unique<sqlite::QtSqliteFileDialogs>()),
+      sqliteSampleFile(sqlite::SqliteSample::defaultFile()) {}
 BackendState::~BackendState() = default;
 
 namespace {
@@ -128,7 +136,37 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                         services, presentIn(frame)));
                 }));
     };
+    launchers.sqliteLogin = [&state](MainFrame& frame) -> QWidget* {
+        PlatformServices& services = frame.services();
+        return new sqlite::SqliteLoginWindow(
+            services, state.sqliteFile, *state.sqliteFileDialogs, state.sqliteSampleFile,
+            mainWindowOpener(
+                frame, state,
+                [&state, &services] {
+                    return std::make_shared<sqlite::SqliteBackend>(services.connections,
+                                                                   state.sqliteFile);
+                },
+                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
+                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
+                        std::make_shared<sqlite::SqliteAuditData>(services.connections,
+                                                                  state.sqliteFile),
+                        services, presentIn(frame)));
+                }));
+    };
     return launchers;
+}
+
+void startWithSqlite(MainFrame& frame, SqliteStart start, const QString& file) {
+    frame.chooseBackend(BackendChoice::Sqlite);
+    auto* login = frame.findChild<sqlite::SqliteLoginWindow*>();
+    if (login == nullptr)
+        return;
+    if (start == SqliteStart::Sample) {
+        login->openSample();
+        return;
+    }
+    login->fileBox()->setText(file);
+    login->openDatabase();
 }
 
 } // namespace quorvex

@@ -12,13 +12,13 @@ namespace quorvex {
 SelectionWindow::SelectionWindow(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmSelection"));
     setWindowTitle(QStringLiteral("Choose DB Sever Type"));
-    setFixedSize(sizeFromTwips(2910, 3045));
+    // The third back end, SQLite, adds a row below the two of the first design.
+    setFixedSize(sizeFromTwips(2910, 3645));
 
-    // Creation order is the tab order: OK first, then the two back ends; the label takes no
-    // focus.
+    // Creation order is the tab order: OK first, then the back ends; the label takes no focus.
     m_cmdOk = new QPushButton(QStringLiteral("OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    m_cmdOk->setGeometry(rectFromTwips(720, 2040, 1215, 495));
+    m_cmdOk->setGeometry(rectFromTwips(720, 2640, 1215, 495));
     // Enter on the focused button presses it, as with any command button.
     m_cmdOk->setAutoDefault(true);
     connect(m_cmdOk, &QPushButton::clicked, this, &SelectionWindow::confirmChoice);
@@ -31,11 +31,16 @@ SelectionWindow::SelectionWindow(QWidget* parent) : QWidget(parent) {
     m_optSqlBase->setObjectName(QStringLiteral("optSqlBase"));
     m_optSqlBase->setGeometry(rectFromTwips(480, 1320, 2295, 375));
 
+    m_optSqlite = new QRadioButton(QStringLiteral("SQLite database file"), this);
+    m_optSqlite->setObjectName(QStringLiteral("optSqlite"));
+    m_optSqlite->setGeometry(rectFromTwips(480, 1920, 2295, 375));
+
     // One group, nothing chosen at the start: the user has to pick a back end.
     m_backends = new QButtonGroup(this);
     m_backends->setExclusive(true);
     m_backends->addButton(m_optSqlServer);
     m_backends->addButton(m_optSqlBase);
+    m_backends->addButton(m_optSqlite);
 
     m_label1 = new QLabel(QStringLiteral("Connect to"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
@@ -52,6 +57,8 @@ void SelectionWindow::confirmChoice() {
         Q_EMIT backendChosen(BackendChoice::SqlServer);
     } else if (m_optSqlBase->isChecked()) {
         Q_EMIT backendChosen(BackendChoice::SqlBase);
+    } else if (m_optSqlite->isChecked()) {
+        Q_EMIT backendChosen(BackendChoice::Sqlite);
     }
 }
 

@@ -22,6 +22,7 @@ public:
     QPushButton* okButton() const { return m_cmdOk; }
     QRadioButton* sqlServerOption() const { return m_optSqlServer; }
     QRadioButton* sqlBaseOption() const { return m_optSqlBase; }
+    QRadioButton* sqliteOption() const { return m_optSqlite; }
 
 Q_SIGNALS:
     void backendChosen(quorvex::BackendChoice choice);
@@ -32,6 +33,7 @@ private:
     QLabel* m_label1 = nullptr;
     QRadioButton* m_optSqlServer = nullptr;
     QRadioButton* m_optSqlBase = nullptr;
+    QRadioButton* m_optSqlite = nullptr;
     QButtonGroup* m_backends = nullptr;
     QPushButton* m_cmdOk = nullptr;
 };

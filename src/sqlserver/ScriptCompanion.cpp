@@ -1,6 +1,8 @@
 #include "sqlserver/ScriptCompanion.h"
 
 #include "sqlbase/SqlBaseAuditGenerator.h"
+#include "sqlite/SqliteAuditGenerator.h"
+#include "sqlite/SqliteTransaction.h"
 #include "sqlserver/AuditNameRules.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 
@@ -37,15 +39,34 @@ GeneratedStatements generateSqlBase(const ScriptCompanion::Request& request) {
     return sqlbase::generateSqlBaseAudit(definition, request.columns);
 }
 
+// SQLite: the audit's statements in the one transaction GO sends them in, after the catalog
+// the main window makes when it opens a database, so that a new file takes the script too.
+GeneratedStatements generateSqlite(const ScriptCompanion::Request& request) {
+    GeneratedStatements generated =
+        sqlite::generateSqliteAudit(request.definition, request.columns);
+    if (!generated.refused()) {
+        generated.statements.prepend(
+            sqlite::catalogCreateStatement(sqlite::CatalogCreation::IfMissing));
+        generated.statements.prepend(
+            QString::fromLatin1(sqlite::SqliteTransaction::beginStatement()));
+        generated.statements.append(QStringLiteral("COMMIT"));
+    }
+    return generated;
+}
+
 struct Backend {
     const char* name;
     Generator generate;
+    // What follows each statement in the script: the batch separator of the server's tools, or
+    // the end of a statement for sqlite3.
+    const char* separator;
 };
 
 // The back ends the companion dispatches to, by the "backend" key.
 constexpr Backend backendTable[] = {
-    {"sqlserver", &generateSqlServer},
-    {"sqlbase", &generateSqlBase},
+    {"sqlserver", &generateSqlServer, "\r\nGO\r\n"},
+    {"sqlbase", &generateSqlBase, "\r\nGO\r\n"},
+    {"sqlite", &generateSqlite, ";\n"},
 };
 
 const Backend* findBackend(const QString& name) {
@@ -228,10 +249,10 @@ T choice(Reader& reader, const QJsonObject& input, const QString& key,
     return fallback;
 }
 
-QByteArray scriptText(const QStringList& statements) {
+QByteArray scriptText(const QStringList& statements, const char* separator) {
     QByteArray text;
     for (const QString& statement : statements) {
-        text += statement.toUtf8() + "\r\nGO\r\n";
+        text += statement.toUtf8() + separator;
     }
     return text;
 }
@@ -337,7 +358,8 @@ GeneratedStatements ScriptCompanion::generate(const Request& request) {
 }
 
 ScriptCompanion::Output ScriptCompanion::run(const QByteArray& input, OutputFormat format) {
-    const GeneratedStatements generated = generate(parse(input));
+    const Request request = parse(input);
+    const GeneratedStatements generated = generate(request);
     Output output;
     if (generated.refused()) {
         output.exitCode = 1;
@@ -352,7 +374,8 @@ ScriptCompanion::Output ScriptCompanion::run(const QByteArray& input, OutputForm
         output.standardOutput = jsonText(
             {{QStringLiteral("statements"), QJsonArray::fromStringList(generated.statements)}});
     } else {
-        output.standardOutput = scriptText(generated.statements);
+        output.standardOutput =
+            scriptText(generated.statements, findBackend(request.backend)->separator);
     }
     return output;
 }

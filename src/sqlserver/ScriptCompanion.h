@@ -14,15 +14,16 @@
 //    "mode": "only-when", "connective": "AND",
 //    "name": "BigOrders", "description": "Large orders"}
 //
-//   backend        "sqlserver" (also when missing) or "sqlbase"
+//   backend        "sqlserver" (also when missing), "sqlbase" or "sqlite"
 //   engine         sqlserver only: "sqlserver" (also when missing) or "babelfish", whose triggers
 //                  are created without WITH ENCRYPTION
 //   kind           "insert", "delete" or "update"; required
 //   table          the audited table, as its catalogue names it
 //   columns        the table's whole catalogue, in catalogue order. SQL Server: name, type (lower
 //                  case), length (in characters, -1 for max), precision, scale, primaryKey.
-//                  SQLBase: name, type (SYSCOLUMNS' COLTYPE), length, scale. A missing number
-//                  is 0, a missing primaryKey false.
+//                  SQLBase: name, type (SYSCOLUMNS' COLTYPE), length, scale. SQLite: name,
+//                  type (the declared type, as pragma_table_info gives it), primaryKey. A
+//                  missing number is 0, a missing primaryKey false.
 //   chosen         the audited columns, in the order the column list holds them
 //   saveOld        update audits: the chosen columns whose value before the update is kept too
 //   changedFields  update audits: record only updates that touch one of these columns
@@ -47,6 +48,9 @@
 //
 // Output: each statement followed by a line holding only GO, every line ending in CR LF as the
 // statements' own lines do; with --json one object {"statements": [...]}. Exit status 0.
+// SQLite: BEGIN IMMEDIATE, the catalog (CREATE TABLE IF NOT EXISTS, as the main window makes it),
+// the audit's statements and COMMIT, each ended by ";" and a line feed, so that
+// `sqlite3 -bail FILE < script` installs the audit whole or not at all.
 // A definition the window would refuse, or input that is no such definition: exit status 1 and
 // the message on standard error, or with --json {"error": "<message>"} on standard output.
 // A wrong command line: the usage on standard error, exit status 2.

@@ -44,6 +44,15 @@ TEST(ExportCommandLine, SqlBaseWithPasswordFileAndNoPurge) {
     EXPECT_EQ(p.command.password, QString());
 }
 
+TEST(ExportCommandLine, SqliteTakesTheDatabaseFile) {
+    const auto p = parse({"--backend", "sqlite", "--audit", "Orders", "--format", "xml", "--file",
+                          "out.xml", "--database", "/srv/shop.db", "--purge"});
+    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
+    EXPECT_EQ(p.command.store, AuditStore::Sqlite);
+    EXPECT_EQ(p.command.database, QStringLiteral("/srv/shop.db"));
+    EXPECT_EQ(p.command.purge, PurgeAfterExport::Yes);
+}
+
 TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
     const QStringList base{"--audit", "Orders", "--format", "csv",
                            "--file",  "f",      "--odbc",   "DSN=x"};
@@ -52,9 +61,9 @@ TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
         const char* error;
     };
     const std::vector<Case> cases{
-        {base, "--backend is required (sqlserver or sqlbase)."},
+        {base, "--backend is required (sqlserver, sqlbase or sqlite)."},
         {QStringList{"--backend", "oracle"} + base,
-         "Unknown back end: oracle (sqlserver or sqlbase)."},
+         "Unknown back end: oracle (sqlserver, sqlbase or sqlite)."},
         {{"--backend", "sqlserver", "--format", "csv", "--file", "f", "--odbc", "DSN=x"},
          "--audit is required."},
         {{"--backend", "sqlserver", "--audit", "x;drop", "--format", "csv", "--file", "f", "--odbc",
@@ -77,6 +86,11 @@ TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
           "--database", "D", "--password", "a", "--password-file", "b"},
          "Give either --password or --password-file, not both."},
         {QStringList{"--backend", "sqlserver", "stray"} + base, "Unexpected argument: stray"},
+        {{"--backend", "sqlite", "--audit", "Orders", "--format", "csv", "--file", "f",
+          "--database", "/srv/a.db", "--password", "pw"},
+         "SQLite takes --database FILE only; it has no users or passwords."},
+        {{"--backend", "sqlite", "--audit", "Orders", "--format", "csv", "--file", "f"},
+         "SQLite needs --database FILE (or --odbc)."},
     };
     for (const Case& c : cases) {
         const auto p = parse(c.args);

@@ -171,7 +171,8 @@ private Q_SLOTS:
         for (const Case& c :
              {Case{{"optSqlBase", "optSqlServer"}, Login::Made, "sqlServer", "frmSqlLogin"},
               Case{{}, Login::Made, "", "frmSelection"},
-              Case{{"optSqlBase"}, Login::NotMade, "sqlBase", "frmSelection"}}) {
+              Case{{"optSqlBase"}, Login::NotMade, "sqlBase", "frmSelection"},
+              Case{{"optSqlServer", "optSqlite"}, Login::Made, "sqlite", "frmSqliteLogin"}}) {
             makeFrame(c.login);
             QPointer<SelectionWindow> window = m_frame->selectionWindow();
             for (const QString& option : c.clicked)
@@ -257,7 +258,8 @@ private:
         m_frame = std::make_unique<MainFrame>(
             m_services->services,
             BackendLaunchers{[launch](MainFrame&) { return launch("sqlServer", "frmSqlLogin"); },
-                             [launch](MainFrame&) { return launch("sqlBase", "frmLogin"); }});
+                             [launch](MainFrame&) { return launch("sqlBase", "frmLogin"); },
+                             [launch](MainFrame&) { return launch("sqlite", "frmSqliteLogin"); }});
     }
 
     std::unique_ptr<ShellServices> m_services;

@@ -53,7 +53,7 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
         {"unknown_mode", R"({"kind": "insert", "mode": "never"})",
          "\"mode\" must be \"always-except\" or \"only-when\""},
         {"unknown_backend", R"({"backend": "oracle", "kind": "insert"})",
-         "\"backend\" must be one of: sqlserver, sqlbase"},
+         "\"backend\" must be one of: sqlserver, sqlbase, sqlite"},
         {"length_as_text", R"({"kind": "insert", "columns": [{"name": "A", "length": "30"}]})",
          "\"length\" in entry 1 of \"columns\" must be a whole number"},
         {"value_as_number",
