@@ -135,8 +135,8 @@ private:
     }
 
     // What decides whether a row is recorded, each a condition of the WHEN clause, all of
-    // which must hold: the conditions of the grid. (Guards still to come, such as "only rows
-    // whose values changed", join this list.)
+    // which must hold: the conditions of the grid, and for "only rows whose values changed"
+    // that a watched column differs.
     std::optional<QStringList> guards() {
         const std::optional<QString> conditions = conditionGuard();
         if (!conditions)
@@ -144,7 +144,32 @@ private:
         QStringList all;
         if (!conditions->isEmpty())
             all << *conditions;
+        if (m_definition.kind == AuditKind::Update && m_definition.changedValuesOnly) {
+            const std::optional<QString> changed = changedValueGuard();
+            if (!changed)
+                return std::nullopt;
+            all << *changed;
+        }
         return all;
+    }
+
+    // A watched column (the changed fields, or every chosen column when none is chosen) whose
+    // new value differs from its old one. IS NOT compares NULL safely: NULL to a value is a
+    // change, NULL to NULL is not. Text compares by its bytes, so a change of letter case counts.
+    std::optional<QString> changedValueGuard() {
+        const QStringList& watched = m_definition.changedFields.isEmpty()
+                                         ? m_definition.columns
+                                         : m_definition.changedFields;
+        QStringList differs;
+        for (const QString& name : watched) {
+            if (findColumn(m_columns, name) == nullptr) {
+                refuse(SqlServerAuditTableGenerator::notAColumnMessage(name, m_definition.table));
+                return std::nullopt;
+            }
+            const QString column = SqliteIdentifier::quote(name);
+            differs << QStringLiteral("NEW.") + column + QStringLiteral(" IS NOT OLD.") + column;
+        }
+        return differs.join(QStringLiteral(" OR "));
     }
 
     // A row is recorded exactly when the CASE ends on 0: the conditions holding give the
@@ -276,6 +301,8 @@ const AuditNameLimits& sqliteAuditNameLimits() {
 QString checkSqliteAuditEntries(const AuditDefinition& definition) {
     if (definition.table.isEmpty() || definition.name.isEmpty() || definition.columns.isEmpty())
         return sqlserver::missingEntriesMessage();
+    if (definition.recordWho)
+        return recordWhoUnavailableMessage();
     const NameRuleVerdict rules =
         checkAuditNameAndDescription(definition.name, definition.description);
     if (!rules.accepted())
@@ -283,6 +310,11 @@ QString checkSqliteAuditEntries(const AuditDefinition& definition) {
     return checkAuditNameLimits(definition.name, definition.description, definition.table,
                                 sqliteAuditNameLimits())
         .message;
+}
+
+QString recordWhoUnavailableMessage() {
+    return tr("SQLite has no logins, hosts or applications to record: a SQLite audit records the "
+              "date of each change only.");
 }
 
 QString userIdConditionMessage() {

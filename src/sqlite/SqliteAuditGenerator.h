@@ -28,6 +28,8 @@ QString checkSqliteAuditEntries(const AuditDefinition& definition);
 
 // Why a USERID condition is refused on SQLite.
 QString userIdConditionMessage();
+// Why "Also record login, host and application" is not offered on SQLite.
+QString recordWhoUnavailableMessage();
 
 // The catalog: SQL Server's four columns, then the text of a disabled audit's trigger (SQLite
 // cannot switch a trigger off; Disable drops it and keeps its text here).

@@ -5,6 +5,7 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
+#include "sqlite/SqliteAuditGenerator.h"
 #include "sqlite/SqliteCatalog.h"
 #include "sqlite/SqliteConnection.h"
 #include "sqlite/SqliteCreationFlow.h"
@@ -50,6 +51,8 @@ SqliteBackend::~SqliteBackend() = default;
 MainWindowTraits SqliteBackend::mainWindowTraits() {
     MainWindowTraits traits;
     traits.objectName = QStringLiteral("frmSqliteMain");
+    traits.recordsWho = false;
+    traits.recordsWhoUnavailableReason = recordWhoUnavailableMessage();
     return traits;
 }
 

@@ -144,4 +144,7 @@ TEST(SqliteAuditGenerator, RefusesWhatCouldNotGiveAWorkingAudit) {
     EXPECT_EQ(refusal(twice), "The field AMOUNT is chosen more than once");
     EXPECT_TRUE(refusal(longName).startsWith("The Audit Name A23456789012345678901 has 21 "));
     EXPECT_EQ(refusal(empty), sqlserver::missingEntriesMessage());
+    AuditDefinition who = audit(AuditKind::Insert, {"AMOUNT"});
+    who.recordWho = true;
+    EXPECT_EQ(refusal(who), recordWhoUnavailableMessage());
 }

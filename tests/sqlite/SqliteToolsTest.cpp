@@ -79,6 +79,33 @@ TEST(SqliteScripts, QuorvexSqlsStatementsRunBySqlite3RecordTheRightRows) {
               "1|ACME\n2|O'Brien\n1|5001|5000\n2|6|5\nIns|ORDER LINES\nUpd|ORDER LINES\n");
 }
 
+// "Only rows whose values changed": an update records a row only where a watched column got
+// another value, NULL to a value and back included; an update to the same values records nothing.
+TEST(SqliteScripts, ChangedValuesOnlyRecordsRealChangesOfAMultiRowUpdate) {
+    SqliteTestFile db;
+    const QString file = db.path();
+    ASSERT_EQ(runProgram("sqlite3", {file, "CREATE TABLE T (ID INTEGER PRIMARY KEY, AMOUNT "
+                                           "INTEGER, NOTE TEXT); INSERT INTO T VALUES (1, 10, "
+                                           "'a'), (2, 20, 'b'), (3, NULL, 'c'), (4, 40, 'd')"})
+                  .status,
+              0);
+    const Ran script = runProgram(QStringLiteral(QUORVEX_SQL_PROGRAM), {},
+                                  R"json({"backend": "sqlite", "kind": "update", "table": "T",
+                "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
+                            {"name": "AMOUNT", "type": "INTEGER"}, {"name": "NOTE", "type": "TEXT"}],
+                "chosen": ["ID", "AMOUNT"], "saveOld": ["AMOUNT"], "changedValuesOnly": true,
+                "name": "Chg"})json");
+    ASSERT_EQ(script.status, 0) << script.err.toStdString();
+    ASSERT_EQ(runProgram("sqlite3", {"-bail", file}, script.out.toUtf8()).status, 0);
+    const Ran fired = runProgram(
+        "sqlite3", {file, "UPDATE T SET AMOUNT = AMOUNT; UPDATE T SET NOTE = 'x'; "
+                          "UPDATE T SET AMOUNT = CASE ID WHEN 1 THEN 11 WHEN 2 THEN 20 "
+                          "WHEN 3 THEN 30 ELSE NULL END; "
+                          "SELECT ID, quote(AMOUNT), quote(oldAMOUNT) FROM tblZOTA_Chg;"});
+    EXPECT_EQ(fired.err, QString());
+    EXPECT_EQ(fired.out, "1|11|10\n3|30|NULL\n4|NULL|40\n");
+}
+
 TEST(SqliteScripts, QuorvexExportArchivesAndPurgesASqliteAudit) {
     SqliteTestFile db;
     ASSERT_EQ(db.run("CREATE TABLE tblZOTA_Arc (Code TEXT, Qty INTEGER, AuditDate DATETIME, "
