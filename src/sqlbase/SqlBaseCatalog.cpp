@@ -5,6 +5,7 @@
 #include "components/MessageService.h"
 #include "components/StatementChain.h"
 #include "components/TaskContext.h"
+#include "sqlbase/SqlBaseAuditStates.h"
 #include "sqlbase/SqlBaseLiteral.h"
 #include "sqlbase/SqlBaseSession.h"
 
@@ -98,7 +99,31 @@ std::optional<AuditListing> SqlBaseCatalog::list() {
         }
     }
     task.reportProgress(total, total);
+    if (!addStates(listing))
+        return std::nullopt;
     return listing;
+}
+
+bool SqlBaseCatalog::addStates(AuditListing& listing) {
+    std::vector<std::optional<AuditCheck>> checks;
+    for (const Row& row : listing.rows) {
+        if (m_session.isCancelled())
+            return false;
+        const QString name = row.size() > 1 ? row[1].value_or(QString()).trimmed() : QString();
+        try {
+            checks.emplace_back(readSqlBaseAuditCheck(m_session, name));
+        } catch (const DbException& e) {
+            if (m_session.isCancelled())
+                return false;
+            // The rest stay without a state, as the counts do.
+            m_session.messages().show(sqlBaseReadFailure(
+                e, QCoreApplication::translate("SqlBaseCatalog", "Reading the state of %1")
+                       .arg(name)));
+            break;
+        }
+    }
+    listing.addStates(std::move(checks));
+    return true;
 }
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::disable(const QString& objectName,
