@@ -4,6 +4,7 @@
 #include "auditdata/AuditTable.h"
 
 #include <QString>
+#include <optional>
 
 namespace quorvex {
 
@@ -42,6 +43,9 @@ struct PurgeResult {
 // locked until the end, so none of them can change or go meanwhile; a row count that differs
 // means another session added rows, and everything is rolled back.
 //
+// An audit table limited to rows older than an age (AuditTable::olderThan) purges only those,
+// the same way; on SQLBase both statements compare with one limit the server gave first.
+//
 // Every statement waits a bounded time for a table another session holds (SQL Server: SET
 // LOCK_TIMEOUT 10000; SQLBase: the lock time-out of the connection, 300 seconds unless its
 // data source says otherwise), then gives up with "The table ... is in use by another session;
@@ -59,6 +63,9 @@ private:
     // SQL Server: the session's lock time-out is set for the purge and put back after it.
     class LockWait;
 
+    // SQLBase with an age: the table with its limit read from the server; nothing when it
+    // could not be read (`failed` says why).
+    std::optional<AuditTable> withFixedAgeLimit(PurgeResult& failed);
     PurgeResult exportAndPurgeSqlServer(AuditExporter& exporter);
     PurgeResult exportAndPurgeSqlBase(AuditExporter& exporter);
     // The file complete aside: into its place, then the commit.
