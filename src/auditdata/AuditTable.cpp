@@ -45,6 +45,10 @@ QString AuditTable::purgeStatement() const {
     return QStringLiteral("Delete from ") + m_tableName + ageCondition();
 }
 
+QString AuditTable::countStatement() const {
+    return QStringLiteral("Select Count(*) from ") + m_tableName;
+}
+
 QString AuditTable::deleteReturningRowsStatement() const {
     // OUTPUT comes before WHERE in a DELETE.
     return QStringLiteral("Delete from ") + m_tableName + QStringLiteral(" Output deleted.*") +

@@ -39,6 +39,8 @@ public:
     QString selectStatement() const;
     // "Delete from " + table, then the age condition
     QString purgeStatement() const;
+    // "Select Count(*) from " + table (every row, whatever the age)
+    QString countStatement() const;
     // SQL Server: "Delete from " + table + " Output deleted.*", then the age condition; it
     // deletes the rows and returns each one it deletes, so a file of them holds exactly what
     // was deleted.

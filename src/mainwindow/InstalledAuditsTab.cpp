@@ -22,7 +22,7 @@ const QString DeleteQuestion =
     QStringLiteral("Are you sure you want to delete this Audit from the database?");
 
 // Wide enough for "trigger missing".
-constexpr int StateColumnWidth = 110;
+constexpr int StateColumnWidth = 130;
 
 // The states that lose rows or stop the application's statements: the whole row stands out,
 // and the STATE cell says why in words.

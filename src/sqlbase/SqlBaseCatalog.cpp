@@ -26,12 +26,6 @@ QString setEnabledStatement(const QString& objectName, const QString& flag) {
            catalogWhereName(objectName);
 }
 
-QString recordCountText(qint64 count) {
-    if (count == 0)
-        return QStringLiteral("NO RECORDS");
-    return QString::number(count) + QStringLiteral(" RECORDS");
-}
-
 QString readingCatalog() {
     return QCoreApplication::translate("SqlBaseCatalog", "Reading the audit catalog");
 }
@@ -39,6 +33,23 @@ QString readingCatalog() {
 } // namespace
 
 SqlBaseCatalog::SqlBaseCatalog(SqlBaseSession& session) : m_session(session) {}
+
+QString SqlBaseCatalog::recordCountText(qint64 count) {
+    if (count == 0)
+        return QStringLiteral("NO RECORDS");
+    return QString::number(count) + QStringLiteral(" RECORDS");
+}
+
+std::optional<qint64> SqlBaseCatalog::recordCount(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed == u"NO RECORDS")
+        return 0;
+    if (!trimmed.endsWith(QStringLiteral(" RECORDS")))
+        return std::nullopt;
+    bool number = false;
+    const qint64 count = trimmed.chopped(8).toLongLong(&number);
+    return number && count >= 0 ? std::optional<qint64>(count) : std::nullopt;
+}
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::create() {
     try {

@@ -23,6 +23,11 @@ public:
 
     explicit SqlBaseCatalog(SqlBaseSession& session);
 
+    // The record count as the listing's first column says it: "NO RECORDS", "n RECORDS".
+    static QString recordCountText(qint64 count);
+    // The count such a text says; nothing for any other text (a count that failed).
+    static std::optional<qint64> recordCount(const QString& text);
+
     // Creates the empty catalog table. Stops at the first failing statement.
     Outcome create();
 
