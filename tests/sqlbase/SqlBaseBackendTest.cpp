@@ -245,6 +245,27 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
+    // A state that cannot be read is told once; that audit and those after it show none, and
+    // every audit stays listed. A copy whose column is gone makes its audit broken.
+    void aFailingStateReadStopsTheStatesButNotTheListing() {
+        db().failOn(triggerQuery("ZOTA_ORDUPD"),
+                    FakeDatabase::error("No privilege on SYSTRIGGERS"));
+        db().onQuery(
+            columnsQuery("ZOTA_ORDAUD"), QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
+            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"GONE", "CHAR", "3", "0"})});
+        scriptThreeAudits(db());
+        const std::optional<AuditListing> listing = backend().listAudits(messages(), task());
+        QVERIFY(listing);
+        QCOMPARE(shown(), QStringList{"No privilege on SYSTRIGGERS"});
+        QCOMPARE(listingTexts(*listing),
+                 (RowTexts{kHeader,
+                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "broken"},
+                           {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N", ""},
+                           {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y", ""}}));
+        QCOMPARE(listing->checks.front()->auditedTable, QString("ORDERS"));
+        QVERIFY(!listing->checks.back());
+    }
+
     void brokenAuditTableStopsTheCountsButNotTheStart() {
         db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
         db().failOn(countQuery("ZOTA_ORDUPD"),
