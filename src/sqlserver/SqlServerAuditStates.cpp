@@ -46,15 +46,17 @@ QString text(const Recordset& rows, int field) {
 
 } // namespace
 
-QString SqlServerAuditStates::columnsStatement(const QStringList& tables) {
+QString SqlServerAuditStates::columnsStatement(const QStringList& auditedTables,
+                                               const QStringList& auditTables) {
     // Lengths count characters (-1 for max); date and time types carry their fractional digits
-    // as the scale, as the install read them.
-    return QStringLiteral("SELECT %1 AS table_name, c.COLUMN_NAME, c.DATA_TYPE, "
+    // as the scale, as the install read them. An audit table lies in the schema of the user
+    // who made it, so it goes by its bare name.
+    return QStringLiteral("SELECT %1 AS listed_name, c.TABLE_NAME, c.COLUMN_NAME, c.DATA_TYPE, "
                           "COALESCE(c.CHARACTER_MAXIMUM_LENGTH, 0), COALESCE(c.NUMERIC_PRECISION, "
                           "0), COALESCE(c.NUMERIC_SCALE, c.DATETIME_PRECISION, 0) "
-                          "FROM INFORMATION_SCHEMA.COLUMNS AS c WHERE %1 IN (%2) "
-                          "ORDER BY table_name, c.ORDINAL_POSITION")
-        .arg(tableNameExpression, inList(tables));
+                          "FROM INFORMATION_SCHEMA.COLUMNS AS c WHERE %1 IN (%2) OR c.TABLE_NAME "
+                          "IN (%3) ORDER BY listed_name, c.ORDINAL_POSITION")
+        .arg(tableNameExpression, inList(auditedTables), inList(auditTables));
 }
 
 QString SqlServerAuditStates::triggersStatement(const QStringList& triggers) {
@@ -68,27 +70,38 @@ std::vector<AuditCheck> SqlServerAuditStates::read(IConnection& connection,
                                                    const QList<Audit>& audits) {
     if (audits.isEmpty())
         return {};
-    QStringList tables;
+    QStringList auditedTables;
+    QStringList auditTables;
     QStringList triggers;
     for (const Audit& audit : audits) {
-        for (const QString& table : {auditTableOf(audit.name), audit.auditedTable}) {
-            if (!table.isEmpty() && !tables.contains(table, Qt::CaseInsensitive))
-                tables << table;
-        }
+        if (!audit.auditedTable.isEmpty() &&
+            !auditedTables.contains(audit.auditedTable, Qt::CaseInsensitive))
+            auditedTables << audit.auditedTable;
+        auditTables << auditTableOf(audit.name);
         triggers << triggerOf(audit.name);
     }
 
-    QHash<QString, ColumnInfoList> columns;
+    QHash<QString, ColumnInfoList> columns;      // audited tables, by the name they go by
+    QHash<QString, ColumnInfoList> auditColumns; // audit tables, by their bare name
+    QHash<QString, QString> auditTableSchema;    // the first schema met for each
     {
-        Recordset rows = connection.openRecordset(columnsStatement(tables));
+        Recordset rows = connection.openRecordset(columnsStatement(auditedTables, auditTables));
         for (; !rows.eof(); rows.moveNext()) {
             ColumnInfo column;
-            column.name = text(rows, 1);
-            column.type = text(rows, 2).toLower();
-            column.length = text(rows, 3).trimmed().toLongLong();
-            column.precision = text(rows, 4).trimmed().toInt();
-            column.scale = text(rows, 5).trimmed().toInt();
-            columns[key(text(rows, 0))].append(column);
+            column.name = text(rows, 2);
+            column.type = text(rows, 3).toLower();
+            column.length = text(rows, 4).trimmed().toLongLong();
+            column.precision = text(rows, 5).trimmed().toInt();
+            column.scale = text(rows, 6).trimmed().toInt();
+            const QString table = key(text(rows, 0));
+            if (auditedTables.contains(text(rows, 0), Qt::CaseInsensitive))
+                columns[table].append(column);
+            const QString bare = key(text(rows, 1));
+            if (auditTables.contains(text(rows, 1), Qt::CaseInsensitive) &&
+                auditTableSchema.value(bare, table) == table) {
+                auditTableSchema.insert(bare, table);
+                auditColumns[bare].append(column);
+            }
         }
     }
     // A trigger whose text cannot be read is present all the same.
@@ -104,7 +117,8 @@ std::vector<AuditCheck> SqlServerAuditStates::read(IConnection& connection,
         AuditObjects objects;
         if (const auto found = columns.find(key(audit.auditedTable)); found != columns.end())
             objects.auditedTable = *found;
-        if (const auto found = columns.find(key(auditTableOf(audit.name))); found != columns.end())
+        if (const auto found = auditColumns.find(key(auditTableOf(audit.name)));
+            found != auditColumns.end())
             objects.auditTable = *found;
         const auto trigger = triggerTexts.find(key(triggerOf(audit.name)));
         objects.triggerExists = trigger != triggerTexts.end();

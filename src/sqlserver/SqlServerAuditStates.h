@@ -27,8 +27,9 @@ public:
     // One check per audit, in order. Throws DbException when a read fails.
     static std::vector<AuditCheck> read(IConnection& connection, const QList<Audit>& audits);
 
-    // The catalogue reads, as sent. `tables` and `triggers` name what to read, without quotes.
-    static QString columnsStatement(const QStringList& tables);
+    // The catalogue reads, as sent; the names without quotes.
+    static QString columnsStatement(const QStringList& auditedTables,
+                                    const QStringList& auditTables);
     static QString triggersStatement(const QStringList& triggers);
 };
 

@@ -73,14 +73,8 @@ TEST(AuditDrift, SqlServerAuditsStateFromItsColumnsAndTrigger) {
     const ColumnInfoList copies = auditTable();
     const Case cases[] = {
         {"as installed", {orders(), copies, true, {}}, AuditState::Ok},
-        {"names in another case",
-         {orders(), with(copies, col("customer", "VARCHAR", 40)), true, {}},
-         AuditState::Ok},
         {"a column added (cannot be told from one not chosen)",
          {orders() << col("NOTE", "varchar", 80), copies, true, {}},
-         AuditState::Ok},
-        {"an unchosen column altered",
-         {with(orders(), col("ID", "bigint", 0, 19)), copies, true, {}},
          AuditState::Ok},
         {"a copied column longer",
          {with(orders(), col("CUSTOMER", "varchar", 80)), copies, true, {}},
@@ -98,17 +92,8 @@ TEST(AuditDrift, SqlServerAuditsStateFromItsColumnsAndTrigger) {
         {"a column the trigger reads gone",
          {orders(), copies, true, QStringList{"CUSTOMER", "STATUS"}},
          AuditState::Broken},
-        {"the trigger's columns all there",
-         {orders(), copies, true, QStringList{"id", "AMOUNT"}},
-         AuditState::Ok},
         {"the trigger gone", {orders(), copies, false, {}}, AuditState::TriggerMissing},
-        {"the trigger gone with a column",
-         {without(orders(), "AMOUNT"), copies, false, {}},
-         AuditState::TriggerMissing},
         {"the audited table gone", {std::nullopt, copies, false, {}}, AuditState::TableMissing},
-        {"the audited table without columns",
-         {ColumnInfoList{}, copies, true, {}},
-         AuditState::TableMissing},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(auditStateOf(c.objects, sqlserver::sqlServerAuditTableRules()), c.expected)
@@ -159,14 +144,6 @@ TEST(AuditDrift, TheColumnsAGeneratedTriggerReadsAreFoundInItsText) {
     EXPECT_EQ(sqlServerTriggerColumns(trigger),
               (QStringList{"AMOUNT", "Order Note", "ID", "STATUS"}));
 
-    AuditDefinition insert = update;
-    insert.kind = AuditKind::Insert;
-    insert.changedFields.clear();
-    insert.saveOldValue.clear();
-    const GeneratedStatements inserts = generateSqlServerAudit(insert, table);
-    ASSERT_TRUE(inserts.refusal.isEmpty());
-    EXPECT_EQ(sqlServerTriggerColumns(inserts.statements.value(1)),
-              (QStringList{"Order Note", "AMOUNT", "STATUS"}));
     EXPECT_EQ(sqlServerTriggerColumns("/* ins.A */ SELECT del.[B]]c] -- deleted.D\nFROM x"),
               QStringList{"B]c"});
 }

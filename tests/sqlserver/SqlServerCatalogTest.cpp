@@ -117,25 +117,29 @@ private Q_SLOTS:
         const QStringList reads = SqlServerStand::stateReads(rows);
         QCOMPARE(reads.first(),
                  "SELECT CASE WHEN c.TABLE_SCHEMA = N'dbo' THEN c.TABLE_NAME ELSE c.TABLE_SCHEMA "
-                 "+ N'.' + c.TABLE_NAME END AS table_name, c.COLUMN_NAME, c.DATA_TYPE, "
-                 "COALESCE(c.CHARACTER_MAXIMUM_LENGTH, 0), COALESCE(c.NUMERIC_PRECISION, 0), "
-                 "COALESCE(c.NUMERIC_SCALE, c.DATETIME_PRECISION, 0) FROM "
-                 "INFORMATION_SCHEMA.COLUMNS AS c WHERE CASE WHEN c.TABLE_SCHEMA = N'dbo' THEN "
-                 "c.TABLE_NAME ELSE c.TABLE_SCHEMA + N'.' + c.TABLE_NAME END IN "
-                 "(N'tblZOTA_Fine', N'Orders', N'tblZOTA_Wider', N'tblZOTA_Renamed', "
-                 "N'tblZOTA_Gone', N'Refunds', N'tblZOTA_NoTrigger', N'tblZOTA_Cond', "
-                 "N'sales.Pay') ORDER BY table_name, c.ORDINAL_POSITION");
+                 "+ N'.' + c.TABLE_NAME END AS listed_name, c.TABLE_NAME, c.COLUMN_NAME, "
+                 "c.DATA_TYPE, COALESCE(c.CHARACTER_MAXIMUM_LENGTH, 0), "
+                 "COALESCE(c.NUMERIC_PRECISION, 0), COALESCE(c.NUMERIC_SCALE, "
+                 "c.DATETIME_PRECISION, 0) FROM INFORMATION_SCHEMA.COLUMNS AS c WHERE CASE WHEN "
+                 "c.TABLE_SCHEMA = N'dbo' THEN c.TABLE_NAME ELSE c.TABLE_SCHEMA + N'.' + "
+                 "c.TABLE_NAME END IN (N'Orders', N'Refunds', N'sales.Pay') OR c.TABLE_NAME IN "
+                 "(N'tblZOTA_Fine', N'tblZOTA_Wider', N'tblZOTA_Renamed', N'tblZOTA_Gone', "
+                 "N'tblZOTA_NoTrigger', N'tblZOTA_Cond') ORDER BY listed_name, "
+                 "c.ORDINAL_POSITION");
         QCOMPARE(reads.last(),
                  "SELECT tr.name, OBJECT_DEFINITION(tr.object_id) FROM sys.triggers AS tr WHERE "
                  "tr.name IN (N'trgZOTA_Fine', N'trgZOTA_Wider', N'trgZOTA_Renamed', "
                  "N'trgZOTA_Gone', N'trgZOTA_NoTrigger', N'trgZOTA_Cond')");
         const auto column = [](const char* table, const char* name, const char* type,
                                const char* length) {
-            return textRow({table, name, type, length, "0", "0"});
+            const QString bare = QString::fromLatin1(table).section(u'.', -1);
+            return Row{FieldValue(table),  FieldValue(bare), FieldValue(name), FieldValue(type),
+                       FieldValue(length), FieldValue("0"),  FieldValue("0")};
         };
-        // Names in any case, as engines give them back.
+        // Names in any case, as engines give them back; the audit table of Cond in the schema
+        // of the user who made it.
         m_stand->database.onQuery(
-            reads.first(), QStringList{"table_name", "n", "t", "l", "p", "s"},
+            reads.first(), QStringList{"table_name", "bare", "n", "t", "l", "p", "s"},
             {column("orders", "ID", "int", "0"), column("Orders", "NOTE", "varchar", "80"),
              column("Orders", "CODE", "CHAR", "4"), column("tblZOTA_Fine", "CODE", "char", "4"),
              column("tblZOTA_Fine", "oldCODE", "char", "4"),
@@ -144,7 +148,7 @@ private Q_SLOTS:
              column("tblZOTA_Renamed", "TEXT", "varchar", "40"),
              column("tblZOTA_Gone", "ID", "int", "0"),
              column("tblZOTA_NoTrigger", "ID", "int", "0"), column("sales.Pay", "ID", "int", "0"),
-             column("tblZOTA_Cond", "ID", "int", "0")});
+             column("jane.tblZOTA_Cond", "ID", "int", "0")});
         m_stand->database.onQuery(
             reads.last(), QStringList{"name", "definition"},
             {textRow({"trgzota_fine", nullptr}), textRow({"trgZOTA_Wider", nullptr}),

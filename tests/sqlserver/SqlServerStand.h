@@ -78,20 +78,20 @@ struct SqlServerStand {
     }
     // What a listing of these catalog rows reads after them, in order (nothing for none).
     static QStringList stateReads(const std::vector<Row>& rows) {
-        QStringList tables;
+        QStringList audited;
+        QStringList auditTables;
         QStringList triggers;
         for (const Row& row : rows) {
             const QString name = row.at(0).value_or(QString()).trimmed();
-            for (const QString& table :
-                 {QStringLiteral("tblZOTA_") + name, row.at(3).value_or(QString()).trimmed()}) {
-                if (!tables.contains(table, Qt::CaseInsensitive))
-                    tables << table;
-            }
+            const QString table = row.at(3).value_or(QString()).trimmed();
+            if (!audited.contains(table, Qt::CaseInsensitive))
+                audited << table;
+            auditTables << QStringLiteral("tblZOTA_") + name;
             triggers << QStringLiteral("trgZOTA_") + name;
         }
         if (rows.empty())
             return {};
-        return {SqlServerAuditStates::columnsStatement(tables),
+        return {SqlServerAuditStates::columnsStatement(audited, auditTables),
                 SqlServerAuditStates::triggersStatement(triggers)};
     }
     // The listing's header: the catalog's columns, then STATE.
