@@ -18,10 +18,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStorageInfo>
 
 namespace quorvex {
@@ -64,7 +66,8 @@ AuditExportWindow::AuditExportWindow(std::shared_ptr<AuditDataSource> source, Gr
       m_services(services), m_present(std::move(present)), m_spreadsheetFolder(QDir::tempPath()) {
     setObjectName(m_source->traits().exportObjectName);
     setWindowTitle(QStringLiteral("Quorvex - Export"));
-    setFixedSize(sizeFromTwips(4935, 4590));
+    // The layout's 4590 twips, and a row for the choice of rows.
+    setFixedSize(sizeFromTwips(4935, 5070));
     buildControls();
     fillDrives();
     m_operation = new WindowOperation(this);
@@ -113,6 +116,24 @@ void AuditExportWindow::buildControls() {
     m_cmdBoth =
         newButton(this, QStringLiteral("cmdBoth"), QStringLiteral("BOTH"), 3480, 3840, 1335, 375);
 
+    m_optAllRows =
+        newOption(this, QStringLiteral("optAllRows"), tr("All rows"), 240, 4440, 1335, 375);
+    m_optOlderThan =
+        newOption(this, QStringLiteral("optOlderThan"), tr("Older than"), 1620, 4440, 1455, 375);
+    auto* rowChoice = new QButtonGroup(this);
+    rowChoice->addButton(m_optAllRows);
+    rowChoice->addButton(m_optOlderThan);
+    m_optAllRows->setChecked(true);
+    m_txtDays = new QSpinBox(this);
+    m_txtDays->setObjectName(QStringLiteral("txtDays"));
+    m_txtDays->setRange(1, AuditTable::maxAgeDays);
+    m_txtDays->setValue(30);
+    m_txtDays->setEnabled(false);
+    placeAt(m_txtDays, 3120, 4440, 855, 375);
+    setEntryLook(m_txtDays);
+    newLabel(this, QStringLiteral("lblDays"), tr("days"), 4035, 4485, 735, 285);
+    connect(m_optOlderThan, &QRadioButton::toggled, m_txtDays, &QSpinBox::setEnabled);
+
     // Tab order: the directory list first, then the drives, the name, the options, the buttons.
     QWidget::setTabOrder(m_Dir1, m_Drive1);
     QWidget::setTabOrder(m_Drive1, m_txtFileName);
@@ -122,6 +143,9 @@ void AuditExportWindow::buildControls() {
     QWidget::setTabOrder(m_optExcel, m_cmdExport);
     QWidget::setTabOrder(m_cmdExport, m_cmdPurge);
     QWidget::setTabOrder(m_cmdPurge, m_cmdBoth);
+    QWidget::setTabOrder(m_cmdBoth, m_optAllRows);
+    QWidget::setTabOrder(m_optAllRows, m_optOlderThan);
+    QWidget::setTabOrder(m_optOlderThan, m_txtDays);
 
     // The spreadsheet takes no file name, so the box goes while EXCEL is chosen.
     connect(m_optCSV, &QRadioButton::toggled, this, [this](bool on) {
@@ -214,6 +238,8 @@ std::optional<AuditTable> AuditExportWindow::currentAudit() {
     std::optional<AuditTable> audit = AuditTable::fromName(m_source->traits().store, name);
     if (!audit)
         m_services.messages.show(invalidAuditNameMessage(), MessageIcon::Exclamation);
+    else if (m_optOlderThan->isChecked())
+        audit = audit->olderThan(m_txtDays->value());
     return audit;
 }
 
@@ -309,10 +335,17 @@ void AuditExportWindow::purgeAudit() {
     const std::optional<AuditTable> audit = currentAudit();
     if (!audit)
         return;
-    if (!m_services.messages.askYesNo(
-            tr("Delete every row the audit %1 has recorded in %2? The rows are not written to a "
-               "file first; BOTH writes them to a file and deletes only what the file holds.")
-                .arg(audit->name(), audit->tableName())))
+    const QString question =
+        audit->olderThanDays()
+            ? tr("Delete the rows older than %3 days the audit %1 has recorded in %2? The rows are "
+                 "not written to a file first; BOTH writes them to a file and deletes only what "
+                 "the file holds.")
+                  .arg(audit->name(), audit->tableName())
+                  .arg(*audit->olderThanDays())
+            : tr("Delete every row the audit %1 has recorded in %2? The rows are not written to a "
+                 "file first; BOTH writes them to a file and deletes only what the file holds.")
+                  .arg(audit->name(), audit->tableName());
+    if (!m_services.messages.askYesNo(question))
         return;
     startPurging(*audit, [this, audit = *audit] {
         auto shared = std::make_shared<Shared>();
@@ -367,12 +400,15 @@ void AuditExportWindow::exportAndPurge() {
     // yet: it is the only copy of the rows.
     const QString target =
         format == ExportFormat::Xlsx ? freeWorkbookPath(*audit) : targetPath(*audit);
+    const QString rows = audit->olderThanDays()
+                             ? tr("the rows older than %1 days").arg(*audit->olderThanDays())
+                             : tr("the rows");
     QString question =
-        tr("Write the rows the audit %1 has recorded to %2, then delete exactly those rows from "
+        tr("Write %5 the audit %1 has recorded to %2, then delete exactly those rows from "
            "%3?\n\nUntil the file is complete, statements on the audited table may wait "
            "(about %4 seconds for 1,000,000 rows).")
             .arg(audit->name(), QDir::toNativeSeparators(target), audit->tableName(),
-                 QString::number(measuredPurgeSecondsPerMillionRows));
+                 QString::number(measuredPurgeSecondsPerMillionRows), rows);
     if (QFileInfo::exists(target))
         question +=
             tr("\n\n%1 exists already and will be replaced.").arg(QDir::toNativeSeparators(target));

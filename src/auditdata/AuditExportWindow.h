@@ -14,6 +14,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace quorvex {
 
@@ -44,6 +45,10 @@ struct PlatformServices;
 //
 // Drive1 lists the machine's mount points (a drive letter has no meaning here); choosing one
 // opens its root in Dir1.
+//
+// Under them the buttons take all rows (optAllRows, the default) or only the rows recorded more
+// than txtDays days before the server's current time (optOlderThan); PURGE and BOTH then delete
+// only those, and their questions say so.
 class AuditExportWindow : public QWidget {
     Q_OBJECT
 
@@ -96,6 +101,9 @@ public:
     QPushButton* exportButton() const { return m_cmdExport; }
     QPushButton* purgeButton() const { return m_cmdPurge; }
     QPushButton* bothButton() const { return m_cmdBoth; }
+    QRadioButton* allRowsOption() const { return m_optAllRows; }
+    QRadioButton* olderThanOption() const { return m_optOlderThan; }
+    QSpinBox* daysBox() const { return m_txtDays; }
 
 Q_SIGNALS:
     // After a purge, and after an export that failed: the audit's rows may have changed.
@@ -148,6 +156,9 @@ private:
     QPushButton* m_cmdExport = nullptr;
     QPushButton* m_cmdPurge = nullptr;
     QPushButton* m_cmdBoth = nullptr;
+    QRadioButton* m_optAllRows = nullptr;
+    QRadioButton* m_optOlderThan = nullptr;
+    QSpinBox* m_txtDays = nullptr;
 };
 
 } // namespace quorvex

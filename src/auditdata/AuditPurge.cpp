@@ -123,14 +123,44 @@ PurgeResult AuditPurge::exportAndPurgeSqlServer(AuditExporter& exporter) {
     return publishAndCommit(exporter, exported.records);
 }
 
+std::optional<AuditTable> AuditPurge::withFixedAgeLimit(PurgeResult& failed) {
+    const QString query = m_audit.ageLimitQuery();
+    if (query.isEmpty())
+        return m_audit;
+    std::optional<AuditTable> fixed;
+    try {
+        Recordset limit = m_connection.openRecordset(query, CursorType::ForwardOnly);
+        if (!limit.eof())
+            fixed = m_audit.fixedAt(limit.value(0).value_or(QString()));
+    } catch (const DbException& e) {
+        failed = failure(e.errors(), e.description(), 0);
+        return std::nullopt;
+    }
+    if (!fixed)
+        failed = {PurgeResult::Outcome::Failed,
+                  0,
+                  tr("The server did not tell its time, so the rows older than %1 days of %2 "
+                     "could not be told apart; nothing was changed.")
+                      .arg(*m_audit.olderThanDays())
+                      .arg(m_audit.tableName()),
+                  {}};
+    return fixed;
+}
+
 PurgeResult AuditPurge::exportAndPurgeSqlBase(AuditExporter& exporter) {
+    // The read and the delete take the rows older than one limit, read from the server first:
+    // a limit that moved between them would delete rows the file does not hold.
+    PurgeResult noLimit;
+    const std::optional<AuditTable> audit = withFixedAgeLimit(noLimit);
+    if (!audit)
+        return noLimit;
     ExportResult exported;
     qint64 deleted = -1;
     try {
         m_connection.beginTransaction(TransactionIsolation::RepeatableRead);
-        exported = stageRows(m_connection, m_audit.selectStatement(), exporter);
+        exported = stageRows(m_connection, audit->selectStatement(), exporter);
         if (exported.completed())
-            deleted = m_connection.executeCounted(m_audit.purgeStatement());
+            deleted = m_connection.executeCounted(audit->purgeStatement());
     } catch (const DbException& e) {
         exporter.discard();
         m_connection.rollback();

@@ -4,6 +4,7 @@
 #include "auditdata/AuditTable.h"
 
 #include <QString>
+#include <optional>
 
 namespace quorvex {
 
@@ -49,6 +50,9 @@ struct PurgeResult {
 // table's triggers wait, up to their busy time-out), so no row is added between the read and
 // the delete.
 //
+// An audit table limited to rows older than an age (AuditTable::olderThan) purges only those,
+// the same way; on SQLBase both statements compare with one limit the server gave first.
+//
 // Every statement waits a bounded time for a table another session holds (SQL Server: SET
 // LOCK_TIMEOUT 10000; SQLBase: the lock time-out of the connection, 300 seconds unless its
 // data source says otherwise; SQLite: the connection's busy time-out), then gives up with "The
@@ -67,6 +71,9 @@ private:
     // SQL Server: the session's lock time-out is set for the purge and put back after it.
     class LockWait;
 
+    // SQLBase with an age: the table with its limit read from the server; nothing when it
+    // could not be read (`failed` says why).
+    std::optional<AuditTable> withFixedAgeLimit(PurgeResult& failed);
     PurgeResult exportAndPurgeSqlServer(AuditExporter& exporter);
     PurgeResult exportAndPurgeSqlBase(AuditExporter& exporter);
     PurgeResult exportAndPurgeSqlite(AuditExporter& exporter);

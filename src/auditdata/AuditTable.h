@@ -26,22 +26,47 @@ public:
     // "tblZOTA_" + name on SQL Server and SQLite; the name itself on SQLBase.
     const QString& tableName() const { return m_tableName; }
 
-    // "Select * from " + table
+    // The same table, its reads, exports and purges taking only the rows recorded more than
+    // `days` days before the server's current time, by the server's clock: AuditDate <
+    // DATEADD(day, -days, GETDATE()) on SQL Server, DATE < SYSDATETIME - days on SQLBase.
+    // `days` from 1 to maxAgeDays.
+    AuditTable olderThan(int days) const;
+    static constexpr int maxAgeDays = 36500;
+    // The age olderThan() set; nothing: every row.
+    std::optional<int> olderThanDays() const { return m_olderThanDays; }
+
+    // "Select * from " + table, then the age condition
     QString selectStatement() const;
-    // "Delete from " + table
+    // "Delete from " + table, then the age condition
     QString purgeStatement() const;
-    // SQL Server: "Delete from " + table + " Output deleted.*", which deletes the rows and
-    // returns each one it deletes, so a file of them holds exactly what was deleted.
+    // "Select Count(*) from " + table (every row, whatever the age)
+    QString countStatement() const;
+    // SQL Server: "Delete from " + table + " Output deleted.*", then the age condition; it
+    // deletes the rows and returns each one it deletes, so a file of them holds exactly what
+    // was deleted.
     QString deleteReturningRowsStatement() const;
+
+    // SQLBase exports and purges rows older than an age in two statements (a read, then a
+    // delete), so the limit must not move between them: this query asks the server for it once
+    // (one row, one timestamp), and fixedAt() gives the table whose statements compare with
+    // that value. Empty without an age, and on SQL Server (one statement does it all).
+    QString ageLimitQuery() const;
+    // The table with the limit the server gave ("YYYY-MM-DD hh:mm:ss[.f...]", as ODBC gives a
+    // timestamp). Nothing when the text is not such a timestamp.
+    std::optional<AuditTable> fixedAt(const QString& serverTimestamp) const;
 
     friend bool operator==(const AuditTable&, const AuditTable&) = default;
 
 private:
     AuditTable(AuditStore store, QString name, QString tableName);
+    // " Where ..." for the age; empty without one.
+    QString ageCondition() const;
 
     AuditStore m_store;
     QString m_name;
     QString m_tableName;
+    std::optional<int> m_olderThanDays;
+    QString m_fixedLimit; // SQLBase: the timestamp the age was fixed at
 };
 
 } // namespace quorvex

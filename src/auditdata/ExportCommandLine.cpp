@@ -1,5 +1,7 @@
 #include "auditdata/ExportCommandLine.h"
 
+#include "auditdata/LoginCommandLine.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -12,11 +14,10 @@ QString tr(const char* text) {
 }
 
 struct Options {
-    QCommandLineOption backend{QStringLiteral("backend"), tr("sqlserver, sqlbase or sqlite."),
-                               QStringLiteral("backend")};
+    LoginCommandLine login;
     QCommandLineOption audit{QStringLiteral("audit"),
-                             tr("The audit: its name on SQL Server and SQLite, its table name "
-                                "(ZOTA_...) on SQLBase."),
+                             tr("The audit: its name on SQL Server, its table name (ZOTA_...) "
+                                "on SQLBase."),
                              QStringLiteral("name")};
     QCommandLineOption format{QStringLiteral("format"), tr("csv, xml or xlsx."),
                               QStringLiteral("format")};
@@ -27,28 +28,15 @@ struct Options {
                              tr("Delete exactly the rows the completed file holds, in the "
                                 "same transaction (other sessions' statements on the audit "
                                 "table may wait until the file is complete).")};
-    QCommandLineOption server{QStringLiteral("server"), tr("SQL Server: the server."),
-                              QStringLiteral("server")};
-    QCommandLineOption user{QStringLiteral("user"), tr("SQL Server: the login name."),
-                            QStringLiteral("user")};
-    QCommandLineOption password{QStringLiteral("password"),
-                                tr("The password (visible to other users of this machine; "
-                                   "--password-file is safer)."),
-                                QStringLiteral("password")};
-    QCommandLineOption passwordFile{QStringLiteral("password-file"),
-                                    tr("Read the password from the first line of this file."),
-                                    QStringLiteral("path")};
-    QCommandLineOption database{QStringLiteral("database"),
-                                tr("The database (SQLite: the database file)."),
-                                QStringLiteral("database")};
-    QCommandLineOption odbc{QStringLiteral("odbc"),
-                            tr("An ODBC connection string, used instead of the login values."),
-                            QStringLiteral("connection string")};
+    QCommandLineOption olderThan{QStringLiteral("older-than"),
+                                 tr("Only the rows recorded more than this many days before "
+                                    "the server's current time (1 to 36500)."),
+                                 QStringLiteral("days")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help.")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({backend, audit, format, file, purge, server, user, password,
-                           passwordFile, database, odbc, help});
+        login.addTo(parser);
+        parser.addOptions({audit, format, file, purge, olderThan, help});
     }
 };
 
@@ -68,8 +56,8 @@ QString ExportCommandLine::usage() {
     Options options;
     configured(parser, options);
     return QStringLiteral("Usage: quorvex-export --backend sqlserver|sqlbase|sqlite --audit NAME "
-                          "--format csv|xml|xlsx --file PATH [--purge] <login options | --odbc "
-                          "CONNECTION>\n") +
+                          "--format csv|xml|xlsx --file PATH [--purge] [--older-than DAYS] ") +
+           LoginCommandLine::synopsis() + QStringLiteral("\n") +
            parser.helpText().section(QLatin1Char('\n'), 1);
 }
 
@@ -93,17 +81,8 @@ ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments)
         return error(tr("Unexpected argument: %1").arg(parser.positionalArguments().first()));
 
     ExportCommand& c = parsed.command;
-    const QString backend = parser.value(options.backend).toLower();
-    if (backend == u"sqlserver")
-        c.store = AuditStore::SqlServer;
-    else if (backend == u"sqlbase")
-        c.store = AuditStore::SqlBase;
-    else if (backend == u"sqlite")
-        c.store = AuditStore::Sqlite;
-    else
-        return error(backend.isEmpty() ? tr("--backend is required (sqlserver, sqlbase or sqlite).")
-                                       : tr("Unknown back end: %1 (sqlserver, sqlbase or sqlite).")
-                                             .arg(parser.value(options.backend)));
+    if (const QString wrong = options.login.readBackend(parser, c); !wrong.isEmpty())
+        return error(wrong);
 
     c.audit = parser.value(options.audit);
     if (c.audit.isEmpty())
@@ -129,41 +108,18 @@ ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments)
         return error(tr("--file is required."));
     c.purge = parser.isSet(options.purge) ? PurgeAfterExport::Yes : PurgeAfterExport::No;
 
-    c.server = parser.value(options.server);
-    c.user = parser.value(options.user);
-    c.password = parser.value(options.password);
-    c.passwordFile = parser.value(options.passwordFile);
-    c.database = parser.value(options.database);
-    c.odbc = parser.value(options.odbc);
+    if (parser.isSet(options.olderThan)) {
+        bool number = false;
+        const int days = parser.value(options.olderThan).toInt(&number);
+        if (!number || days < 1 || days > AuditTable::maxAgeDays)
+            return error(tr("--older-than needs a whole number of days from 1 to %1: %2")
+                             .arg(AuditTable::maxAgeDays)
+                             .arg(parser.value(options.olderThan)));
+        c.olderThanDays = days;
+    }
 
-    if (parser.isSet(options.password) && parser.isSet(options.passwordFile))
-        return error(tr("Give either --password or --password-file, not both."));
-    const bool loginGiven = parser.isSet(options.server) || parser.isSet(options.user) ||
-                            parser.isSet(options.password) || parser.isSet(options.passwordFile) ||
-                            parser.isSet(options.database);
-    if (parser.isSet(options.odbc)) {
-        if (c.odbc.isEmpty())
-            return error(tr("--odbc needs a connection string."));
-        if (loginGiven)
-            return error(tr("Give either --odbc or the login options, not both."));
-        parsed.outcome = Outcome::Run;
-        return parsed;
-    }
-    if (c.store == AuditStore::SqlServer) {
-        if (c.server.isEmpty() || c.user.isEmpty() || c.database.isEmpty())
-            return error(tr("SQL Server needs --server, --user and --database (or --odbc)."));
-    } else if (c.store == AuditStore::Sqlite) {
-        if (parser.isSet(options.server) || parser.isSet(options.user) ||
-            parser.isSet(options.password) || parser.isSet(options.passwordFile))
-            return error(tr("SQLite takes --database FILE only; it has no users or passwords."));
-        if (c.database.isEmpty())
-            return error(tr("SQLite needs --database FILE (or --odbc)."));
-    } else {
-        if (parser.isSet(options.server) || parser.isSet(options.user))
-            return error(tr("SQLBase takes --database and --password only; the user is SYSADM."));
-        if (c.database.isEmpty())
-            return error(tr("SQLBase needs --database (or --odbc)."));
-    }
+    if (const QString wrong = options.login.readLogin(parser, c); !wrong.isEmpty())
+        return error(wrong);
     parsed.outcome = Outcome::Run;
     return parsed;
 }

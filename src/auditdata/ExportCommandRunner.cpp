@@ -3,16 +3,12 @@
 #include "auditdata/AuditExporter.h"
 #include "auditdata/AuditPurge.h"
 #include "auditdata/AuditTable.h"
-#include "components/ConnectionString.h"
+#include "auditdata/LoginConnection.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
-#include "sqlite/SqliteConnection.h"
-#include "sqlserver/SqlServerConnection.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace quorvex {
@@ -37,45 +33,30 @@ ExportCommandRunner::ExportCommandRunner(IConnectionFactory& connections, QTextS
     : m_connections(connections), m_out(out), m_err(err) {}
 
 QString ExportCommandRunner::connectionString(const ExportCommand& c) {
-    if (!c.odbc.isEmpty())
-        return c.odbc;
-    if (c.store == AuditStore::Sqlite)
-        return sqlite::sqliteConnectionString(c.database, sqlite::SqliteFileUse::ExistingFile,
-                                              sqlite::SqliteReading::StepByStep);
-    if (c.store == AuditStore::SqlServer)
-        return buildSqlServerConnectionString(
-            SqlServerLoginValues{c.server, c.user, c.password, c.database});
-    return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=") + quoteProviderValue(c.password) +
-           QStringLiteral(";Persist Security Info=True;User ID=SYSADM;Data Source=") +
-           quoteProviderValue(c.database);
+    return loginConnectionString(c);
 }
 
 int ExportCommandRunner::run(const ExportCommand& given) {
     ExportCommand command = given;
-    if (!command.passwordFile.isEmpty()) {
-        QFile file(command.passwordFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            m_err << tr("The password file %1 cannot be read: %2")
-                         .arg(command.passwordFile, file.errorString())
-                  << Qt::endl;
-            return UsageError;
-        }
-        command.password = QString::fromUtf8(file.readLine()).remove(u'\n').remove(u'\r');
+    QString unreadable;
+    if (!readPasswordFile(command, &unreadable)) {
+        m_err << unreadable << Qt::endl;
+        return UsageError;
+    }
+    if (const QString problem = loginTargetProblem(command); !problem.isEmpty()) {
+        m_err << problem << Qt::endl;
+        return Failure;
     }
 
-    const std::optional<AuditTable> audit = AuditTable::fromName(command.store, command.audit);
+    std::optional<AuditTable> audit = AuditTable::fromName(command.store, command.audit);
     if (!audit) {
         m_err << tr("Invalid audit name: %1 (letters, digits and _ only).").arg(command.audit)
               << Qt::endl;
         return UsageError;
     }
+    if (command.olderThanDays)
+        audit = audit->olderThan(*command.olderThanDays);
 
-    // SQLite's driver says only "connect failed" of a file that is not there.
-    if (command.store == AuditStore::Sqlite && command.odbc.isEmpty() &&
-        !QFileInfo(command.database).isFile()) {
-        m_err << sqlite::missingFileMessage(command.database) << Qt::endl;
-        return Failure;
-    }
     std::unique_ptr<IConnection> connection = m_connections.createConnection();
     if (!connection->open(connectionString(command))) {
         m_err << tr("The connection could not be opened:") << Qt::endl
@@ -122,7 +103,13 @@ int ExportCommandRunner::exportAndPurge(IConnection& connection, const AuditTabl
     switch (result.outcome) {
     case PurgeResult::Outcome::Purged:
         reportWritten(result.records, command.file);
-        m_out << tr("%1 purged").arg(audit.tableName()) << Qt::endl;
+        if (audit.olderThanDays())
+            m_out << tr("%1: the rows older than %2 days purged")
+                         .arg(audit.tableName())
+                         .arg(*audit.olderThanDays())
+                  << Qt::endl;
+        else
+            m_out << tr("%1 purged").arg(audit.tableName()) << Qt::endl;
         return Success;
     case PurgeResult::Outcome::FileOnly:
         reportWritten(result.records, command.file);

@@ -93,6 +93,15 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return static_cast<int>(cellText(row, column) == TrueText ? Qt::Checked : Qt::Unchecked);
     case SelectedMarkRole:
         return isRowSelected(row);
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole: {
+        const RowColours* colours = rowColours(row);
+        if (colours == nullptr)
+            return {};
+        const QColor& colour =
+            role == Qt::BackgroundRole ? colours->background : colours->foreground;
+        return colour.isValid() ? QVariant(colour) : QVariant();
+    }
     default:
         return {};
     }
@@ -182,9 +191,14 @@ bool GridModel::removeColumns(int column, int count, const QModelIndex& parent) 
     if (parent.isValid() || count <= 0 || column < 0 ||
         static_cast<qint64>(column) + count > columnCount())
         return false;
+    const bool removesColourColumn =
+        std::any_of(m_columns.begin() + column, m_columns.begin() + column + count,
+                    [](const Column& c) { return c.coloursRows; });
     beginRemoveColumns(QModelIndex(), column, column + count - 1);
     m_columns.erase(m_columns.begin() + column, m_columns.begin() + column + count);
     endRemoveColumns();
+    if (removesColourColumn)
+        setRowColours(-1, {});
     compactIfWasteful();
     return true;
 }
@@ -222,6 +236,9 @@ bool GridModel::setCellText(int row, int column, const QString& text) {
     if (row != HeaderIndex && column != HeaderIndex) {
         const QModelIndex changed = index(row, column);
         Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole, Qt::CheckStateRole});
+        if (m_columns[static_cast<std::size_t>(column)].coloursRows)
+            Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1),
+                               {Qt::BackgroundRole, Qt::ForegroundRole});
     } else if (row == HeaderIndex && column != HeaderIndex) {
         Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
     } else if (row != HeaderIndex) {
@@ -262,6 +279,33 @@ bool GridModel::toggleCheck(int row, int column) {
     if (!isDataRow(row) || !isCheckColumn(column))
         return false;
     return setCellText(row, column, cellText(row, column) == TrueText ? FalseText : TrueText);
+}
+
+// --- row colours --------------------------------------------------------------------------
+
+void GridModel::setRowColours(int column, QHash<QString, RowColours> byText) {
+    for (Column& c : m_columns)
+        c.coloursRows = false;
+    m_rowColours.clear();
+    if (column >= 0 && column < columnCount()) {
+        m_columns[static_cast<std::size_t>(column)].coloursRows = true;
+        m_rowColours = std::move(byText);
+    }
+    if (rowCount() > 0 && columnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                           {Qt::BackgroundRole, Qt::ForegroundRole});
+}
+
+const GridModel::RowColours* GridModel::rowColours(int row) const {
+    if (m_rowColours.isEmpty() || !isDataRow(row))
+        return nullptr;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (!m_columns[static_cast<std::size_t>(column)].coloursRows)
+            continue;
+        const auto found = m_rowColours.constFind(cellText(row, column).trimmed());
+        return found == m_rowColours.constEnd() ? nullptr : &*found;
+    }
+    return nullptr;
 }
 
 // --- selected marks -----------------------------------------------------------------------
@@ -395,6 +439,7 @@ void GridModel::resetStore() {
     m_rows.shrink_to_fit();
     m_header = RowRef{};
     m_columns.clear();
+    m_rowColours.clear();
     m_nextSlot = 1;
     m_chunks.clear();
     m_storedBytes = 0;

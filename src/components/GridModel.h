@@ -3,6 +3,8 @@
 #include "components/FieldInfo.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <span>
@@ -70,6 +72,20 @@ public:
     // "True" becomes "False"; anything else becomes "True". False when not a check cell.
     bool toggleCheck(int row, int column);
 
+    // --- row colours ---
+    // A row may be painted in colours of its own, told by the text of one column (a state
+    // column, say): a row whose cell in that column reads one of the texts (blanks around it
+    // aside) gets that text's background and text colour; an invalid colour leaves the view's.
+    // The column keeps the role when columns are inserted or removed before it; the colours go
+    // with the columns (clear(), loadRecordset()). A column out of range clears them.
+    struct RowColours {
+        QColor background;
+        QColor foreground;
+    };
+    void setRowColours(int column, QHash<QString, RowColours> byText);
+    // The colours of a data row, or null when it has none of its own.
+    const RowColours* rowColours(int row) const;
+
     // --- selected marks (independent of any current row) ---
     bool isRowSelected(int row) const;
     void setRowSelected(int row, bool selected);
@@ -113,6 +129,7 @@ private:
     struct Column {
         quint32 slot = 0;
         bool check = false;
+        bool coloursRows = false; // its text picks the row's colours
     };
     // One cell's stored bytes, pointing into the arena.
     struct CellBytes {
@@ -152,8 +169,9 @@ private:
     std::vector<Column> m_columns;
     quint32 m_nextSlot = 1;
     std::vector<Chunk> m_chunks;
-    quint64 m_storedBytes = 0;  // bytes handed out from the arena
-    quint64 m_garbageBytes = 0; // of those, bytes no row refers to any more
+    quint64 m_storedBytes = 0;               // bytes handed out from the arena
+    quint64 m_garbageBytes = 0;              // of those, bytes no row refers to any more
+    QHash<QString, RowColours> m_rowColours; // by the text of the column that colours rows
     int m_selectedCount = 0;
     // Rows of the selected marks in order, rebuilt on demand after a change.
     mutable std::vector<int> m_selectedRows;

@@ -2,6 +2,7 @@
 
 #include "components/FieldInfo.h"
 #include "mainwindow/AuditDefinition.h"
+#include "mainwindow/AuditState.h"
 
 #include <QList>
 #include <QString>
@@ -60,10 +61,17 @@ struct SaveResult {
 };
 
 // The installed audits as the back end's catalog lists them, for the grid: its columns and
-// its rows of texts (NULL as an empty value).
+// its rows of texts (NULL as an empty value). The last column, STATE, says what became of each
+// audit (auditStateText(); empty when it could not be read).
 struct AuditListing {
     std::vector<FieldInfo> fields;
     std::vector<Row> rows;
+    // Per row, in the same order: the state and what it was worked out from; empty where it
+    // could not be read.
+    std::vector<std::optional<AuditCheck>> checks;
+
+    // Adds the STATE column, one check per row (fewer checks leave the last rows empty).
+    void addStates(std::vector<std::optional<AuditCheck>> rowChecks);
 };
 
 // One row of the installed-audits grid, as the window read it: the texts of its cells.

@@ -10,6 +10,7 @@
 #include "mainwindow/AuditViews.h"
 #include "mainwindow/BackendCalls.h"
 
+#include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
 
@@ -19,6 +20,27 @@ namespace {
 
 const QString DeleteQuestion =
     QStringLiteral("Are you sure you want to delete this Audit from the database?");
+
+// Wide enough for "trigger missing".
+constexpr int StateColumnWidth = 130;
+
+// The states that lose rows or stop the application's statements: the whole row stands out,
+// and the STATE cell says why in words.
+QHash<QString, GridModel::RowColours> attentionColours() {
+    return {
+        {auditStateText(AuditState::Broken), {QColor(0xF4, 0xC7, 0xC3), QColor(0x8B, 0x00, 0x00)}},
+        {auditStateText(AuditState::TriggerMissing),
+         {QColor(0xFC, 0xE1, 0xB0), QColor(0x6B, 0x38, 0x00)}},
+    };
+}
+
+int stateColumnOf(const AuditListing& listing) {
+    for (std::size_t i = 0; i < listing.fields.size(); ++i) {
+        if (listing.fields[i].name == auditStateColumnName())
+            return int(i);
+    }
+    return -1;
+}
 
 } // namespace
 
@@ -74,6 +96,17 @@ void InstalledAuditsTab::show(const AuditListing& listing) {
     const QList<int>& widths = m_calls.traits().installedAuditWidths;
     for (int i = 0; i < widths.size(); ++i)
         grid.setColWidth(i - 1, widths[i]);
+    const int state = stateColumnOf(listing);
+    if (state >= 0) {
+        grid.gridModel()->setRowColours(state, attentionColours());
+        grid.setColWidth(state, StateColumnWidth);
+        // The state stays the listing's last column for everything that reads the rows; it is
+        // shown beside the name, where it is seen without scrolling.
+        QHeaderView* header = grid.horizontalHeader();
+        const int beside = header->visualIndex(m_calls.traits().installedAuditNameColumn) + 1;
+        if (header->visualIndex(state) != beside)
+            header->moveSection(header->visualIndex(state), beside);
+    }
     if (m_calls.traits().currentRowAfterListing && grid.rowCount() > 0)
         grid.setCurrentCell(0, 0);
 }

@@ -17,9 +17,10 @@ class MessageService;
 class ProcessControl;
 
 // The tab "Installed Audits" (Frame2): the audits of the back end's catalog with the actions on
-// them. Disable, Enable and Delete act on the current row or on every selected row, as the back
-// end's traits say, and run off the window's thread; View and Purge/Export open the windows of
-// the audit's rows.
+// them, and what became of each (the listing's STATE column, shown beside the name; "broken"
+// and "trigger missing" rows are coloured, and their cell says which). Disable, Enable and Delete
+// act on the current row or on every selected row, as the back end's traits say, and run off the
+// window's thread; View and Purge/Export open the windows of the audit's rows.
 class InstalledAuditsTab : public QFrame {
     Q_OBJECT
 

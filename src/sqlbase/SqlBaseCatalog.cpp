@@ -5,6 +5,7 @@
 #include "components/MessageService.h"
 #include "components/StatementChain.h"
 #include "components/TaskContext.h"
+#include "sqlbase/SqlBaseAuditStates.h"
 #include "sqlbase/SqlBaseLiteral.h"
 #include "sqlbase/SqlBaseSession.h"
 
@@ -25,12 +26,6 @@ QString setEnabledStatement(const QString& objectName, const QString& flag) {
            catalogWhereName(objectName);
 }
 
-QString recordCountText(qint64 count) {
-    if (count == 0)
-        return QStringLiteral("NO RECORDS");
-    return QString::number(count) + QStringLiteral(" RECORDS");
-}
-
 QString readingCatalog() {
     return QCoreApplication::translate("SqlBaseCatalog", "Reading the audit catalog");
 }
@@ -38,6 +33,23 @@ QString readingCatalog() {
 } // namespace
 
 SqlBaseCatalog::SqlBaseCatalog(SqlBaseSession& session) : m_session(session) {}
+
+QString SqlBaseCatalog::recordCountText(qint64 count) {
+    if (count == 0)
+        return QStringLiteral("NO RECORDS");
+    return QString::number(count) + QStringLiteral(" RECORDS");
+}
+
+std::optional<qint64> SqlBaseCatalog::recordCount(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed == u"NO RECORDS")
+        return 0;
+    if (!trimmed.endsWith(QStringLiteral(" RECORDS")))
+        return std::nullopt;
+    bool number = false;
+    const qint64 count = trimmed.chopped(8).toLongLong(&number);
+    return number && count >= 0 ? std::optional<qint64>(count) : std::nullopt;
+}
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::create() {
     try {
@@ -98,7 +110,31 @@ std::optional<AuditListing> SqlBaseCatalog::list() {
         }
     }
     task.reportProgress(total, total);
+    if (!addStates(listing))
+        return std::nullopt;
     return listing;
+}
+
+bool SqlBaseCatalog::addStates(AuditListing& listing) {
+    std::vector<std::optional<AuditCheck>> checks;
+    for (const Row& row : listing.rows) {
+        if (m_session.isCancelled())
+            return false;
+        const QString name = row.size() > 1 ? row[1].value_or(QString()).trimmed() : QString();
+        try {
+            checks.emplace_back(readSqlBaseAuditCheck(m_session, name));
+        } catch (const DbException& e) {
+            if (m_session.isCancelled())
+                return false;
+            // The rest stay without a state, as the counts do.
+            m_session.messages().show(sqlBaseReadFailure(
+                e, QCoreApplication::translate("SqlBaseCatalog", "Reading the state of %1")
+                       .arg(name)));
+            break;
+        }
+    }
+    listing.addStates(std::move(checks));
+    return true;
 }
 
 SqlBaseCatalog::Outcome SqlBaseCatalog::disable(const QString& objectName,

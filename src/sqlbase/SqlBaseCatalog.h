@@ -23,14 +23,20 @@ public:
 
     explicit SqlBaseCatalog(SqlBaseSession& session);
 
+    // The record count as the listing's first column says it: "NO RECORDS", "n RECORDS".
+    static QString recordCountText(qint64 count);
+    // The count such a text says; nothing for any other text (a count that failed).
+    static std::optional<qint64> recordCount(const QString& text);
+
     // Creates the empty catalog table. Stops at the first failing statement.
     Outcome create();
 
     // The installed audits as the grid shows them: the record count text ("NO RECORDS",
-    // "n RECORDS") under an empty header, then AUDIT_NAME, AUDIT_DESCRIPTION and ENABLED. A
-    // failing count stops the counting there: every row stays, the counts from it on stay
-    // empty. A catalog that cannot be read gives an empty listing, so the grid never shows
-    // stale states. Nothing when cancelled.
+    // "n RECORDS") under an empty header, then AUDIT_NAME, AUDIT_DESCRIPTION, ENABLED and
+    // STATE (what became of the audit, see readSqlBaseAuditCheck). A failing count or state
+    // read stops that column there: every row stays, the cells from it on stay empty. A
+    // catalog that cannot be read gives an empty listing, so the grid never shows stale
+    // states. Nothing when cancelled.
     std::optional<AuditListing> list();
 
     // Switch an audit's trigger off or on and record it in the catalog. The first failing
@@ -48,6 +54,8 @@ public:
     Outcome remove(const QString& objectName);
 
 private:
+    // Adds the STATE column; false when cancelled.
+    bool addStates(AuditListing& listing);
     bool triggerStillExists(const QString& objectName);
     Outcome setEnabled(const QString& objectName, const QString& flag, const QString& action,
                        const QString& enabledBefore);

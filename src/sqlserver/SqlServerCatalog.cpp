@@ -3,11 +3,12 @@
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/LockTimeout.h"
-#include "components/Timeouts.h"
 #include "components/MessageService.h"
 #include "components/Recordset.h"
 #include "components/StatementChain.h"
+#include "components/Timeouts.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
+#include "sqlserver/SqlServerAuditStates.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerIdentifier.h"
 #include "sqlserver/SqlServerManager.h"
@@ -246,12 +247,39 @@ bool SqlServerCatalog::auditTableStillExists(const QString& auditName) {
 }
 
 AuditListing SqlServerCatalog::loadAudits() {
-    Recordset rows =
-        m_session.sharedConnection().openRecordset(listStatement(), CursorType::ForwardOnly);
-    AuditListing listing{rows.fields(), {}};
-    for (; !rows.eof(); rows.moveNext())
-        listing.rows.push_back(rows.currentRow());
+    AuditListing listing;
+    {
+        Recordset rows =
+            m_session.sharedConnection().openRecordset(listStatement(), CursorType::ForwardOnly);
+        listing.fields = rows.fields();
+        for (; !rows.eof(); rows.moveNext())
+            listing.rows.push_back(rows.currentRow());
+    }
+    addStates(listing);
     return listing;
+}
+
+void SqlServerCatalog::addStates(AuditListing& listing) {
+    QList<SqlServerAuditStates::Audit> audits;
+    for (const Row& row : listing.rows) {
+        const auto cell = [&row](int column) {
+            return std::size_t(column) < row.size() ? row[std::size_t(column)].value_or(QString())
+                                                    : QString();
+        };
+        audits.append({cell(nameColumn).trimmed(), withoutPadding(cell(triggerTableColumn))});
+    }
+    std::vector<std::optional<AuditCheck>> checks;
+    try {
+        for (const AuditCheck& check :
+             SqlServerAuditStates::read(m_session.sharedConnection(), audits))
+            checks.emplace_back(check);
+    } catch (const DbException& e) {
+        // The audits are listed all the same; their states stay empty.
+        m_messages.show(failureMessage(e.errors(), tr("Reading the state of the installed audits"),
+                                       catalogueQueryTimeoutSeconds));
+        checks.clear();
+    }
+    listing.addStates(std::move(checks));
 }
 
 } // namespace quorvex

@@ -39,7 +39,8 @@ public:
     // list), otherwise lists it. Empty when a step failed; what failed has been told.
     std::optional<AuditListing> ensure();
 
-    // The catalog's rows. Empty when it could not be read (told).
+    // The catalog's rows, each with its state in a last column STATE. Empty when the catalog
+    // could not be read (told).
     std::optional<AuditListing> list();
 
     // Switches the audit's trigger and its ENABLED flag together. False when either could not
@@ -75,7 +76,10 @@ private:
     bool triggerStillExists(const QString& auditName);
     // Whether the audit table is still there; true when it cannot tell.
     bool auditTableStillExists(const QString& auditName);
-    AuditListing loadAudits(); // throws DbException
+    AuditListing loadAudits(); // throws DbException when the catalog cannot be read
+    // The STATE column: what became of each audit (see SqlServerAuditStates). A failed read
+    // is told and leaves the states empty.
+    void addStates(AuditListing& listing);
 
     SqlServerSession& m_session;
     MessageService& m_messages;

@@ -45,6 +45,11 @@ bool SqlServerSession::openSharedConnection(MessageService& messages) {
     return openSqlServerConnection(shared, m_login, messages);
 }
 
+void SqlServerSession::adoptSharedConnection(std::unique_ptr<IConnection> connection) {
+    m_shared = std::move(connection);
+    m_shared->setQueryTimeout(catalogueQueryTimeoutSeconds);
+}
+
 void SqlServerSession::executeStatement(const QString& text) {
     manager().runBatch(m_login.database, text);
 }

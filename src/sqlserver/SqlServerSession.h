@@ -39,6 +39,9 @@ public:
     // Opens the shared connection unless it is open. On failure tells the driver's report and
     // returns false.
     bool openSharedConnection(MessageService& messages);
+    // Takes a connection to the login's database, open already, as the shared connection (a
+    // tool handed an ODBC connection string has no login values to open one with).
+    void adoptSharedConnection(std::unique_ptr<IConnection> connection);
 
     // Runs a statement that changes the database in the login's database, through the
     // management connection. Throws DbException with the server's messages.

@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -233,6 +234,38 @@ private Q_SLOTS:
                  (QStringList{s.inFolder("Orders.xlsx"), s.inFolder("Orders (2).xlsx")}));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete", "Export completed",
                                         "Purge Complete"}));
+    }
+
+    // All rows unless told otherwise; the older rows only when chosen, for each button, and the
+    // questions say which rows go.
+    void olderThanLimitsEveryButtonToTheOlderRows() {
+        Stand s(Stand::Backend::SqlServer);
+        QVERIFY(s.window->allRowsOption()->isChecked());
+        QVERIFY(!s.window->daysBox()->isEnabled());
+        s.click(s.window->olderThanOption());
+        QVERIFY(s.window->daysBox()->isEnabled());
+        s.window->daysBox()->selectAll();
+        QTest::keyClicks(s.window->daysBox(), "45");
+        const QString older = QStringLiteral(" Where AuditDate < DATEADD(day, -45, GETDATE())");
+        for (const QString& statement : {selectOrders + older, deleteReturningOrders + older})
+            s.db.onQuery(statement, QStringList{"ORDER_NO"}, {textRow({"1"})});
+        s.typeFileName("old");
+        s.click(s.window->exportButton());
+        s.clickAnswering(s.window->purgeButton(), true);
+        s.clickAnswering(s.window->bothButton(), true);
+        QCOMPARE(s.db.statements(),
+                 sqlServerRead(selectOrders + older) + boundedWait({deleteOrders + older}) +
+                     purgingExport(deleteReturningOrders + older, FakeDatabase::commitEntry()));
+        const QStringList asked = s.messages.texts();
+        QVERIFY(asked.value(1).startsWith("Delete the rows older than 45 days the audit Orders "
+                                          "has recorded in tblZOTA_Orders?"));
+        QVERIFY(asked.value(3).startsWith("Write the rows older than 45 days the audit Orders "
+                                          "has recorded to "));
+        // Back to all rows: the statements of every row again.
+        s.db.clearLog();
+        s.click(s.window->allRowsOption());
+        s.click(s.window->exportButton());
+        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
     }
 
     void exportedSpreadsheetInTheTemporaryFolderIsTheUsersAlone() {

@@ -172,3 +172,62 @@ TEST(AuditPurge, APurgeAloneWaitsABoundedTimeOnSqlServer) {
                             unboundedWait};
     EXPECT_EQ(sqlServer.db.statements(), purge + purge);
 }
+
+// Rows older than an age: SQL Server does it in its one statement, by its own clock; SQLBase
+// reads the limit once from the server, so its read and its delete take the same rows.
+TEST(AuditPurge, AnAgeLimitsTheRowsBothStatementsTake) {
+    const QString limitQuery = QStringLiteral(
+        "Select SYSDATETIME - 30 from SYSADM.SYSTABLES where CREATOR = 'SYSADM' and NAME = "
+        "'SYSTABLES'");
+    const QString oldRows = QStringLiteral(" Where DATE < {ts '2026-11-06 10:11:12.123456'}");
+    const struct {
+        const char* name;
+        AuditStore store;
+        std::vector<Row> limit; // what the server says its limit is
+        Outcome outcome;
+        QStringList statements;
+    } cases[] = {
+        {"SQL Server",
+         AuditStore::SqlServer,
+         {},
+         Outcome::Purged,
+         QStringList{boundedWait, FakeDatabase::beginEntry(),
+                     deleteReturning + " Where AuditDate < DATEADD(day, -30, GETDATE())",
+                     FakeDatabase::commitEntry(), unboundedWait}},
+        {"SQLBase",
+         AuditStore::SqlBase,
+         {textRow({"2026-11-06 10:11:12.123456"})},
+         Outcome::Purged,
+         QStringList{limitQuery, FakeDatabase::beginEntry(TransactionIsolation::RepeatableRead),
+                     selectSqlBase + oldRows, deleteSqlBase + oldRows,
+                     FakeDatabase::commitEntry()}},
+        {"SQLBase: no limit told", AuditStore::SqlBase, {}, Outcome::Failed, {limitQuery}},
+        {"SQLBase: a limit that is no timestamp",
+         AuditStore::SqlBase,
+         {textRow({"2026-11-06'; delete from x"})},
+         Outcome::Failed,
+         {limitQuery}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Stand s(c.store);
+        s.audit = s.audit.olderThan(30);
+        const QString select = s.audit.store() == AuditStore::SqlServer
+                                   ? deleteReturning + " Where AuditDate < DATEADD(day, -30, "
+                                                       "GETDATE())"
+                                   : selectSqlBase + oldRows;
+        s.db.onQuery(select, QStringList{"ORDER_NO", "UserName"}, numberedRows(3));
+        s.db.onExecute(deleteSqlBase + oldRows, 3);
+        s.db.onQuery(limitQuery, QStringList{"limit"}, c.limit);
+        const PurgeResult result = s.run();
+        EXPECT_EQ(result.outcome, c.outcome) << result.message.toStdString();
+        EXPECT_EQ(s.db.statements(), c.statements);
+        if (c.outcome == Outcome::Failed) {
+            EXPECT_EQ(result.message,
+                      QStringLiteral("The server did not tell its time, so the rows older than 30 "
+                                     "days of ZOTA_ORDERS could not be told apart; nothing was "
+                                     "changed."));
+            EXPECT_EQ(s.files(), QStringList());
+        }
+    }
+}

@@ -30,6 +30,15 @@ TEST(ExportCommandLine, SqlServerLoginValuesAndPurge) {
     expected.password = "pw;x";
     expected.database = "Sales";
     EXPECT_EQ(p.command, expected);
+    EXPECT_FALSE(p.command.olderThanDays.has_value());
+}
+
+TEST(ExportCommandLine, OlderThanTakesWholeDays) {
+    const auto p = parse({"--backend", "sqlserver", "--audit", "Orders", "--format", "csv",
+                          "--file", "f", "--purge", "--older-than", "90", "--odbc", "DSN=x"});
+    ASSERT_EQ(p.outcome, ExportCommandLine::Outcome::Run) << p.error.toStdString();
+    EXPECT_EQ(p.command.olderThanDays, 90);
+    EXPECT_EQ(p.command.odbc, QStringLiteral("DSN=x"));
 }
 
 TEST(ExportCommandLine, SqlBaseWithPasswordFileAndNoPurge) {
@@ -91,6 +100,12 @@ TEST(ExportCommandLine, MistakesAreRefusedWithTheReason) {
          "SQLite takes --database FILE only; it has no users or passwords."},
         {{"--backend", "sqlite", "--audit", "Orders", "--format", "csv", "--file", "f"},
          "SQLite needs --database FILE (or --odbc)."},
+        {QStringList{"--backend", "sqlserver", "--older-than", "0"} + base,
+         "--older-than needs a whole number of days from 1 to 36500: 0"},
+        {QStringList{"--backend", "sqlserver", "--older-than", "1.5"} + base,
+         "--older-than needs a whole number of days from 1 to 36500: 1.5"},
+        {QStringList{"--backend", "sqlserver", "--older-than", "36501"} + base,
+         "--older-than needs a whole number of days from 1 to 36500: 36501"},
     };
     for (const Case& c : cases) {
         const auto p = parse(c.args);

@@ -98,6 +98,26 @@ TEST_F(ExportCommandRunnerTest, ExportThenPurgeOnceTheFileIsComplete) {
     EXPECT_EQ(m_db.openNow(), 0);
 }
 
+TEST_F(ExportCommandRunnerTest, OlderThanExportsAndPurgesTheOlderRowsOnly) {
+    const QString older = QStringLiteral(" Where AuditDate < DATEADD(day, -30, GETDATE())");
+    m_db.onQuery("Select * from tblZOTA_Orders" + older, QStringList{"ORDER_NO"}, {textRow({"1"})});
+    m_db.onQuery("Delete from tblZOTA_Orders Output deleted.*" + older, QStringList{"ORDER_NO"},
+                 {textRow({"1"})});
+    m_command.olderThanDays = 30;
+    EXPECT_EQ(run(), ExportCommandRunner::Success);
+    m_command.purge = PurgeAfterExport::Yes;
+    EXPECT_EQ(run(), ExportCommandRunner::Success);
+    const QStringList sent{"Select * from tblZOTA_Orders" + older,
+                           "SET LOCK_TIMEOUT 10000",
+                           FakeDatabase::beginEntry(),
+                           "Delete from tblZOTA_Orders Output deleted.*" + older,
+                           FakeDatabase::commitEntry(),
+                           "SET LOCK_TIMEOUT -1"};
+    EXPECT_EQ(m_db.statements(), sent);
+    EXPECT_TRUE(m_outText.endsWith("tblZOTA_Orders: the rows older than 30 days purged\n"))
+        << m_outText.toStdString();
+}
+
 TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
     m_command.purge = PurgeAfterExport::Yes;
     FailingReadFactory failing(m_db, "Delete from tblZOTA_Orders Output deleted.*", 2,

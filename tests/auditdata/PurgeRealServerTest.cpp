@@ -140,12 +140,13 @@ protected:
                 "--purge"};
     }
 
+    enum class InTable { Yes, No };
     // How often each number is in the table and in the files (their first column, header and
     // closing empty line left out).
-    std::map<int, int> copies(const QStringList& files) {
+    std::map<int, int> copies(const QStringList& files, InTable table = InTable::Yes) {
         std::map<int, int> count;
         Recordset rows = m_db.openRecordset("SELECT ID FROM " + m_table);
-        for (; !rows.eof(); rows.moveNext())
+        for (; table == InTable::Yes && !rows.eof(); rows.moveNext())
             ++count[rows.value(0).value_or("-1").toInt()];
         for (const QString& file : files) {
             QFile f(file);
@@ -378,4 +379,69 @@ TEST_F(PurgeRealServer, ToolKilledInTheMiddleLosesNoRow) {
             fill();
         QFile::remove(file);
     }
+}
+
+// Only the rows older than the age leave the table, by the server's clock, with the guarantee
+// of every purge: while another session keeps inserting, each row is in a file or in the table,
+// exactly once.
+TEST_F(PurgeRealServer, OlderThanPurgesOnlyTheOlderRowsWhileAnotherSessionInserts) {
+    m_db.execute("UPDATE " + m_table +
+                 " SET AuditDate = DATEADD(day, -40, GETDATE()) WHERE ID < 8000");
+    m_db.execute("UPDATE " + m_table +
+                 " SET AuditDate = DATEADD(day, -10, GETDATE()) WHERE ID >= 8000");
+    WindowBackEnd window(m_login);
+    const struct {
+        const char* path;
+        int days;
+        std::pair<int, int> ids; // the rows the file must hold: [first, last)
+        std::function<void(const QString& file)> purge;
+    } paths[] = {
+        {"quorvex-export --older-than 30 --purge",
+         30,
+         {0, 8000},
+         [&](const QString& file) {
+             QString err;
+             EXPECT_EQ(runTool(exportArguments(file) << "--older-than"
+                                                     << "30",
+                               &err),
+                       0)
+                 << err.toStdString();
+         }},
+        {"the window's BOTH, older than 5 days",
+         5,
+         {8000, prefilledRows},
+         [&](const QString& file) {
+             AuditExporter exporter(ExportFormat::Csv, file, m_audit);
+             TaskContext task;
+             const std::optional<PurgeResult> result = window.data.exportAndPurge(
+                 window.audit(m_audit).olderThan(5), exporter, window.messages, task);
+             ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
+             EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
+                 << result->message.toStdString();
+         }},
+    };
+    QStringList files;
+    std::map<int, int> everyRowOnce;
+    for (int id : m_inserted)
+        everyRowOnce[id] = 1;
+    for (const auto& p : paths) {
+        SCOPED_TRACE(p.path);
+        files << m_dir.filePath(QString::number(files.size()) + QStringLiteral(".csv"));
+        Inserter inserter(connectionString(), m_table, 1000000 * int(files.size()));
+        waitForInserts(inserter, 20);
+        const int before = inserter.count();
+        p.purge(files.last());
+        EXPECT_GT(inserter.count(), before) << "no insert ran while the purge did";
+        waitForInserts(inserter, 20);
+        for (int id : inserter.stop())
+            everyRowOnce[id] = 1;
+        EXPECT_EQ(copies(files), everyRowOnce);
+        // The file holds exactly the older rows; the newer ones and every insert stay.
+        std::map<int, int> older;
+        for (int id = p.ids.first; id < p.ids.second; ++id)
+            older[id] = 1;
+        EXPECT_EQ(copies({files.last()}, InTable::No), older);
+    }
+    // Only what the other sessions inserted meanwhile is left.
+    EXPECT_EQ(rowsInTable(), qint64(everyRowOnce.size()) - prefilledRows);
 }

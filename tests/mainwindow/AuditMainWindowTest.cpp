@@ -2,6 +2,7 @@
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseBackend.h"
 
+#include <QHeaderView>
 #include <QPushButton>
 
 namespace quorvex::testing {
@@ -439,6 +440,41 @@ private Q_SLOTS:
             QCOMPARE(question.kind, ShownMessage::Kind::Question);
             QCOMPARE(question.text, DeleteQuestion);
             QCOMPARE(question.icon, MessageIcon::None);
+        }
+    }
+
+    // The state is the listing's last column, shown beside the name; the states that lose rows
+    // or stop statements colour their whole row, and their cell says which in words.
+    void theStateShowsBesideTheNameAndTroubleStandsOut() {
+        for (const MainWindowTraits& traits : {sqlServerTraits(), sqlBaseTraits()}) {
+            MainWindowFixture fixture(traits);
+            const int name = traits.installedAuditNameColumn;
+            fixture.backend.auditFields << "STATE";
+            const QStringList states{"ok", "broken", "trigger missing"};
+            for (std::size_t row = 0; row < 3; ++row)
+                fixture.backend.auditRows[row].push_back(FieldValue(states[int(row)]));
+            QVERIFY(fixture.open());
+            fixture.showTab(2);
+            Grid* grid = fixture.grid(Audits);
+            const int state = grid->colCount() - 1;
+            QCOMPARE(grid->cellText(-1, state), QString("STATE"));
+            QCOMPARE(grid->horizontalHeader()->visualIndex(state), name + 1);
+            QCOMPARE(grid->horizontalHeader()->logicalIndex(name + 2), name + 1);
+            const auto background = [grid](int row) {
+                return grid->model()->index(row, 0).data(Qt::BackgroundRole);
+            };
+            QVERIFY(!background(0).isValid());
+            QVERIFY(background(1).value<QColor>().isValid());
+            QVERIFY(background(2).value<QColor>().isValid());
+            QVERIFY(background(1) != background(2));
+            QVERIFY(grid->model()->index(1, state).data(Qt::ForegroundRole).isValid());
+            // A reload keeps it so.
+            grid->setCurrentCell(0, 0);
+            fixture.click("cmdDisable");
+            QTRY_VERIFY(fixture.backend.calls.join(' ').contains("disable"));
+            QTRY_VERIFY(!fixture.window->operation().isBusy());
+            QCOMPARE(grid->horizontalHeader()->visualIndex(state), name + 1);
+            QVERIFY(background(1).value<QColor>().isValid());
         }
     }
 

@@ -34,10 +34,26 @@ const QString kTablesSwept = "Select name from systables where name like 'ZOTA%'
 const QString kTriggersSwept = "Select name from systriggers where name like 'ZOTA%'";
 const QString kProceduresSwept = "Select name from syscommands where name like 'ZOTA%'";
 const QStringList kUserTables = {"ORDERS", "CUSTOMERS", "PAYMENTS"};
-const QStringList kHeader = {"", "AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED"};
+const QStringList kHeader = {"", "AUDIT_NAME", "AUDIT_DESCRIPTION", "ENABLED", "STATE"};
 
 QString countQuery(const QString& name) {
     return "SELECT COUNT(*) FROM " + name;
+}
+
+QString triggerQuery(const QString& name) {
+    return "Select TBNAME from systriggers where name = '" + name + "'";
+}
+
+QString columnsQuery(const QString& table) {
+    return "SELECT NAME, COLTYPE, LENGTH, SCALE FROM SYSCOLUMNS WHERE TBNAME = '" + table + "'";
+}
+
+// What a listing reads to tell each audit's state: its trigger (which names the audited
+// table), then the columns of that table and of the audit table.
+QStringList stateReads(const QString& name, const QString& table) {
+    if (table.isEmpty())
+        return {triggerQuery(name)};
+    return {triggerQuery(name), columnsQuery(table), columnsQuery(name)};
 }
 
 // A catalog of three audits holding 0, 1 and 1234 recorded rows.
@@ -49,10 +65,29 @@ void scriptThreeAudits(FakeDatabase& database) {
     database.onQuery(countQuery("ZOTA_ORDAUD"), QStringList{"COUNT(*)"}, {textRow({"0"})});
     database.onQuery(countQuery("ZOTA_ORDUPD"), QStringList{"COUNT(*)"}, {textRow({"1"})});
     database.onQuery(countQuery("ZOTA_PAY"), QStringList{"COUNT(*)"}, {textRow({"1234"})});
+    // ORDAUD copies ORDNO as it is; ORDUPD keeps CITY's old value, and CITY grew since; PAY
+    // has lost its trigger.
+    const QStringList columns{"NAME", "COLTYPE", "LENGTH", "SCALE"};
+    database.onQuery(triggerQuery("ZOTA_ORDAUD"), QStringList{"TBNAME"}, {textRow({"ORDERS"})});
+    database.onQuery(triggerQuery("ZOTA_ORDUPD"), QStringList{"TBNAME"}, {textRow({"ORDERS  "})});
+    database.onQuery(triggerQuery("ZOTA_PAY"), QStringList{"TBNAME"}, {});
+    database.onQuery(
+        columnsQuery("ORDERS"), columns,
+        {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"CITY", "VARCHAR", "40", "0"})});
+    database.onQuery(columnsQuery("ZOTA_ORDAUD"), columns,
+                     {textRow({"ORDNO", "INTEGER", "4", "0"}),
+                      textRow({"DATE", "TIMESTMP", "10", "6"}),
+                      textRow({"USERID", "VARCHAR", "8", "0"})});
+    database.onQuery(columnsQuery("ZOTA_ORDUPD"), columns,
+                     {textRow({"CITY", "VARCHAR", "30", "0"}),
+                      textRow({"CITYO", "VARCHAR", "30", "0"}),
+                      textRow({"DATE", "TIMESTMP", "10", "6"})});
 }
 
-const QStringList kListing = {kCatalogList, countQuery("ZOTA_ORDAUD"), countQuery("ZOTA_ORDUPD"),
-                              countQuery("ZOTA_PAY")};
+const QStringList kListing = QStringList{kCatalogList, countQuery("ZOTA_ORDAUD"),
+                                         countQuery("ZOTA_ORDUPD"), countQuery("ZOTA_PAY")} +
+                             stateReads("ZOTA_ORDAUD", "ORDERS") +
+                             stateReads("ZOTA_ORDUPD", "ORDERS") + stateReads("ZOTA_PAY", "");
 
 // The rows of the grid as the listing fills it: the header, then row by row.
 RowTexts listingTexts(const AuditListing& listing) {
@@ -72,10 +107,11 @@ RowTexts listingTexts(const AuditListing& listing) {
     return rows;
 }
 
-const RowTexts kThreeAuditsListed = {kHeader,
-                                     {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
-                                     {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N"},
-                                     {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y"}};
+const RowTexts kThreeAuditsListed = {
+    kHeader,
+    {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "ok"},
+    {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N", "table changed"},
+    {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y", "trigger missing"}};
 
 // The grid's rows as the window hands them over.
 QList<InstalledAuditRow> gridRows(const QList<int>& indexes) {
@@ -209,6 +245,27 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
+    // A state that cannot be read is told once; that audit and those after it show none, and
+    // every audit stays listed. A copy whose column is gone makes its audit broken.
+    void aFailingStateReadStopsTheStatesButNotTheListing() {
+        db().failOn(triggerQuery("ZOTA_ORDUPD"),
+                    FakeDatabase::error("No privilege on SYSTRIGGERS"));
+        db().onQuery(
+            columnsQuery("ZOTA_ORDAUD"), QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
+            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"GONE", "CHAR", "3", "0"})});
+        scriptThreeAudits(db());
+        const std::optional<AuditListing> listing = backend().listAudits(messages(), task());
+        QVERIFY(listing);
+        QCOMPARE(shown(), QStringList{"No privilege on SYSTRIGGERS"});
+        QCOMPARE(listingTexts(*listing),
+                 (RowTexts{kHeader,
+                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "broken"},
+                           {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N", ""},
+                           {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y", ""}}));
+        QCOMPARE(listing->checks.front()->auditedTable, QString("ORDERS"));
+        QVERIFY(!listing->checks.back());
+    }
+
     void brokenAuditTableStopsTheCountsButNotTheStart() {
         db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
         db().failOn(countQuery("ZOTA_ORDUPD"),
@@ -220,14 +277,16 @@ private Q_SLOTS:
         QCOMPARE(loaded->tables, QStringList{"ORDERS"});
         QCOMPARE(db().statements(),
                  (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
-                              countQuery("ZOTA_ORDUPD"), kTablesQuery}));
+                              countQuery("ZOTA_ORDUPD")} +
+                  stateReads("ZOTA_ORDAUD", "ORDERS") + stateReads("ZOTA_ORDUPD", "ORDERS") +
+                  stateReads("ZOTA_PAY", "") + QStringList{kTablesQuery}));
         QCOMPARE(shown(), QStringList{"Table ZOTA_ORDUPD has not been created"});
         // Every audit stays listed, so the broken one can still be deleted.
         QCOMPARE(listingTexts(loaded->audits),
                  (RowTexts{kHeader,
-                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y"},
-                           {"", "ZOTA_ORDUPD", "Order changes", "N"},
-                           {"", "ZOTA_PAY", "Payments", "Y"}}));
+                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "ok"},
+                           {"", "ZOTA_ORDUPD", "Order changes", "N", "table changed"},
+                           {"", "ZOTA_PAY", "Payments", "Y", "trigger missing"}}));
     }
 
     void failingStepEndsTheStartWithItsMessage() {

@@ -82,8 +82,11 @@ private Q_SLOTS:
                  (QStringList{"Orders", "sales.Refunds", "Customers", "ZOTA_like"}));
         QCOMPARE(texts(loaded->audits, 0), QStringList{"OrderAudit"});
         QCOMPARE(loaded->notice, QString());
-        QCOMPARE(sent(), (QStringList{SqlServerStand::catalogLookUp(),
-                                      SqlServerStand::auditListing(), tablesQuery}));
+        const QStringList states =
+            SqlServerStand::stateReads({textRow({"OrderAudit", "New orders", "Y", "Orders"})});
+        QCOMPARE(sent(),
+                 (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()} +
+                  states + QStringList{tablesQuery}));
         // The management connection to master, and the login's database for the reads, each
         // waiting a bounded time for the login and for a catalogue read.
         const SqlServerLoginValues login = m_stand->loginValues();
@@ -164,7 +167,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         const QStringList disable =
             SqlServerStand::batch("ALTER TABLE T2 DISABLE TRIGGER trgZOTA_B");
-        const QStringList reload{SqlServerStand::auditListing()};
+        const QStringList reload = QStringList{SqlServerStand::auditListing()} +
+                                   SqlServerStand::stateReads(threeAudits("Y"));
         QTest::newRow("disable") << true << false << flagOfB("N") + disable + reload;
         QTest::newRow("enable") << false << false
                                 << flagOfB("Y") +
@@ -205,7 +209,10 @@ private Q_SLOTS:
                                     SqlServerStand::batch("DROP TABLE tblZOTA_B") +
                                     SqlServerStand::batch("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE "
                                                           "AUDIT_NAME = 'B'") +
-                                    QStringList{SqlServerStand::auditListing()};
+                                    QStringList{SqlServerStand::auditListing()} +
+                                    SqlServerStand::stateReads(
+                                        {textRow({"A", "first", "Y", "T1"}),
+                                         textRow({"C", "third", "Y", "T3"})});
         QTest::newRow("no") << AuditBackend::DeleteAnswer::No << QStringList();
     }
     void deleteRemovesTheGivenRowsAuditOnYesOnly() {
@@ -267,6 +274,8 @@ private Q_SLOTS:
         QVERIFY(task.waitForDone(5000));
         QStringList sentNow = sent();
         sentNow.removeAll(SqlServerStand::auditListing());
+        for (const QString& read : SqlServerStand::stateReads(threeAudits("Y")))
+            sentNow.removeAll(read);
         QCOMPARE(sentNow, after);
         QCOMPARE(log->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     }

@@ -84,22 +84,104 @@ private Q_SLOTS:
 
     void anExistingCatalogIsListedAndNotCreated() {
         m_stand->scriptCatalogPresent();
-        m_stand->scriptAudits({SqlServerStand::row({"OrderAudit", "New orders", "Y",
-                                                    SqlServerStand::stored("Orders")}),
-                               textRow({"Refunds", nullptr, "N", "Refunds"})});
+        const std::vector<Row> rows{SqlServerStand::row({"OrderAudit", "New orders", "Y",
+                                                         SqlServerStand::stored("Orders")}),
+                                    textRow({"Refunds", nullptr, "N", "Refunds"})};
+        m_stand->scriptAudits(rows);
         const std::optional<AuditListing> listing = m_catalog->ensure();
         QVERIFY(listing);
         QCOMPARE(sent(),
-                 (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()}));
+                 (QStringList{SqlServerStand::catalogLookUp(), SqlServerStand::auditListing()} +
+                  SqlServerStand::stateReads(rows)));
         QCOMPARE(shown(), QStringList());
         // The listing reads over the shared connection, opened from the login values.
         QCOMPARE(m_stand->database.connectionStrings().last(),
                  buildSqlServerConnectionString(m_stand->session.login()));
-        QCOMPARE(rowTexts(*listing, -1), SqlServerStand::auditFields());
+        QCOMPARE(rowTexts(*listing, -1), SqlServerStand::listedFields());
         QCOMPARE(rowTexts(*listing, 0),
-                 (QStringList{"OrderAudit", "New orders", "Y", SqlServerStand::stored("Orders")}));
-        QCOMPARE(rowTexts(*listing, 1), (QStringList{"Refunds", "", "N", "Refunds"}));
+                 (QStringList{"OrderAudit", "New orders", "Y", SqlServerStand::stored("Orders"),
+                              "table missing"}));
+        QCOMPARE(rowTexts(*listing, 1),
+                 (QStringList{"Refunds", "", "N", "Refunds", "table missing"}));
         QCOMPARE(listing->rows.size(), size_t(2));
+    }
+
+    // Two reads for all audits: the columns of their tables, then their triggers with the
+    // text the server shows (none when it encrypts them).
+    void eachAuditsStateIsWorkedOutFromItsTablesAndTrigger() {
+        const std::vector<Row> rows{
+            textRow({"Fine", "", "Y", "Orders"}),      textRow({"Wider", "", "Y", "Orders"}),
+            textRow({"Renamed", "", "Y", "Orders"}),   textRow({"Gone", "", "Y", "Refunds"}),
+            textRow({"NoTrigger", "", "N", "Orders"}), textRow({"Cond", "", "Y", "sales.Pay"}),
+        };
+        const QStringList reads = SqlServerStand::stateReads(rows);
+        QCOMPARE(reads.first(),
+                 "SELECT CASE WHEN c.TABLE_SCHEMA = N'dbo' THEN c.TABLE_NAME ELSE c.TABLE_SCHEMA "
+                 "+ N'.' + c.TABLE_NAME END AS listed_name, c.TABLE_NAME, c.COLUMN_NAME, "
+                 "c.DATA_TYPE, COALESCE(c.CHARACTER_MAXIMUM_LENGTH, 0), "
+                 "COALESCE(c.NUMERIC_PRECISION, 0), COALESCE(c.NUMERIC_SCALE, "
+                 "c.DATETIME_PRECISION, 0) FROM INFORMATION_SCHEMA.COLUMNS AS c WHERE CASE WHEN "
+                 "c.TABLE_SCHEMA = N'dbo' THEN c.TABLE_NAME ELSE c.TABLE_SCHEMA + N'.' + "
+                 "c.TABLE_NAME END IN (N'Orders', N'Refunds', N'sales.Pay') OR c.TABLE_NAME IN "
+                 "(N'tblZOTA_Fine', N'tblZOTA_Wider', N'tblZOTA_Renamed', N'tblZOTA_Gone', "
+                 "N'tblZOTA_NoTrigger', N'tblZOTA_Cond') ORDER BY listed_name, "
+                 "c.ORDINAL_POSITION");
+        QCOMPARE(reads.last(),
+                 "SELECT tr.name, OBJECT_DEFINITION(tr.object_id) FROM sys.triggers AS tr WHERE "
+                 "tr.name IN (N'trgZOTA_Fine', N'trgZOTA_Wider', N'trgZOTA_Renamed', "
+                 "N'trgZOTA_Gone', N'trgZOTA_NoTrigger', N'trgZOTA_Cond')");
+        const auto column = [](const char* table, const char* name, const char* type,
+                               const char* length) {
+            const QString bare = QString::fromLatin1(table).section(u'.', -1);
+            return Row{FieldValue(table),  FieldValue(bare), FieldValue(name), FieldValue(type),
+                       FieldValue(length), FieldValue("0"),  FieldValue("0")};
+        };
+        // Names in any case, as engines give them back; the audit table of Cond in the schema
+        // of the user who made it.
+        m_stand->database.onQuery(
+            reads.first(), QStringList{"table_name", "bare", "n", "t", "l", "p", "s"},
+            {column("orders", "ID", "int", "0"), column("Orders", "NOTE", "varchar", "80"),
+             column("Orders", "CODE", "CHAR", "4"), column("tblZOTA_Fine", "CODE", "char", "4"),
+             column("tblZOTA_Fine", "oldCODE", "char", "4"),
+             column("tblZOTA_Fine", "AuditDate", "datetime", "0"),
+             column("tblZOTA_Wider", "NOTE", "varchar", "40"),
+             column("tblZOTA_Renamed", "TEXT", "varchar", "40"),
+             column("tblZOTA_Gone", "ID", "int", "0"),
+             column("tblZOTA_NoTrigger", "ID", "int", "0"), column("sales.Pay", "ID", "int", "0"),
+             column("jane.tblZOTA_Cond", "ID", "int", "0")});
+        m_stand->database.onQuery(
+            reads.last(), QStringList{"name", "definition"},
+            {textRow({"trgzota_fine", nullptr}), textRow({"trgZOTA_Wider", nullptr}),
+             textRow({"trgZOTA_Renamed", nullptr}), textRow({"trgZOTA_Gone", nullptr}),
+             textRow({"trgZOTA_Cond", "Create Trigger trgZOTA_Cond On sales.Pay For INSERT AS "
+                                      "INSERT INTO [tblZOTA_Cond] (ID) SELECT ins.ID from "
+                                      "inserted ins WHERE CASE WHEN ins.[AMOUNT] > 5 THEN 1 "
+                                      "ELSE 0 END = 0"})});
+        m_stand->scriptAudits(rows);
+
+        const std::optional<AuditListing> listing = m_catalog->list();
+        QVERIFY(listing);
+        QCOMPARE(shown(), QStringList());
+        QStringList states;
+        for (int row = 0; row < int(rows.size()); ++row)
+            states << rowTexts(*listing, row).last();
+        QCOMPARE(states, (QStringList{"ok", "table changed", "broken", "table missing",
+                                      "trigger missing", "broken"}));
+        QCOMPARE(listing->checks.size(), rows.size());
+        QCOMPARE(listing->checks[5]->auditedTable, QString("sales.Pay"));
+    }
+
+    void aStateThatCannotBeReadIsToldAndLeftEmpty() {
+        const std::vector<Row> rows{textRow({"Fine", "", "Y", "Orders"})};
+        m_stand->database.failOn(SqlServerStand::stateReads(rows).first(),
+                                 FakeDatabase::error("VIEW DEFINITION permission denied."));
+        m_stand->scriptAudits(rows);
+        const std::optional<AuditListing> listing = m_catalog->list();
+        QVERIFY(listing);
+        QCOMPARE(rowTexts(*listing, 0), (QStringList{"Fine", "", "Y", "Orders", ""}));
+        QCOMPARE(listing->checks.size(), size_t(1));
+        QVERIFY(!listing->checks[0]);
+        QCOMPARE(shown(), QStringList{"VIEW DEFINITION permission denied."});
     }
 
     void startUpFailuresShowTheZotaSystemMessage_data() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/PlatformServices.h"
+#include "sqlserver/SqlServerAuditStates.h"
 #include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeDatabase.h"
@@ -66,9 +67,35 @@ struct SqlServerStand {
         return {QStringLiteral("AUDIT_NAME"), QStringLiteral("AUDIT_DESCRIPTION"),
                 QStringLiteral("ENABLED"), QStringLiteral("TRIGGERTABLE")};
     }
+    // The catalog's rows, and the reads of their states that follow them: unless a test
+    // scripts them first, those find no columns and no trigger, so every audit's table shows
+    // as missing.
     void scriptAudits(const std::vector<Row>& rows) {
         database.onQuery(auditListing(), auditFields(), rows);
+        const QStringList reads = stateReads(rows);
+        for (const QString& read : reads)
+            database.onQuery(read, QStringList{QStringLiteral("name")}, {});
     }
+    // What a listing of these catalog rows reads after them, in order (nothing for none).
+    static QStringList stateReads(const std::vector<Row>& rows) {
+        QStringList audited;
+        QStringList auditTables;
+        QStringList triggers;
+        for (const Row& row : rows) {
+            const QString name = row.at(0).value_or(QString()).trimmed();
+            const QString table = row.at(3).value_or(QString()).trimmed();
+            if (!audited.contains(table, Qt::CaseInsensitive))
+                audited << table;
+            auditTables << QStringLiteral("tblZOTA_") + name;
+            triggers << QStringLiteral("trgZOTA_") + name;
+        }
+        if (rows.empty())
+            return {};
+        return {SqlServerAuditStates::columnsStatement(audited, auditTables),
+                SqlServerAuditStates::triggersStatement(triggers)};
+    }
+    // The listing's header: the catalog's columns, then STATE.
+    static QStringList listedFields() { return auditFields() << QStringLiteral("STATE"); }
 
     static QString createCatalog() {
         return QStringLiteral(

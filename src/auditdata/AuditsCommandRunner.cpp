@@ -1,0 +1,208 @@
+#include "auditdata/AuditsCommandRunner.h"
+
+#include "auditdata/AuditTable.h"
+#include "auditdata/LoginConnection.h"
+#include "components/DbException.h"
+#include "components/IConnection.h"
+#include "components/LockTimeout.h"
+#include "components/MessageLog.h"
+#include "components/TaskContext.h"
+#include "components/Timeouts.h"
+#include "mainwindow/AuditBackend.h"
+#include "sqlbase/SqlBaseCatalog.h"
+#include "sqlbase/SqlBaseSession.h"
+#include "sqlserver/SqlServerCatalog.h"
+#include "sqlserver/SqlServerSession.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+namespace quorvex {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("AuditsCommandRunner", text);
+}
+
+QString cell(const Row& row, int column) {
+    return std::size_t(column) < row.size() ? row[std::size_t(column)].value_or(QString()).trimmed()
+                                            : QString();
+}
+
+std::optional<AuditCheck> checkOf(const AuditListing& listing, std::size_t row) {
+    return row < listing.checks.size() ? listing.checks[row] : std::nullopt;
+}
+
+// The audit table's rows, counted by the server; a failure is told.
+std::optional<qint64> countRows(IConnection& connection, const QString& name,
+                                MessageService& messages) {
+    const std::optional<AuditTable> audit = AuditTable::fromName(AuditStore::SqlServer, name);
+    if (!audit) {
+        messages.show(tr("The audit name %1 cannot name a table.").arg(name));
+        return std::nullopt;
+    }
+    try {
+        Recordset count = connection.openRecordset(audit->countStatement());
+        bool number = false;
+        const qint64 rows =
+            count.eof() ? -1 : count.value(0).value_or(QString()).toLongLong(&number);
+        if (number && rows >= 0)
+            return rows;
+        messages.show(tr("The rows of %1 could not be counted.").arg(audit->tableName()));
+    } catch (const DbException& e) {
+        messages.show(isLockTimeout(e.errors()) ? tableInUseMessage(audit->tableName())
+                                                : tr("The rows of %1 could not be counted: %2")
+                                                      .arg(audit->tableName(), e.description()));
+    }
+    return std::nullopt;
+}
+
+QString errorLines(const DbErrorList& errors) {
+    QStringList lines;
+    for (const DbErrorRecord& e : errors)
+        lines << QStringLiteral("%1 [%2] %3").arg(e.source, e.sqlState, e.description);
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+AuditsCommandRunner::AuditsCommandRunner(IConnectionFactory& connections, QTextStream& out,
+                                         QTextStream& err)
+    : m_connections(connections), m_out(out), m_err(err) {}
+
+int AuditsCommandRunner::run(const AuditsCommand& given) {
+    AuditsCommand command = given;
+    QString unreadable;
+    if (!readPasswordFile(command, &unreadable)) {
+        m_err << unreadable << Qt::endl;
+        return UsageError;
+    }
+    if (const QString problem = loginTargetProblem(command); !problem.isEmpty()) {
+        m_err << problem << Qt::endl;
+        return Failure;
+    }
+    std::unique_ptr<IConnection> connection = m_connections.createConnection();
+    connection->setConnectionTimeout(loginTimeoutSeconds);
+    if (!connection->open(loginConnectionString(command))) {
+        m_err << tr("The connection could not be opened:") << Qt::endl
+              << errorLines(connection->errors()) << Qt::endl;
+        return Failure;
+    }
+
+    MessageLog messages;
+    const std::optional<std::vector<AuditReport>> reports =
+        command.store == AuditStore::SqlServer
+            ? sqlServerReports(std::move(connection), command, messages)
+            : sqlBaseReports(std::move(connection), messages);
+    for (const QString& text : messages.texts())
+        m_err << text << Qt::endl;
+    if (!reports)
+        return Failure;
+    print(*reports, command.output);
+    return statusOf(*reports);
+}
+
+int AuditsCommandRunner::statusOf(const std::vector<AuditReport>& reports) {
+    bool notOk = false;
+    for (const AuditReport& report : reports) {
+        if (!report.state)
+            return Failure;
+        // A broken audit may have lost its audit table, an audit without its table too.
+        const bool tableMayBeGone =
+            *report.state == AuditState::Broken || *report.state == AuditState::TableMissing;
+        if (!report.rows && !tableMayBeGone)
+            return Failure;
+        notOk = notOk || *report.state != AuditState::Ok;
+    }
+    return notOk ? NotOk : Success;
+}
+
+std::optional<std::vector<AuditReport>>
+AuditsCommandRunner::sqlServerReports(std::unique_ptr<IConnection> connection,
+                                      const AuditsCommand& command, MessageService& messages) {
+    SqlServerSession session(
+        m_connections,
+        SqlServerLoginValues{command.server, command.user, command.password, command.database});
+    session.adoptSharedConnection(std::move(connection));
+    const std::optional<AuditListing> listing = SqlServerCatalog(session, messages).list();
+    if (!listing)
+        return std::nullopt;
+    IConnection& database = session.sharedConnection();
+    try {
+        // A count waits for a table a purge holds no longer than a purge waits for it.
+        database.execute(sqlServerLockTimeoutStatement());
+    } catch (const DbException& e) {
+        messages.show(e.description());
+        return std::nullopt;
+    }
+    std::vector<AuditReport> reports;
+    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
+        const Row& row = listing->rows[i];
+        const std::optional<AuditCheck> check = checkOf(*listing, i);
+        AuditReport report;
+        report.name = cell(row, 0);
+        report.enabled = cell(row, 2) == u"Y";
+        report.table = check ? check->auditedTable : cell(row, 3);
+        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
+        report.rows = countRows(database, report.name, messages);
+        reports.push_back(report);
+    }
+    return reports;
+}
+
+std::optional<std::vector<AuditReport>>
+AuditsCommandRunner::sqlBaseReports(std::unique_ptr<IConnection> connection,
+                                    MessageService& messages) {
+    TaskContext task;
+    sqlbase::SqlBaseSession session(std::move(connection), messages, task);
+    const std::optional<AuditListing> listing = sqlbase::SqlBaseCatalog(session).list();
+    // A catalog that cannot be read lists nothing at all (its failure has been told).
+    if (!listing || listing->fields.empty())
+        return std::nullopt;
+    std::vector<AuditReport> reports;
+    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
+        const Row& row = listing->rows[i];
+        const std::optional<AuditCheck> check = checkOf(*listing, i);
+        AuditReport report;
+        report.name = cell(row, 1);
+        report.enabled = cell(row, 3) == u"Y";
+        report.table = check ? check->auditedTable : QString();
+        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
+        report.rows = sqlbase::SqlBaseCatalog::recordCount(cell(row, 0));
+        reports.push_back(report);
+    }
+    return reports;
+}
+
+void AuditsCommandRunner::print(const std::vector<AuditReport>& reports, AuditsOutput output) {
+    if (output == AuditsOutput::Json) {
+        QJsonArray array;
+        for (const AuditReport& r : reports) {
+            array.append(QJsonObject{
+                {QStringLiteral("name"), r.name},
+                {QStringLiteral("table"), r.table},
+                {QStringLiteral("enabled"), r.enabled},
+                {QStringLiteral("rows"), r.rows ? QJsonValue(double(*r.rows)) : QJsonValue()},
+                {QStringLiteral("state"),
+                 r.state ? QJsonValue(auditStateText(*r.state)) : QJsonValue()},
+            });
+        }
+        m_out << QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented))
+              << Qt::flush;
+        return;
+    }
+    for (const AuditReport& r : reports) {
+        m_out << QStringList{r.name, r.table.isEmpty() ? QStringLiteral("-") : r.table,
+                             r.enabled ? QStringLiteral("Y") : QStringLiteral("N"),
+                             r.rows ? QString::number(*r.rows) : QStringLiteral("-"),
+                             r.state ? auditStateText(*r.state) : QStringLiteral("-")}
+                     .join(u'\t')
+              << Qt::endl;
+    }
+}
+
+} // namespace quorvex

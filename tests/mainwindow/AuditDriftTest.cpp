@@ -1,0 +1,149 @@
+// What became of an installed audit, told from column lists alone, with the rules of both back
+// ends; and the columns a readable SQL Server trigger reads, from the generator's own texts.
+#include "mainwindow/AuditDrift.h"
+#include "sqlbase/SqlBaseAuditDrift.h"
+#include "sqlserver/SqlServerAuditDrift.h"
+#include "sqlserver/SqlServerAuditGenerator.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvex;
+
+namespace {
+
+ColumnInfo col(const char* name, const char* type, qint64 length = 0, int precision = 0,
+               int scale = 0) {
+    return ColumnInfo{
+        QString::fromLatin1(name), QString::fromLatin1(type), length, precision, scale, false};
+}
+
+// ORDERS as installed: ID int, CUSTOMER varchar(40), AMOUNT decimal(10,2), oldCUSTOMER char(2).
+ColumnInfoList orders() {
+    return {col("ID", "int", 0, 10), col("CUSTOMER", "varchar", 40),
+            col("AMOUNT", "decimal", 0, 10, 2), col("oldCUSTOMER", "char", 2)};
+}
+
+// An update audit copying CUSTOMER (with its old value) and AMOUNT.
+ColumnInfoList auditTable() {
+    return {col("CUSTOMER", "varchar", 40),     col("oldCUSTOMER", "varchar", 40),
+            col("AMOUNT", "decimal", 0, 10, 2), col("AuditDate", "datetime", 0, 0, 3),
+            col("UserName", "nvarchar", 128),   col("LoginName", "nvarchar", 128),
+            col("HostName", "nvarchar", 128),   col("AppName", "nvarchar", 128)};
+}
+
+ColumnInfoList with(ColumnInfoList columns, const ColumnInfo& changed) {
+    for (ColumnInfo& c : columns) {
+        if (c.name == changed.name)
+            c = changed;
+    }
+    return columns;
+}
+
+ColumnInfoList without(ColumnInfoList columns, const char* name) {
+    columns.removeIf([name](const ColumnInfo& c) { return c.name == QLatin1String(name); });
+    return columns;
+}
+
+} // namespace
+
+TEST(AuditState, EachStateHasItsTextAndBackAndOnlyTwoAskForAttention) {
+    const std::pair<AuditState, const char*> states[] = {
+        {AuditState::Ok, "ok"},
+        {AuditState::TableChanged, "table changed"},
+        {AuditState::Broken, "broken"},
+        {AuditState::TableMissing, "table missing"},
+        {AuditState::TriggerMissing, "trigger missing"},
+    };
+    for (const auto& [state, text] : states) {
+        EXPECT_EQ(auditStateText(state), QString::fromLatin1(text));
+        EXPECT_EQ(auditStateFromText(QString::fromLatin1(text)), state);
+        EXPECT_EQ(auditStateNeedsAttention(state),
+                  state == AuditState::Broken || state == AuditState::TriggerMissing);
+    }
+    EXPECT_EQ(auditStateFromText(QString()), std::nullopt);
+    EXPECT_EQ(auditStateFromText(QStringLiteral("OK?")), std::nullopt);
+}
+
+TEST(AuditDrift, SqlServerAuditsStateFromItsColumnsAndTrigger) {
+    struct Case {
+        const char* name;
+        AuditObjects objects;
+        AuditState expected;
+    };
+    const ColumnInfoList copies = auditTable();
+    const Case cases[] = {
+        {"as installed", {orders(), copies, true, {}}, AuditState::Ok},
+        {"a column added (cannot be told from one not chosen)",
+         {orders() << col("NOTE", "varchar", 80), copies, true, {}},
+         AuditState::Ok},
+        {"a copied column longer",
+         {with(orders(), col("CUSTOMER", "varchar", 80)), copies, true, {}},
+         AuditState::TableChanged},
+        {"a copied column of another type",
+         {with(orders(), col("AMOUNT", "decimal", 0, 12, 2)), copies, true, {}},
+         AuditState::TableChanged},
+        {"a copied column gone",
+         {without(orders(), "AMOUNT"), copies, true, {}},
+         AuditState::Broken},
+        {"the column of an old value gone, another of its old value's name there",
+         {without(orders(), "CUSTOMER"), copies, true, {}},
+         AuditState::Broken},
+        {"the audit table gone", {orders(), std::nullopt, true, {}}, AuditState::Broken},
+        {"a column the trigger reads gone",
+         {orders(), copies, true, QStringList{"CUSTOMER", "STATUS"}},
+         AuditState::Broken},
+        {"the trigger gone", {orders(), copies, false, {}}, AuditState::TriggerMissing},
+        {"the audited table gone", {std::nullopt, copies, false, {}}, AuditState::TableMissing},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(auditStateOf(c.objects, sqlserver::sqlServerAuditTableRules()), c.expected)
+            << c.name;
+    }
+}
+
+TEST(AuditDrift, SqlBaseCopiesCompareAsTheInstallDefinesThem) {
+    const ColumnInfoList table{col("ORDNO", "INTEGER", 4), col("STAMP", "TIMESTMP", 10, 0, 6),
+                               col("ABCDEFGHIJKLMNOPQR", "CHAR", 5)};
+    const ColumnInfoList audit{
+        col("ORDNO", "INTEGER", 4),           col("ORDNOO", "INTEGER", 4),
+        col("STAMP", "TIMESTMP", 10, 0, 6),   col("ABCDEFGHIJKLMNOPQR", "CHAR", 5),
+        col("ABCDEFGHIJKLMNOPQO", "CHAR", 5), col("DATE", "TIMESTMP", 10, 0, 6),
+        col("USERID", "VARCHAR", 8)};
+    const AuditTableRules& rules = sqlbase::sqlBaseAuditTableRules();
+    EXPECT_EQ(auditStateOf({table, audit, true, {}}, rules), AuditState::Ok);
+    EXPECT_EQ(
+        auditStateOf({with(table, col("ABCDEFGHIJKLMNOPQR", "CHAR", 8)), audit, true, {}}, rules),
+        AuditState::TableChanged);
+    EXPECT_EQ(auditStateOf({without(table, "STAMP"), audit, true, {}}, rules), AuditState::Broken);
+}
+
+TEST(AuditDrift, TheColumnsAGeneratedTriggerReadsAreFoundInItsText) {
+    using namespace quorvex::sqlserver;
+    const ColumnInfoList table{{"ID", "int", 0, 10, 0, true},
+                               {"Order Note", "varchar", 40, 0, 0, false},
+                               {"AMOUNT", "decimal", 0, 10, 2, false},
+                               {"STATUS", "char", 1, 0, 0, false}};
+    AuditDefinition update;
+    update.kind = AuditKind::Update;
+    update.table = "ORDERS";
+    update.columns = {"Order Note", "AMOUNT"};
+    update.saveOldValue = {true, false};
+    update.changedFields = {"AMOUNT"};
+    update.conditions = {{"STATUS", "=", "X'; ins.GHOST", ""}, {"USERID", "!=", "sa", "AND"}};
+    update.name = "Upd";
+    const GeneratedStatements statements =
+        generateSqlServerAudit(update, table, SqlServerEngine::Babelfish);
+    ASSERT_TRUE(statements.refusal.isEmpty()) << statements.refusal.toStdString();
+    QString trigger;
+    for (const QString& s : statements.statements) {
+        if (s.startsWith("Create Trigger"))
+            trigger = s;
+    }
+    // The changed field, the copies, the key that joins old and new rows, the condition; the
+    // text inside the condition's literal is no column.
+    EXPECT_EQ(sqlServerTriggerColumns(trigger),
+              (QStringList{"AMOUNT", "Order Note", "ID", "STATUS"}));
+
+    EXPECT_EQ(sqlServerTriggerColumns("/* ins.A */ SELECT del.[B]]c] -- deleted.D\nFROM x"),
+              QStringList{"B]c"});
+}
