@@ -197,11 +197,16 @@ PurgeResult AuditPurge::exportAndPurgeSqlite(AuditExporter& exporter) {
     std::optional<sqlite::SqliteTransaction> transaction;
     ExportResult exported;
     qint64 deleted = -1;
+    // One age limit for both statements: 'now' moves on between them.
+    PurgeResult noLimit;
+    const std::optional<AuditTable> audit = withFixedAgeLimit(noLimit);
+    if (!audit)
+        return noLimit;
     try {
         transaction.emplace(m_connection, m_cancel);
-        exported = stageRows(m_connection, m_audit.selectStatement(), exporter);
+        exported = stageRows(m_connection, audit->selectStatement(), exporter);
         if (exported.completed())
-            deleted = m_connection.executeCounted(m_audit.purgeStatement());
+            deleted = m_connection.executeCounted(audit->purgeStatement());
     } catch (const DbException& e) {
         exporter.discard();
         transaction.reset();

@@ -31,6 +31,13 @@ QString AuditTable::ageCondition() const {
     if (m_store == AuditStore::SqlServer)
         return QStringLiteral(" Where AuditDate < DATEADD(day, -") + days +
                QStringLiteral(", GETDATE())");
+    // AuditDate is CURRENT_TIMESTAMP's UTC text, which datetime('now') compares with as text.
+    if (m_store == AuditStore::Sqlite) {
+        if (!m_fixedLimit.isEmpty())
+            return QStringLiteral(" Where AuditDate < '") + m_fixedLimit + u'\'';
+        return QStringLiteral(" Where AuditDate < datetime('now', '-") + days +
+               QStringLiteral(" days')");
+    }
     // An ODBC timestamp escape: the driver writes it in the database's own form.
     if (!m_fixedLimit.isEmpty())
         return QStringLiteral(" Where DATE < {ts '") + m_fixedLimit + QStringLiteral("'}");
@@ -56,8 +63,11 @@ QString AuditTable::deleteReturningRowsStatement() const {
 }
 
 QString AuditTable::ageLimitQuery() const {
-    if (!m_olderThanDays || m_store != AuditStore::SqlBase)
+    if (!m_olderThanDays || m_store == AuditStore::SqlServer)
         return {};
+    if (m_store == AuditStore::Sqlite)
+        return QStringLiteral("SELECT datetime('now', '-") + QString::number(*m_olderThanDays) +
+               QStringLiteral(" days')");
     // SYSTABLES describes itself: a table of one row to compute the value on.
     return QStringLiteral("Select SYSDATETIME - ") + QString::number(*m_olderThanDays) +
            QStringLiteral(" from SYSADM.SYSTABLES where CREATOR = 'SYSADM' and NAME = "

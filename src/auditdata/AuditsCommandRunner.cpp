@@ -11,6 +11,7 @@
 #include "mainwindow/AuditBackend.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseSession.h"
+#include "sqlite/SqliteCatalog.h"
 #include "sqlserver/SqlServerCatalog.h"
 #include "sqlserver/SqlServerSession.h"
 
@@ -38,9 +39,9 @@ std::optional<AuditCheck> checkOf(const AuditListing& listing, std::size_t row) 
 }
 
 // The audit table's rows, counted by the server; a failure is told.
-std::optional<qint64> countRows(IConnection& connection, const QString& name,
+std::optional<qint64> countRows(IConnection& connection, AuditStore store, const QString& name,
                                 MessageService& messages) {
-    const std::optional<AuditTable> audit = AuditTable::fromName(AuditStore::SqlServer, name);
+    const std::optional<AuditTable> audit = AuditTable::fromName(store, name);
     if (!audit) {
         messages.show(tr("The audit name %1 cannot name a table.").arg(name));
         return std::nullopt;
@@ -94,10 +95,13 @@ int AuditsCommandRunner::run(const AuditsCommand& given) {
     }
 
     MessageLog messages;
-    const std::optional<std::vector<AuditReport>> reports =
-        command.store == AuditStore::SqlServer
-            ? sqlServerReports(std::move(connection), command, messages)
-            : sqlBaseReports(std::move(connection), messages);
+    std::optional<std::vector<AuditReport>> reports;
+    if (command.store == AuditStore::SqlServer)
+        reports = sqlServerReports(std::move(connection), command, messages);
+    else if (command.store == AuditStore::Sqlite)
+        reports = sqliteReports(*connection, messages);
+    else
+        reports = sqlBaseReports(std::move(connection), messages);
     for (const QString& text : messages.texts())
         m_err << text << Qt::endl;
     if (!reports)
@@ -148,7 +152,27 @@ AuditsCommandRunner::sqlServerReports(std::unique_ptr<IConnection> connection,
         report.enabled = cell(row, 2) == u"Y";
         report.table = check ? check->auditedTable : cell(row, 3);
         report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
-        report.rows = countRows(database, report.name, messages);
+        report.rows = countRows(database, AuditStore::SqlServer, report.name, messages);
+        reports.push_back(report);
+    }
+    return reports;
+}
+
+std::optional<std::vector<AuditReport>>
+AuditsCommandRunner::sqliteReports(IConnection& connection, MessageService& messages) {
+    const std::optional<AuditListing> listing = sqlite::SqliteCatalog(connection, messages).list();
+    if (!listing)
+        return std::nullopt;
+    std::vector<AuditReport> reports;
+    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
+        const Row& row = listing->rows[i];
+        const std::optional<AuditCheck> check = checkOf(*listing, i);
+        AuditReport report;
+        report.name = cell(row, 0);
+        report.enabled = cell(row, 2) == u"Y";
+        report.table = cell(row, 3);
+        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
+        report.rows = countRows(connection, AuditStore::Sqlite, report.name, messages);
         reports.push_back(report);
     }
     return reports;

@@ -52,6 +52,8 @@ private:
     std::optional<std::vector<AuditReport>>
     sqlServerReports(std::unique_ptr<IConnection> connection, const AuditsCommand& command,
                      MessageService& messages);
+    std::optional<std::vector<AuditReport>> sqliteReports(IConnection& connection,
+                                                          MessageService& messages);
     std::optional<std::vector<AuditReport>> sqlBaseReports(std::unique_ptr<IConnection> connection,
                                                            MessageService& messages);
     void print(const std::vector<AuditReport>& reports, AuditsOutput output);

@@ -1,5 +1,7 @@
 #include "sqlite/SqliteCatalog.h"
 
+#include "sqlite/SqliteAuditStates.h"
+
 #include "components/CancelToken.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
@@ -124,7 +126,26 @@ AuditListing SqliteCatalog::loadAudits() {
     AuditListing listing{rows.fields(), {}};
     for (; !rows.eof(); rows.moveNext())
         listing.rows.push_back(rows.currentRow());
+    rows.close();
+    // What became of each audit since its install, read in the same database.
+    std::vector<std::optional<AuditCheck>> checks;
+    for (const Row& row : listing.rows) {
+        const auto cell = [&row](std::size_t i) {
+            return i < row.size() ? row[i].value_or(QString()) : QString();
+        };
+        checks.push_back(readSqliteAuditCheck(m_connection, cell(0), cell(3),
+                                              cell(2).trimmed() != QLatin1String("N")));
+    }
+    listing.addStates(std::move(checks));
     return listing;
+}
+
+std::optional<QString> SqliteCatalog::disabledTriggerText(IConnection& connection,
+                                                          const QString& auditName) {
+    Recordset rows = connection.openRecordset(disabledTriggerQuery(auditName));
+    if (rows.eof())
+        return std::nullopt;
+    return rows.value(0);
 }
 
 void SqliteCatalog::reportUnchanged(const QString& what, const DbException& failure,

@@ -56,6 +56,10 @@ public:
     static QString addDisabledTriggerColumnStatement();
     static QString listStatement();
     static QString disabledTriggerQuery(const QString& auditName);
+    // The text a disabled audit keeps of its trigger; nothing when there is none. Throws
+    // DbException.
+    static std::optional<QString> disabledTriggerText(IConnection& connection,
+                                                      const QString& auditName);
     static QString stateStatement(const QString& auditName, TriggerState state,
                                   const std::optional<QString>& keptTrigger);
     static QStringList removeStatements(const QString& auditName);

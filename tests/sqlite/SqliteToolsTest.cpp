@@ -135,3 +135,49 @@ TEST(SqliteScripts, QuorvexExportArchivesAndPurgesASqliteAudit) {
               "The SQLite database file " + db.folder() + "/none.db does not exist.");
     EXPECT_FALSE(QFile::exists(db.folder() + "/none.db"));
 }
+
+// Retention and the monitor on a SQLite file: --older-than keeps the recent rows, and
+// quorvex-audits tells an audit whose table is gone, with exit status 4. (SQLite refuses to drop
+// a column a trigger reads, so a copied column cannot go while the audit stands.)
+TEST(SqliteScripts, OlderRowsArchivedAndADroppedColumnMonitored) {
+    SqliteTestFile db;
+    const QString file = db.path();
+    ASSERT_EQ(runProgram("sqlite3", {file, "CREATE TABLE T (ID INTEGER PRIMARY KEY, CODE TEXT, "
+                                           "QTY INTEGER)"})
+                  .status,
+              0);
+    const Ran script = runProgram(QStringLiteral(QUORVEX_SQL_PROGRAM), {},
+                                  R"json({"backend": "sqlite", "kind": "insert", "table": "T",
+                "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
+                            {"name": "CODE", "type": "TEXT"}, {"name": "QTY", "type": "INTEGER"}],
+                "chosen": ["ID", "CODE"], "name": "Kept"})json");
+    ASSERT_EQ(runProgram("sqlite3", {"-bail", file}, script.out.toUtf8()).status, 0);
+    ASSERT_EQ(runProgram("sqlite3", {file, "INSERT INTO T VALUES (1, 'old', 1), (2, 'new', 2); "
+                                           "UPDATE tblZOTA_Kept SET AuditDate = "
+                                           "datetime('now', '-40 days') WHERE ID = 1"})
+                  .status,
+              0);
+    const auto audits = [&file] {
+        return runProgram(QStringLiteral(QUORVEX_AUDITS_PATH),
+                          {"--backend", "sqlite", "--database", file});
+    };
+    Ran listed = audits();
+    EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
+    EXPECT_EQ(listed.out, "Kept\tT\tY\t2\tok\n");
+
+    const QString archive = db.folder() + "/old.csv";
+    const Ran purged =
+        runProgram(QStringLiteral(QUORVEX_EXPORT_PATH),
+                   {"--backend", "sqlite", "--audit", "Kept", "--format", "csv", "--file", archive,
+                    "--database", file, "--purge", "--older-than", "30"});
+    EXPECT_EQ(purged.status, 0) << purged.err.toStdString();
+    QFile csv(archive);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().contains("\r\n1,old,"));
+    EXPECT_EQ(runProgram("sqlite3", {file, "SELECT ID FROM tblZOTA_Kept"}).out, "2\n");
+
+    ASSERT_EQ(runProgram("sqlite3", {file, "DROP TABLE T"}).status, 0);
+    listed = audits();
+    EXPECT_EQ(listed.status, 4);
+    EXPECT_EQ(listed.out, "Kept\tT\tY\t1\ttable missing\n");
+}
