@@ -6,6 +6,7 @@
 #include "auditdata/LoginConnection.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
+#include "components/Timeouts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,6 +59,7 @@ int ExportCommandRunner::run(const ExportCommand& given) {
         audit = audit->olderThan(*command.olderThanDays);
 
     std::unique_ptr<IConnection> connection = m_connections.createConnection();
+    connection->setConnectionTimeout(loginTimeoutSeconds);
     if (!connection->open(connectionString(command))) {
         m_err << tr("The connection could not be opened:") << Qt::endl
               << errorLines(connection->errors()) << Qt::endl;
