@@ -98,20 +98,20 @@ std::optional<ExportResult> AuditDataSource::exportRows(const AuditTable& audit,
 
 std::optional<PurgeResult> AuditDataSource::purge(const AuditTable& audit, MessageService& messages,
                                                   TaskContext& task) const {
-    std::unique_ptr<IConnection> connection = connect(messages);
-    if (!connection)
-        return std::nullopt;
-    ClosesConnection closer{*connection};
-    CancelToken::Watch watch(task.cancelToken(), *connection);
-    if (task.isCancelled())
-        return cancelledPurge();
-    return settled(AuditPurge(*connection, audit, &task.cancelToken()).purge(), task);
+    return purgeWith(audit, messages, task, [](AuditPurge& purge) { return purge.purge(); });
 }
 
 std::optional<PurgeResult> AuditDataSource::exportAndPurge(const AuditTable& audit,
                                                            AuditExporter& exporter,
                                                            MessageService& messages,
                                                            TaskContext& task) const {
+    return purgeWith(audit, messages, task,
+                     [&exporter](AuditPurge& purge) { return purge.exportAndPurge(exporter); });
+}
+
+std::optional<PurgeResult>
+AuditDataSource::purgeWith(const AuditTable& audit, MessageService& messages, TaskContext& task,
+                           const std::function<PurgeResult(AuditPurge&)>& how) const {
     std::unique_ptr<IConnection> connection = connect(messages);
     if (!connection)
         return std::nullopt;
@@ -119,8 +119,8 @@ std::optional<PurgeResult> AuditDataSource::exportAndPurge(const AuditTable& aud
     CancelToken::Watch watch(task.cancelToken(), *connection);
     if (task.isCancelled())
         return cancelledPurge();
-    return settled(AuditPurge(*connection, audit, &task.cancelToken()).exportAndPurge(exporter),
-                   task);
+    AuditPurge purge(*connection, audit, &task.cancelToken());
+    return settled(how(purge), task);
 }
 
 } // namespace quorvex

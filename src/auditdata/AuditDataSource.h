@@ -6,6 +6,7 @@
 #include "auditdata/AuditRows.h"
 #include "auditdata/AuditTable.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -54,6 +55,12 @@ protected:
     // A new connection for one operation, open; null when it could not be opened (the failure
     // has been told through `messages`). Called on the worker.
     virtual std::unique_ptr<IConnection> connect(MessageService& messages) const = 0;
+
+private:
+    // Either purge on a connection of its own, watched by the task's cancel.
+    std::optional<PurgeResult> purgeWith(const AuditTable& audit, MessageService& messages,
+                                         TaskContext& task,
+                                         const std::function<PurgeResult(AuditPurge&)>& how) const;
 };
 
 // What the user is told of a failed read: "The table ... is in use by another session; ..."

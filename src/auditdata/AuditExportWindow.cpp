@@ -273,16 +273,20 @@ void AuditExportWindow::run(const AuditTable& audit, const QString& what,
     });
 }
 
-void AuditExportWindow::exportAudit() {
+std::optional<AuditTable> AuditExportWindow::auditToExport(ExportFormat format) {
     if (isBusy())
-        return;
+        return std::nullopt;
     m_exportCompleted = false;
-    const ExportFormat format = selectedFormat();
     if (format != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
         m_services.messages.show(pleaseEnterFileName(), MessageIcon::Information);
-        return;
+        return std::nullopt;
     }
-    const std::optional<AuditTable> audit = currentAudit();
+    return currentAudit();
+}
+
+void AuditExportWindow::exportAudit() {
+    const ExportFormat format = selectedFormat();
+    const std::optional<AuditTable> audit = auditToExport(format);
     if (!audit)
         return;
     const QString target = targetPath(*audit);
@@ -384,16 +388,9 @@ void AuditExportWindow::purgeEnded(Shared& shared) {
 }
 
 void AuditExportWindow::exportAndPurge() {
-    if (isBusy())
-        return;
-    m_exportCompleted = false;
     const ExportFormat format = selectedFormat();
-    if (format != ExportFormat::Xlsx && m_txtFileName->text().isEmpty()) {
-        m_services.messages.show(pleaseEnterFileName(), MessageIcon::Information);
-        return;
-    }
     // One audit for both steps: the rows purged are those of the audit just exported.
-    const std::optional<AuditTable> audit = currentAudit();
+    const std::optional<AuditTable> audit = auditToExport(format);
     if (!audit)
         return;
     // The workbook goes to the chosen folder like the other formats, under a name no file has

@@ -122,6 +122,9 @@ private:
 
     // The audit of the grid's current row, or nothing (a message has been shown when needed).
     std::optional<AuditTable> currentAudit();
+    // EXPORT and BOTH: the audit to write in `format`; nothing when the window is busy, the
+    // file has no name (said) or no audit is chosen.
+    std::optional<AuditTable> auditToExport(ExportFormat format);
     // PURGE and BOTH: `start` once what must end first has ended.
     void startPurging(const AuditTable& audit, std::function<void()> start);
     // Starts the window's operation on the audit; `ended` runs on the window's thread after it.

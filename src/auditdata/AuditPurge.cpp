@@ -75,24 +75,6 @@ PurgeResult AuditPurge::purge() {
     return {PurgeResult::Outcome::Purged, 0, {}, {}};
 }
 
-PurgeResult AuditPurge::exportAndPurge(AuditExporter& exporter) {
-    std::optional<LockWait> wait;
-    try {
-        wait.emplace(m_connection, m_audit.store());
-    } catch (const DbException& e) {
-        return failure(e.errors(), e.description(), 0);
-    }
-    switch (m_audit.store()) {
-    case AuditStore::SqlServer:
-        return exportAndPurgeSqlServer(exporter);
-    case AuditStore::SqlBase:
-        return exportAndPurgeSqlBase(exporter);
-    case AuditStore::Sqlite:
-        break;
-    }
-    return exportAndPurgeSqlite(exporter);
-}
-
 namespace {
 
 // The rows of a statement into the staged file. The statement is closed before this returns,
@@ -104,23 +86,132 @@ ExportResult stageRows(IConnection& connection, const QString& statement, AuditE
 
 } // namespace
 
-PurgeResult AuditPurge::exportAndPurgeSqlServer(AuditExporter& exporter) {
-    ExportResult exported;
+// The export's transaction: the connection's own on SQL Server and SQLBase (there at
+// repeatable read, so the rows read stay locked), SQLite's, which holds the write lock from its
+// start, on SQLite.
+class AuditPurge::Transaction {
+public:
+    Transaction(IConnection& connection, AuditStore store, const CancelToken* cancel)
+        : m_connection(connection), m_store(store), m_cancel(cancel) {}
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // Throws DbException.
+    void begin() {
+        switch (m_store) {
+        case AuditStore::SqlServer:
+            m_connection.beginTransaction(TransactionIsolation::DriverDefault);
+            return;
+        case AuditStore::SqlBase:
+            m_connection.beginTransaction(TransactionIsolation::RepeatableRead);
+            return;
+        case AuditStore::Sqlite:
+            break;
+        }
+        m_sqlite.emplace(m_connection, m_cancel);
+    }
+    // Throws DbException; the transaction is then still open, for rollback().
+    void commit() {
+        if (m_store == AuditStore::Sqlite)
+            m_sqlite->commit();
+        else
+            m_connection.commit();
+    }
+    void rollback() noexcept {
+        if (m_store == AuditStore::Sqlite)
+            m_sqlite.reset();
+        else
+            m_connection.rollback();
+    }
+
+private:
+    IConnection& m_connection;
+    AuditStore m_store;
+    const CancelToken* m_cancel = nullptr;
+    std::optional<sqlite::SqliteTransaction> m_sqlite;
+};
+
+PurgeResult AuditPurge::exportAndPurge(AuditExporter& exporter) {
+    std::optional<LockWait> wait;
     try {
-        m_connection.beginTransaction(TransactionIsolation::DriverDefault);
-        exported = stageRows(m_connection, m_audit.deleteReturningRowsStatement(), exporter);
+        wait.emplace(m_connection, m_audit.store());
     } catch (const DbException& e) {
-        m_connection.rollback();
         return failure(e.errors(), e.description(), 0);
+    }
+    // The read and the delete take the rows older than one limit, read from the server first:
+    // a limit that moved between them ('now' moves on) would delete rows the file does not hold.
+    PurgeResult noLimit;
+    const std::optional<AuditTable> audit = withFixedAgeLimit(noLimit);
+    if (!audit)
+        return noLimit;
+    // SQL Server deletes the rows as it hands them over; the others read them, then delete
+    // as many.
+    const bool readThenDelete = m_audit.store() != AuditStore::SqlServer;
+    Transaction transaction(m_connection, m_audit.store(), m_cancel);
+    ExportResult exported;
+    qint64 deleted = -1;
+    try {
+        transaction.begin();
+        exported = stageRows(m_connection,
+                             readThenDelete ? audit->selectStatement()
+                                            : audit->deleteReturningRowsStatement(),
+                             exporter);
+        if (readThenDelete && exported.completed())
+            deleted = m_connection.executeCounted(audit->purgeStatement());
+    } catch (const DbException& e) {
+        exporter.discard();
+        transaction.rollback();
+        return failure(e.errors(), e.description(), exported.records);
     }
     if (!exported.completed()) {
         exporter.discard();
-        m_connection.rollback();
+        transaction.rollback();
         if (exported.outcome == ExportResult::Outcome::Cancelled)
             return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
         return failure(exported.databaseErrors, exported.message, exported.records);
     }
-    return publishAndCommit(exporter, exported.records);
+    if (readThenDelete && deleted != exported.records) {
+        exporter.discard();
+        transaction.rollback();
+        return deletedOtherRows(exported.records, deleted);
+    }
+    QString message;
+    if (!exporter.publish(&message)) {
+        transaction.rollback();
+        return {PurgeResult::Outcome::Failed, exported.records, message, {}};
+    }
+    try {
+        transaction.commit();
+    } catch (const DbException& e) {
+        transaction.rollback();
+        return {PurgeResult::Outcome::FileOnly, exported.records, e.description(), e.errors()};
+    }
+    return {PurgeResult::Outcome::Purged, exported.records, {}, {}};
+}
+
+PurgeResult AuditPurge::deletedOtherRows(qint64 records, qint64 deleted) const {
+    if (m_audit.store() == AuditStore::Sqlite) {
+        // The write lock keeps every other connection out, so this is not expected; should it
+        // happen all the same, rows would go that are not in the file.
+        return {PurgeResult::Outcome::Failed,
+                records,
+                tr("%1 rows were written to the file, but the purge would have deleted %2 from "
+                   "%3, so it was undone; nothing was changed.")
+                    .arg(records)
+                    .arg(deleted)
+                    .arg(m_audit.tableName()),
+                {}};
+    }
+    // SQLBase: the rows read are locked, so more rows deleted than read are rows another
+    // session added while the file was written: they are not in the file.
+    if (deleted < 0)
+        return {PurgeResult::Outcome::Failed,
+                records,
+                tr("The database did not tell how many rows it deleted from %1, so the "
+                   "purge was undone; nothing was changed.")
+                    .arg(m_audit.tableName()),
+                {}};
+    return {PurgeResult::Outcome::TableBusy, records, tableInUseMessage(m_audit.tableName()), {}};
 }
 
 std::optional<AuditTable> AuditPurge::withFixedAgeLimit(PurgeResult& failed) {
@@ -145,121 +236,6 @@ std::optional<AuditTable> AuditPurge::withFixedAgeLimit(PurgeResult& failed) {
                       .arg(m_audit.tableName()),
                   {}};
     return fixed;
-}
-
-PurgeResult AuditPurge::exportAndPurgeSqlBase(AuditExporter& exporter) {
-    // The read and the delete take the rows older than one limit, read from the server first:
-    // a limit that moved between them would delete rows the file does not hold.
-    PurgeResult noLimit;
-    const std::optional<AuditTable> audit = withFixedAgeLimit(noLimit);
-    if (!audit)
-        return noLimit;
-    ExportResult exported;
-    qint64 deleted = -1;
-    try {
-        m_connection.beginTransaction(TransactionIsolation::RepeatableRead);
-        exported = stageRows(m_connection, audit->selectStatement(), exporter);
-        if (exported.completed())
-            deleted = m_connection.executeCounted(audit->purgeStatement());
-    } catch (const DbException& e) {
-        exporter.discard();
-        m_connection.rollback();
-        return failure(e.errors(), e.description(), exported.records);
-    }
-    if (!exported.completed()) {
-        exporter.discard();
-        m_connection.rollback();
-        if (exported.outcome == ExportResult::Outcome::Cancelled)
-            return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
-        return failure(exported.databaseErrors, exported.message, exported.records);
-    }
-    if (deleted != exported.records) {
-        // The rows read are locked, so more rows deleted than read are rows another session
-        // added while the file was written: they are not in the file.
-        exporter.discard();
-        m_connection.rollback();
-        if (deleted < 0)
-            return {PurgeResult::Outcome::Failed,
-                    exported.records,
-                    tr("The database did not tell how many rows it deleted from %1, so the "
-                       "purge was undone; nothing was changed.")
-                        .arg(m_audit.tableName()),
-                    {}};
-        return {PurgeResult::Outcome::TableBusy,
-                exported.records,
-                tableInUseMessage(m_audit.tableName()),
-                {}};
-    }
-    return publishAndCommit(exporter, exported.records);
-}
-
-PurgeResult AuditPurge::exportAndPurgeSqlite(AuditExporter& exporter) {
-    std::optional<sqlite::SqliteTransaction> transaction;
-    ExportResult exported;
-    qint64 deleted = -1;
-    // One age limit for both statements: 'now' moves on between them.
-    PurgeResult noLimit;
-    const std::optional<AuditTable> audit = withFixedAgeLimit(noLimit);
-    if (!audit)
-        return noLimit;
-    try {
-        transaction.emplace(m_connection, m_cancel);
-        exported = stageRows(m_connection, audit->selectStatement(), exporter);
-        if (exported.completed())
-            deleted = m_connection.executeCounted(audit->purgeStatement());
-    } catch (const DbException& e) {
-        exporter.discard();
-        transaction.reset();
-        return failure(e.errors(), e.description(), exported.records);
-    }
-    if (!exported.completed()) {
-        exporter.discard();
-        transaction.reset();
-        if (exported.outcome == ExportResult::Outcome::Cancelled)
-            return {PurgeResult::Outcome::Cancelled, exported.records, {}, {}};
-        return failure(exported.databaseErrors, exported.message, exported.records);
-    }
-    if (deleted != exported.records) {
-        // The write lock keeps every other connection out, so this is not expected; should it
-        // happen all the same, rows would go that are not in the file.
-        exporter.discard();
-        transaction.reset();
-        return {PurgeResult::Outcome::Failed,
-                exported.records,
-                tr("%1 rows were written to the file, but the purge would have deleted %2 from "
-                   "%3, so it was undone; nothing was changed.")
-                    .arg(exported.records)
-                    .arg(deleted)
-                    .arg(m_audit.tableName()),
-                {}};
-    }
-    QString message;
-    if (!exporter.publish(&message)) {
-        transaction.reset();
-        return {PurgeResult::Outcome::Failed, exported.records, message, {}};
-    }
-    try {
-        transaction->commit();
-    } catch (const DbException& e) {
-        transaction.reset();
-        return {PurgeResult::Outcome::FileOnly, exported.records, e.description(), e.errors()};
-    }
-    return {PurgeResult::Outcome::Purged, exported.records, {}, {}};
-}
-
-PurgeResult AuditPurge::publishAndCommit(AuditExporter& exporter, qint64 records) {
-    QString message;
-    if (!exporter.publish(&message)) {
-        m_connection.rollback();
-        return {PurgeResult::Outcome::Failed, records, message, {}};
-    }
-    try {
-        m_connection.commit();
-    } catch (const DbException& e) {
-        m_connection.rollback();
-        return {PurgeResult::Outcome::FileOnly, records, e.description(), e.errors()};
-    }
-    return {PurgeResult::Outcome::Purged, records, {}, {}};
 }
 
 } // namespace quorvex

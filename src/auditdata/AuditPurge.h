@@ -70,15 +70,14 @@ public:
 private:
     // SQL Server: the session's lock time-out is set for the purge and put back after it.
     class LockWait;
+    // The export's transaction, as the back end has it.
+    class Transaction;
 
-    // SQLBase with an age: the table with its limit read from the server; nothing when it
-    // could not be read (`failed` says why).
+    // With an age (SQLBase, SQLite): the table with its limit read from the server; nothing
+    // when it could not be read (`failed` says why).
     std::optional<AuditTable> withFixedAgeLimit(PurgeResult& failed);
-    PurgeResult exportAndPurgeSqlServer(AuditExporter& exporter);
-    PurgeResult exportAndPurgeSqlBase(AuditExporter& exporter);
-    PurgeResult exportAndPurgeSqlite(AuditExporter& exporter);
-    // The file complete aside: into its place, then the commit.
-    PurgeResult publishAndCommit(AuditExporter& exporter, qint64 records);
+    // SQLBase, SQLite: the delete took another number of rows than the file holds.
+    PurgeResult deletedOtherRows(qint64 records, qint64 deleted) const;
     PurgeResult failure(const DbErrorList& errors, const QString& message, qint64 records) const;
 
     IConnection& m_connection;

@@ -21,12 +21,9 @@ struct Options {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help.")};
 
     void configure(QCommandLineParser& parser) const {
-        parser.setApplicationDescription(
-            tr("Lists the installed audits with their table, whether they are enabled, how many "
-               "rows they hold and their state. Exit status: 0 every audit is ok, 4 one is not, 1 "
-               "failed, 2 wrong command line."));
-        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        login.addTo(parser);
+        login.addTo(parser, tr("Lists the installed audits with their table, whether they are "
+                               "enabled, how many rows they hold and their state. Exit status: 0 "
+                               "every audit is ok, 4 one is not, 1 failed, 2 wrong command line."));
         parser.addOptions({json, help});
     }
 };
@@ -37,9 +34,8 @@ QString AuditsCommandLine::usage() {
     QCommandLineParser parser;
     Options options;
     options.configure(parser);
-    return QStringLiteral("Usage: quorvex-audits --backend sqlserver|sqlbase|sqlite [--json] ") +
-           LoginCommandLine::synopsis() + QStringLiteral("\n") +
-           parser.helpText().section(QLatin1Char('\n'), 1);
+    return LoginCommandLine::usage(
+        QStringLiteral("quorvex-audits --backend sqlserver|sqlbase|sqlite [--json]"), parser);
 }
 
 AuditsCommandLine::Parsed AuditsCommandLine::parse(const QStringList& arguments) {
@@ -47,26 +43,14 @@ AuditsCommandLine::Parsed AuditsCommandLine::parse(const QStringList& arguments)
     Options options;
     options.configure(parser);
     Parsed parsed;
-    const auto error = [&](const QString& text) {
-        parsed.outcome = Outcome::UsageError;
-        parsed.error = text;
-        return parsed;
-    };
-    if (!parser.parse(arguments))
-        return error(parser.errorText());
-    if (parser.isSet(options.help)) {
-        parsed.outcome = Outcome::Help;
-        return parsed;
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return error(tr("Unexpected argument: %1").arg(parser.positionalArguments().first()));
     AuditsCommand& c = parsed.command;
-    if (const QString wrong = options.login.readBackend(parser, c); !wrong.isEmpty())
-        return error(wrong);
+    parsed.outcome = options.login.readStart(parser, arguments, options.help, c, &parsed.error);
+    if (parsed.outcome != Outcome::Run)
+        return parsed;
     c.output = parser.isSet(options.json) ? AuditsOutput::Json : AuditsOutput::Lines;
-    if (const QString wrong = options.login.readLogin(parser, c); !wrong.isEmpty())
-        return error(wrong);
-    parsed.outcome = Outcome::Run;
+    parsed.error = options.login.readLogin(parser, c);
+    if (!parsed.error.isEmpty())
+        parsed.outcome = Outcome::UsageError;
     return parsed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "auditdata/AuditsCommand.h"
+#include "auditdata/ParsedCommandLine.h"
 
 #include <QStringList>
 
@@ -10,13 +11,8 @@ namespace quorvex {
 //   [--json]
 class AuditsCommandLine {
 public:
-    enum class Outcome { Run, Help, UsageError };
-
-    struct Parsed {
-        Outcome outcome = Outcome::UsageError;
-        AuditsCommand command; // when Run
-        QString error;         // when UsageError
-    };
+    using Outcome = CommandLineOutcome;
+    using Parsed = ParsedCommandLine<AuditsCommand>;
 
     // arguments: as the process got them, the program's name first.
     static Parsed parse(const QStringList& arguments);

@@ -7,7 +7,6 @@
 #include "components/LockTimeout.h"
 #include "components/MessageLog.h"
 #include "components/TaskContext.h"
-#include "components/Timeouts.h"
 #include "mainwindow/AuditBackend.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseSession.h"
@@ -34,8 +33,24 @@ QString cell(const Row& row, int column) {
                                             : QString();
 }
 
-std::optional<AuditCheck> checkOf(const AuditListing& listing, std::size_t row) {
-    return row < listing.checks.size() ? listing.checks[row] : std::nullopt;
+// One report a row of the listing: the name and ENABLED from the columns where the back end's
+// grid has them, the state from the row's check; `finish` adds the table and the row count.
+template <typename Finish>
+std::vector<AuditReport> reportsOf(const AuditListing& listing, int nameColumn, int enabledColumn,
+                                   Finish finish) {
+    std::vector<AuditReport> reports;
+    for (std::size_t i = 0; i < listing.rows.size(); ++i) {
+        const Row& row = listing.rows[i];
+        const std::optional<AuditCheck> check =
+            i < listing.checks.size() ? listing.checks[i] : std::nullopt;
+        AuditReport report;
+        report.name = cell(row, nameColumn);
+        report.enabled = cell(row, enabledColumn) == u"Y";
+        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
+        finish(report, row, check);
+        reports.push_back(report);
+    }
+    return reports;
 }
 
 // The audit table's rows, counted by the server; a failure is told.
@@ -62,13 +77,6 @@ std::optional<qint64> countRows(IConnection& connection, AuditStore store, const
     return std::nullopt;
 }
 
-QString errorLines(const DbErrorList& errors) {
-    QStringList lines;
-    for (const DbErrorRecord& e : errors)
-        lines << QStringLiteral("%1 [%2] %3").arg(e.source, e.sqlState, e.description);
-    return lines.join(u'\n');
-}
-
 } // namespace
 
 AuditsCommandRunner::AuditsCommandRunner(IConnectionFactory& connections, QTextStream& out,
@@ -77,22 +85,11 @@ AuditsCommandRunner::AuditsCommandRunner(IConnectionFactory& connections, QTextS
 
 int AuditsCommandRunner::run(const AuditsCommand& given) {
     AuditsCommand command = given;
-    QString unreadable;
-    if (!readPasswordFile(command, &unreadable)) {
-        m_err << unreadable << Qt::endl;
-        return UsageError;
-    }
-    if (const QString problem = loginTargetProblem(command); !problem.isEmpty()) {
-        m_err << problem << Qt::endl;
+    if (const std::optional<int> refused = loginRefused(command, m_err))
+        return *refused;
+    std::unique_ptr<IConnection> connection = openLoginConnection(m_connections, command, m_err);
+    if (!connection)
         return Failure;
-    }
-    std::unique_ptr<IConnection> connection = m_connections.createConnection();
-    connection->setConnectionTimeout(loginTimeoutSeconds);
-    if (!connection->open(loginConnectionString(command))) {
-        m_err << tr("The connection could not be opened:") << Qt::endl
-              << errorLines(connection->errors()) << Qt::endl;
-        return Failure;
-    }
 
     MessageLog messages;
     std::optional<std::vector<AuditReport>> reports;
@@ -143,19 +140,12 @@ AuditsCommandRunner::sqlServerReports(std::unique_ptr<IConnection> connection,
         messages.show(e.description());
         return std::nullopt;
     }
-    std::vector<AuditReport> reports;
-    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
-        const Row& row = listing->rows[i];
-        const std::optional<AuditCheck> check = checkOf(*listing, i);
-        AuditReport report;
-        report.name = cell(row, 0);
-        report.enabled = cell(row, 2) == u"Y";
-        report.table = check ? check->auditedTable : cell(row, 3);
-        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
-        report.rows = countRows(database, AuditStore::SqlServer, report.name, messages);
-        reports.push_back(report);
-    }
-    return reports;
+    return reportsOf(
+        *listing, 0, 2,
+        [&](AuditReport& report, const Row& row, const std::optional<AuditCheck>& check) {
+            report.table = check ? check->auditedTable : cell(row, 3);
+            report.rows = countRows(database, AuditStore::SqlServer, report.name, messages);
+        });
 }
 
 std::optional<std::vector<AuditReport>>
@@ -163,19 +153,11 @@ AuditsCommandRunner::sqliteReports(IConnection& connection, MessageService& mess
     const std::optional<AuditListing> listing = sqlite::SqliteCatalog(connection, messages).list();
     if (!listing)
         return std::nullopt;
-    std::vector<AuditReport> reports;
-    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
-        const Row& row = listing->rows[i];
-        const std::optional<AuditCheck> check = checkOf(*listing, i);
-        AuditReport report;
-        report.name = cell(row, 0);
-        report.enabled = cell(row, 2) == u"Y";
-        report.table = cell(row, 3);
-        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
-        report.rows = countRows(connection, AuditStore::Sqlite, report.name, messages);
-        reports.push_back(report);
-    }
-    return reports;
+    return reportsOf(
+        *listing, 0, 2, [&](AuditReport& report, const Row& row, const std::optional<AuditCheck>&) {
+            report.table = cell(row, 3);
+            report.rows = countRows(connection, AuditStore::Sqlite, report.name, messages);
+        });
 }
 
 std::optional<std::vector<AuditReport>>
@@ -187,19 +169,12 @@ AuditsCommandRunner::sqlBaseReports(std::unique_ptr<IConnection> connection,
     // A catalog that cannot be read lists nothing at all (its failure has been told).
     if (!listing || listing->fields.empty())
         return std::nullopt;
-    std::vector<AuditReport> reports;
-    for (std::size_t i = 0; i < listing->rows.size(); ++i) {
-        const Row& row = listing->rows[i];
-        const std::optional<AuditCheck> check = checkOf(*listing, i);
-        AuditReport report;
-        report.name = cell(row, 1);
-        report.enabled = cell(row, 3) == u"Y";
-        report.table = check ? check->auditedTable : QString();
-        report.state = check ? std::optional<AuditState>(check->state) : std::nullopt;
-        report.rows = sqlbase::SqlBaseCatalog::recordCount(cell(row, 0));
-        reports.push_back(report);
-    }
-    return reports;
+    return reportsOf(
+        *listing, 1, 3,
+        [](AuditReport& report, const Row& row, const std::optional<AuditCheck>& check) {
+            report.table = check ? check->auditedTable : QString();
+            report.rows = sqlbase::SqlBaseCatalog::recordCount(cell(row, 0));
+        });
 }
 
 void AuditsCommandRunner::print(const std::vector<AuditReport>& reports, AuditsOutput output) {

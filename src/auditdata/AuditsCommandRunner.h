@@ -1,6 +1,7 @@
 #pragma once
 
 #include "auditdata/AuditsCommand.h"
+#include "auditdata/LoginConnection.h"
 #include "mainwindow/AuditState.h"
 
 #include <QString>
@@ -34,9 +35,9 @@ struct AuditReport {
 class AuditsCommandRunner {
 public:
     // Exit statuses.
-    static constexpr int Success = 0; // every audit is ok (or there is none)
-    static constexpr int Failure = 1; // the audits, a state or a count could not be read
-    static constexpr int UsageError = 2;
+    static constexpr int Success = 0;           // every audit is ok (or there is none)
+    static constexpr int Failure = toolFailure; // the audits, a state or a count could not be read
+    static constexpr int UsageError = toolUsageError;
     static constexpr int NotOk = 4; // some audit is not ok
 
     AuditsCommandRunner(IConnectionFactory& connections, QTextStream& out, QTextStream& err);

@@ -34,55 +34,39 @@ struct Options {
                                  QStringLiteral("days")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}, tr("Show this help.")};
 
-    void addTo(QCommandLineParser& parser) const {
-        login.addTo(parser);
+    void configure(QCommandLineParser& parser) const {
+        login.addTo(parser, tr("Exports the rows an audit has recorded to a file and, with "
+                               "--purge, deletes them once the file is complete."));
         parser.addOptions({audit, format, file, purge, olderThan, help});
     }
 };
-
-QCommandLineParser& configured(QCommandLineParser& parser, const Options& options) {
-    parser.setApplicationDescription(
-        tr("Exports the rows an audit has recorded to a file and, with --purge, deletes them "
-           "once the file is complete."));
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    options.addTo(parser);
-    return parser;
-}
 
 } // namespace
 
 QString ExportCommandLine::usage() {
     QCommandLineParser parser;
     Options options;
-    configured(parser, options);
-    return QStringLiteral("Usage: quorvex-export --backend sqlserver|sqlbase|sqlite --audit NAME "
-                          "--format csv|xml|xlsx --file PATH [--purge] [--older-than DAYS] ") +
-           LoginCommandLine::synopsis() + QStringLiteral("\n") +
-           parser.helpText().section(QLatin1Char('\n'), 1);
+    options.configure(parser);
+    return LoginCommandLine::usage(
+        QStringLiteral("quorvex-export --backend sqlserver|sqlbase|sqlite --audit NAME "
+                       "--format csv|xml|xlsx --file PATH [--purge] [--older-than DAYS]"),
+        parser);
 }
 
 ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments) {
     QCommandLineParser parser;
     Options options;
-    configured(parser, options);
+    options.configure(parser);
     Parsed parsed;
     const auto error = [&](const QString& text) {
         parsed.outcome = Outcome::UsageError;
         parsed.error = text;
         return parsed;
     };
-    if (!parser.parse(arguments))
-        return error(parser.errorText());
-    if (parser.isSet(options.help)) {
-        parsed.outcome = Outcome::Help;
-        return parsed;
-    }
-    if (!parser.positionalArguments().isEmpty())
-        return error(tr("Unexpected argument: %1").arg(parser.positionalArguments().first()));
-
     ExportCommand& c = parsed.command;
-    if (const QString wrong = options.login.readBackend(parser, c); !wrong.isEmpty())
-        return error(wrong);
+    parsed.outcome = options.login.readStart(parser, arguments, options.help, c, &parsed.error);
+    if (parsed.outcome != Outcome::Run)
+        return parsed;
 
     c.audit = parser.value(options.audit);
     if (c.audit.isEmpty())
@@ -120,7 +104,6 @@ ExportCommandLine::Parsed ExportCommandLine::parse(const QStringList& arguments)
 
     if (const QString wrong = options.login.readLogin(parser, c); !wrong.isEmpty())
         return error(wrong);
-    parsed.outcome = Outcome::Run;
     return parsed;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "auditdata/ExportCommand.h"
+#include "auditdata/ParsedCommandLine.h"
 
 #include <QStringList>
 
@@ -15,13 +16,8 @@ namespace quorvex {
 //                   | --odbc "CONNECTION STRING")
 class ExportCommandLine {
 public:
-    enum class Outcome { Run, Help, UsageError };
-
-    struct Parsed {
-        Outcome outcome = Outcome::UsageError;
-        ExportCommand command; // when Run
-        QString error;         // when UsageError
-    };
+    using Outcome = CommandLineOutcome;
+    using Parsed = ParsedCommandLine<ExportCommand>;
 
     // arguments: as the process got them, the program's name first.
     static Parsed parse(const QStringList& arguments);

@@ -19,13 +19,6 @@ QString tr(const char* text) {
     return QCoreApplication::translate("ExportCommandRunner", text);
 }
 
-QString errorLines(const DbErrorList& errors) {
-    QStringList lines;
-    for (const DbErrorRecord& e : errors)
-        lines << QStringLiteral("%1 [%2] %3").arg(e.source, e.sqlState, e.description);
-    return lines.join(u'\n');
-}
-
 } // namespace
 
 ExportCommandRunner::ExportCommandRunner(IConnectionFactory& connections, QTextStream& out,
@@ -38,15 +31,8 @@ QString ExportCommandRunner::connectionString(const ExportCommand& c) {
 
 int ExportCommandRunner::run(const ExportCommand& given) {
     ExportCommand command = given;
-    QString unreadable;
-    if (!readPasswordFile(command, &unreadable)) {
-        m_err << unreadable << Qt::endl;
-        return UsageError;
-    }
-    if (const QString problem = loginTargetProblem(command); !problem.isEmpty()) {
-        m_err << problem << Qt::endl;
-        return Failure;
-    }
+    if (const std::optional<int> refused = loginRefused(command, m_err))
+        return *refused;
 
     std::optional<AuditTable> audit = AuditTable::fromName(command.store, command.audit);
     if (!audit) {
@@ -57,12 +43,9 @@ int ExportCommandRunner::run(const ExportCommand& given) {
     if (command.olderThanDays)
         audit = audit->olderThan(*command.olderThanDays);
 
-    std::unique_ptr<IConnection> connection = m_connections.createConnection();
-    if (!connection->open(connectionString(command))) {
-        m_err << tr("The connection could not be opened:") << Qt::endl
-              << errorLines(connection->errors()) << Qt::endl;
+    std::unique_ptr<IConnection> connection = openLoginConnection(m_connections, command, m_err);
+    if (!connection)
         return Failure;
-    }
 
     if (command.purge == PurgeAfterExport::Yes)
         return exportAndPurge(*connection, *audit, command);

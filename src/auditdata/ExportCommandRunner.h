@@ -1,6 +1,7 @@
 #pragma once
 
 #include "auditdata/ExportCommand.h"
+#include "auditdata/LoginConnection.h"
 
 class QTextStream;
 
@@ -17,8 +18,8 @@ class ExportCommandRunner {
 public:
     // Exit statuses.
     static constexpr int Success = 0;
-    static constexpr int Failure = 1; // nothing was purged; no file was left
-    static constexpr int UsageError = 2;
+    static constexpr int Failure = toolFailure; // nothing was purged; no file was left
+    static constexpr int UsageError = toolUsageError;
     static constexpr int PurgeFailed = 3; // the file is complete; the rows are still there
 
     ExportCommandRunner(IConnectionFactory& connections, QTextStream& out, QTextStream& err);

@@ -31,13 +31,35 @@ LoginCommandLine::LoginCommandLine()
              tr("An ODBC connection string, used instead of the login values."),
              QStringLiteral("connection string")) {}
 
-void LoginCommandLine::addTo(QCommandLineParser& parser) const {
+void LoginCommandLine::addTo(QCommandLineParser& parser, const QString& description) const {
+    parser.setApplicationDescription(description);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(
         {m_backend, m_server, m_user, m_password, m_passwordFile, m_database, m_odbc});
 }
 
-QString LoginCommandLine::synopsis() {
-    return QStringLiteral("<login options | --odbc CONNECTION>");
+QString LoginCommandLine::usage(const QString& command, const QCommandLineParser& parser) {
+    return QStringLiteral("Usage: ") + command +
+           QStringLiteral(" <login options | --odbc CONNECTION>\n") +
+           parser.helpText().section(QLatin1Char('\n'), 1);
+}
+
+CommandLineOutcome LoginCommandLine::readStart(QCommandLineParser& parser,
+                                               const QStringList& arguments,
+                                               const QCommandLineOption& help,
+                                               LoginArguments& login, QString* error) const {
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return CommandLineOutcome::UsageError;
+    }
+    if (parser.isSet(help))
+        return CommandLineOutcome::Help;
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = tr("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return CommandLineOutcome::UsageError;
+    }
+    *error = readBackend(parser, login);
+    return error->isEmpty() ? CommandLineOutcome::Run : CommandLineOutcome::UsageError;
 }
 
 QString LoginCommandLine::readBackend(const QCommandLineParser& parser,

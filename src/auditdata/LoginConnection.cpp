@@ -1,14 +1,20 @@
 #include "auditdata/LoginConnection.h"
 
 #include "components/ConnectionString.h"
+#include "components/IConnection.h"
+#include "components/Timeouts.h"
 #include "sqlite/SqliteConnection.h"
 #include "sqlserver/SqlServerConnection.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <QTextStream>
 
 namespace quorvex {
+
+namespace {
 
 bool readPasswordFile(LoginArguments& login, QString* error) {
     if (login.passwordFile.isEmpty())
@@ -29,6 +35,42 @@ QString loginTargetProblem(const LoginArguments& login) {
         !QFileInfo(login.database).isFile())
         return sqlite::missingFileMessage(login.database);
     return {};
+}
+
+} // namespace
+
+std::optional<int> loginRefused(LoginArguments& login, QTextStream& err) {
+    QString unreadable;
+    if (!readPasswordFile(login, &unreadable)) {
+        err << unreadable << Qt::endl;
+        return toolUsageError;
+    }
+    if (const QString problem = loginTargetProblem(login); !problem.isEmpty()) {
+        err << problem << Qt::endl;
+        return toolFailure;
+    }
+    return std::nullopt;
+}
+
+std::unique_ptr<IConnection> openLoginConnection(IConnectionFactory& connections,
+                                                 const LoginArguments& login, QTextStream& err) {
+    std::unique_ptr<IConnection> connection = connections.createConnection();
+    connection->setConnectionTimeout(loginTimeoutSeconds);
+    if (!connection->open(loginConnectionString(login))) {
+        err << QCoreApplication::translate("ExportCommandRunner",
+                                           "The connection could not be opened:")
+            << Qt::endl
+            << errorLines(connection->errors()) << Qt::endl;
+        return nullptr;
+    }
+    return connection;
+}
+
+QString errorLines(const DbErrorList& errors) {
+    QStringList lines;
+    for (const DbErrorRecord& e : errors)
+        lines << QStringLiteral("%1 [%2] %3").arg(e.source, e.sqlState, e.description);
+    return lines.join(u'\n');
 }
 
 QString loginConnectionString(const LoginArguments& login) {

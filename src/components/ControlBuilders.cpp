@@ -24,6 +24,15 @@ namespace {
 const QColor EntryBackground(0xE0, 0xE0, 0xE0);
 const QColor EntryText(0x00, 0x00, 0xFF);
 
+// What every builder does to its new control: name it and place it.
+template <typename Control>
+Control* namedAt(Control* control, const QString& name, int left, int top, int width, int height,
+                 int originTop) {
+    control->setObjectName(name);
+    placeAt(control, left, top, width, height, originTop);
+    return control;
+}
+
 } // namespace
 
 void placeAt(QWidget* control, int left, int top, int width, int height, int originTop) {
@@ -71,53 +80,39 @@ void setEntryLook(QWidget* control) {
 
 QLabel* newLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                  int width, int height, int originTop) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    placeAt(label, left, top, width, height, originTop);
+    auto* label = namedAt(new QLabel(caption, parent), name, left, top, width, height, originTop);
     setBold(label);
     return label;
 }
 
 QRadioButton* newOption(QWidget* parent, const QString& name, const QString& caption, int left,
                         int top, int width, int height, int originTop) {
-    auto* option = new QRadioButton(caption, parent);
-    option->setObjectName(name);
-    placeAt(option, left, top, width, height, originTop);
+    auto* option =
+        namedAt(new QRadioButton(caption, parent), name, left, top, width, height, originTop);
     setBold(option);
     return option;
 }
 
 QCheckBox* newCheckBox(QWidget* parent, const QString& name, const QString& caption, int left,
                        int top, int width, int height, int originTop) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    placeAt(box, left, top, width, height, originTop);
-    return box;
+    return namedAt(new QCheckBox(caption, parent), name, left, top, width, height, originTop);
 }
 
 QPushButton* newButton(QWidget* parent, const QString& name, const QString& caption, int left,
                        int top, int width, int height, int originTop) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    placeAt(button, left, top, width, height, originTop);
-    return button;
+    return namedAt(new QPushButton(caption, parent), name, left, top, width, height, originTop);
 }
 
 QLineEdit* newTextBox(QWidget* parent, const QString& name, int left, int top, int width,
                       int height, int originTop) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    placeAt(box, left, top, width, height, originTop);
+    auto* box = namedAt(new QLineEdit(parent), name, left, top, width, height, originTop);
     setEntryLook(box);
     return box;
 }
 
 QGroupBox* newFrame(QWidget* parent, const QString& name, int left, int top, int width, int height,
                     int originTop) {
-    auto* frame = new QGroupBox(parent);
-    frame->setObjectName(name);
-    placeAt(frame, left, top, width, height, originTop);
-    return frame;
+    return namedAt(new QGroupBox(parent), name, left, top, width, height, originTop);
 }
 
 QFrame* newShape(QWidget* parent, const QString& name, int left, int top, int width, int height,

@@ -1,5 +1,7 @@
 #include "components/WindowOperation.h"
 
+#include "components/MessageLog.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -75,6 +77,23 @@ bool WindowOperation::run(const QString& what, BackgroundTask::Work work,
     });
     Q_EMIT busyChanged(true);
     return started;
+}
+
+bool WindowOperation::runLogged(const QString& what,
+                                std::function<bool(MessageService& log, TaskContext& task)> work,
+                                MessageService& messages, std::function<void()> then) {
+    auto log = std::make_shared<MessageLog>();
+    auto succeeded = std::make_shared<bool>(false);
+    return run(
+        what,
+        [log, succeeded, work = std::move(work)](TaskContext& task) {
+            *succeeded = work(*log, task);
+        },
+        [log, succeeded, messages = &messages, then = std::move(then)] {
+            log->replay(*messages);
+            if (*succeeded && then)
+                then();
+        });
 }
 
 void WindowOperation::showPanel() {

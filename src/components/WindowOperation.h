@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace quorvex {
 
+class MessageService;
+
 // The one operation a window runs at a time off its thread, and what the user sees of it. The
 // controls that would start a conflicting operation are disabled while it runs; after half a
 // second a panel at the window's foot says what runs, how far it is (when known) and offers
@@ -30,6 +32,11 @@ public:
     // Starts the work unless one runs (then false). `what` names it on the panel. `done` runs on
     // the window's thread afterwards, not when the window is gone by then.
     bool run(const QString& what, BackgroundTask::Work work, BackgroundTask::Done done = {});
+    // The same, with the work's messages kept in a log: once it has ended they are shown
+    // through `messages`, then `then` runs if the work returned true.
+    bool runLogged(const QString& what,
+                   std::function<bool(MessageService& log, TaskContext& task)> work,
+                   MessageService& messages, std::function<void()> then);
     bool isBusy() const { return m_task.isRunning(); }
     void cancel() { m_task.cancel(); }
 

@@ -27,6 +27,9 @@ enum class InstalledAuditRows {
     SelectedRows // SQLBase: every selected row, one question for all
 };
 
+// What Disable, Enable and Delete do to each audit they act on.
+enum class AuditAction { Disable, Enable, Delete };
+
 // Where the two back ends' main windows differ, as plain data the one window class reads.
 struct MainWindowTraits {
     QString objectName = QStringLiteral("frmSqlMain"); // or "FRMCENMAIN"

@@ -48,6 +48,12 @@ public:
             });
     }
 
+    // The calls both definition tabs make. False when another operation of the window runs.
+    // The table's columns in catalogue order; `then` is not called when they could not be read.
+    bool listColumns(const QString& table, std::function<void(const QStringList&)> then);
+    // GO: the back end saves the audit; `then` gets what the save came to.
+    bool save(const AuditDefinition& audit, std::function<void(const SaveResult&)> then);
+
 private:
     std::shared_ptr<AuditBackend> m_backend;
     WindowOperation& m_operation;

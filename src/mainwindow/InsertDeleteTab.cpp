@@ -91,17 +91,10 @@ void InsertDeleteTab::listColumns() {
     const QString table = m_lstAuditableTables->chosenTable();
     if (table.isEmpty())
         return;
-    m_calls.run<std::optional<QStringList>>(
-        tr("Reading the columns of %1").arg(table),
-        [table](AuditBackend& backend, MessageService& messages, TaskContext& task) {
-            return backend.listColumns(table, messages, task);
-        },
-        [this](std::optional<QStringList> columns) {
-            if (!columns)
-                return;
-            m_lstColumns->addItems(*columns);
-            m_conditions->setColumns(*columns);
-        });
+    m_calls.listColumns(table, [this](const QStringList& columns) {
+        m_lstColumns->addItems(columns);
+        m_conditions->setColumns(columns);
+    });
 }
 
 QStringList InsertDeleteTab::chosenColumns() const {
@@ -128,13 +121,7 @@ AuditDefinition InsertDeleteTab::definition() const {
 }
 
 void InsertDeleteTab::save() {
-    const AuditDefinition audit = definition();
-    m_calls.run<SaveResult>(
-        tr("Installing the audit %1").arg(audit.name),
-        [audit](AuditBackend& backend, MessageService& messages, TaskContext& task) {
-            return backend.save(audit, messages, task);
-        },
-        [this](SaveResult result) { saved(result); });
+    m_calls.save(definition(), [this](const SaveResult& result) { saved(result); });
 }
 
 void InsertDeleteTab::saved(const SaveResult& result) {

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace quorvex {
 
 class WindowOperation;
@@ -12,5 +14,10 @@ class WindowOperation;
 // why; the login window stays for another try.
 using MainWindowOpener =
     std::function<void(WindowOperation& operation, std::function<void(bool opened)> then)>;
+
+// The main window opened as an operation of the login window `login`; once it has started, the
+// login window closes (inside the frame: its sub-window). Nothing without an opener.
+void openMainWindowInstead(QWidget* login, const MainWindowOpener& openMainWindow,
+                           WindowOperation& operation);
 
 } // namespace quorvex

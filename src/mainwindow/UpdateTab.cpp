@@ -134,15 +134,7 @@ void UpdateTab::listColumns() {
     const QString table = m_lstUpdateAuditableTables->chosenTable();
     if (table.isEmpty())
         return;
-    m_calls.run<std::optional<QStringList>>(
-        tr("Reading the columns of %1").arg(table),
-        [table](AuditBackend& backend, MessageService& messages, TaskContext& task) {
-            return backend.listColumns(table, messages, task);
-        },
-        [this](std::optional<QStringList> columns) {
-            if (columns)
-                showColumns(*columns);
-        });
+    m_calls.listColumns(table, [this](const QStringList& columns) { showColumns(columns); });
 }
 
 void UpdateTab::showColumns(const QStringList& columns) {
@@ -207,13 +199,7 @@ AuditDefinition UpdateTab::definition() const {
 }
 
 void UpdateTab::save() {
-    const AuditDefinition audit = definition();
-    m_calls.run<SaveResult>(
-        tr("Installing the audit %1").arg(audit.name),
-        [audit](AuditBackend& backend, MessageService& messages, TaskContext& task) {
-            return backend.save(audit, messages, task);
-        },
-        [this](SaveResult result) { saved(result); });
+    m_calls.save(definition(), [this](const SaveResult& result) { saved(result); });
 }
 
 void UpdateTab::saved(const SaveResult& result) {

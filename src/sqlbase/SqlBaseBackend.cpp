@@ -119,7 +119,7 @@ std::optional<AuditListing> SqlBaseBackend::listAudits(MessageService& messages,
 
 std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
                                                       const QList<InstalledAuditRow>& rows,
-                                                      Action action) {
+                                                      AuditAction action) {
     SqlBaseCatalog catalog(session);
     TaskContext& task = session.task();
     QStringList done;
@@ -136,15 +136,15 @@ std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
         const QString enabledBefore = rows[i].value(kEnabledColumn);
         SqlBaseCatalog::Outcome outcome = SqlBaseCatalog::Outcome::Done;
         switch (action) {
-        case Action::Disable:
+        case AuditAction::Disable:
             task.reportStep(tr("Disabling %1").arg(name));
             outcome = catalog.disable(name, enabledBefore);
             break;
-        case Action::Enable:
+        case AuditAction::Enable:
             task.reportStep(tr("Enabling %1").arg(name));
             outcome = catalog.enable(name, enabledBefore);
             break;
-        case Action::Delete:
+        case AuditAction::Delete:
             task.reportStep(tr("Deleting %1").arg(name));
             outcome = catalog.remove(name);
             break;
@@ -156,15 +156,15 @@ std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
     }
     if (!notDone.isEmpty()) {
         switch (action) {
-        case Action::Disable:
+        case AuditAction::Disable:
             session.messages().show(cancelledActionMessage(tr("Disabled: %1."),
                                                            tr("Not disabled: %1."), done, notDone));
             break;
-        case Action::Enable:
+        case AuditAction::Enable:
             session.messages().show(
                 cancelledActionMessage(tr("Enabled: %1."), tr("Not enabled: %1."), done, notDone));
             break;
-        case Action::Delete:
+        case AuditAction::Delete:
             session.messages().show(
                 cancelledActionMessage(tr("Deleted: %1."), tr("Not deleted: %1."), done, notDone));
             break;
@@ -181,7 +181,7 @@ std::optional<AuditListing> SqlBaseBackend::disableAudits(const QList<InstalledA
     std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
     if (!session)
         return std::nullopt;
-    return actOnRows(*session, rows, Action::Disable);
+    return actOnRows(*session, rows, AuditAction::Disable);
 }
 
 std::optional<AuditListing> SqlBaseBackend::enableAudits(const QList<InstalledAuditRow>& rows,
@@ -190,7 +190,7 @@ std::optional<AuditListing> SqlBaseBackend::enableAudits(const QList<InstalledAu
     std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
     if (!session)
         return std::nullopt;
-    return actOnRows(*session, rows, Action::Enable);
+    return actOnRows(*session, rows, AuditAction::Enable);
 }
 
 bool SqlBaseBackend::prepareDelete(MessageService& messages, TaskContext& task) {
@@ -224,7 +224,7 @@ std::optional<AuditListing> SqlBaseBackend::deleteAudits(const QList<InstalledAu
     if (!session)
         return std::nullopt;
     if (answer == DeleteAnswer::Yes)
-        return actOnRows(*session, rows, Action::Delete);
+        return actOnRows(*session, rows, AuditAction::Delete);
     return SqlBaseCatalog(*session).list();
 }
 

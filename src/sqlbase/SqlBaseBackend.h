@@ -68,12 +68,10 @@ public:
     void shutdown(MessageService& messages, TaskContext& task) override;
 
 private:
-    enum class Action { Disable, Enable, Delete };
-
     // Runs the action for each row's audit on the operation's session, then reloads the
     // listing on it.
     std::optional<AuditListing> actOnRows(SqlBaseSession& session,
-                                          const QList<InstalledAuditRow>& rows, Action action);
+                                          const QList<InstalledAuditRow>& rows, AuditAction action);
     std::unique_ptr<SqlBaseSession> openSession(MessageService& messages, TaskContext& task);
 
     IConnectionFactory& m_connections;

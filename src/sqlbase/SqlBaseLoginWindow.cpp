@@ -1,6 +1,5 @@
 #include "sqlbase/SqlBaseLoginWindow.h"
 
-#include "components/MessageLog.h"
 #include "components/TaskContext.h"
 #include "components/WindowOperation.h"
 
@@ -13,8 +12,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 
 namespace quorvex::sqlbase {
@@ -112,32 +109,16 @@ void SqlBaseLoginWindow::logIn() {
     // A trial only: every later operation opens a connection of its own.
     const SqlBaseLoginValues login = m_login;
     IConnectionFactory* connections = &m_services.connections;
-    auto log = std::make_shared<MessageLog>();
-    auto opened = std::make_shared<bool>(false);
-    m_operation->run(
+    m_operation->runLogged(
         tr("Connecting to %1").arg(database),
-        [connections, login, log, opened](TaskContext&) {
+        [connections, login](MessageService& log, TaskContext&) {
             std::unique_ptr<IConnection> connection = connections->createConnection();
-            *opened = openSqlBaseConnection(*connection, login, *log);
+            const bool opened = openSqlBaseConnection(*connection, login, log);
             connection->close();
+            return opened;
         },
-        [this, log, opened] {
-            log->replay(m_services.messages);
-            if (!*opened || !m_openMainWindow)
-                return;
-            QPointer<SqlBaseLoginWindow> self(this);
-            m_openMainWindow(*m_operation, [self](bool started) {
-                if (self && started)
-                    self->unload();
-            });
-        });
-}
-
-void SqlBaseLoginWindow::unload() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+        m_services.messages,
+        [this] { openMainWindowInstead(this, m_openMainWindow, *m_operation); });
 }
 
 } // namespace quorvex::sqlbase

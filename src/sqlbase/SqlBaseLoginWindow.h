@@ -46,7 +46,6 @@ protected:
 
 private:
     void logIn();
-    void unload();
     QLineEdit* addTextBox(const QString& name, int top);
     QLabel* addLabel(int index, const QString& text, int top, int width);
 

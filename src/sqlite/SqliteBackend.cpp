@@ -113,47 +113,46 @@ std::optional<AuditListing> SqliteBackend::listAudits(MessageService& messages, 
 std::optional<AuditListing> SqliteBackend::disableAudits(const QList<InstalledAuditRow>& rows,
                                                          MessageService& messages,
                                                          TaskContext& task) {
-    return switchTriggers(rows, SqliteCatalog::TriggerState::Disabled, messages, task);
+    return actOnRows(rows, AuditAction::Disable, messages, task);
 }
 
 std::optional<AuditListing> SqliteBackend::enableAudits(const QList<InstalledAuditRow>& rows,
                                                         MessageService& messages,
                                                         TaskContext& task) {
-    return switchTriggers(rows, SqliteCatalog::TriggerState::Enabled, messages, task);
-}
-
-std::optional<AuditListing> SqliteBackend::switchTriggers(const QList<InstalledAuditRow>& rows,
-                                                          SqliteCatalog::TriggerState state,
-                                                          MessageService& messages,
-                                                          TaskContext& task) {
-    if (rows.isEmpty())
-        return std::nullopt;
-    Session session(connect(messages), task);
-    if (!session)
-        return std::nullopt;
-    SqliteCatalog catalog(*session, messages);
-    for (const InstalledAuditRow& row : rows) {
-        if (task.isCancelled())
-            break;
-        catalog.setTriggerState(SqliteCatalog::auditAt(row), state, &task.cancelToken());
-    }
-    return catalog.list();
+    return actOnRows(rows, AuditAction::Enable, messages, task);
 }
 
 std::optional<AuditListing> SqliteBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
                                                         DeleteAnswer answer,
                                                         MessageService& messages,
                                                         TaskContext& task) {
-    if (answer != DeleteAnswer::Yes || rows.isEmpty())
+    if (answer != DeleteAnswer::Yes)
+        return std::nullopt;
+    return actOnRows(rows, AuditAction::Delete, messages, task);
+}
+
+std::optional<AuditListing> SqliteBackend::actOnRows(const QList<InstalledAuditRow>& rows,
+                                                     AuditAction action, MessageService& messages,
+                                                     TaskContext& task) {
+    if (rows.isEmpty())
         return std::nullopt;
     Session session(connect(messages), task);
     if (!session)
         return std::nullopt;
     SqliteCatalog catalog(*session, messages);
+    CancelToken* cancel = &task.cancelToken();
     for (const InstalledAuditRow& row : rows) {
         if (task.isCancelled())
             break;
-        catalog.remove(SqliteCatalog::auditAt(row), &task.cancelToken());
+        const SqliteCatalog::InstalledAudit audit = SqliteCatalog::auditAt(row);
+        if (action == AuditAction::Delete)
+            catalog.remove(audit, cancel);
+        else
+            catalog.setTriggerState(audit,
+                                    action == AuditAction::Disable
+                                        ? SqliteCatalog::TriggerState::Disabled
+                                        : SqliteCatalog::TriggerState::Enabled,
+                                    cancel);
     }
     return catalog.list();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mainwindow/AuditBackend.h"
-#include "sqlite/SqliteCatalog.h"
 
 #include <memory>
 
@@ -43,9 +42,9 @@ public:
 
 private:
     std::unique_ptr<IConnection> connect(MessageService& messages);
-    std::optional<AuditListing> switchTriggers(const QList<InstalledAuditRow>& rows,
-                                               SqliteCatalog::TriggerState state,
-                                               MessageService& messages, TaskContext& task);
+    // Disable, Enable or Delete on each row's audit, then the listing to show.
+    std::optional<AuditListing> actOnRows(const QList<InstalledAuditRow>& rows, AuditAction action,
+                                          MessageService& messages, TaskContext& task);
 
     IConnectionFactory& m_connections;
     const QString m_file;

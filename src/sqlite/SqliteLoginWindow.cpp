@@ -2,7 +2,6 @@
 
 #include "components/ControlBuilders.h"
 #include "components/IConnection.h"
-#include "components/MessageLog.h"
 #include "components/PlatformServices.h"
 #include "components/TaskContext.h"
 #include "components/Twips.h"
@@ -15,8 +14,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 
 namespace quorvex::sqlite {
@@ -118,23 +115,17 @@ void SqliteLoginWindow::createDatabase() {
     }
     // Opening makes the file, an empty database.
     IConnectionFactory* connections = &m_services.connections;
-    auto log = std::make_shared<MessageLog>();
-    auto made = std::make_shared<bool>(false);
-    m_operation->run(
+    m_operation->runLogged(
         tr("Making %1").arg(QDir::toNativeSeparators(file)),
-        [connections, file, log, made](TaskContext&) {
+        [connections, file](MessageService& log, TaskContext&) {
             std::unique_ptr<IConnection> connection =
-                openSqliteConnection(*connections, file, *log, SqliteFileUse::NewFile);
+                openSqliteConnection(*connections, file, log, SqliteFileUse::NewFile);
             if (!connection)
-                return;
+                return false;
             connection->close();
-            *made = QFileInfo(file).isFile();
+            return QFileInfo(file).isFile();
         },
-        [this, log, made, file] {
-            log->replay(m_services.messages);
-            if (*made)
-                open(file);
-        });
+        m_services.messages, [this, file] { open(file); });
 }
 
 void SqliteLoginWindow::createSample() {
@@ -157,36 +148,17 @@ void SqliteLoginWindow::sample(SampleFile what) {
         return;
     }
     IConnectionFactory* connections = &m_services.connections;
-    auto log = std::make_shared<MessageLog>();
-    auto made = std::make_shared<bool>(false);
-    m_operation->run(
+    m_operation->runLogged(
         tr("Making the sample database"),
-        [connections, file, log, made](TaskContext& task) {
-            *made = SqliteSample::create(*connections, file, *log, task);
+        [connections, file](MessageService& log, TaskContext& task) {
+            return SqliteSample::create(*connections, file, log, task);
         },
-        [this, log, made, file] {
-            log->replay(m_services.messages);
-            if (*made)
-                open(file);
-        });
+        m_services.messages, [this, file] { open(file); });
 }
 
 void SqliteLoginWindow::open(const QString& file) {
     m_file = QFileInfo(file).absoluteFilePath();
-    if (!m_openMainWindow)
-        return;
-    QPointer<SqliteLoginWindow> self(this);
-    m_openMainWindow(*m_operation, [self](bool started) {
-        if (self && started)
-            self->unload();
-    });
-}
-
-void SqliteLoginWindow::unload() {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
+    openMainWindowInstead(this, m_openMainWindow, *m_operation);
 }
 
 } // namespace quorvex::sqlite

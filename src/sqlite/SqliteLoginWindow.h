@@ -63,7 +63,6 @@ private:
     enum class SampleFile { Keep, MakeAnew };
     void sample(SampleFile what);
     void open(const QString& file);
-    void unload();
 
     PlatformServices& m_services;
     QString& m_file;

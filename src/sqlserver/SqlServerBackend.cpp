@@ -3,9 +3,10 @@
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/LockTimeout.h"
-#include "components/Timeouts.h"
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
+#include "components/Timeouts.h"
+#include "sqlserver/SqlServerCatalog.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerCreationFlow.h"
 #include "sqlserver/SqlServerManager.h"
@@ -125,19 +126,28 @@ std::optional<AuditListing> SqlServerBackend::listAudits(MessageService& message
 std::optional<AuditListing> SqlServerBackend::disableAudits(const QList<InstalledAuditRow>& rows,
                                                             MessageService& messages,
                                                             TaskContext& task) {
-    return switchTriggers(rows, SqlServerCatalog::TriggerState::Disabled, messages, task);
+    return actOnRows(rows, AuditAction::Disable, messages, task);
 }
 
 std::optional<AuditListing> SqlServerBackend::enableAudits(const QList<InstalledAuditRow>& rows,
                                                            MessageService& messages,
                                                            TaskContext& task) {
-    return switchTriggers(rows, SqlServerCatalog::TriggerState::Enabled, messages, task);
+    return actOnRows(rows, AuditAction::Enable, messages, task);
 }
 
-std::optional<AuditListing> SqlServerBackend::switchTriggers(const QList<InstalledAuditRow>& rows,
-                                                             SqlServerCatalog::TriggerState state,
-                                                             MessageService& messages,
-                                                             TaskContext& task) {
+std::optional<AuditListing> SqlServerBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
+                                                           DeleteAnswer answer,
+                                                           MessageService& messages,
+                                                           TaskContext& task) {
+    if (answer != DeleteAnswer::Yes)
+        return std::nullopt;
+    return actOnRows(rows, AuditAction::Delete, messages, task);
+}
+
+std::optional<AuditListing> SqlServerBackend::actOnRows(const QList<InstalledAuditRow>& rows,
+                                                        AuditAction action,
+                                                        MessageService& messages,
+                                                        TaskContext& task) {
     if (rows.isEmpty())
         return std::nullopt;
     std::unique_ptr<SqlServerSession> session = connect(messages);
@@ -145,34 +155,18 @@ std::optional<AuditListing> SqlServerBackend::switchTriggers(const QList<Install
         return std::nullopt;
     SqlServerCatalog catalog(*session, messages);
     // Each switch is the flag and the trigger together, the flag put back when the trigger
-    // cannot be switched (a cancelled switch included); a cancel ends before the next audit.
+    // cannot be switched (a cancelled switch included); a delete stops at its first failure by
+    // itself (a cancelled drop among them). A cancel ends before the next audit.
     session->watched(task.cancelToken(), [&] {
         for (const SqlServerCatalog::InstalledAudit& audit : auditsOf(rows)) {
             if (task.isCancelled())
                 break;
-            catalog.setTriggerState(audit, state);
-        }
-    });
-    return catalog.list();
-}
-
-std::optional<AuditListing> SqlServerBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
-                                                           DeleteAnswer answer,
-                                                           MessageService& messages,
-                                                           TaskContext& task) {
-    if (answer != DeleteAnswer::Yes || rows.isEmpty())
-        return std::nullopt;
-    std::unique_ptr<SqlServerSession> session = connect(messages);
-    if (!session)
-        return std::nullopt;
-    SqlServerCatalog catalog(*session, messages);
-    // A delete stops at its first failure by itself (a cancelled drop among them); a cancel
-    // ends before the next audit.
-    session->watched(task.cancelToken(), [&] {
-        for (const SqlServerCatalog::InstalledAudit& audit : auditsOf(rows)) {
-            if (task.isCancelled())
-                break;
-            catalog.remove(audit);
+            if (action == AuditAction::Delete)
+                catalog.remove(audit);
+            else
+                catalog.setTriggerState(audit, action == AuditAction::Disable
+                                                   ? SqlServerCatalog::TriggerState::Disabled
+                                                   : SqlServerCatalog::TriggerState::Enabled);
         }
     });
     return catalog.list();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mainwindow/AuditBackend.h"
-#include "sqlserver/SqlServerCatalog.h"
 #include "sqlserver/SqlServerEngine.h"
 #include "sqlserver/SqlServerLoginValues.h"
 
@@ -51,9 +50,9 @@ private:
     // The operation's connections, the management connection connected; null when it could
     // not connect (told).
     std::unique_ptr<SqlServerSession> connect(MessageService& messages);
-    std::optional<AuditListing> switchTriggers(const QList<InstalledAuditRow>& rows,
-                                               SqlServerCatalog::TriggerState state,
-                                               MessageService& messages, TaskContext& task);
+    // Disable, Enable or Delete on each row's audit, then the listing to show.
+    std::optional<AuditListing> actOnRows(const QList<InstalledAuditRow>& rows, AuditAction action,
+                                          MessageService& messages, TaskContext& task);
 
     IConnectionFactory& m_connections;
     const SqlServerLoginValues m_login;
