@@ -2,8 +2,8 @@
 // order, the messages shown, and what is removed again when a step fails.
 #include "sqlserver/SqlServerCreationFlow.h"
 
-#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerConnection.h"
+#include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeDatabase.h"
 #include "support/ScriptedMessageService.h"
