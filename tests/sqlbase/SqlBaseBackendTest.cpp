@@ -1,5 +1,6 @@
 #include "sqlbase/SqlBaseBackend.h"
 #include "SqlBaseStand.h"
+#include "components/OdbcConnectionFactory.h"
 #include "components/Timeouts.h"
 #include "sqlbase/SqlBaseCatalog.h"
 #include "sqlbase/SqlBaseConnection.h"
@@ -576,6 +577,55 @@ private Q_SLOTS:
         QCOMPARE(shown(),
                  QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD."});
     }
+
+    // Against a real SQLBase database, only when QUORVEX_TEST_SQLBASE holds
+    // "database|password"; works in a table of its own and removes what it made.
+    void liveAuditRecordsAnInsertAndIsRemovedAgain() {
+        const QStringList given = qEnvironmentVariable("QUORVEX_TEST_SQLBASE").split(u'|');
+        if (given.size() != 2)
+            QSKIP("QUORVEX_TEST_SQLBASE is not set (database|password)");
+        ScriptedMessageService messages;
+        TaskContext task;
+        OdbcConnectionFactory connections;
+        const SqlBaseLoginValues login{given[0], given[1]};
+        SqlBaseBackend backend(connections, login);
+        // Leftovers of an earlier run are tolerated.
+        const auto execute = [&](const QStringList& statements) {
+            auto connection = connectToSqlBase(connections, login, messages);
+            for (const QString& statement : statements) {
+                try {
+                    if (connection)
+                        connection->execute(statement);
+                } catch (const DbException&) {
+                }
+            }
+        };
+        const auto remove = [&] {
+            auto session = SqlBaseSession::open(connections, login, messages, task);
+            return session ? SqlBaseCatalog(*session).remove("ZOTA_QVXTEST")
+                           : SqlBaseCatalog::Outcome::Failed;
+        };
+        remove();
+        messages.clear();
+        execute({"DROP TABLE QVX_ORDERS",
+                 "CREATE TABLE QVX_ORDERS (ORDNO INTEGER, CITY "
+                 "VARCHAR(30))",
+                 "COMMIT"});
+        QVERIFY(backend.load(messages, task).has_value());
+        AuditDefinition definition = parisInserts();
+        definition.table = "QVX_ORDERS";
+        definition.name = "QVXTEST";
+        QCOMPARE(backend.save(definition, messages, task).outcome, SaveResult::Outcome::Saved);
+        execute({"INSERT INTO QVX_ORDERS VALUES (1, 'Paris')", "COMMIT"});
+        const std::optional<AuditListing> listing = backend.listAudits(messages, task);
+        QVERIFY(listing);
+        QVERIFY(
+            listingTexts(*listing).contains({"1 RECORDS", "ZOTA_QVXTEST", "Order inserts", "Y"}));
+        QCOMPARE(remove(), SqlBaseCatalog::Outcome::Done);
+        execute({"DROP TABLE QVX_ORDERS", "COMMIT"});
+        QCOMPARE(messages.texts(), QStringList{});
+    }
+
 };
 
 QTEST_GUILESS_MAIN(SqlBaseBackendTest)
