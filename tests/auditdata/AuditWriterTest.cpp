@@ -104,7 +104,6 @@ protected:
 } // namespace
 
 TEST(CsvAuditWriter, LayoutAndQuoting) {
-    const std::vector<FieldInfo> abc{auditField("A"), auditField("B"), auditField("C")};
     struct Case {
         const char* behaviour;
         std::vector<FieldInfo> fields;
@@ -118,16 +117,15 @@ TEST(CsvAuditWriter, LayoutAndQuoting) {
           textRow({"1002", nullptr, "2026-12-06 11:39:00", "sa"})},
          "ORDER_NO,QTY,AuditDate,UserName\r\n1001,5,2026-12-06 11:38:56,sa\r\n"
          "1002,(NULL),2026-12-06 11:39:00,sa\r\n\r\n"},
-        {"empty table", ordersAuditFields(), {}, "ORDER_NO,QTY,AuditDate,UserName\r\n\r\n"},
         {"breaking values are quoted with inner quotes doubled",
          {auditField("A"), auditField("B"), auditField("C"), auditField("D"), auditField("E")},
          {textRow({"Smith, John", "say \"hi\"", "two\r\nlines", "cr\ronly", "lf\nonly"})},
          "A,B,C,D,E\r\n\"Smith, John\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"cr\ronly\","
          "\"lf\nonly\"\r\n\r\n"},
-        {"empty text is told apart from NULL",
-         abc,
+        {"empty text is told apart from NULL, field names are quoted too",
+         {auditField("a,b"), auditField("B"), auditField("C")},
          {textRow({"", nullptr, ""})},
-         "A,B,C\r\n,(NULL),\r\n\r\n"},
+         "\"a,b\",B,C\r\n,(NULL),\r\n\r\n"},
         {"plain values and blanks unchanged",
          {auditField("A"), auditField("B")},
          {textRow({"  padded  ", "semi;colon 'single' quotes"})},
@@ -136,10 +134,6 @@ TEST(CsvAuditWriter, LayoutAndQuoting) {
          {auditField("Größe"), auditField("名前")},
          {textRow({"Müller, Zoë", "東京 😀"})},
          "Größe,名前\r\n\"Müller, Zoë\",東京 😀\r\n\r\n"},
-        {"field names are quoted too",
-         {auditField("a,b"), auditField("c")},
-         {},
-         "\"a,b\",c\r\n\r\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(written<CsvAuditWriter>(c.fields, c.rows).toStdString(), c.csv.toStdString())
@@ -175,32 +169,23 @@ TEST(CsvAuditWriter, DeviceThatRefusesBytesIsReportedWithItsCause) {
     }
 }
 
-TEST(XmlAuditWriter, DocumentHoldsEveryFieldAndEveryRowWithNullsLeftOut) {
+// Markup characters, line breaks and letters beyond ASCII survive the round trip; a NULL is
+// left out, an empty text kept.
+TEST(XmlAuditWriter, DocumentHoldsEveryFieldAndEveryRowIntact) {
     const Document d = read(written<XmlAuditWriter>(
-        ordersAuditFields(), {textRow({"1001", "5", "2026-12-06 11:38:56", "sa"}),
-                              textRow({"1002", nullptr, "2026-12-06 11:39:00", "dbo"})}));
+        {auditField("A"), auditField("B"), auditField("AuditDate", FieldKind::DateTime),
+         auditField("D")},
+        {textRow({"<tag> & \"quotes\" 'apos'", "two\nlines, comma", "2026-12-06 11:38:56", ""}),
+         textRow({"Zoë 東京 😀", nullptr, "2026-12-06 11:39:00", "dbo"})}));
     ASSERT_EQ(d.error, QString());
-    EXPECT_EQ(d.fields, (QStringList{"ORDER_NO", "QTY", "AuditDate", "UserName"}));
+    EXPECT_EQ(d.fields, (QStringList{"A", "B", "AuditDate", "D"}));
     ASSERT_EQ(d.rows.size(), 2u);
-    EXPECT_EQ(d.rows[0], (Values{{"ORDER_NO", "1001"},
-                                 {"QTY", "5"},
-                                 {"AuditDate", "2026-12-06T11:38:56"},
-                                 {"UserName", "sa"}}));
-    EXPECT_EQ(
-        d.rows[1],
-        (Values{{"ORDER_NO", "1002"}, {"AuditDate", "2026-12-06T11:39:00"}, {"UserName", "dbo"}}));
-}
-
-TEST(XmlAuditWriter, MarkupCharactersLineBreaksAndNonAsciiSurviveTheRoundTrip) {
-    const Document d = read(written<XmlAuditWriter>(
-        {auditField("A"), auditField("B"), auditField("C"), auditField("D")},
-        {textRow({"<tag> & \"quotes\" 'apos'", "two\nlines, comma", "Zoë 東京 😀", ""})}));
-    ASSERT_EQ(d.error, QString());
-    ASSERT_EQ(d.rows.size(), 1u);
     EXPECT_EQ(d.rows[0], (Values{{"A", "<tag> & \"quotes\" 'apos'"},
                                  {"B", "two\nlines, comma"},
-                                 {"C", "Zoë 東京 😀"},
+                                 {"AuditDate", "2026-12-06T11:38:56"},
                                  {"D", ""}}));
+    EXPECT_EQ(d.rows[1],
+              (Values{{"A", "Zoë 東京 😀"}, {"AuditDate", "2026-12-06T11:39:00"}, {"D", "dbo"}}));
 }
 
 TEST_F(XlsxAuditWriterTest, SheetIsNamedAfterTheAuditWithHeaderThenOneRecordPerRow) {
@@ -233,14 +218,12 @@ TEST_F(XlsxAuditWriterTest, EachValueBecomesACellThatHoldsItExactly) {
         {FieldKind::Date, "2024-01-02", "", "45293", true},
         {FieldKind::Time, "12:00:00", "", "0.5", true},
         {FieldKind::DateTime, "2024-01-02 03:04:05.500", "", "", true, noon},
-        {FieldKind::DateTime, "2024-01-02", "", "45293", true},
         {FieldKind::Time, "06:00", "", "0.25", true},
         {FieldKind::DateTime, "2024-01-02T12:00:00", "", "45293.5", true},
         {FieldKind::Time, "23:59:59.5", "", "", true, (86400.0 - 0.5) / 86400.0},
         {FieldKind::DateTime, "2024-13-01 00:00:00", "inlineStr", "2024-13-01 00:00:00"},
         {FieldKind::Time, "24:00:00", "inlineStr", "24:00:00"},
         {FieldKind::DateTime, "02/01/2024", "inlineStr", "02/01/2024"},
-        {FieldKind::Time, "noon", "inlineStr", "noon"},
         {FieldKind::DateTime, "1753-01-01 00:00:00", "inlineStr", "1753-01-01 00:00:00"},
         {FieldKind::BigInt, "9223372036854775807", "inlineStr", "9223372036854775807"},
         {FieldKind::BigInt, "9007199254740", "", "9007199254740"},
@@ -250,15 +233,12 @@ TEST_F(XlsxAuditWriterTest, EachValueBecomesACellThatHoldsItExactly) {
         {FieldKind::Decimal, "0.000000000000000001", "", "1E-18"},
         {FieldKind::Decimal, "1E5", "inlineStr", "1E5"},
         {FieldKind::Decimal, "12.34.5", "inlineStr", "12.34.5"},
-        {FieldKind::Decimal, "-", "inlineStr", "-"},
         {FieldKind::Decimal, "123456789012345.000", "", "123456789012345"},
         {FieldKind::Decimal, "1234567890123456", "inlineStr", "1234567890123456"},
         {FieldKind::Integer, "n/a", "inlineStr", "n/a"},
         {FieldKind::Integer, "-42", "", "-42"},
         {FieldKind::Boolean, "1", "b", "1"},
-        {FieldKind::Boolean, "0", "b", "0"},
         {FieldKind::Text, "Müller, \"Zoë\" <&>", "inlineStr", "Müller, \"Zoë\" <&>"},
-        {FieldKind::Text, "東京\nline", "inlineStr", "東京\nline"},
         {FieldKind::Text, nullptr, "", ""},
     };
     std::vector<FieldInfo> fields;

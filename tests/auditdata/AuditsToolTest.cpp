@@ -4,33 +4,21 @@
 // counts, each state, the output and the exit status.
 #include "components/OdbcConnection.h"
 
+#include "support/ProgramRun.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace quorvex;
+using quorvex::testing::ProgramRun;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runAudits(const QStringList& arguments) {
-    QProcess tool;
-    tool.start(QStringLiteral(QUORVEX_AUDITS_PATH), arguments);
-    ToolRun result;
-    if (!tool.waitForFinished(120000))
-        return result;
-    result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
-    result.out = QString::fromUtf8(tool.readAllStandardOutput());
-    result.err = QString::fromUtf8(tool.readAllStandardError());
-    return result;
+ProgramRun runAudits(const QStringList& arguments) {
+    return ProgramRun::of(QStringLiteral(QUORVEX_AUDITS_PATH), arguments);
 }
 
 class AuditsToolTest : public ::testing::Test {
@@ -66,7 +54,7 @@ protected:
             m_db.execute(QString::fromLatin1(statement));
     }
 
-    ToolRun run(QStringList more = {}) {
+    ProgramRun run(QStringList more = {}) {
         return runAudits(QStringList{"--backend", "sqlbase", "--odbc", m_odbc} + more);
     }
 
@@ -78,7 +66,7 @@ protected:
 } // namespace
 
 TEST_F(AuditsToolTest, EveryAuditOkIsOneLineEachAndExitZero) {
-    const ToolRun r = run();
+    const ProgramRun r = run();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\tORDERS\tY\t2\tok\n"
                                     "ZOTA_PAY\tPAYMENTS\tN\t0\tok\n"));
@@ -88,7 +76,7 @@ TEST_F(AuditsToolTest, EveryAuditOkIsOneLineEachAndExitZero) {
 TEST_F(AuditsToolTest, AnAuditNotOkExitsWithFourAndJsonSaysWhich) {
     m_db.execute("UPDATE SYSCOLUMNS SET LENGTH = 12 WHERE TBNAME = 'PAYMENTS'");
     m_db.execute("DELETE FROM systriggers WHERE name = 'ZOTA_ORDAUD'");
-    const ToolRun r = run({"--json"});
+    const ProgramRun r = run({"--json"});
     EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
     const QJsonArray audits = QJsonDocument::fromJson(r.out.toUtf8()).array();
     const QJsonArray expected{
@@ -111,7 +99,7 @@ TEST_F(AuditsToolTest, AnAuditNotOkExitsWithFourAndJsonSaysWhich) {
 TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
     // A count that fails leaves the listing, but not the run, whole.
     m_db.execute("DROP TABLE ZOTA_PAY");
-    ToolRun r = run();
+    ProgramRun r = run();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.startsWith("ZOTA_ORDAUD\tORDERS\tY\t2\tok\nZOTA_PAY\tPAYMENTS\tN\t-\t"))
         << r.out.toStdString();
@@ -125,7 +113,7 @@ TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
 }
 
 TEST(AuditsTool, AWrongCommandLineExitsWithTwoAndAClosedPortWithOne) {
-    ToolRun r = runAudits({"--backend", "sqlserver", "--server", "127.0.0.1,9"});
+    ProgramRun r = runAudits({"--backend", "sqlserver", "--server", "127.0.0.1,9"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, QStringLiteral("quorvex-audits: SQL Server needs --server, --user and "
                                     "--database (or --odbc).\nTry quorvex-audits --help.\n"));

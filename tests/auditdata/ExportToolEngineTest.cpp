@@ -6,10 +6,10 @@
 #include "components/OdbcConnectionFactory.h"
 #include "sqlserver/SqlServerCreationFlow.h"
 #include "sqlserver/SqlServerSession.h"
+#include "support/ExportedFiles.h"
+#include "support/ProgramRun.h"
 #include "support/ScriptedMessageService.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -19,17 +19,6 @@ using namespace quorvex;
 using namespace quorvex::testing;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // An insert audit on a table of this run, installed as GO installs it, with two recorded rows.
 class ExportToolEngineTest : public ::testing::Test {
@@ -71,23 +60,14 @@ protected:
         file.write(target->password.toUtf8() + "\n");
     }
 
-    ToolRun run(const QString& format, const QString& file, const QStringList& more = {}) {
+    ProgramRun run(const QString& format, const QString& file, const QStringList& more = {}) {
         const SqlServerLoginValues& login = m_db->login();
-        QProcess tool;
-        tool.start(QStringLiteral(QUORVEX_EXPORT_PATH),
-                   QStringList{"--backend", "sqlserver", "--audit", m_audit, "--format", format,
-                               "--file", file, "--server", login.server, "--user", login.user,
-                               "--password-file", m_passwordFile, "--database", login.database} +
-                       more);
-        ToolRun result;
-        if (!tool.waitForFinished(60000)) {
-            result.err = QStringLiteral("did not finish");
-            return result;
-        }
-        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
-        result.out = QString::fromUtf8(tool.readAllStandardOutput());
-        result.err = QString::fromUtf8(tool.readAllStandardError());
-        return result;
+        return ProgramRun::of(QStringLiteral(QUORVEX_EXPORT_PATH),
+                              QStringList{"--backend", "sqlserver", "--audit", m_audit, "--format",
+                                          format, "--file", file, "--server", login.server,
+                                          "--user", login.user, "--password-file", m_passwordFile,
+                                          "--database", login.database} +
+                                  more);
     }
 
     // The audit's rows as the CSV export writes them.
@@ -111,18 +91,18 @@ protected:
 TEST_F(ExportToolEngineTest, CsvWithoutPurgeWritesTheRowsAndKeepsThem) {
     const QString file = m_dir.filePath("audit.csv");
     const QByteArray expected = expectedCsv();
-    const ToolRun r = run("csv", file);
+    const ProgramRun r = run("csv", file);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(contentsOf(file).toStdString(), expected.toStdString());
+    EXPECT_EQ(fileContents(file).toStdString(), expected.toStdString());
     EXPECT_TRUE(expected.contains("\r\n1,Alpha,") && expected.contains("\r\n2,(NULL),"));
     EXPECT_EQ(rowsLeft(), "2");
 }
 
 TEST_F(ExportToolEngineTest, PurgeEmptiesTheAuditTableOnceTheFileHoldsItsRows) {
     const QString file = m_dir.filePath("audit.xml");
-    const ToolRun r = run("xml", file, {"--purge"});
+    const ProgramRun r = run("xml", file, {"--purge"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray xml = contentsOf(file);
+    const QByteArray xml = fileContents(file);
     EXPECT_EQ(xml.count("<z:row "), 2) << xml.toStdString();
     EXPECT_TRUE(xml.contains("Id=\"1\" Name=\"Alpha\"") && xml.contains("Id=\"2\" AuditDate="))
         << xml.toStdString();
@@ -140,7 +120,7 @@ TEST_F(ExportToolEngineTest, AWrongPasswordWritesNothingAndPurgesNothing) {
     password.write("wrong\n");
     password.close();
     const QString file = m_dir.filePath("audit.csv");
-    const ToolRun r = run("csv", file, {"--purge"});
+    const ProgramRun r = run("csv", file, {"--purge"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(probe.errors().value(0).description)) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(file));

@@ -4,24 +4,16 @@
 #include "components/DbException.h"
 #include "components/OdbcConnection.h"
 
-#include "XlsxContents.h"
+#include "support/ExportedFiles.h"
+#include "support/ProgramRun.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
 using namespace quorvex;
-using quorvex::testing::XlsxContents;
+using namespace quorvex::testing;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class ExportToolTest : public ::testing::Test {
 protected:
@@ -39,18 +31,8 @@ protected:
         m_db.close();
     }
 
-    ToolRun run(const QStringList& arguments) {
-        QProcess tool;
-        tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
-        ToolRun result;
-        if (!tool.waitForFinished(120000)) {
-            result.err = QStringLiteral("did not finish");
-            return result;
-        }
-        result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
-        result.out = QString::fromUtf8(tool.readAllStandardOutput());
-        result.err = QString::fromUtf8(tool.readAllStandardError());
-        return result;
+    static ProgramRun run(const QStringList& arguments) {
+        return ProgramRun::of(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
     }
 
     QStringList exportArgs(const char* format, const QString& file) const {
@@ -73,24 +55,19 @@ protected:
     OdbcConnection m_db;
 };
 
-QByteArray contentsOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 TEST_F(ExportToolTest, CsvWithPurgeWritesEveryRecordThenEmptiesTheTable) {
     const QString file = m_dir.filePath(QStringLiteral("archive.csv"));
     QStringList args = exportArgs("csv", file);
     args << QStringLiteral("--purge");
-    const ToolRun r = run(args);
+    const ProgramRun r = run(args);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(contentsOf(file).toStdString(), "ORDER_NO,NAME,AuditDate,UserName\r\n"
-                                              "1001,\"Smith, John\",2026-12-06 11:38:56,sa\r\n"
-                                              "1002,(NULL),2026-12-06 11:39:00,dbo\r\n"
-                                              "1003,\"say \"\"hi\"\"\",2026-12-07 08:00:00,sa\r\n"
-                                              "\r\n");
+    EXPECT_EQ(fileContents(file).toStdString(), "ORDER_NO,NAME,AuditDate,UserName\r\n"
+                                                "1001,\"Smith, John\",2026-12-06 11:38:56,sa\r\n"
+                                                "1002,(NULL),2026-12-06 11:39:00,dbo\r\n"
+                                                "1003,\"say \"\"hi\"\"\",2026-12-07 08:00:00,sa\r\n"
+                                                "\r\n");
     EXPECT_EQ(rowsLeft(), 0);
 }
 
@@ -98,7 +75,7 @@ TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
     const QString file = m_dir.filePath(QStringLiteral("none.csv"));
     QStringList args{"--backend", "sqlbase", "--audit", "ZOTA_MISSING", "--format", "csv",
                      "--file",    file,      "--purge", "--odbc",       m_odbc};
-    const ToolRun r = run(args);
+    const ProgramRun r = run(args);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("no such table: ZOTA_MISSING")))
         << r.err.toStdString();
@@ -107,7 +84,7 @@ TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
 }
 
 TEST_F(ExportToolTest, UsageErrorsExitWithTwoAndSayWhy) {
-    const ToolRun r = run({"--backend", "sqlserver", "--audit", "Orders", "--format", "csv"});
+    const ProgramRun r = run({"--backend", "sqlserver", "--audit", "Orders", "--format", "csv"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, QStringLiteral("quorvex-export: --file is required.\n"
                                     "Try quorvex-export --help.\n"));

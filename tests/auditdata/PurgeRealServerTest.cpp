@@ -14,9 +14,10 @@
 #include "sqlserver/SqlServerConnection.h"
 
 #include "AuditDataTesting.h"
+#include "sqlserver/EngineDatabase.h"
+#include "support/ProgramRun.h"
 #include "support/ScriptedMessageService.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -29,7 +30,7 @@
 #include <thread>
 
 using namespace quorvex;
-using quorvex::testing::ScriptedMessageService;
+using namespace quorvex::testing;
 
 namespace {
 
@@ -38,13 +39,33 @@ constexpr int prefilledRows = 20000;
 // Digits 0-9 as a table, to make numbered rows in one statement.
 const QString digits = QStringLiteral("(VALUES (0),(1),(2),(3),(4),(5),(6),(7),(8),(9))");
 
+// The window's back end object, as the SQL Server main window makes it, and what its worker
+// gets: a log for the messages and the task.
+struct WindowBackEnd {
+    explicit WindowBackEnd(const SqlServerLoginValues& login) : data(connections, login) {}
+    AuditTable audit(const QString& name) const {
+        return *AuditTable::fromName(AuditStore::SqlServer, name);
+    }
+    std::optional<PurgeResult> exportAndPurge(const QString& name, AuditExporter& exporter) {
+        TaskContext task;
+        return data.exportAndPurge(audit(name), exporter, messages, task);
+    }
+    OdbcConnectionFactory connections;
+    ScriptedMessageService messages;
+    SqlServerAuditData data;
+};
+
+ProgramRun runTool(const QStringList& arguments) {
+    return ProgramRun::of(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
+}
+
 class PurgeRealServer : public ::testing::Test {
 protected:
     void SetUp() override {
-        const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split(u'|');
-        if (target.size() != 4)
-            GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
-        m_login = {target[0], target[1], target[2], target[3]};
+        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
+        if (!target)
+            GTEST_SKIP() << EngineDatabase::skipReason();
+        m_login = *target;
         static int serial = 0;
         m_audit =
             QStringLiteral("qvxPurge%1x%2").arg(QCoreApplication::applicationPid()).arg(++serial);
@@ -166,6 +187,54 @@ protected:
             .toLongLong();
     }
 
+    // One way of purging, run while another session inserts; when it purges only older rows,
+    // the rows [first, last) its file must hold.
+    struct PurgePath {
+        const char* name;
+        std::function<void(const QString& file)> purge;
+        std::pair<int, int> older{0, 0};
+    };
+    // Every row ever inserted is in a file or in the table, exactly once, after each path.
+    std::map<int, int> purgeWhileInserting(const std::vector<PurgePath>& paths) {
+        QStringList files;
+        std::map<int, int> everyRowOnce;
+        for (int id : m_inserted)
+            everyRowOnce[id] = 1;
+        for (const PurgePath& p : paths) {
+            SCOPED_TRACE(p.name);
+            files << m_dir.filePath(QString::number(files.size()) + QStringLiteral(".csv"));
+            Inserter inserter(connectionString(), m_table, 1000000 * int(files.size()));
+            waitForInserts(inserter, 20);
+            const int before = inserter.count();
+            p.purge(files.last());
+            EXPECT_GT(inserter.count(), before) << "no insert ran while the purge did";
+            waitForInserts(inserter, 20);
+            for (int id : inserter.stop())
+                everyRowOnce[id] = 1;
+            EXPECT_EQ(copies(files), everyRowOnce);
+            if (p.older.second > 0) {
+                std::map<int, int> older;
+                for (int id = p.older.first; id < p.older.second; ++id)
+                    older[id] = 1;
+                EXPECT_EQ(copies({files.last()}, InTable::No), older);
+            }
+        }
+        return everyRowOnce;
+    }
+    // quorvex-export, and the window's BOTH: either purges all, or the rows older than `days`.
+    PurgePath byTheTool(int days = 0, std::pair<int, int> older = {0, 0}) {
+        return {days ? "quorvex-export --older-than --purge" : "quorvex-export --purge",
+                [this, days](const QString& file) {
+                    QStringList arguments = exportArguments(file);
+                    if (days)
+                        arguments << "--older-than" << QString::number(days);
+                    const ProgramRun run = runTool(arguments);
+                    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+                },
+                older};
+    }
+    PurgePath byTheWindow(int days = 0, std::pair<int, int> older = {0, 0});
+
     SqlServerLoginValues m_login;
     QString m_audit;
     QString m_table;
@@ -174,77 +243,34 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// The window's back end object, as the SQL Server main window makes it, and what its worker
-// gets: a log for the messages and the task.
-struct WindowBackEnd {
-    explicit WindowBackEnd(const SqlServerLoginValues& login) : data(connections, login) {}
-    AuditTable audit(const QString& name) const {
-        return *AuditTable::fromName(AuditStore::SqlServer, name);
-    }
-    std::optional<PurgeResult> exportAndPurge(const QString& name, AuditExporter& exporter) {
-        TaskContext task;
-        return data.exportAndPurge(audit(name), exporter, messages, task);
-    }
-    OdbcConnectionFactory connections;
-    ScriptedMessageService messages;
-    SqlServerAuditData data;
-};
-
-int runTool(const QStringList& arguments, QString* err = nullptr) {
-    QProcess tool;
-    tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
-    if (!tool.waitForFinished(120000))
-        return -1;
-    if (err != nullptr)
-        *err = QString::fromUtf8(tool.readAllStandardError());
-    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
-}
-
 } // namespace
 
+PurgeRealServer::PurgePath PurgeRealServer::byTheWindow(int days, std::pair<int, int> older) {
+    return {days ? "the window's BOTH, older rows" : "the window's BOTH",
+            [this, days](const QString& file) {
+                WindowBackEnd window(m_login);
+                AuditExporter exporter(ExportFormat::Csv, file, m_audit);
+                TaskContext task;
+                const AuditTable audit =
+                    days ? window.audit(m_audit).olderThan(days) : window.audit(m_audit);
+                const std::optional<PurgeResult> result =
+                    window.data.exportAndPurge(audit, exporter, window.messages, task);
+                ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
+                EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
+                    << result->message.toStdString();
+            },
+            older};
+}
+
 TEST_F(PurgeRealServer, DeletesExactlyWhatItsFileHoldsWhileAnotherSessionInserts) {
-    WindowBackEnd window(m_login);
-    const struct {
-        const char* path;
-        std::function<void(const QString& file)> purge;
-    } paths[] = {
-        {"quorvex-export --purge",
-         [&](const QString& file) {
-             QString err;
-             EXPECT_EQ(runTool(exportArguments(file), &err), 0) << err.toStdString();
-         }},
-        {"the window's BOTH",
-         [&](const QString& file) {
-             AuditExporter exporter(ExportFormat::Csv, file, m_audit);
-             const std::optional<PurgeResult> result = window.exportAndPurge(m_audit, exporter);
-             ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
-             EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
-                 << result->message.toStdString();
-         }},
-    };
-    QStringList files;
-    std::map<int, int> everyRowOnce;
-    for (int id : m_inserted)
-        everyRowOnce[id] = 1;
-    for (const auto& p : paths) {
-        SCOPED_TRACE(p.path);
-        files << m_dir.filePath(QString::number(files.size()) + QStringLiteral(".csv"));
-        Inserter inserter(connectionString(), m_table, 1000000 * int(files.size()));
-        waitForInserts(inserter, 20);
-        const int before = inserter.count();
-        p.purge(files.last());
-        EXPECT_GT(inserter.count(), before) << "no insert ran while the purge did";
-        waitForInserts(inserter, 20);
-        for (int id : inserter.stop())
-            everyRowOnce[id] = 1;
-        // Every row ever inserted is in a file or in the table, exactly once.
-        EXPECT_EQ(copies(files), everyRowOnce);
-    }
+    purgeWhileInserting({byTheTool(), byTheWindow()});
     // A session that purged waits for locks without limit again, and commits each statement.
     OdbcConnection purger;
     ASSERT_TRUE(purger.open(connectionString()));
     AuditExporter last(ExportFormat::Csv, m_dir.filePath(QStringLiteral("last.csv")), m_audit);
-    EXPECT_EQ(AuditPurge(purger, window.audit(m_audit)).exportAndPurge(last).outcome,
+    EXPECT_EQ(AuditPurge(purger, *AuditTable::fromName(AuditStore::SqlServer, m_audit))
+                  .exportAndPurge(last)
+                  .outcome,
               PurgeResult::Outcome::Purged);
     Recordset session = purger.openRecordset("SELECT @@LOCK_TIMEOUT, @@TRANCOUNT");
     EXPECT_EQ(session.currentRow(), (Row{FieldValue("-1"), FieldValue("0")}));
@@ -386,62 +412,10 @@ TEST_F(PurgeRealServer, ToolKilledInTheMiddleLosesNoRow) {
 // exactly once.
 TEST_F(PurgeRealServer, OlderThanPurgesOnlyTheOlderRowsWhileAnotherSessionInserts) {
     m_db.execute("UPDATE " + m_table +
-                 " SET AuditDate = DATEADD(day, -40, GETDATE()) WHERE ID < 8000");
-    m_db.execute("UPDATE " + m_table +
-                 " SET AuditDate = DATEADD(day, -10, GETDATE()) WHERE ID >= 8000");
-    WindowBackEnd window(m_login);
-    const struct {
-        const char* path;
-        int days;
-        std::pair<int, int> ids; // the rows the file must hold: [first, last)
-        std::function<void(const QString& file)> purge;
-    } paths[] = {
-        {"quorvex-export --older-than 30 --purge",
-         30,
-         {0, 8000},
-         [&](const QString& file) {
-             QString err;
-             EXPECT_EQ(runTool(exportArguments(file) << "--older-than"
-                                                     << "30",
-                               &err),
-                       0)
-                 << err.toStdString();
-         }},
-        {"the window's BOTH, older than 5 days",
-         5,
-         {8000, prefilledRows},
-         [&](const QString& file) {
-             AuditExporter exporter(ExportFormat::Csv, file, m_audit);
-             TaskContext task;
-             const std::optional<PurgeResult> result = window.data.exportAndPurge(
-                 window.audit(m_audit).olderThan(5), exporter, window.messages, task);
-             ASSERT_TRUE(result.has_value()) << window.messages.texts().join('\n').toStdString();
-             EXPECT_EQ(result->outcome, PurgeResult::Outcome::Purged)
-                 << result->message.toStdString();
-         }},
-    };
-    QStringList files;
-    std::map<int, int> everyRowOnce;
-    for (int id : m_inserted)
-        everyRowOnce[id] = 1;
-    for (const auto& p : paths) {
-        SCOPED_TRACE(p.path);
-        files << m_dir.filePath(QString::number(files.size()) + QStringLiteral(".csv"));
-        Inserter inserter(connectionString(), m_table, 1000000 * int(files.size()));
-        waitForInserts(inserter, 20);
-        const int before = inserter.count();
-        p.purge(files.last());
-        EXPECT_GT(inserter.count(), before) << "no insert ran while the purge did";
-        waitForInserts(inserter, 20);
-        for (int id : inserter.stop())
-            everyRowOnce[id] = 1;
-        EXPECT_EQ(copies(files), everyRowOnce);
-        // The file holds exactly the older rows; the newer ones and every insert stay.
-        std::map<int, int> older;
-        for (int id = p.ids.first; id < p.ids.second; ++id)
-            older[id] = 1;
-        EXPECT_EQ(copies({files.last()}, InTable::No), older);
-    }
+                 " SET AuditDate = DATEADD(day, CASE WHEN ID < 8000 THEN -40 ELSE -10 END, "
+                 "GETDATE())");
+    const std::map<int, int> everyRowOnce =
+        purgeWhileInserting({byTheTool(30, {0, 8000}), byTheWindow(5, {8000, prefilledRows})});
     // Only what the other sessions inserted meanwhile is left.
     EXPECT_EQ(rowsInTable(), qint64(everyRowOnce.size()) - prefilledRows);
 }

@@ -46,24 +46,6 @@ ColumnInfoList without(ColumnInfoList columns, const char* name) {
 
 } // namespace
 
-TEST(AuditState, EachStateHasItsTextAndBackAndOnlyTwoAskForAttention) {
-    const std::pair<AuditState, const char*> states[] = {
-        {AuditState::Ok, "ok"},
-        {AuditState::TableChanged, "table changed"},
-        {AuditState::Broken, "broken"},
-        {AuditState::TableMissing, "table missing"},
-        {AuditState::TriggerMissing, "trigger missing"},
-    };
-    for (const auto& [state, text] : states) {
-        EXPECT_EQ(auditStateText(state), QString::fromLatin1(text));
-        EXPECT_EQ(auditStateFromText(QString::fromLatin1(text)), state);
-        EXPECT_EQ(auditStateNeedsAttention(state),
-                  state == AuditState::Broken || state == AuditState::TriggerMissing);
-    }
-    EXPECT_EQ(auditStateFromText(QString()), std::nullopt);
-    EXPECT_EQ(auditStateFromText(QStringLiteral("OK?")), std::nullopt);
-}
-
 TEST(AuditDrift, SqlServerAuditsStateFromItsColumnsAndTrigger) {
     struct Case {
         const char* name;

@@ -11,6 +11,7 @@
 #include "mainwindow/AuditBackend.h"
 #include "mainwindow/AuditMainWindow.h"
 #include "mainwindow/AuditViews.h"
+#include "sqlbase/SqlBaseBackend.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -40,20 +41,7 @@ inline MainWindowTraits sqlServerTraits() {
 }
 
 inline MainWindowTraits sqlBaseTraits() {
-    return {.objectName = "FRMCENMAIN",
-            .clientHeightTwips = 9015,
-            .nameMaxLength = 13,
-            .upperCaseNamesOnExit = true,
-            .columnsListed = ColumnsListedWhen::SelectionChanged,
-            .initialOldValueFlag = "false",
-            .addButtonsShowArrow = false,
-            .tooltips = true,
-            .panicOnF12 = true,
-            .installedAuditNameColumn = 1,
-            .installedAuditRows = InstalledAuditRows::SelectedRows,
-            .resetClearsChangedFields = false,
-            .installedAuditWidths = {17, 140, 140, 415, 63},
-            .currentRowAfterListing = true};
+    return sqlbase::SqlBaseBackend::mainWindowTraits();
 }
 
 // A back end that records every call in order and answers from a script, as the window calls it

@@ -1,6 +1,5 @@
 #include "sqlbase/SqlBaseBackend.h"
 #include "SqlBaseStand.h"
-#include "components/DbException.h"
 #include "components/OdbcConnectionFactory.h"
 #include "components/Timeouts.h"
 #include "sqlbase/SqlBaseCatalog.h"
@@ -8,7 +7,6 @@
 #include "sqlbase/SqlBaseSession.h"
 #include "sqlbase/SqlBaseStartup.h"
 
-#include <QCoreApplication>
 #include <QTest>
 #include <memory>
 #include <thread>
@@ -164,6 +162,18 @@ class SqlBaseBackendTest : public QObject {
     std::unique_ptr<SqlBaseSession> session() {
         return SqlBaseSession::open(db(), m_stand->login, messages(), task());
     }
+    // The work on a worker, cancelled while the database holds its statement: true when the
+    // statement went on waiting (the cancel did not reach it) until released.
+    bool cancelGoesUnheeded(const std::function<void()>& work) {
+        std::thread worker(work);
+        const bool held = QTest::qWaitFor([this] { return db().waiting() == 1; });
+        task().cancelToken().cancel();
+        QTest::qWait(50);
+        const bool unheeded = held && db().waiting() == 1;
+        db().release();
+        worker.join();
+        return unheeded;
+    }
     // A back end whose grid shows the three audits.
     void listThreeAudits() {
         scriptThreeAudits(db());
@@ -182,32 +192,22 @@ private Q_SLOTS:
         m_stand.reset();
     }
 
-    void unreadableCatalogEmptiesTheGridButNoConnectionLeavesIt() {
-        listThreeAudits();
-        db().failOpen(FakeDatabase::error("Database ORDERSDB not found"));
-        QVERIFY(!backend().listAudits(messages(), task()).has_value());
-        QCOMPARE(shown().size(), 1);
-
-        init();
+    void unreadableCatalogEmptiesTheGrid() {
         db().failOn(kCatalogList, FakeDatabase::error("Lock timeout"));
         const std::optional<AuditListing> empty = backend().listAudits(messages(), task());
         QVERIFY(empty && empty->fields.empty() && empty->rows.empty());
         QCOMPARE(shown(), QStringList{"Lock timeout"});
     }
 
-    void firstFailingStatementEndsADisable() {
+    // The first failing statement ends a disable; a quote in a name stays inside its literal.
+    void firstFailingStatementEndsADisableAndQuotesStayInTheirLiteral() {
         db().failOnMatching(QRegularExpression("^UPDATE"),
                             FakeDatabase::error("Table ZOTA_SYSTEM_TABLE locked"));
-        QCOMPARE(SqlBaseCatalog(*session()).disable("ZOTA_ORDAUD", "Y"),
+        QCOMPARE(SqlBaseCatalog(*session()).disable("ZOTA_O'X", "Y"),
                  SqlBaseCatalog::Outcome::Failed);
-        QCOMPARE(db().statements().size(), 1);
+        QCOMPARE(db().statements(), QStringList{enableStatement("N", "ZOTA_O''X")});
         QCOMPARE(shown(), QStringList{"Table ZOTA_SYSTEM_TABLE locked"});
         QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
-    }
-
-    void quoteInANameCannotBreakTheCatalogStatements() {
-        SqlBaseCatalog(*session()).disable("ZOTA_O'X", "Y");
-        QCOMPARE(db().statements().value(0), enableStatement("N", "ZOTA_O''X"));
     }
 
     // --- start-up ---
@@ -228,20 +228,6 @@ private Q_SLOTS:
                  (QList<int>{catalogueQueryTimeoutSeconds, 0, 0, catalogueQueryTimeoutSeconds}));
         QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
         QCOMPARE(shown(), QStringList{});
-        QCOMPARE(db().openNow(), 0);
-    }
-
-    void laterStartsListTheInstalledAuditsWithTheirCounts() {
-        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
-        scriptThreeAudits(db());
-        db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
-        const std::optional<AuditBackend::Loaded> loaded = backend().load(messages(), task());
-        QVERIFY(loaded);
-        QCOMPARE(loaded->tables, QStringList{"ORDERS"});
-        QCOMPARE(db().statements(),
-                 QStringList{kCatalogCheck} + kListing + QStringList{kTablesQuery});
-        QCOMPARE(listingTexts(loaded->audits), kThreeAuditsListed);
-        QCOMPARE(db().opened(), 1);
         QCOMPARE(db().openNow(), 0);
     }
 
@@ -281,6 +267,7 @@ private Q_SLOTS:
                   stateReads("ZOTA_ORDAUD", "ORDERS") + stateReads("ZOTA_ORDUPD", "ORDERS") +
                   stateReads("ZOTA_PAY", "") + QStringList{kTablesQuery}));
         QCOMPARE(shown(), QStringList{"Table ZOTA_ORDUPD has not been created"});
+        QCOMPARE(db().opened(), 1);
         // Every audit stays listed, so the broken one can still be deleted.
         QCOMPARE(listingTexts(loaded->audits),
                  (RowTexts{kHeader,
@@ -321,15 +308,6 @@ private Q_SLOTS:
         }
     }
 
-    void unreachableDatabaseShowsTheReportOnly() {
-        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found", 401);
-        db().failOpen(errors);
-        QVERIFY(!backend().load(messages(), task()).has_value());
-        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
-        QCOMPARE(db().statements(), QStringList{});
-        QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
-    }
-
     void cancelledStartOpensNothingAndSaysNothing() {
         db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
         scriptThreeAudits(db());
@@ -351,27 +329,41 @@ private Q_SLOTS:
         QCOMPARE(db().statements(), QStringList{});
         QCOMPARE(shown(), QStringList{});
         QCOMPARE(db().openNow(), 0);
+    }
 
-        const DbErrorList errors = FakeDatabase::error("Server is not responding", 2001);
-        db().failOpen(errors);
-        backend().shutdown(messages(), task());
-        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+    // A database that cannot be reached: every operation shows the driver's report once, sends
+    // nothing and ends, the list left as it was.
+    void noConnectionShowsTheReportOnceAndSendsNothing() {
+        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found", 401);
+        const std::function<bool()> operations[] = {
+            [&] { return backend().load(messages(), task()).has_value(); },
+            [&] { return backend().listAudits(messages(), task()).has_value(); },
+            [&] {
+                return backend().disableAudits(gridRows({0, 1}), messages(), task()).has_value();
+            },
+            [&] { return backend().prepareDelete(messages(), task()); },
+            [&] { return backend().panicSweep(messages(), task()); },
+            [&] {
+                backend().shutdown(messages(), task());
+                return false;
+            }};
+        for (const auto& operation : operations) {
+            init();
+            db().failOpen(errors);
+            QVERIFY(!operation());
+            QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
+            QCOMPARE(db().statements(), QStringList{});
+            QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
+        }
     }
 
     // --- panic ---
 
-    void panicAsksItsQuestionWithoutReachingTheDatabase() {
+    void panicSweepsTablesThenTriggersThenProcedures() {
         QCOMPARE(backend().panicQuestion(),
                  QString("You pressed the panic button.  Do you want to erase all your "
                          "audits?\r\nYou will have to recreate all of them"));
-        QCOMPARE(db().connectionStrings(), QStringList{});
-    }
-
-    void panicSweepsTablesThenTriggersThenProcedures() {
-        db().onQuery(kTablesSwept, QStringList{"NAME"},
-                     {textRow({"ZOTA_SYSTEM_TABLE"}), textRow({"ZOTA_ORDAUD"})});
-        db().onQuery(kTriggersSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
-        db().onQuery(kProceduresSwept, QStringList{"NAME"}, {textRow({"ZOTA_ORDAUD"})});
+        scriptObjects(db(), {"ZOTA_SYSTEM_TABLE", "ZOTA_ORDAUD"}, {"ZOTA_ORDAUD"});
         QVERIFY(backend().panicSweep(messages(), task()));
         QCOMPARE(db().statements(),
                  (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE",
@@ -397,12 +389,6 @@ private Q_SLOTS:
         QCOMPARE(backend().panicEndMessage(false),
                  QString("Not all audits and related items could be removed from your "
                          "database.\r\nQuorvex will now exit.  You must restart the program"));
-
-        init();
-        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
-        db().failOpen(errors);
-        QVERIFY(!backend().panicSweep(messages(), task()));
-        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
     }
 
     // A cancel stops the sweep between audits while the catalog stands: an audit is removed
@@ -424,13 +410,7 @@ private Q_SLOTS:
         init();
         scriptObjects(db(), {"ZOTA_SYSTEM_TABLE", "ZOTA_A"}, {"ZOTA_A"});
         db().holdOn("Drop table ZOTA_A");
-        std::thread worker([&] { swept = backend().panicSweep(messages(), task()); });
-        QTRY_COMPARE(db().waiting(), 1);
-        task().cancelToken().cancel();
-        QTest::qWait(50);
-        QCOMPARE(db().waiting(), 1); // the cancel does not reach it
-        db().release();
-        worker.join();
+        QVERIFY(cancelGoesUnheeded([&] { swept = backend().panicSweep(messages(), task()); }));
         QCOMPARE(
             db().statements(),
             (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE", "Drop table ZOTA_A",
@@ -513,14 +493,6 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
-    void lostConnectionEndsTheActionAfterOneReport() {
-        listThreeAudits();
-        db().failOpen(FakeDatabase::error("Server is not responding"));
-        QVERIFY(!backend().disableAudits(gridRows({0, 1, 2}), messages(), task()).has_value());
-        QCOMPARE(db().statements(), QStringList{});
-        QCOMPARE(shown().size(), 1);
-    }
-
     // The question comes between two workers: the connection opened before it serves the
     // delete after it, on another thread.
     void deleteConfirmedRemovesEverySelectedAuditThenReloadsOnce() {
@@ -573,15 +545,6 @@ private Q_SLOTS:
         QCOMPARE(shown(), (QStringList{"Table ZOTA_ORDAUD does not exist", "Object is in use"}));
     }
 
-    void deleteWithoutAConnectionEndsBeforeTheQuestion() {
-        listThreeAudits();
-        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found");
-        db().failOpen(errors);
-        QVERIFY(!backend().prepareDelete(messages(), task()));
-        QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
-        QCOMPARE(db().statements(), QStringList{});
-    }
-
     // A cancel reaches the drop of a trigger, which leaves that audit whole; once a trigger has
     // gone, the rest of its audit goes too, whatever the user asks meanwhile. Either way the
     // audits after it are not touched and nothing is reloaded.
@@ -606,16 +569,10 @@ private Q_SLOTS:
         listThreeAudits();
         db().holdOn("DROP TABLE ZOTA_ORDAUD");
         QVERIFY(backend().prepareDelete(messages(), task()));
-        std::thread worker([&] {
+        QVERIFY(cancelGoesUnheeded([&] {
             listing = backend().deleteAudits(gridRows({0, 1}), AuditBackend::DeleteAnswer::Yes,
                                              messages(), task());
-        });
-        QTRY_COMPARE(db().waiting(), 1);
-        task().cancelToken().cancel();
-        QTest::qWait(50);
-        QCOMPARE(db().waiting(), 1); // the cancel does not reach it
-        db().release();
-        worker.join();
+        }));
         QCOMPARE(db().statements(), deleteStatements("ZOTA_ORDAUD"));
         QCOMPARE(shown(),
                  QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD."});
@@ -668,6 +625,7 @@ private Q_SLOTS:
         execute({"DROP TABLE QVX_ORDERS", "COMMIT"});
         QCOMPARE(messages.texts(), QStringList{});
     }
+
 };
 
 QTEST_GUILESS_MAIN(SqlBaseBackendTest)

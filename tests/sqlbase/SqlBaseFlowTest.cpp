@@ -1,6 +1,4 @@
 #include "SqlBaseStand.h"
-#include "components/ConnectionString.h"
-#include "components/IConnection.h"
 #include "components/Timeouts.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseConnection.h"
@@ -14,19 +12,10 @@ namespace {
 
 using namespace quorvex::sqlbase;
 
-TEST(SqlBaseConnectionString, LogsOnAsSysadmToTheTypedDatabase) {
-    EXPECT_EQ(buildSqlBaseConnectionString({"ISLAND", ""}).toStdString(),
-              "Provider=SQLBASEOLEDB.1;Password=;Persist Security Info=True;"
-              "User ID=SYSADM;Data Source=ISLAND");
-    // A semicolon in a value arrives whole, as the ODBC layer reads it back.
-    const QString text = buildSqlBaseConnectionString({"DB;X", "pa;ss\"word"});
-    EXPECT_EQ(text.toStdString(), "Provider=SQLBASEOLEDB.1;Password=\"pa;ss\"\"word\";Persist "
-                                  "Security Info=True;User ID=SYSADM;Data Source=\"DB;X\"");
-    const ConnectionStringPairs pairs = parseConnectionString(text);
-    ASSERT_EQ(pairs.size(), 5);
-    EXPECT_EQ(pairs[1].second.toStdString(), "pa;ss\"word");
-    EXPECT_EQ(pairs[3].second.toStdString(), "SYSADM");
-    EXPECT_EQ(pairs[4].second.toStdString(), "DB;X");
+TEST(SqlBaseConnectionString, LogsOnAsSysadmToTheTypedDatabaseWithValuesQuotedWhole) {
+    EXPECT_EQ(buildSqlBaseConnectionString({"DB;X", "pa;ss\"word"}).toStdString(),
+              "Provider=SQLBASEOLEDB.1;Password=\"pa;ss\"\"word\";Persist Security Info=True;"
+              "User ID=SYSADM;Data Source=\"DB;X\"");
 }
 
 TEST(SqlBaseConnectionReport, FiveLinesAndABlankLinePerError) {
@@ -47,8 +36,7 @@ TEST(SqlBaseOpenConnection, GivesUpOnASilentServerOrShowsTheReportOnceAndStaysCl
     errors << FakeDatabase::error("Logon refused", 1003, "08004");
     auto opened = connectToSqlBase(stand.database, stand.login, stand.messages);
     EXPECT_EQ(texts(stand.database.connectionStrings()), texts({standConnectionString()}));
-    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{loginTimeoutSeconds});
-    EXPECT_EQ(loginTimeoutSeconds, 15);
+    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{15});
     EXPECT_EQ(stand.database.openNow(), 1);
     opened.reset();
     EXPECT_EQ(stand.database.openNow(), 0);
@@ -169,36 +157,49 @@ TEST_F(SqlBaseCreationFlow, FailuresBeforeAnythingIsCreatedEndThePressWithThePro
     EXPECT_FALSE(stand.process.ended() || duplicateFails.process.ended());
 }
 
-// Whichever of the eight statements fails, what was created is taken back, newest first.
-TEST_F(SqlBaseCreationFlow, PartWayFailureRemovesWhatWasCreatedAndShowsTheProvidersMessage) {
-    const std::string deleteRow = "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
-    const std::vector<std::string> undo = {"DROP TRIGGER ZOTA_ORDAUD", "ERASE ZOTA_ORDAUD",
-                                           "DROP PUBLIC SYNONYM ZOTA_ORDAUD",
-                                           "DROP TABLE ZOTA_ORDAUD", deleteRow};
-    // The failing statement and how many of the undo steps (the last ones) it needs.
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 2}, {5, 3}, {6, 4}, {7, 5}};
+// Whichever of the eight statements fails, or is held until the save is cancelled, what was
+// created is taken back, newest first; a cancel is not told.
+TEST_F(SqlBaseCreationFlow, PartWayFailureOrCancelRemovesWhatWasCreatedNewestFirst) {
+    const std::vector<std::string> undo = {
+        "DROP TRIGGER ZOTA_ORDAUD", "ERASE ZOTA_ORDAUD", "DROP PUBLIC SYNONYM ZOTA_ORDAUD",
+        "DROP TABLE ZOTA_ORDAUD", "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'"};
+    enum class Stop { Fails, Cancelled };
+    // The statement that stops the save, how, and how many of the undo steps (the last ones).
+    const std::tuple<int, Stop, int> cases[] = {{0, Stop::Fails, 0},     {1, Stop::Fails, 1},
+                                                {2, Stop::Fails, 2},     {3, Stop::Fails, 2},
+                                                {5, Stop::Fails, 3},     {6, Stop::Fails, 4},
+                                                {7, Stop::Fails, 5},     {1, Stop::Cancelled, 1},
+                                                {5, Stop::Cancelled, 3}, {6, Stop::Cancelled, 4}};
     const QStringList install = parisInsertStatements();
-    for (const auto& [failing, undone] : cases) {
-        SCOPED_TRACE(failing);
+    for (const auto& [stopping, stop, undone] : cases) {
+        SCOPED_TRACE(stopping);
         SqlBaseStand local;
         local.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
         local.database.onQuery(
             kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
             {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"CITY", "VARCHAR", "30", "0"})});
-        // Statements before the failing one succeed (COMMIT is sent three times).
-        for (int i = 0; i < failing; ++i)
-            local.database.onQuery(install[i], QStringList{}, {}, true);
-        local.database.failOn(install[failing], FakeDatabase::error("Insufficient privilege"),
-                              true);
-
-        EXPECT_EQ(saveIn(local, parisInserts()).outcome, SaveResult::Outcome::NotSaved);
-
+        SaveResult result;
+        if (stop == Stop::Fails) {
+            // Statements before the failing one succeed (COMMIT is sent three times).
+            for (int i = 0; i < stopping; ++i)
+                local.database.onQuery(install[i], QStringList{}, {}, true);
+            local.database.failOn(install[stopping], FakeDatabase::error("Insufficient privilege"),
+                                  true);
+            result = saveIn(local, parisInserts());
+        } else {
+            local.database.holdOn(install[stopping]);
+            EXPECT_TRUE(cancelWhileHeld(local.database, local.task,
+                                        [&] { result = saveIn(local, parisInserts()); }));
+            EXPECT_EQ(local.database.cancels(), 1);
+        }
+        EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
         std::vector<std::string> expected =
-            texts(QStringList{kDuplicateQuery, kColumnsQuery} + install.mid(0, failing + 1));
+            texts(QStringList{kDuplicateQuery, kColumnsQuery} + install.mid(0, stopping + 1));
         expected.insert(expected.end(), undo.end() - undone, undo.end());
         expected.push_back("COMMIT");
         EXPECT_EQ(texts(local.database.statements()), expected);
-        EXPECT_EQ(texts(local.messages.texts()), texts({"Insufficient privilege"}));
+        EXPECT_EQ(texts(local.messages.texts()),
+                  stop == Stop::Fails ? texts({"Insufficient privilege"}) : texts({}));
         EXPECT_EQ(local.database.openNow(), 0);
     }
 }
@@ -229,41 +230,6 @@ TEST_F(SqlBaseCreationFlow, ReadsGiveUpAfterTheQueryTimeoutAndNameWhatTimedOut) 
     EXPECT_EQ(texts(slow.messages.texts()),
               texts({"Query timeout expired\r\nReading the columns of ORDERS took longer than 30 "
                      "seconds and was given up."}));
-}
-
-// A save cancelled while the database holds one of its statements takes back what it had
-// created, newest first, says nothing of the cancel and leaves no connection open.
-TEST_F(SqlBaseCreationFlow, CancelledSaveTakesBackWhatItCreated) {
-    const std::string deleteRow = "DELETE FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
-    const std::vector<std::string> undo = {"DROP TRIGGER ZOTA_ORDAUD", "ERASE ZOTA_ORDAUD",
-                                           "DROP PUBLIC SYNONYM ZOTA_ORDAUD",
-                                           "DROP TABLE ZOTA_ORDAUD", deleteRow};
-    // The held statement (the table, the procedure, the trigger) and how many undo steps follow.
-    const std::pair<int, int> cases[] = {{1, 1}, {5, 3}, {6, 4}};
-    const QStringList install = parisInsertStatements();
-    for (const auto& [held, undone] : cases) {
-        SCOPED_TRACE(held);
-        SqlBaseStand local;
-        local.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {});
-        local.database.onQuery(
-            kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
-            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"CITY", "VARCHAR", "30", "0"})});
-        local.database.holdOn(install[held]);
-        SaveResult result;
-        result.outcome = SaveResult::Outcome::Saved;
-        EXPECT_TRUE(cancelWhileHeld(local.database, local.task,
-                                    [&] { result = saveIn(local, parisInserts()); }));
-
-        EXPECT_EQ(result.outcome, SaveResult::Outcome::NotSaved);
-        std::vector<std::string> expected =
-            texts(QStringList{kDuplicateQuery, kColumnsQuery} + install.mid(0, held + 1));
-        expected.insert(expected.end(), undo.end() - undone, undo.end());
-        expected.push_back("COMMIT");
-        EXPECT_EQ(texts(local.database.statements()), expected);
-        EXPECT_EQ(texts(local.messages.texts()), texts({}));
-        EXPECT_EQ(local.database.cancels(), 1);
-        EXPECT_EQ(local.database.openNow(), 0);
-    }
 }
 
 TEST_F(SqlBaseCreationFlow, SaveCancelledDuringItsChecksCreatesNothing) {

@@ -1,9 +1,9 @@
-// quorvex-sql's SQLite script run by the sqlite3 program on a fresh file; quorvex-export on a
-// SQLite file.
+// quorvex-sql's SQLite script run by the sqlite3 program on a fresh file; quorvex-export and
+// quorvex-audits on a SQLite file.
 #include "SqliteTestFile.h"
 
-#include <QFile>
-#include <QProcess>
+#include "support/ExportedFiles.h"
+#include "support/ProgramRun.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +12,27 @@ using namespace quorvex::testing;
 
 namespace {
 
-struct Ran {
-    int status = -1;
-    QString out;
-    QString err;
-};
+// What sqlite3 prints for the statements, run on the file (with -bail: up to the first failure).
+ProgramRun sqlite3(const QString& file, const QString& statements, const QByteArray& input = {}) {
+    const QStringList arguments =
+        statements.isEmpty() ? QStringList{"-bail", file} : QStringList{file, statements};
+    return ProgramRun::of(QStringLiteral("sqlite3"), arguments, input, 60000);
+}
 
-Ran runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
-    QProcess process;
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+// quorvex-sql's script for the definition, checked and then run by sqlite3 on the file.
+void install(const QString& file, const QByteArray& definition) {
+    const ProgramRun script = ProgramRun::of(QStringLiteral(QUORVEX_SQL_PROGRAM), {}, definition);
+    ASSERT_EQ(script.exitCode, 0) << script.err.toStdString();
+    EXPECT_TRUE(script.out.startsWith(
+        "BEGIN IMMEDIATE;\nCREATE TABLE IF NOT EXISTS \"tblZOTA_SYSTEM_TABLE\""))
+        << script.out.toStdString();
+    const ProgramRun installed = sqlite3(file, {}, script.out.toUtf8());
+    ASSERT_EQ(installed.exitCode, 0) << installed.err.toStdString();
+}
+
+ProgramRun quorvexExport(const QStringList& arguments) {
+    return ProgramRun::of(QStringLiteral(QUORVEX_EXPORT_PATH),
+                          QStringList{"--backend", "sqlite", "--format", "csv"} + arguments);
 }
 
 } // namespace
@@ -36,44 +41,28 @@ Ran runProgram(const QString& program, const QStringList& arguments, const QByte
 // what the window's would.
 TEST(SqliteScripts, QuorvexSqlsStatementsRunBySqlite3RecordTheRightRows) {
     SqliteTestFile db;
-    const QString file = db.path();
-    ASSERT_EQ(runProgram("sqlite3", {file, "CREATE TABLE \"ORDER LINES\" (ID INTEGER PRIMARY KEY, "
-                                           "\"Cust \"\"Name\"\"\" VARCHAR(40), AMOUNT INTEGER)"})
-                  .status,
+    ASSERT_EQ(sqlite3(db.path(), "CREATE TABLE \"ORDER LINES\" (ID INTEGER PRIMARY KEY, \"Cust "
+                                 "\"\"Name\"\"\" VARCHAR(40), AMOUNT INTEGER)")
+                  .exitCode,
               0);
-    const QByteArray columns =
-        R"json("columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
-                       {"name": "Cust \"Name\"", "type": "VARCHAR(40)"},
-                       {"name": "AMOUNT", "type": "INTEGER"}])json";
-    const QByteArray definitions[] = {
-        R"json({"backend": "sqlite", "kind": "insert", "table": "ORDER LINES", )json" + columns +
-            R"json(,
-            "chosen": ["ID", "Cust \"Name\""], "mode": "only-when", "connective": "OR",
-            "conditions": [{"column": "AMOUNT", "op": ">", "value": "1000"},
-                           {"column": "Cust \"Name\"", "op": "=", "value": "O'Brien"}],
-            "name": "Ins", "description": "Big or Irish"})json",
-        R"json({"backend": "sqlite", "kind": "update", "table": "ORDER LINES", )json" + columns +
-            R"json(,
-            "chosen": ["ID", "AMOUNT"], "saveOld": ["AMOUNT"], "changedFields": ["AMOUNT"],
-            "name": "Upd", "description": "Amounts"})json",
-    };
-    for (const QByteArray& definition : definitions) {
-        const Ran script = runProgram(QStringLiteral(QUORVEX_SQL_PROGRAM), {}, definition);
-        ASSERT_EQ(script.status, 0) << script.err.toStdString();
-        EXPECT_TRUE(script.out.startsWith("BEGIN IMMEDIATE;\nCREATE TABLE IF NOT EXISTS "
-                                          "\"tblZOTA_SYSTEM_TABLE\""))
-            << script.out.toStdString();
-        const Ran installed = runProgram("sqlite3", {"-bail", file}, script.out.toUtf8());
-        ASSERT_EQ(installed.status, 0) << installed.err.toStdString();
-    }
-    const Ran fired = runProgram(
-        "sqlite3",
-        {file, "INSERT INTO \"ORDER LINES\" VALUES (1, 'ACME', 5000), (2, 'O''Brien', "
-               "5), (3, 'Bolt', 5), (4, NULL, NULL); UPDATE \"ORDER LINES\" SET AMOUNT "
-               "= AMOUNT + 1 WHERE ID < 3; UPDATE \"ORDER LINES\" SET \"Cust \"\"Name\"\"\""
-               " = 'x'; SELECT ID, \"Cust \"\"Name\"\"\" FROM tblZOTA_Ins; SELECT ID, "
-               "AMOUNT, oldAMOUNT FROM tblZOTA_Upd; SELECT AUDIT_NAME, TRIGGERTABLE FROM "
-               "tblZOTA_SYSTEM_TABLE;"});
+    const QByteArray table = R"json({"backend": "sqlite", "table": "ORDER LINES",
+        "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
+                    {"name": "Cust \"Name\"", "type": "VARCHAR(40)"},
+                    {"name": "AMOUNT", "type": "INTEGER"}], )json";
+    install(db.path(), table + R"json("kind": "insert", "chosen": ["ID", "Cust \"Name\""],
+        "mode": "only-when", "connective": "OR",
+        "conditions": [{"column": "AMOUNT", "op": ">", "value": "1000"},
+                       {"column": "Cust \"Name\"", "op": "=", "value": "O'Brien"}],
+        "name": "Ins", "description": "Big or Irish"})json");
+    install(db.path(), table + R"json("kind": "update", "chosen": ["ID", "AMOUNT"],
+        "saveOld": ["AMOUNT"], "changedFields": ["AMOUNT"], "name": "Upd"})json");
+    const ProgramRun fired = sqlite3(
+        db.path(), "INSERT INTO \"ORDER LINES\" VALUES (1, 'ACME', 5000), (2, 'O''Brien', 5), "
+                   "(3, 'Bolt', 5), (4, NULL, NULL); UPDATE \"ORDER LINES\" SET AMOUNT = AMOUNT "
+                   "+ 1 WHERE ID < 3; UPDATE \"ORDER LINES\" SET \"Cust \"\"Name\"\"\" = 'x'; "
+                   "SELECT ID, \"Cust \"\"Name\"\"\" FROM tblZOTA_Ins; SELECT ID, AMOUNT, "
+                   "oldAMOUNT FROM tblZOTA_Upd; SELECT AUDIT_NAME, TRIGGERTABLE FROM "
+                   "tblZOTA_SYSTEM_TABLE;");
     EXPECT_EQ(fired.err, QString());
     EXPECT_EQ(fired.out,
               "1|ACME\n2|O'Brien\n1|5001|5000\n2|6|5\nIns|ORDER LINES\nUpd|ORDER LINES\n");
@@ -83,25 +72,20 @@ TEST(SqliteScripts, QuorvexSqlsStatementsRunBySqlite3RecordTheRightRows) {
 // another value, NULL to a value and back included; an update to the same values records nothing.
 TEST(SqliteScripts, ChangedValuesOnlyRecordsRealChangesOfAMultiRowUpdate) {
     SqliteTestFile db;
-    const QString file = db.path();
-    ASSERT_EQ(runProgram("sqlite3", {file, "CREATE TABLE T (ID INTEGER PRIMARY KEY, AMOUNT "
-                                           "INTEGER, NOTE TEXT); INSERT INTO T VALUES (1, 10, "
-                                           "'a'), (2, 20, 'b'), (3, NULL, 'c'), (4, 40, 'd')"})
-                  .status,
+    ASSERT_EQ(sqlite3(db.path(), "CREATE TABLE T (ID INTEGER PRIMARY KEY, AMOUNT INTEGER, NOTE "
+                                 "TEXT); INSERT INTO T VALUES (1, 10, 'a'), (2, 20, 'b'), (3, "
+                                 "NULL, 'c'), (4, 40, 'd')")
+                  .exitCode,
               0);
-    const Ran script = runProgram(QStringLiteral(QUORVEX_SQL_PROGRAM), {},
-                                  R"json({"backend": "sqlite", "kind": "update", "table": "T",
-                "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
-                            {"name": "AMOUNT", "type": "INTEGER"}, {"name": "NOTE", "type": "TEXT"}],
-                "chosen": ["ID", "AMOUNT"], "saveOld": ["AMOUNT"], "changedValuesOnly": true,
-                "name": "Chg"})json");
-    ASSERT_EQ(script.status, 0) << script.err.toStdString();
-    ASSERT_EQ(runProgram("sqlite3", {"-bail", file}, script.out.toUtf8()).status, 0);
-    const Ran fired = runProgram(
-        "sqlite3", {file, "UPDATE T SET AMOUNT = AMOUNT; UPDATE T SET NOTE = 'x'; "
-                          "UPDATE T SET AMOUNT = CASE ID WHEN 1 THEN 11 WHEN 2 THEN 20 "
-                          "WHEN 3 THEN 30 ELSE NULL END; "
-                          "SELECT ID, quote(AMOUNT), quote(oldAMOUNT) FROM tblZOTA_Chg;"});
+    install(db.path(), R"json({"backend": "sqlite", "kind": "update", "table": "T",
+        "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
+                    {"name": "AMOUNT", "type": "INTEGER"}, {"name": "NOTE", "type": "TEXT"}],
+        "chosen": ["ID", "AMOUNT"], "saveOld": ["AMOUNT"], "changedValuesOnly": true,
+        "name": "Chg"})json");
+    const ProgramRun fired = sqlite3(
+        db.path(), "UPDATE T SET AMOUNT = AMOUNT; UPDATE T SET NOTE = 'x'; UPDATE T SET "
+                   "AMOUNT = CASE ID WHEN 1 THEN 11 WHEN 2 THEN 20 WHEN 3 THEN 30 ELSE "
+                   "NULL END; SELECT ID, quote(AMOUNT), quote(oldAMOUNT) FROM tblZOTA_Chg;");
     EXPECT_EQ(fired.err, QString());
     EXPECT_EQ(fired.out, "1|11|10\n3|30|NULL\n4|NULL|40\n");
 }
@@ -116,24 +100,20 @@ TEST(SqliteScripts, QuorvexExportArchivesAndPurgesASqliteAudit) {
               QString());
     db.close();
     const QString archive = db.folder() + "/arc.csv";
-    const QStringList common{"--backend", "sqlite", "--audit", "Arc",       "--format",
-                             "csv",       "--file", archive,   "--database"};
-    const Ran purged =
-        runProgram(QStringLiteral(QUORVEX_EXPORT_PATH), common + QStringList{db.path(), "--purge"});
-    EXPECT_EQ(purged.status, 0) << purged.err.toStdString();
-    QFile file(archive);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(),
+    const ProgramRun purged =
+        quorvexExport({"--audit", "Arc", "--file", archive, "--database", db.path(), "--purge"});
+    EXPECT_EQ(purged.exitCode, 0) << purged.err.toStdString();
+    EXPECT_EQ(fileContents(archive).toStdString(),
               "Code,Qty,AuditDate,UserName\r\na,1,2024-01-02 03:04:05,(NULL)\r\n"
               "\"b, \"\"c\"\"\",2,2024-01-02 03:04:06,(NULL)\r\n\r\n");
     EXPECT_EQ(db.rows("SELECT COUNT(*) FROM tblZOTA_Arc"), QStringList{"0"});
 
-    const Ran missing = runProgram(QStringLiteral(QUORVEX_EXPORT_PATH),
-                                   common + QStringList{db.folder() + "/none.db"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err.trimmed(),
-              "The SQLite database file " + db.folder() + "/none.db does not exist.");
-    EXPECT_FALSE(QFile::exists(db.folder() + "/none.db"));
+    const QString none = db.folder() + "/none.db";
+    const ProgramRun missing =
+        quorvexExport({"--audit", "Arc", "--file", archive, "--database", none});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err.trimmed(), "The SQLite database file " + none + " does not exist.");
+    EXPECT_FALSE(QFile::exists(none));
 }
 
 // Retention and the monitor on a SQLite file: --older-than keeps the recent rows, and
@@ -142,42 +122,34 @@ TEST(SqliteScripts, QuorvexExportArchivesAndPurgesASqliteAudit) {
 TEST(SqliteScripts, OlderRowsArchivedAndADroppedColumnMonitored) {
     SqliteTestFile db;
     const QString file = db.path();
-    ASSERT_EQ(runProgram("sqlite3", {file, "CREATE TABLE T (ID INTEGER PRIMARY KEY, CODE TEXT, "
-                                           "QTY INTEGER)"})
-                  .status,
-              0);
-    const Ran script = runProgram(QStringLiteral(QUORVEX_SQL_PROGRAM), {},
-                                  R"json({"backend": "sqlite", "kind": "insert", "table": "T",
-                "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
-                            {"name": "CODE", "type": "TEXT"}, {"name": "QTY", "type": "INTEGER"}],
-                "chosen": ["ID", "CODE"], "name": "Kept"})json");
-    ASSERT_EQ(runProgram("sqlite3", {"-bail", file}, script.out.toUtf8()).status, 0);
-    ASSERT_EQ(runProgram("sqlite3", {file, "INSERT INTO T VALUES (1, 'old', 1), (2, 'new', 2); "
-                                           "UPDATE tblZOTA_Kept SET AuditDate = "
-                                           "datetime('now', '-40 days') WHERE ID = 1"})
-                  .status,
+    ASSERT_EQ(
+        sqlite3(file, "CREATE TABLE T (ID INTEGER PRIMARY KEY, CODE TEXT, QTY INTEGER)").exitCode,
+        0);
+    install(file, R"json({"backend": "sqlite", "kind": "insert", "table": "T",
+        "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
+                    {"name": "CODE", "type": "TEXT"}, {"name": "QTY", "type": "INTEGER"}],
+        "chosen": ["ID", "CODE"], "name": "Kept"})json");
+    ASSERT_EQ(sqlite3(file, "INSERT INTO T VALUES (1, 'old', 1), (2, 'new', 2); UPDATE "
+                            "tblZOTA_Kept SET AuditDate = datetime('now', '-40 days') WHERE ID = 1")
+                  .exitCode,
               0);
     const auto audits = [&file] {
-        return runProgram(QStringLiteral(QUORVEX_AUDITS_PATH),
-                          {"--backend", "sqlite", "--database", file});
+        return ProgramRun::of(QStringLiteral(QUORVEX_AUDITS_PATH),
+                              {"--backend", "sqlite", "--database", file});
     };
-    Ran listed = audits();
-    EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
+    ProgramRun listed = audits();
+    EXPECT_EQ(listed.exitCode, 0) << listed.err.toStdString();
     EXPECT_EQ(listed.out, "Kept\tT\tY\t2\tok\n");
 
     const QString archive = db.folder() + "/old.csv";
-    const Ran purged =
-        runProgram(QStringLiteral(QUORVEX_EXPORT_PATH),
-                   {"--backend", "sqlite", "--audit", "Kept", "--format", "csv", "--file", archive,
-                    "--database", file, "--purge", "--older-than", "30"});
-    EXPECT_EQ(purged.status, 0) << purged.err.toStdString();
-    QFile csv(archive);
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(csv.readAll().contains("\r\n1,old,"));
-    EXPECT_EQ(runProgram("sqlite3", {file, "SELECT ID FROM tblZOTA_Kept"}).out, "2\n");
+    const ProgramRun purged = quorvexExport({"--audit", "Kept", "--file", archive, "--database",
+                                             file, "--purge", "--older-than", "30"});
+    EXPECT_EQ(purged.exitCode, 0) << purged.err.toStdString();
+    EXPECT_TRUE(fileContents(archive).contains("\r\n1,old,"));
+    EXPECT_EQ(sqlite3(file, "SELECT ID FROM tblZOTA_Kept").out, "2\n");
 
-    ASSERT_EQ(runProgram("sqlite3", {file, "DROP TABLE T"}).status, 0);
+    ASSERT_EQ(sqlite3(file, "DROP TABLE T").exitCode, 0);
     listed = audits();
-    EXPECT_EQ(listed.status, 4);
+    EXPECT_EQ(listed.exitCode, 4);
     EXPECT_EQ(listed.out, "Kept\tT\tY\t1\ttable missing\n");
 }

@@ -8,9 +8,7 @@
 #include "sqlite/SqliteAuditGenerator.h"
 #include "sqlite/SqliteConnection.h"
 #include "sqlite/SqliteSample.h"
-
-#include <QFile>
-#include <QXmlStreamReader>
+#include "support/ExportedFiles.h"
 
 using namespace quorvex;
 using namespace quorvex::testing;
@@ -21,30 +19,7 @@ const QString DeleteQuestion =
     QStringLiteral("Are you sure you want to delete this Audit from the database?");
 const QString Cust = QStringLiteral("Cust 'Name'");
 
-// The CSV file the export window writes for these rows ("|" between values, no "," in them).
-QByteArray csvOf(const QString& header, const QStringList& rows) {
-    return (header + "\r\n" + rows.join("\r\n").replace(u'|', u',') + "\r\n\r\n").toUtf8();
-}
-
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-// The rows of an XML export as "field=value" lists, NULL fields left out.
-QStringList xmlRows(const QByteArray& xml, const QStringList& fields) {
-    QStringList rows;
-    for (QXmlStreamReader reader(xml); !reader.atEnd();) {
-        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"row")
-            continue;
-        QStringList values;
-        for (const QString& field : fields)
-            if (reader.attributes().hasAttribute(field))
-                values << field + u'=' + reader.attributes().value(field).toString();
-        rows << values.join(u' ');
-    }
-    return rows;
-}
+#define SHOWN(s) qPrintable(s.messages.texts().join('\n'))
 
 } // namespace
 
@@ -67,10 +42,10 @@ private Q_SLOTS:
 
         QVERIFY(s.openLogin());
         s.dialogs->existing.push_back(s.db.path());
-        SqliteStand::click(s.login()->browseButton());
+        s.click(s.login()->browseButton());
         QCOMPARE(s.login()->fileBox()->text(), s.db.path());
-        SqliteStand::click(s.login()->openButton());
-        QVERIFY2(s.mainWindowShown(), qPrintable(s.messages.texts().join('\n')));
+        s.click(s.login()->openButton());
+        QVERIFY2(s.mainWindowShown(), SHOWN(s));
         QVERIFY(!s.login());
         QCOMPARE(s.listed(s.tableList(0)), (QStringList{"Counter", "Order s", "Stock"}));
         QCOMPARE(s.mainWindow()->windowTitle(), "Quorvex - SQLite " + s.db.path());
@@ -82,16 +57,16 @@ private Q_SLOTS:
             s.click(option);
         s.addCondition(0, "Amount", ">", "1000");
         s.addCondition(0, Cust, "=", "O'Brien");
-        QVERIFY2(s.go(0, "Ins", "Big or Irish"), qPrintable(s.messages.texts().join('\n')));
+        QVERIFY2(s.go(0, "Ins", "Big or Irish"), SHOWN(s));
         QVERIFY(s.chooseTable(0, "Order s", columns, {"No", Cust}));
         s.click("optDelete");
         s.addCondition(0, Cust, "=", "Keep");
         s.addCondition(0, "No", ">", "4");
-        QVERIFY2(s.go(0, "Del", "Gone orders"), qPrintable(s.messages.texts().join('\n')));
+        QVERIFY2(s.go(0, "Del", "Gone orders"), SHOWN(s));
         QVERIFY(s.chooseTable(1, "Order s", columns, {Cust, "Amount"}));
         s.keepOldValue("Amount");
-        SqliteStand::clickItem(s.find<QListWidget>("lstUpdateFieldsChanged"), "Amount");
-        QVERIFY2(s.go(1, "Upd", "Amounts"), qPrintable(s.messages.texts().join('\n')));
+        s.chooseChangedField("Amount");
+        QVERIFY2(s.go(1, "Upd", "Amounts"), SHOWN(s));
         QCOMPARE(s.messages.texts(), QStringList());
         QCOMPARE(s.auditListed("Upd"), QString("Upd|Amounts|Y|Order s"));
         // "UPD" would name the same table on SQLite.
@@ -150,36 +125,22 @@ private Q_SLOTS:
 
         // The viewer shows what is recorded, AuditDate in UTC and no user.
         const QString select = "Select * from tblZOTA_Ins";
-        QVERIFY(s.press("cmdView", "Ins", [&] {
-            return s.viewer() != nullptr && !s.viewer()->isFilling() &&
-                   s.viewer()->grid()->rowCount() == 4;
-        }));
-        QStringList shown;
-        for (int row = -1; row < 4; ++row) {
-            QStringList cells;
-            for (int column = 0; column < s.viewer()->grid()->colCount(); ++column)
-                cells << s.viewer()->grid()->cellText(row, column);
-            shown << cells.join(u'|');
-        }
-        QCOMPARE(shown, QStringList{"No|Cust 'Name'|Amount|AuditDate|UserName"} +
-                            s.db.rows(select, QString()));
+        const QStringList header{"No", Cust, "Amount", "AuditDate", "UserName"};
+        QVERIFY(s.view("Ins", 4));
+        QCOMPARE(s.viewed(), QStringList{header.join(u'|')} + s.db.rows(select, QString()));
 
-        QVERIFY(s.press("cmdExport", "Ins", [&] {
-            return s.exportWindow() != nullptr && s.exportWindow()->isVisible();
-        }));
+        QVERIFY(s.openExport("Ins"));
         AuditExportWindow* window = s.exportWindow();
-        window->setSpreadsheetFolder(s.db.folder());
         QVERIFY(s.exportAs(window->csvOption(), "ins", window->exportButton(), 1));
         QVERIFY(s.exportAs(window->xmlOption(), "ins", window->exportButton(), 2));
         QVERIFY(s.exportAs(window->excelOption(), QString(), window->exportButton(), 3));
         QCOMPARE(s.messages.texts(), QStringList(3, "Export completed"));
-        const QString header = "No,Cust 'Name',Amount,AuditDate,UserName";
         const QByteArray archived = csvOf(header, s.db.rows(select, "(NULL)"));
-        QCOMPARE(contentsOf(s.db.folder() + "/ins.CSV"), archived);
-        QCOMPARE(xmlRows(contentsOf(s.db.folder() + "/ins.xml"), {"No", "Amount"}),
+        QCOMPARE(fileContents(s.inFolder("ins.CSV")), archived);
+        QCOMPARE(xmlRows(fileContents(s.inFolder("ins.xml")), {"No", "Amount"}),
                  (QStringList{"No=1 Amount=5000", "No=2 Amount=10", "No=5 Amount=2000",
                               "No=8 Amount=1"}));
-        const XlsxContents xlsx = XlsxContents::read(s.db.folder() + "/Ins.xlsx");
+        const XlsxContents xlsx = XlsxContents::read(s.inFolder("Ins.xlsx"));
         QCOMPARE(xlsx.error, QString());
         QCOMPARE(xlsx.rowCount, 5);
         QCOMPARE(xlsx.rowValues(3).mid(0, 3), (QStringList{"2", "O'Brien", "10"}));
@@ -187,7 +148,7 @@ private Q_SLOTS:
         s.messages.answerNext(true);
         QVERIFY(s.exportAs(window->csvOption(), "archive", window->bothButton(), 6));
         QCOMPARE(s.messages.texts().mid(4), (QStringList{"Export completed", "Purge Complete"}));
-        QCOMPARE(contentsOf(s.db.folder() + "/archive.CSV"), archived);
+        QCOMPARE(fileContents(s.inFolder("archive.CSV")), archived);
         QCOMPARE(s.db.rows(select), QStringList());
         s.messages.clear();
 
@@ -195,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(s.press("cmdExport", "Upd", [&] { return window->isVisible(); }));
         s.messages.answerNext(true);
         QTest::mouseClick(window->purgeButton(), Qt::LeftButton);
-        QVERIFY(SqliteStand::waitFor([&] { return s.messages.shown().size() >= 2; }));
+        QVERIFY(s.waitFor([&] { return s.messages.shown().size() >= 2; }));
         QCOMPARE(s.messages.texts().value(1), QString("Purge Complete"));
         QCOMPARE(s.db.rows("SELECT COUNT(*) FROM tblZOTA_Upd"), QStringList{"0"});
         s.messages.clear();
@@ -218,7 +179,7 @@ private Q_SLOTS:
             // quorvex --sqlite-sample with no sample yet: it is made, no question asked.
             SqliteStand s;
             startWithSqlite(*s.frame, SqliteStart::Sample);
-            QVERIFY2(s.mainWindowShown(), qPrintable(s.messages.texts().join('\n')));
+            QVERIFY2(s.mainWindowShown(), SHOWN(s));
             QCOMPARE(s.listed(s.tableList(0)), sampleTables);
             // A few hundred rows, every order's amount the sum of its lines.
             SqliteTestFile sample(s.state.sqliteSampleFile, SqliteTestFile::Place::Given);
@@ -240,7 +201,7 @@ private Q_SLOTS:
                      QString());
             QVERIFY(s.openLogin());
             s.messages.answerNext(false);
-            SqliteStand::click(s.login()->sampleButton());
+            s.click(s.login()->sampleButton());
             QVERIFY(s.mainWindowShown());
             QCOMPARE(s.messages.texts(),
                      QStringList{sqlite::SqliteLoginWindow::replaceSampleQuestion(
@@ -252,7 +213,7 @@ private Q_SLOTS:
             // quorvex --sqlite on a missing file says so and keeps the login; New... makes the
             // file and opens it.
             SqliteStand s;
-            const QString missing = s.db.folder() + "/none.db";
+            const QString missing = s.inFolder("none.db");
             startWithSqlite(*s.frame, SqliteStart::File, missing);
             QVERIFY(s.login() != nullptr && s.login()->isVisible());
             QCOMPARE(s.messages.texts(),
@@ -260,10 +221,10 @@ private Q_SLOTS:
                                  "\r\n\r\nUse New... to make a new database file."});
             QVERIFY(!QFile::exists(missing));
             s.messages.clear();
-            const QString made = s.db.folder() + "/new é;{x}.db";
+            const QString made = s.inFolder("new é;{x}.db");
             s.dialogs->created.push_back(made);
-            SqliteStand::click(s.login()->newButton());
-            QVERIFY2(s.mainWindowShown(), qPrintable(s.messages.texts().join('\n')));
+            s.click(s.login()->newButton());
+            QVERIFY2(s.mainWindowShown(), SHOWN(s));
             QCOMPARE(s.listed(s.tableList(0)), QStringList());
             QCOMPARE(SqliteTestFile::runAlone(made, "SELECT COUNT(*) FROM tblZOTA_SYSTEM_TABLE"),
                      QString());

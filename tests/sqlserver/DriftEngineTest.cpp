@@ -14,6 +14,7 @@
 #include "mainwindow/AuditMainWindow.h"
 #include "sqlserver/SqlServerBackend.h"
 #include "support/FakeWorkingDirectory.h"
+#include "support/ProgramRun.h"
 #include "support/RecordingDesktopServices.h"
 #include "support/RecordingProcessControl.h"
 #include "support/ScriptedMessageService.h"
@@ -22,7 +23,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,25 +34,12 @@ using namespace quorvex::testing;
 
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runAudits(const SqlServerLoginValues& login, const QStringList& more) {
-    QProcess tool;
-    tool.start(QStringLiteral(QUORVEX_AUDITS_PATH),
-               QStringList{"--backend", "sqlserver", "--server", login.server, "--user", login.user,
-                           "--password", login.password, "--database", login.database} +
-                   more);
-    ToolRun result;
-    if (!tool.waitForFinished(120000))
-        return result;
-    result.exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -2;
-    result.out = QString::fromUtf8(tool.readAllStandardOutput());
-    result.err = QString::fromUtf8(tool.readAllStandardError());
-    return result;
+ProgramRun runAudits(const SqlServerLoginValues& login, const QStringList& more) {
+    return ProgramRun::of(QStringLiteral(QUORVEX_AUDITS_PATH),
+                          QStringList{"--backend", "sqlserver", "--server", login.server, "--user",
+                                      login.user, "--password", login.password, "--database",
+                                      login.database} +
+                              more);
 }
 
 // Runs a statement: the server's message, or nothing when it ran.
@@ -188,7 +175,7 @@ private:
         showTab(backend, *backend->load(messages, task), expected);
 
         // The tool: one object per audit, and 4 as something is not ok.
-        ToolRun run = runAudits(login, {"--json"});
+        ProgramRun run = runAudits(login, {"--json"});
         QCOMPARE(run.exitCode, 4);
         QCOMPARE(run.err, QString());
         std::map<QString, QString> told;

@@ -59,6 +59,8 @@ public:
             run(QStringLiteral("DROP TABLE ") + *table);
         for (const QString& schema : std::as_const(m_schemas))
             run(QStringLiteral("DROP SCHEMA ") + bracket(schema));
+        for (auto statement = m_atEnd.crbegin(); statement != m_atEnd.crend(); ++statement)
+            run(*statement);
         m_connection.close();
     }
 
@@ -127,6 +129,8 @@ public:
 
     // An audit whose audit table and catalog row go at the end, whatever became of them.
     void removeAtEnd(const QString& auditName) { m_audits << auditName; }
+    // A statement run after everything else is removed (the latest first): a login, a user.
+    void runAtEnd(const QString& statement) { m_atEnd << statement; }
 
     // How T-SQL delimits a name and a Unicode text.
     static QString bracket(const QString& name) {
@@ -182,6 +186,7 @@ private:
     QStringList m_audits;
     QStringList m_tables;
     QStringList m_schemas;
+    QStringList m_atEnd;
 };
 
 } // namespace quorvex::testing

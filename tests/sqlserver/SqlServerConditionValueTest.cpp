@@ -64,19 +64,15 @@ TEST(ConditionValues, MoneyAndBitValuesMustLieWithinTheirTypes) {
         {"money_refuses_what_rounds_beyond", typed("money"), "-922337203685477.58085", money},
         {"money_takes_what_rounds_within", typed("money"), "922337203685477.58074",
          "'922337203685477.58074'"},
-        {"money_refuses_a_huge_number", typed("money"), "00099999999999999999", money},
-        {"smallmoney_takes_its_lowest", typed("smallmoney"), "-214748.3648", "'-214748.3648'"},
         {"smallmoney_refuses_one_above", typed("smallmoney"), "214748.3648", smallMoney},
         {"bit_takes_zero_with_blanks", typed("bit"), " 0 ", "' 0 '"},
         {"bit_refuses_two", typed("bit"), "2", bit},
-        {"bit_refuses_true", typed("bit"), "TRUE", bit},
     });
 }
 
 TEST(ConditionValues, TextsForUnicodeColumnsAreUnicodeLiterals) {
     expectOutcomes({
         {"nvarchar_keeps_letters_outside_the_code_page", typed("nvarchar"), "Łódź", "N'Łódź'"},
-        {"ntext_is_unicode_too", typed("ntext"), "x", "N'x'"},
         {"varchar_stays_a_plain_literal", typed("varchar"), "O'Brien'; --", "'O''Brien''; --'"},
     });
     EXPECT_EQ(QStringLiteral("N'Müller'"), SqlServerConditionValue::userName("Müller").literal());
@@ -93,32 +89,24 @@ TEST(ConditionValues, DatesAreWrittenSoEveryLanguageSettingReadsThemAlike) {
          "9999-12-31T23:59:59.997", "'9999-12-31T23:59:59.997'"},
         {"smalldatetime_takes_its_last_minute", typed("smalldatetime"), "2079-06-06 23:59",
          "'2079-06-06T23:59:00'"},
-        {"date_takes_year_one", typed("date"), "0001-01-01", "'00010101'"},
         {"date_takes_a_time_it_drops", typed("date"), "2024-01-13 10:00", "'2024-01-13T10:00:00'"},
         {"datetime2_keeps_seven_digits", typed("datetime2", 0, 7), "2024-01-13T10:05:07.1234567",
          "'2024-01-13T10:05:07.1234567'"},
         {"time_gets_its_seconds", typed("time", 0, 7), "10:05", "'10:05:00'"},
         {"offset_is_kept", typed("datetimeoffset", 0, 7), "2024-01-13 10:00 -05:30",
          "'2024-01-13T10:00:00-05:30'"},
-        {"zulu_becomes_a_zero_offset", typed("datetimeoffset", 0, 7), "2024-01-13T10:00Z",
-         "'2024-01-13T10:00:00+00:00'"},
     });
 }
 
 TEST(ConditionValues, DatesTheServerCouldMisreadOrNotReadAreRefused) {
     expectOutcomes({
-        {"a_word", typed("datetime"), "yesterday", notAForm},
         {"day_first", typed("datetime"), "13/01/2024", notAForm},
         {"offset_on_a_datetime", typed("datetime"), "2024-01-13T10:00:00Z", notAForm},
         {"date_on_a_time_column", typed("time", 0, 7), "2024-01-13 10:00", notAForm},
         {"february_31", typed("datetime"), "2024-02-31", noSuchDate},
-        {"year_zero", typed("datetime2", 0, 7), "0000-01-01", noSuchDate},
         {"hour_24", typed("datetime"), "2024-01-13 24:00", "refused: there is no such time of day"},
         {"datetime_with_four_digits_of_a_second", typed("datetime"), "2024-01-13T10:05:07.1234",
          "refused: a datetime keeps at most 3 digits of a second"},
-        {"datetime_before_1753", typed("datetime"), "1752-12-31",
-         "refused: a datetime holds values from 1753-01-01 00:00:00 to 9999-12-31 23:59:59.997 "
-         "only"},
         {"datetime_rounding_into_year_10000", typed("datetime"), "9999-12-31T23:59:59.999",
          "refused: a datetime holds values from 1753-01-01 00:00:00 to 9999-12-31 23:59:59.997 "
          "only"},

@@ -49,6 +49,7 @@ const QString priceChangeHead = lines({
 TEST(InsertAndDeleteTriggers, DeleteVariantWithAcmeAndUserTestsBothPerRow) {
     AuditDefinition definition = bigOrders();
     definition.kind = AuditKind::Delete;
+    definition.saveOldValue = {true, true}; // a delete keeps no old values
     definition.mode = AuditMode::AlwaysExceptIf;
     definition.conditions = {condition("CUSTOMER", "=", "ACME"),
                              condition("USERID", "!=", "dbo", "AND"), emptySlot()};

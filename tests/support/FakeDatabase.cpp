@@ -9,18 +9,16 @@
 
 namespace quorvex::testing {
 
-namespace {
-
-struct Script {
-    QString exact;
-    QRegularExpression pattern;
+struct FakeDatabase::Script {
+    QString exact{};
+    QRegularExpression pattern{};
     bool usePattern = false;
     bool once = false;
     bool used = false;
     bool fails = false;
-    DbErrorList errors;
-    std::vector<FieldInfo> fields;
-    std::vector<Row> rows;
+    DbErrorList errors{};
+    std::vector<FieldInfo> fields{};
+    std::vector<Row> rows{};
     qint64 rowsChanged = -1;
     bool holds = false;
     int rowsFirst = 0;
@@ -32,13 +30,14 @@ struct Script {
     }
 };
 
+namespace {
+
+using Script = FakeDatabase::Script;
+
 std::vector<FieldInfo> textFields(const QStringList& names) {
     std::vector<FieldInfo> fields;
-    for (const auto& n : names) {
-        FieldInfo f;
-        f.name = n;
-        fields.push_back(f);
-    }
+    for (const auto& n : names)
+        fields.push_back(FieldInfo{n});
     return fields;
 }
 
@@ -48,7 +47,6 @@ struct FakeDatabase::State {
     mutable std::mutex mutex;
     std::condition_variable changed;
     int generation = 0; // counts release() calls: a wait ends when it moves on
-    bool holdOpens = false;
     int waiting = 0;
     int cancels = 0;
     QList<int> queryTimeouts;
@@ -109,19 +107,16 @@ private:
 
 // Waits as a busy server does: until release() or a cancel. Called with the lock held.
 void waitWhileHeld(FakeDatabase::State& state, std::unique_lock<std::mutex>& lock,
-                   const std::shared_ptr<CancelFlag>& cancel) {
+                   CancelFlag& cancel) {
     const int generation = state.generation;
     ++state.waiting;
-    if (cancel)
-        cancel->waiting = true;
+    cancel.waiting = true;
     state.changed.notify_all();
-    state.changed.wait(lock,
-                       [&] { return state.generation != generation || (cancel && cancel->asked); });
+    state.changed.wait(lock, [&] { return state.generation != generation || cancel.asked; });
     --state.waiting;
-    if (cancel)
-        cancel->waiting = false;
-    if (cancel && cancel->asked) {
-        cancel->asked = false;
+    cancel.waiting = false;
+    if (cancel.asked) {
+        cancel.asked = false;
         throw DbException(
             FakeDatabase::error(FakeDatabase::cancelledText(), 0, QStringLiteral("HY008")));
     }
@@ -131,7 +126,7 @@ bool FakeRowSource::fetch(Row& row) {
     if (m_holdAfter >= 0 && m_handedOut == m_holdAfter) {
         m_holdAfter = -1;
         std::unique_lock lock(m_state->mutex);
-        waitWhileHeld(*m_state, lock, m_cancel);
+        waitWhileHeld(*m_state, lock, *m_cancel);
     }
     const bool more = m_rows.fetch(row);
     if (more)
@@ -158,9 +153,7 @@ public:
     }
 
     bool open(const QString& connectionString) override {
-        std::unique_lock lock(m_state->mutex);
-        if (m_state->holdOpens)
-            waitWhileHeld(*m_state, lock, nullptr);
+        std::lock_guard lock(m_state->mutex);
         m_state->connectionStrings << connectionString;
         m_state->timeouts << m_timeout;
         if (m_open) {
@@ -272,7 +265,7 @@ private:
             } else {
                 m_running = true;
                 try {
-                    waitWhileHeld(*m_state, lock, m_cancel);
+                    waitWhileHeld(*m_state, lock, *m_cancel);
                 } catch (const DbException& e) {
                     m_running = false;
                     fail(e.errors());
@@ -313,6 +306,11 @@ std::unique_ptr<IConnection> FakeDatabase::createConnection() {
     return std::make_unique<FakeConnection>(m_state);
 }
 
+void FakeDatabase::add(Script script) {
+    std::lock_guard lock(m_state->mutex);
+    m_state->scripts.push_back(std::move(script));
+}
+
 void FakeDatabase::onQuery(const QString& statement, const QStringList& fieldNames,
                            const std::vector<Row>& rows, bool once) {
     onQuery(statement, textFields(fieldNames), rows, once);
@@ -320,56 +318,20 @@ void FakeDatabase::onQuery(const QString& statement, const QStringList& fieldNam
 
 void FakeDatabase::onQuery(const QString& statement, const std::vector<FieldInfo>& fields,
                            const std::vector<Row>& rows, bool once) {
-    Script s;
-    s.exact = statement;
-    s.once = once;
-    s.fields = fields;
-    s.rows = rows;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
-}
-
-void FakeDatabase::onQueryMatching(const QRegularExpression& pattern, const QStringList& fieldNames,
-                                   const std::vector<Row>& rows, bool once) {
-    Script s;
-    s.pattern = pattern;
-    s.usePattern = true;
-    s.once = once;
-    s.fields = textFields(fieldNames);
-    s.rows = rows;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
+    add({.exact = statement, .once = once, .fields = fields, .rows = rows});
 }
 
 void FakeDatabase::failOn(const QString& statement, const DbErrorList& errors, bool once) {
-    Script s;
-    s.exact = statement;
-    s.once = once;
-    s.fails = true;
-    s.errors = errors;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
+    add({.exact = statement, .once = once, .fails = true, .errors = errors});
 }
 
 void FakeDatabase::failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
                                   bool once) {
-    Script s;
-    s.pattern = pattern;
-    s.usePattern = true;
-    s.once = once;
-    s.fails = true;
-    s.errors = errors;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
+    add({.pattern = pattern, .usePattern = true, .once = once, .fails = true, .errors = errors});
 }
 
 void FakeDatabase::onExecute(const QString& statement, qint64 rowsChanged, bool once) {
-    Script s;
-    s.exact = statement;
-    s.once = once;
-    s.rowsChanged = rowsChanged;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
+    add({.exact = statement, .once = once, .rowsChanged = rowsChanged});
 }
 
 QString FakeDatabase::beginEntry(TransactionIsolation isolation) {
@@ -398,27 +360,7 @@ void FakeDatabase::setUnscriptedQueriesEmpty(bool empty) {
 }
 
 void FakeDatabase::holdOn(const QString& statement, int rowsFirst) {
-    Script s;
-    s.exact = statement;
-    s.holds = true;
-    s.rowsFirst = rowsFirst;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
-}
-
-void FakeDatabase::holdOnMatching(const QRegularExpression& pattern, int rowsFirst) {
-    Script s;
-    s.pattern = pattern;
-    s.usePattern = true;
-    s.holds = true;
-    s.rowsFirst = rowsFirst;
-    std::lock_guard lock(m_state->mutex);
-    m_state->scripts.push_back(std::move(s));
-}
-
-void FakeDatabase::holdOpens(bool hold) {
-    std::lock_guard lock(m_state->mutex);
-    m_state->holdOpens = hold;
+    add({.exact = statement, .holds = true, .rowsFirst = rowsFirst});
 }
 
 void FakeDatabase::release() {
@@ -427,44 +369,38 @@ void FakeDatabase::release() {
     scripts.erase(
         std::remove_if(scripts.begin(), scripts.end(), [](const Script& s) { return s.holds; }),
         scripts.end());
-    m_state->holdOpens = false;
     ++m_state->generation;
     m_state->changed.notify_all();
 }
 
+// What happened, read under the lock.
+template <typename T> T FakeDatabase::read(T State::*member) const {
+    std::lock_guard lock(m_state->mutex);
+    return (*m_state).*member;
+}
 int FakeDatabase::waiting() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->waiting;
+    return read(&State::waiting);
 }
-
 int FakeDatabase::cancels() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->cancels;
+    return read(&State::cancels);
 }
-
 QStringList FakeDatabase::statements() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->statements;
+    return read(&State::statements);
 }
 QStringList FakeDatabase::connectionStrings() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->connectionStrings;
+    return read(&State::connectionStrings);
 }
 int FakeDatabase::opened() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->opened;
+    return read(&State::opened);
 }
 int FakeDatabase::openNow() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->openNow;
+    return read(&State::openNow);
 }
 QList<int> FakeDatabase::connectionTimeouts() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->timeouts;
+    return read(&State::timeouts);
 }
 QList<int> FakeDatabase::queryTimeouts() const {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->queryTimeouts;
+    return read(&State::queryTimeouts);
 }
 
 void FakeDatabase::clearLog() {

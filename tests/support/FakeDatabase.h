@@ -44,8 +44,6 @@ public:
                  const std::vector<Row>& rows, bool once = false);
     void onQuery(const QString& statement, const std::vector<FieldInfo>& fields,
                  const std::vector<Row>& rows, bool once = false);
-    void onQueryMatching(const QRegularExpression& pattern, const QStringList& fieldNames,
-                         const std::vector<Row>& rows, bool once = false);
     void failOn(const QString& statement, const DbErrorList& errors, bool once = false);
     void failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
                         bool once = false);
@@ -53,15 +51,12 @@ public:
     void onExecute(const QString& statement, qint64 rowsChanged, bool once = false);
     // Every open fails with these records (empty list: opens succeed again).
     void failOpen(const DbErrorList& errors);
-    // The statement (or every statement matching) waits when sent, a query after handing out
-    // `rowsFirst` of its rows, until release() or a cancel of its connection.
+    // The statement waits when sent, a query after handing out `rowsFirst` of its rows, until
+    // release() or a cancel of its connection.
     void holdOn(const QString& statement, int rowsFirst = 0);
-    void holdOnMatching(const QRegularExpression& pattern, int rowsFirst = 0);
-    // Every open waits likewise (a server that does not answer); a cancel does not reach it.
-    void holdOpens(bool hold);
-    // Lets every waiting statement and open go on, and ends the holds.
+    // Lets every waiting statement go on, and ends the holds.
     void release();
-    // Statements (and opens) waiting right now.
+    // Statements waiting right now.
     int waiting() const;
     // Cancels asked of connections, in all.
     int cancels() const;
@@ -91,8 +86,12 @@ public:
                              const QString& sqlState = QStringLiteral("42000"));
 
     struct State; // shared with the connections it made
+    struct Script;
 
 private:
+    void add(Script script);
+    template <typename T> T read(T State::*member) const;
+
     std::shared_ptr<State> m_state;
 };
 
