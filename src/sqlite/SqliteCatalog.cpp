@@ -123,7 +123,8 @@ std::optional<AuditListing> SqliteCatalog::list() {
 
 AuditListing SqliteCatalog::loadAudits() {
     Recordset rows = m_connection.openRecordset(listStatement(), CursorType::ForwardOnly);
-    AuditListing listing{rows.fields(), {}};
+    AuditListing listing;
+    listing.fields = rows.fields();
     for (; !rows.eof(); rows.moveNext())
         listing.rows.push_back(rows.currentRow());
     rows.close();

@@ -120,8 +120,9 @@ TEST(RowsetXml, AttributeNamesStayUniqueAndWellFormed) {
         Attributes expected;
         for (int i = 0; i < c.attributes.size(); ++i) {
             expected[c.attributes[i]] = values[i];
-            if (c.attributes[i] != fields[std::size_t(i)].name)
+            if (c.attributes[i] != fields[std::size_t(i)].name) {
                 EXPECT_EQ(p.realNames.at(c.attributes[i]), fields[std::size_t(i)].name);
+            }
         }
         EXPECT_EQ(p.rows, std::vector<Attributes>{expected});
     }

@@ -19,6 +19,13 @@ namespace {
 using testing::bigOrders;
 using testing::ordersColumns;
 
+AuditDefinition sqlBaseNamed(const QString& table, const QString& name) {
+    AuditDefinition definition;
+    definition.table = table;
+    definition.name = name;
+    return definition;
+}
+
 const QByteArray ordersCatalogue =
     R"("columns": [{"name": "ORDER_ID", "type": "int", "length": 4, "precision": 10, "scale": 0, "primaryKey": true},
                    {"name": "CUSTOMER", "type": "varchar", "length": 30},
@@ -122,7 +129,7 @@ TEST(CompanionRefusals, NamesTheCatalogCannotTakeExitWithOne) {
         ScriptCompanion::OutputFormat::Json);
     EXPECT_EQ(1, output.exitCode);
     const QString refusal =
-        sqlbase::checkSqlBaseAuditNames({.table = "T", .name = "ABCDEFGHIJKLMN"}).message;
+        sqlbase::checkSqlBaseAuditNames(sqlBaseNamed("T", "ABCDEFGHIJKLMN")).message;
     EXPECT_TRUE(refusal.startsWith("The Audit Name ABCDEFGHIJKLMN has 14 characters"));
     EXPECT_EQ(QJsonObject({{"error", refusal}}),
               QJsonDocument::fromJson(output.standardOutput).object())
