@@ -110,27 +110,6 @@ std::optional<AuditListing> SqliteBackend::listAudits(MessageService& messages, 
     return SqliteCatalog(*session, messages).list();
 }
 
-std::optional<AuditListing> SqliteBackend::disableAudits(const QList<InstalledAuditRow>& rows,
-                                                         MessageService& messages,
-                                                         TaskContext& task) {
-    return actOnRows(rows, AuditAction::Disable, messages, task);
-}
-
-std::optional<AuditListing> SqliteBackend::enableAudits(const QList<InstalledAuditRow>& rows,
-                                                        MessageService& messages,
-                                                        TaskContext& task) {
-    return actOnRows(rows, AuditAction::Enable, messages, task);
-}
-
-std::optional<AuditListing> SqliteBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
-                                                        DeleteAnswer answer,
-                                                        MessageService& messages,
-                                                        TaskContext& task) {
-    if (answer != DeleteAnswer::Yes)
-        return std::nullopt;
-    return actOnRows(rows, AuditAction::Delete, messages, task);
-}
-
 std::optional<AuditListing> SqliteBackend::actOnRows(const QList<InstalledAuditRow>& rows,
                                                      AuditAction action, MessageService& messages,
                                                      TaskContext& task) {

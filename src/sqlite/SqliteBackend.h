@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/AuditBackend.h"
+#include "mainwindow/RowActionBackend.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ namespace quorvex::sqlite {
 // What the main window asks of a SQLite database file. Every operation opens a connection of
 // its own on the worker that runs it, watched by the task's cancel, and closes it at its end.
 // The main window is SQL Server's (the current row of the installed audits is acted on).
-class SqliteBackend : public AuditBackend {
+class SqliteBackend : public RowActionBackend {
 public:
     // `connections` must outlive the back end and make connections from any thread.
     SqliteBackend(IConnectionFactory& connections, QString databaseFile);
@@ -30,21 +30,13 @@ public:
     std::optional<QStringList> listColumns(const QString& table, MessageService& messages,
                                            TaskContext& task) override;
     std::optional<AuditListing> listAudits(MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows,
-                                              MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows,
-                                             MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
-                                             DeleteAnswer answer, MessageService& messages,
-                                             TaskContext& task) override;
     SaveResult save(const AuditDefinition& definition, MessageService& messages,
                     TaskContext& task) override;
 
 private:
     std::unique_ptr<IConnection> connect(MessageService& messages);
-    // Disable, Enable or Delete on each row's audit, then the listing to show.
     std::optional<AuditListing> actOnRows(const QList<InstalledAuditRow>& rows, AuditAction action,
-                                          MessageService& messages, TaskContext& task);
+                                          MessageService& messages, TaskContext& task) override;
 
     IConnectionFactory& m_connections;
     const QString m_file;

@@ -123,27 +123,6 @@ std::optional<AuditListing> SqlServerBackend::listAudits(MessageService& message
                             [&] { return SqlServerCatalog(*session, messages).list(); });
 }
 
-std::optional<AuditListing> SqlServerBackend::disableAudits(const QList<InstalledAuditRow>& rows,
-                                                            MessageService& messages,
-                                                            TaskContext& task) {
-    return actOnRows(rows, AuditAction::Disable, messages, task);
-}
-
-std::optional<AuditListing> SqlServerBackend::enableAudits(const QList<InstalledAuditRow>& rows,
-                                                           MessageService& messages,
-                                                           TaskContext& task) {
-    return actOnRows(rows, AuditAction::Enable, messages, task);
-}
-
-std::optional<AuditListing> SqlServerBackend::deleteAudits(const QList<InstalledAuditRow>& rows,
-                                                           DeleteAnswer answer,
-                                                           MessageService& messages,
-                                                           TaskContext& task) {
-    if (answer != DeleteAnswer::Yes)
-        return std::nullopt;
-    return actOnRows(rows, AuditAction::Delete, messages, task);
-}
-
 std::optional<AuditListing> SqlServerBackend::actOnRows(const QList<InstalledAuditRow>& rows,
                                                         AuditAction action,
                                                         MessageService& messages,

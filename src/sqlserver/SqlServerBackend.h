@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/AuditBackend.h"
+#include "mainwindow/RowActionBackend.h"
 #include "sqlserver/SqlServerEngine.h"
 #include "sqlserver/SqlServerLoginValues.h"
 
@@ -16,7 +16,7 @@ class SqlServerSession;
 // the tables and their columns, the audit catalog's actions on the current row and the save.
 // Every operation works with connections of its own, made from the login values on the worker
 // that runs it.
-class SqlServerBackend : public AuditBackend {
+class SqlServerBackend : public RowActionBackend {
 public:
     SqlServerBackend(IConnectionFactory& connections, SqlServerLoginValues login);
     ~SqlServerBackend() override;
@@ -30,13 +30,6 @@ public:
     std::optional<QStringList> listColumns(const QString& table, MessageService& messages,
                                            TaskContext& task) override;
     std::optional<AuditListing> listAudits(MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows,
-                                              MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows,
-                                             MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> deleteAudits(const QList<InstalledAuditRow>& rows,
-                                             DeleteAnswer answer, MessageService& messages,
-                                             TaskContext& task) override;
     SaveResult save(const AuditDefinition& definition, MessageService& messages,
                     TaskContext& task) override;
 
@@ -50,9 +43,8 @@ private:
     // The operation's connections, the management connection connected; null when it could
     // not connect (told).
     std::unique_ptr<SqlServerSession> connect(MessageService& messages);
-    // Disable, Enable or Delete on each row's audit, then the listing to show.
     std::optional<AuditListing> actOnRows(const QList<InstalledAuditRow>& rows, AuditAction action,
-                                          MessageService& messages, TaskContext& task);
+                                          MessageService& messages, TaskContext& task) override;
 
     IConnectionFactory& m_connections;
     const SqlServerLoginValues m_login;
