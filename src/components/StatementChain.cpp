@@ -30,14 +30,16 @@ ChainResult StatementChain::run(const Sender& send, CancelToken* cancel,
                 send(m_steps[i].statement);
             }
         } catch (const DbException& failure) {
-            if (m_steps[i].harmless && m_steps[i].harmless(failure))
-                continue;
-            result.failedStep = i;
-            result.failure = failure;
-            // A statement cut short by the cancel is a cancel, not a refusal to report.
-            result.cancelled = cancel && cancel->isCancelled();
-            break;
+            if (!m_steps[i].harmless || !m_steps[i].harmless(failure)) {
+                result.failedStep = i;
+                result.failure = failure;
+                // A statement cut short by the cancel is a cancel, not a refusal to report.
+                result.cancelled = cancel && cancel->isCancelled();
+                break;
+            }
         }
+        if (m_progress)
+            m_progress(i + 1, int(m_steps.size()));
     }
     if (!result.completed())
         undo(send, result.failedStep, result);

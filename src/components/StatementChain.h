@@ -69,6 +69,10 @@ public:
     // reported as an undo failure of step -1.
     void setAfterUndo(const QString& statement) { m_afterUndo = statement; }
 
+    // Told after each step that ran (a harmless failure included): how many of how many.
+    using Progress = std::function<void(int stepsRun, int steps)>;
+    void setProgress(Progress progress) { m_progress = std::move(progress); }
+
     ChainResult run(IConnection& connection, CancelToken* cancel = nullptr) const;
     // The same with a sender of its own (a statement put into a database first, say);
     // `watched` is the connection the sender uses, for the cancel to reach.
@@ -83,6 +87,7 @@ private:
     QList<ChainStep> m_steps;
     UndoFailures m_undoFailures;
     QString m_afterUndo;
+    Progress m_progress;
 };
 
 } // namespace quorvex

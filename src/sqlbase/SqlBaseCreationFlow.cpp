@@ -3,6 +3,7 @@
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
+#include "components/TaskContext.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseColumns.h"
 #include "sqlbase/SqlBaseLiteral.h"
@@ -142,8 +143,12 @@ SaveResult saveSqlBaseAudit(const AuditDefinition& definition, SqlBaseSession& s
 
     const QString objectName = sqlBaseAuditObjectName(definition.name);
     session.connection().setQueryTimeout(0);
-    const ChainResult installed = sqlBaseInstallChain(generated.statements, objectName)
-                                      .run(session.connection(), &session.cancelToken());
+    StatementChain chain = sqlBaseInstallChain(generated.statements, objectName);
+    TaskContext& task = session.task();
+    task.reportStep(
+        QCoreApplication::translate("SqlBaseCreationFlow", "Installing %1").arg(objectName));
+    chain.setProgress([&task](int run, int steps) { task.reportProgress(run, steps); });
+    const ChainResult installed = chain.run(session.connection(), &session.cancelToken());
     if (!installed.completed()) {
         tellInstallEnd(installed, objectName, messages);
         return result;

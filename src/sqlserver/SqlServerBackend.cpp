@@ -159,7 +159,10 @@ SaveResult SqlServerBackend::save(const AuditDefinition& definition, MessageServ
     // The reads before the install may be cut short at once; the install's own statements are
     // watched by its chain, and what it takes back never is.
     const CancelToken::Watch reads(task.cancelToken(), session->sharedConnection());
-    return saveSqlServerAudit(definition, *session, messages, &task.cancelToken());
+    task.reportStep(
+        QCoreApplication::translate("SqlServerBackend", "Installing %1").arg(definition.name));
+    return saveSqlServerAudit(definition, *session, messages, &task.cancelToken(),
+                              [&task](int run, int steps) { task.reportProgress(run, steps); });
 }
 
 } // namespace quorvex

@@ -51,8 +51,9 @@ SaveResult notSaved(const QString& deselectColumn = {}) {
 class SqlServerSave {
 public:
     SqlServerSave(const AuditDefinition& definition, SqlServerSession& session,
-                  MessageService& messages, CancelToken* cancel)
-        : m_definition(definition), m_session(session), m_messages(messages), m_cancel(cancel) {}
+                  MessageService& messages, CancelToken* cancel, StatementChain::Progress progress)
+        : m_definition(definition), m_session(session), m_messages(messages), m_cancel(cancel),
+          m_progress(std::move(progress)) {}
 
     SaveResult run();
 
@@ -72,6 +73,7 @@ private:
     SqlServerSession& m_session;
     MessageService& m_messages;
     CancelToken* m_cancel = nullptr;
+    StatementChain::Progress m_progress;
 };
 
 SaveResult SqlServerSave::run() {
@@ -137,9 +139,11 @@ SaveResult SqlServerSave::install(const SqlServerAuditTableGenerator& table,
     kinds << Trigger << CatalogRow;
 
     IConnection* watched = m_session.manager().openConnection();
-    const ChainResult result = StatementChain(steps).run(
-        [this](const QString& statement) { m_session.executeStatement(statement); }, m_cancel,
-        watched);
+    StatementChain chain(steps);
+    chain.setProgress(m_progress);
+    const ChainResult result =
+        chain.run([this](const QString& statement) { m_session.executeStatement(statement); },
+                  m_cancel, watched);
     if (result.completed())
         return {SaveResult::Outcome::Saved, {}};
 
@@ -264,8 +268,9 @@ void SqlServerSave::report(const QString& what, const DbException& failure) {
 } // namespace
 
 SaveResult saveSqlServerAudit(const AuditDefinition& definition, SqlServerSession& session,
-                              MessageService& messages, CancelToken* cancel) {
-    return SqlServerSave(definition, session, messages, cancel).run();
+                              MessageService& messages, CancelToken* cancel,
+                              StatementChain::Progress progress) {
+    return SqlServerSave(definition, session, messages, cancel, std::move(progress)).run();
 }
 
 } // namespace quorvex

@@ -8,10 +8,8 @@
 #include <QTest>
 #include <QTimer>
 
-
 using namespace quorvex;
 using quorvex::testing::FakeDatabase;
-
 
 class BackgroundWorkTest : public QObject {
     Q_OBJECT
@@ -170,8 +168,22 @@ private Q_SLOTS:
             return e.errors().value(0).nativeError == 3701;
         };
         StatementChain remove({{"DROP TRIGGER g", {}, gone}, {"DROP TABLE t", {}, gone}});
+        QList<QPair<int, int>> progress;
+        remove.setProgress([&](int run, int steps) { progress.append({run, steps}); });
         QVERIFY(remove.run(*connection).completed());
         QCOMPARE(db.statements(), (QStringList{"DROP TRIGGER g", "DROP TABLE t"}));
+        QCOMPARE(progress, (QList<QPair<int, int>>{{1, 2}, {2, 2}}));
+
+        // A step that fails is not counted as run, nor is anything taken back.
+        progress.clear();
+        db.failOn("CREATE TRIGGER g",
+                  FakeDatabase::error("Lock request time out period exceeded", 1222));
+        StatementChain failing({{"CREATE TABLE t", "DROP TABLE t", {}},
+                                {"CREATE TRIGGER g", "DROP TRIGGER g", {}},
+                                {"INSERT INTO c", {}, {}}});
+        failing.setProgress([&](int run, int steps) { progress.append({run, steps}); });
+        QCOMPARE(failing.run(*connection).failedStep, 1);
+        QCOMPARE(progress, (QList<QPair<int, int>>{{1, 3}}));
 
         db.clearLog();
         CancelToken cancel;
