@@ -513,29 +513,6 @@ private Q_SLOTS:
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
         QCOMPARE(s.folderFiles(), QStringList{"archive.CSV"});
     }
-
-    // The main window is told to reload its list after a purge only where the list shows
-    // record counts (SQLBase).
-    void auditsChangedIsCalledWhereTheListShowsRecordCounts_data() {
-        QTest::addColumn<int>("backend");
-        QTest::addColumn<int>("calls");
-        QTest::newRow("SQL Server") << int(Stand::Backend::SqlServer) << 0;
-        QTest::newRow("SQLBase") << int(Stand::Backend::SqlBase) << 1;
-    }
-    void auditsChangedIsCalledWhereTheListShowsRecordCounts() {
-        QFETCH(int, backend);
-        QFETCH(int, calls);
-        Stand s{static_cast<Stand::Backend>(backend)};
-        AuditDataWindows windows(s.data, s.services, WindowPresenter());
-        int changed = 0;
-        windows.setAuditsChanged([&] { ++changed; });
-        windows.openExport(s.installed);
-        s.messages.answerNext(true);
-        QTest::mouseClick(windows.exportWindow()->purgeButton(), Qt::LeftButton);
-        QTRY_VERIFY(!windows.isBusy());
-        QCOMPARE(s.told().size(), 1 - calls); // "Purge Complete" on SQL Server only
-        QCOMPARE(changed, calls);
-    }
 };
 
 QTEST_MAIN(AuditExportWindowTest)
