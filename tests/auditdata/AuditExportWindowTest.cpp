@@ -10,7 +10,6 @@
 #include "components/PlatformServices.h"
 #include "components/WindowOperation.h"
 
-#include "FailingRead.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -62,9 +61,9 @@ QByteArray contentsOf(const QString& path) {
 struct Stand {
     enum class Backend { SqlServer, SqlBase };
 
-    explicit Stand(Backend backend, IConnectionFactory* connections = nullptr)
+    explicit Stand(Backend backend)
         : workingDirectory(folder.path()), services{messages, process, desktop, workingDirectory,
-                                                    connections ? *connections : db} {
+                                                    db} {
         installed.setColCount(4);
         installed.insertRows(0, 2);
         if (backend == Backend::SqlServer) {
@@ -344,30 +343,6 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         QCOMPARE(window->fileNameBox()->text(), QStringLiteral("orders"));
         QCOMPARE(window->selectedFormat(), ExportFormat::Xml);
-    }
-
-    void bothWhoseReadBreaksOffLeavesNoFileAndPurgesNothing() {
-        FakeDatabase scripted;
-        scripted.onQuery(deleteReturningOrders, QStringList{"ORDER_NO", "UserName"},
-                         numberedRows(3000));
-        FailingReadFactory failing(scripted, deleteReturningOrders, 1200, linkFailure());
-        Stand s(Stand::Backend::SqlServer, &failing);
-        for (QAbstractButton* format : QList<QAbstractButton*>{
-                 s.window->csvOption(), s.window->xmlOption(), s.window->excelOption()}) {
-            scripted.clearLog();
-            s.messages.clear();
-            s.click(format);
-            s.typeFileName("archive");
-            s.clickAnswering(s.window->bothButton(), true);
-            QCOMPARE(scripted.statements(),
-                     purgingExport(deleteReturningOrders, FakeDatabase::rollbackEntry()));
-            QCOMPARE(s.told(), QStringList{"Communication link failure"});
-            QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::Critical);
-            QCOMPARE(s.folderFiles(), QStringList());
-            QCOMPARE(QDir(s.sheets.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-            QCOMPARE(s.desktop.opened(), QStringList());
-            QVERIFY(!s.window->exportCompleted());
-        }
     }
 
     void missingTableShowsTheDatabaseMessage() {

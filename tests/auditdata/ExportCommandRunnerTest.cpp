@@ -2,7 +2,6 @@
 // and the rule that nothing is purged unless the file is complete.
 #include "auditdata/ExportCommandRunner.h"
 
-#include "FailingRead.h"
 #include "support/FakeDatabase.h"
 
 #include <QDir>
@@ -116,17 +115,6 @@ TEST_F(ExportCommandRunnerTest, OlderThanExportsAndPurgesTheOlderRowsOnly) {
     EXPECT_EQ(m_db.statements(), sent);
     EXPECT_TRUE(m_outText.endsWith("tblZOTA_Orders: the rows older than 30 days purged\n"))
         << m_outText.toStdString();
-}
-
-TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
-    m_command.purge = PurgeAfterExport::Yes;
-    FailingReadFactory failing(m_db, "Delete from tblZOTA_Orders Output deleted.*", 2,
-                               linkFailure());
-    EXPECT_EQ(run(failing), ExportCommandRunner::Failure);
-    EXPECT_EQ(m_db.statements(), purgingExport({FakeDatabase::rollbackEntry()}));
-    EXPECT_FALSE(QFile::exists(m_command.file));
-    EXPECT_EQ(m_errText, QStringLiteral("Communication link failure\n"
-                                        "No file was written and nothing was purged.\n"));
 }
 
 TEST_F(ExportCommandRunnerTest, ConnectionFailureIsReportedWithEveryRecord) {

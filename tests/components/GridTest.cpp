@@ -6,7 +6,6 @@
 #include "ComponentsTestSupport.h"
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace quorvex {
