@@ -10,6 +10,7 @@
 #include "components/PlatformServices.h"
 #include "components/WindowOperation.h"
 
+#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -49,11 +50,6 @@ QStringList boundedWait(const QStringList& statements) {
 // BOTH on SQL Server, ended by the commit or the rollback.
 QStringList purgingExport(const QString& statement, const QString& end) {
     return boundedWait({FakeDatabase::beginEntry(), statement, end});
-}
-
-QByteArray contentsOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Everything around one export window: the platform's seams, a scripted database behind a
@@ -155,7 +151,7 @@ private Q_SLOTS:
         s.typeFileName("orders");
         s.click(s.window->exportButton());
         QCOMPARE(s.folderFiles(), QStringList{"orders.CSV"});
-        QCOMPARE(contentsOf(s.inFolder("orders.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("orders.CSV")).toStdString(),
                  std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
         QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
         QCOMPARE(s.messages.texts(), QStringList{"Export completed"});
@@ -207,7 +203,7 @@ private Q_SLOTS:
         s.clickAnswering(s.window->bothButton(), true);
         QCOMPARE(s.db.statements(),
                  purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
-        QCOMPARE(contentsOf(s.inFolder("archive.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("archive.CSV")).toStdString(),
                  std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
         QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("1,000,000 rows")));
@@ -283,7 +279,7 @@ private Q_SLOTS:
         QCOMPARE(s.window->objectName(), QStringLiteral("frmExport"));
         s.typeFileName("orders");
         s.click(s.window->exportButton());
-        QCOMPARE(contentsOf(s.inFolder("orders.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("orders.CSV")).toStdString(),
                  std::string("ORDER_NO\r\n1\r\n\r\n"));
         QVERIFY(s.window->exportCompleted());
         QCOMPARE(s.reloads, QList<Grid*>{});
@@ -306,7 +302,7 @@ private Q_SLOTS:
         s.click(s.window->exportButton());
         QCOMPARE(s.db.statements(), sqlServerRead(selectOrders) + boundedWait({deleteItems}) +
                                         sqlServerRead(selectItems));
-        QCOMPARE(contentsOf(s.inFolder("second.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("second.CSV")).toStdString(),
                  std::string("ITEM\r\n\"Bolt, M8\"\r\n\r\n"));
     }
 

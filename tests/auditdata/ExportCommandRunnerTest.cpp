@@ -2,6 +2,7 @@
 // and the rule that nothing is purged unless the file is complete.
 #include "auditdata/ExportCommandRunner.h"
 
+#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 
 #include <QDir>
@@ -42,10 +43,7 @@ protected:
     }
     int run() { return run(m_db); }
 
-    QByteArray file() const {
-        QFile f(m_command.file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray file() const { return fileContents(m_command.file); }
 
     QTemporaryDir m_dir;
     FakeDatabase m_db;

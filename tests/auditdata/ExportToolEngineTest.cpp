@@ -79,21 +79,20 @@ protected:
 
 } // namespace
 
-TEST_F(ExportToolEngineTest, CsvWithoutPurgeWritesTheRowsAndKeepsThem) {
-    const QString file = m_dir.filePath("audit.csv");
+// Without --purge the rows stay; with it the audit table is emptied once the file holds them.
+TEST_F(ExportToolEngineTest, ExportKeepsTheRowsAndPurgeEmptiesTheTableOnceTheFileHoldsThem) {
+    const QString csvFile = m_dir.filePath("audit.csv");
     const QByteArray expected = expectedCsv();
-    const ProgramRun r = run("csv", file);
+    ProgramRun r = run("csv", csvFile);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(fileContents(file).toStdString(), expected.toStdString());
+    EXPECT_EQ(fileContents(csvFile).toStdString(), expected.toStdString());
     EXPECT_TRUE(expected.contains("\r\n1,Alpha,") && expected.contains("\r\n2,(NULL),"));
     EXPECT_EQ(rowsLeft(), "2");
-}
 
-TEST_F(ExportToolEngineTest, PurgeEmptiesTheAuditTableOnceTheFileHoldsItsRows) {
-    const QString file = m_dir.filePath("audit.xml");
-    const ProgramRun r = run("xml", file, {"--purge"});
+    const QString xmlFile = m_dir.filePath("audit.xml");
+    r = run("xml", xmlFile, {"--purge"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray xml = fileContents(file);
+    const QByteArray xml = fileContents(xmlFile);
     EXPECT_EQ(xml.count("<z:row "), 2) << xml.toStdString();
     EXPECT_TRUE(xml.contains("Id=\"1\" Name=\"Alpha\"") && xml.contains("Id=\"2\" AuditDate="))
         << xml.toStdString();

@@ -1,6 +1,7 @@
 #include "components/PlatformServices.h"
 #include "components/QtDesktopServices.h"
 #include "components/QtMessageService.h"
+#include "shell/AboutBox.h"
 #include "shell/MainFrame.h"
 #include "shell/SelectionWindow.h"
 #include "support/FakeDatabase.h"

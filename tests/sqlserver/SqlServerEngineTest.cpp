@@ -6,7 +6,6 @@
 #include "EngineStand.h"
 
 #include "auditdata/XlsxContents.h"
-#include "sqlserver/SqlServerManager.h"
 #include "support/ExportedFiles.h"
 
 using namespace quorvex;
@@ -59,34 +58,6 @@ private Q_SLOTS:
         QCOMPARE(stand.listedTables(1), tables);
         for (int tab : {0, 1})
             QVERIFY(stand.chooseTable(tab, table, {"Zeta", "custName", "AMOUNT", "noteText"}));
-    }
-
-    // The server's own words behind the window's, and the login stays for another try.
-    void aWrongPasswordShowsTheServersMessageAndKeepsTheLogin() {
-        ENGINE_STAND(stand);
-        const SqlServerLoginValues& login = stand.db.login();
-        const QString wrong = login.password + "-wrong";
-        OdbcConnection probe;
-        QVERIFY(!probe.open(SqlServerManager::connectionString(login.server, login.user, wrong)));
-        QStringList said;
-        for (const DbErrorRecord& error : probe.errors())
-            said << error.description;
-        QVERIFY2(said.join(' ').contains(login.user), qPrintable(said.join(' ')));
-
-        QVERIFY(stand.openLogin());
-        stand.submitLogin(wrong, false);
-        QTRY_COMPARE_WITH_TIMEOUT(
-            stand.messages.texts(),
-            QStringList{SqlServerLoginWindow::notConnectedMessage(login.server, said.join("\r\n"))},
-            EngineStand::Patience);
-        QVERIFY(stand.loginWindow()->isVisible());
-        QVERIFY(stand.mainWindow() == nullptr);
-        QCOMPARE(stand.process.exitCodes(), QList<int>());
-
-        stand.messages.clear();
-        stand.submitLogin(login.password, true);
-        QVERIFY(stand.waitForOutcome(0, [&] { return stand.mainWindow() != nullptr; }));
-        QCOMPARE(stand.messages.texts(), QStringList());
     }
 
     // An insert audit (only when, OR, a quote in a value), a delete audit (always except, AND,
