@@ -146,19 +146,6 @@ class AuditExportWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void csvGoesToTheTypedNameWithUpperCaseExtension() {
-        Stand s(Stand::Backend::SqlServer);
-        s.typeFileName("orders");
-        s.click(s.window->exportButton());
-        QCOMPARE(s.folderFiles(), QStringList{"orders.CSV"});
-        QCOMPARE(fileContents(s.inFolder("orders.CSV")).toStdString(),
-                 std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
-        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
-        QCOMPARE(s.messages.texts(), QStringList{"Export completed"});
-        QCOMPARE(s.messages.shown().value(0).icon, MessageIcon::None);
-        QVERIFY(s.window->exportCompleted());
-    }
-
     void emptyFileNameIsRefusedForCsvXmlAndBoth() {
         Stand s(Stand::Backend::SqlServer);
         s.click(s.window->exportButton());
@@ -206,6 +193,7 @@ private Q_SLOTS:
         QCOMPARE(fileContents(s.inFolder("archive.CSV")).toStdString(),
                  std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
+        QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::None);
         QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("1,000,000 rows")));
         QVERIFY(s.window->exportCompleted());
         // Asked again for the same file, the question says it will be replaced.
