@@ -101,7 +101,7 @@ class AuditMainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startListsTablesGoHandsDefaultsOverAndClosingShutsDownUnlessTheLoadFails() {
+    void startListsTablesGoHandsDefaultsOverAndClosingShutsDown() {
         MainWindowFixture fixture(sqlServerTraits());
         fixture.backend.tables = QStringList{"zeta", "Alpha", "dbo2.mid"};
         QVERIFY(fixture.open());
@@ -128,13 +128,6 @@ private Q_SLOTS:
         fixture.window->close();
         QVERIFY(BackgroundTask::waitForAll(5000));
         QTRY_COMPARE(fixture.callsAfterLoad(), (QStringList{"save()", "save()", "shutdown"}));
-        // A failing load means the window is not shown.
-        MainWindowFixture failing(sqlServerTraits());
-        failing.backend.tables.reset();
-        QVERIFY(!failing.open());
-        QVERIFY(!failing.window->isVisible());
-        QCOMPARE(failing.backend.calls, QStringList{"load"});
-        QCOMPARE(failing.list("lstAuditableTables")->count(), 0);
     }
 
     // A condition's column must be chosen above, USERID too; once chosen, the same Add goes
