@@ -10,7 +10,7 @@
 #include "components/PlatformServices.h"
 #include "components/WindowOperation.h"
 
-#include "FailingRead.h"
+#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -52,19 +52,14 @@ QStringList purgingExport(const QString& statement, const QString& end) {
     return boundedWait({FakeDatabase::beginEntry(), statement, end});
 }
 
-QByteArray contentsOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // Everything around one export window: the platform's seams, a scripted database behind a
 // back end, and the main window's installed-audits grid with two audits.
 struct Stand {
     enum class Backend { SqlServer, SqlBase };
 
-    explicit Stand(Backend backend, IConnectionFactory* connections = nullptr)
+    explicit Stand(Backend backend)
         : workingDirectory(folder.path()), services{messages, process, desktop, workingDirectory,
-                                                    connections ? *connections : db} {
+                                                    db} {
         installed.setColCount(4);
         installed.insertRows(0, 2);
         if (backend == Backend::SqlServer) {
@@ -151,19 +146,6 @@ class AuditExportWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void csvGoesToTheTypedNameWithUpperCaseExtension() {
-        Stand s(Stand::Backend::SqlServer);
-        s.typeFileName("orders");
-        s.click(s.window->exportButton());
-        QCOMPARE(s.folderFiles(), QStringList{"orders.CSV"});
-        QCOMPARE(contentsOf(s.inFolder("orders.CSV")).toStdString(),
-                 std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
-        QCOMPARE(s.db.statements(), sqlServerRead(selectOrders));
-        QCOMPARE(s.messages.texts(), QStringList{"Export completed"});
-        QCOMPARE(s.messages.shown().value(0).icon, MessageIcon::None);
-        QVERIFY(s.window->exportCompleted());
-    }
-
     void emptyFileNameIsRefusedForCsvXmlAndBoth() {
         Stand s(Stand::Backend::SqlServer);
         s.click(s.window->exportButton());
@@ -208,9 +190,10 @@ private Q_SLOTS:
         s.clickAnswering(s.window->bothButton(), true);
         QCOMPARE(s.db.statements(),
                  purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
-        QCOMPARE(contentsOf(s.inFolder("archive.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("archive.CSV")).toStdString(),
                  std::string("ORDER_NO,UserName\r\n1,sa\r\n2,(NULL)\r\n\r\n"));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
+        QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::None);
         QVERIFY(s.messages.texts().value(0).contains(QStringLiteral("1,000,000 rows")));
         QVERIFY(s.window->exportCompleted());
         // Asked again for the same file, the question says it will be replaced.
@@ -284,7 +267,7 @@ private Q_SLOTS:
         QCOMPARE(s.window->objectName(), QStringLiteral("frmExport"));
         s.typeFileName("orders");
         s.click(s.window->exportButton());
-        QCOMPARE(contentsOf(s.inFolder("orders.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("orders.CSV")).toStdString(),
                  std::string("ORDER_NO\r\n1\r\n\r\n"));
         QVERIFY(s.window->exportCompleted());
         QCOMPARE(s.reloads, QList<Grid*>{});
@@ -307,7 +290,7 @@ private Q_SLOTS:
         s.click(s.window->exportButton());
         QCOMPARE(s.db.statements(), sqlServerRead(selectOrders) + boundedWait({deleteItems}) +
                                         sqlServerRead(selectItems));
-        QCOMPARE(contentsOf(s.inFolder("second.CSV")).toStdString(),
+        QCOMPARE(fileContents(s.inFolder("second.CSV")).toStdString(),
                  std::string("ITEM\r\n\"Bolt, M8\"\r\n\r\n"));
     }
 
@@ -344,30 +327,6 @@ private Q_SLOTS:
         QVERIFY(window->isVisible());
         QCOMPARE(window->fileNameBox()->text(), QStringLiteral("orders"));
         QCOMPARE(window->selectedFormat(), ExportFormat::Xml);
-    }
-
-    void bothWhoseReadBreaksOffLeavesNoFileAndPurgesNothing() {
-        FakeDatabase scripted;
-        scripted.onQuery(deleteReturningOrders, QStringList{"ORDER_NO", "UserName"},
-                         numberedRows(3000));
-        FailingReadFactory failing(scripted, deleteReturningOrders, 1200, linkFailure());
-        Stand s(Stand::Backend::SqlServer, &failing);
-        for (QAbstractButton* format : QList<QAbstractButton*>{
-                 s.window->csvOption(), s.window->xmlOption(), s.window->excelOption()}) {
-            scripted.clearLog();
-            s.messages.clear();
-            s.click(format);
-            s.typeFileName("archive");
-            s.clickAnswering(s.window->bothButton(), true);
-            QCOMPARE(scripted.statements(),
-                     purgingExport(deleteReturningOrders, FakeDatabase::rollbackEntry()));
-            QCOMPARE(s.told(), QStringList{"Communication link failure"});
-            QCOMPARE(s.messages.shown().value(1).icon, MessageIcon::Critical);
-            QCOMPARE(s.folderFiles(), QStringList());
-            QCOMPARE(QDir(s.sheets.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-            QCOMPARE(s.desktop.opened(), QStringList());
-            QVERIFY(!s.window->exportCompleted());
-        }
     }
 
     void missingTableShowsTheDatabaseMessage() {
@@ -512,29 +471,6 @@ private Q_SLOTS:
                      purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
         QCOMPARE(s.folderFiles(), QStringList{"archive.CSV"});
-    }
-
-    // The main window is told to reload its list after a purge only where the list shows
-    // record counts (SQLBase).
-    void auditsChangedIsCalledWhereTheListShowsRecordCounts_data() {
-        QTest::addColumn<int>("backend");
-        QTest::addColumn<int>("calls");
-        QTest::newRow("SQL Server") << int(Stand::Backend::SqlServer) << 0;
-        QTest::newRow("SQLBase") << int(Stand::Backend::SqlBase) << 1;
-    }
-    void auditsChangedIsCalledWhereTheListShowsRecordCounts() {
-        QFETCH(int, backend);
-        QFETCH(int, calls);
-        Stand s{static_cast<Stand::Backend>(backend)};
-        AuditDataWindows windows(s.data, s.services, WindowPresenter());
-        int changed = 0;
-        windows.setAuditsChanged([&] { ++changed; });
-        windows.openExport(s.installed);
-        s.messages.answerNext(true);
-        QTest::mouseClick(windows.exportWindow()->purgeButton(), Qt::LeftButton);
-        QTRY_VERIFY(!windows.isBusy());
-        QCOMPARE(s.told().size(), 1 - calls); // "Purge Complete" on SQL Server only
-        QCOMPARE(changed, calls);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "AuditDataTesting.h"
 #include "FailingRead.h"
 #include "XlsxContents.h"
+#include "support/ExportedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,11 +36,6 @@ Recordset rowsOf(int count) {
 Recordset rowsThenFailure(int count) {
     return Recordset(std::make_unique<RowsThenFailureSource>(ordersAuditFields(), orderRows(count),
                                                              linkFailure()));
-}
-
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 class AuditExporterTest : public ::testing::TestWithParam<ExportFormat> {
@@ -72,7 +68,7 @@ TEST_P(AuditExporterTest, CompletedExportReplacesTheOldFileAndLeavesNothingElse)
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Completed);
     EXPECT_EQ(result.records, 300);
     EXPECT_EQ(result.message, QString());
-    EXPECT_NE(contentsOf(target()), QByteArray("the previous export"));
+    EXPECT_NE(fileContents(target()), QByteArray("the previous export"));
     EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
 }
 
@@ -87,7 +83,7 @@ TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
     EXPECT_EQ(result.records, 700);
     EXPECT_EQ(result.message, QStringLiteral("Communication link failure"));
-    EXPECT_EQ(contentsOf(target()), QByteArray("the previous export"));
+    EXPECT_EQ(fileContents(target()), QByteArray("the previous export"));
     EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
 }
 
@@ -135,10 +131,10 @@ TEST(AuditExporterCsv, WritesFromTheRecordsetsCurrentRowToItsEnd) {
     rows.moveNext(); // the first row was read elsewhere
     const ExportResult result = AuditExporter(ExportFormat::Csv, path, QString()).run(rows);
     EXPECT_EQ(result.records, 2);
-    EXPECT_EQ(contentsOf(path).toStdString(), "ORDER_NO,QTY,AuditDate,UserName\r\n"
-                                              "1001,5,2026-12-06 11:38:56,sa\r\n"
-                                              "1002,5,2026-12-06 11:38:56,sa\r\n"
-                                              "\r\n");
+    EXPECT_EQ(fileContents(path).toStdString(), "ORDER_NO,QTY,AuditDate,UserName\r\n"
+                                                "1001,5,2026-12-06 11:38:56,sa\r\n"
+                                                "1002,5,2026-12-06 11:38:56,sa\r\n"
+                                                "\r\n");
     EXPECT_TRUE(rows.eof());
 }
 

@@ -157,22 +157,6 @@ TEST(AuditPurge, EveryStepThatFailsLeavesTheRowsAndNoFile) {
     }
 }
 
-TEST(AuditPurge, APurgeAloneWaitsABoundedTimeOnSqlServer) {
-    Stand sqlServer(AuditStore::SqlServer);
-    sqlServer.db.failOn(QStringLiteral("Delete from tblZOTA_Orders"), lockTimedOut(), true);
-    std::unique_ptr<IConnection> connection = sqlServer.db.createConnection();
-    ASSERT_TRUE(connection->open(QStringLiteral("test")));
-    const PurgeResult busy = AuditPurge(*connection, sqlServer.audit).purge();
-    EXPECT_EQ(busy.outcome, Outcome::TableBusy);
-    EXPECT_EQ(busy.message, QStringLiteral("The table tblZOTA_Orders is in use by another "
-                                           "session; nothing was changed. Try again when it is "
-                                           "quiet."));
-    EXPECT_EQ(AuditPurge(*connection, sqlServer.audit).purge().outcome, Outcome::Purged);
-    const QStringList purge{boundedWait, QStringLiteral("Delete from tblZOTA_Orders"),
-                            unboundedWait};
-    EXPECT_EQ(sqlServer.db.statements(), purge + purge);
-}
-
 // Rows older than an age: SQL Server does it in its one statement, by its own clock; SQLBase
 // reads the limit once from the server, so its read and its delete take the same rows.
 TEST(AuditPurge, AnAgeLimitsTheRowsBothStatementsTake) {

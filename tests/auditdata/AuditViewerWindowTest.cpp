@@ -69,19 +69,6 @@ class AuditViewerWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void noCurrentRowDoesNothingSilently() {
-        FakeDatabase db;
-        SqlServerViewer v(db);
-        QCOMPARE(v.viewer.objectName(), QStringLiteral("frmSqlViewer"));
-        QCOMPARE(v.installed.currentRow(), Grid::NoCurrentRow);
-        v.viewer.showAudit(v.installed);
-        QVERIFY(!v.viewer.isFilling());
-        QCOMPARE(db.statements(), QStringList());
-        QCOMPARE(db.connectionStrings(), QStringList());
-        QCOMPARE(v.messages.texts(), QStringList());
-        QVERIFY(!v.viewer.isVisible());
-    }
-
     void sqlServerViewsTheAuditNamedInColumnZero() {
         FakeDatabase db;
         db.onQuery(

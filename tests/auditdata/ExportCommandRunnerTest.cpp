@@ -2,7 +2,7 @@
 // and the rule that nothing is purged unless the file is complete.
 #include "auditdata/ExportCommandRunner.h"
 
-#include "FailingRead.h"
+#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 
 #include <QDir>
@@ -43,10 +43,7 @@ protected:
     }
     int run() { return run(m_db); }
 
-    QByteArray file() const {
-        QFile f(m_command.file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray file() const { return fileContents(m_command.file); }
 
     QTemporaryDir m_dir;
     FakeDatabase m_db;
@@ -116,17 +113,6 @@ TEST_F(ExportCommandRunnerTest, OlderThanExportsAndPurgesTheOlderRowsOnly) {
     EXPECT_EQ(m_db.statements(), sent);
     EXPECT_TRUE(m_outText.endsWith("tblZOTA_Orders: the rows older than 30 days purged\n"))
         << m_outText.toStdString();
-}
-
-TEST_F(ExportCommandRunnerTest, ReadBreakingOffPartWayLeavesNoFileAndPurgesNothing) {
-    m_command.purge = PurgeAfterExport::Yes;
-    FailingReadFactory failing(m_db, "Delete from tblZOTA_Orders Output deleted.*", 2,
-                               linkFailure());
-    EXPECT_EQ(run(failing), ExportCommandRunner::Failure);
-    EXPECT_EQ(m_db.statements(), purgingExport({FakeDatabase::rollbackEntry()}));
-    EXPECT_FALSE(QFile::exists(m_command.file));
-    EXPECT_EQ(m_errText, QStringLiteral("Communication link failure\n"
-                                        "No file was written and nothing was purged.\n"));
 }
 
 TEST_F(ExportCommandRunnerTest, ConnectionFailureIsReportedWithEveryRecord) {

@@ -1,19 +1,15 @@
 // quorvex-export, the built program, against the T-SQL engine named in QUORVEX_TEST_MSSQL as
 // server|user|password|database (skipped when it is not set), logged in with --server, --user,
 // --password-file and --database: the file it leaves and what remains in the audit table.
-#include "sqlserver/EngineDatabase.h"
+#include "sqlserver/EngineTest.h"
 
 #include "components/OdbcConnectionFactory.h"
 #include "sqlserver/SqlServerCreationFlow.h"
-#include "sqlserver/SqlServerSession.h"
 #include "support/ExportedFiles.h"
 #include "support/ProgramRun.h"
 #include "support/ScriptedMessageService.h"
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace quorvex;
 using namespace quorvex::testing;
@@ -21,14 +17,12 @@ using namespace quorvex::testing;
 namespace {
 
 // An insert audit on a table of this run, installed as GO installs it, with two recorded rows.
-class ExportToolEngineTest : public ::testing::Test {
+class ExportToolEngineTest : public EngineTest {
 protected:
     void SetUp() override {
-        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
-        if (!target)
-            GTEST_SKIP() << EngineDatabase::skipReason();
-        m_db = std::make_unique<EngineDatabase>(*target);
-        ASSERT_TRUE(m_db->isOpen()) << m_db->openError().toStdString();
+        EngineTest::SetUp();
+        if (notReady())
+            return;
         ASSERT_TRUE(m_dir.isValid());
 
         const QString table = m_db->uniqueName("Exp");
@@ -38,9 +32,7 @@ protected:
         m_db->removeAtEnd(m_audit);
         OdbcConnectionFactory connections;
         SqlServerSession session(connections);
-        session.login() = *target;
-        ASSERT_TRUE(
-            session.manager().connectServer(target->server, target->user, target->password));
+        ASSERT_TRUE(logIn(session));
         AuditDefinition definition;
         definition.kind = AuditKind::Insert;
         definition.table = table;
@@ -57,7 +49,7 @@ protected:
         m_passwordFile = m_dir.filePath("password");
         QFile file(m_passwordFile);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(target->password.toUtf8() + "\n");
+        file.write(m_db->login().password.toUtf8() + "\n");
     }
 
     ProgramRun run(const QString& format, const QString& file, const QStringList& more = {}) {
@@ -80,7 +72,6 @@ protected:
     }
     QString rowsLeft() { return m_db->value("SELECT COUNT(*) FROM tblZOTA_" + m_audit); }
 
-    std::unique_ptr<EngineDatabase> m_db;
     QTemporaryDir m_dir;
     QString m_audit;
     QString m_passwordFile;
@@ -88,21 +79,20 @@ protected:
 
 } // namespace
 
-TEST_F(ExportToolEngineTest, CsvWithoutPurgeWritesTheRowsAndKeepsThem) {
-    const QString file = m_dir.filePath("audit.csv");
+// Without --purge the rows stay; with it the audit table is emptied once the file holds them.
+TEST_F(ExportToolEngineTest, ExportKeepsTheRowsAndPurgeEmptiesTheTableOnceTheFileHoldsThem) {
+    const QString csvFile = m_dir.filePath("audit.csv");
     const QByteArray expected = expectedCsv();
-    const ProgramRun r = run("csv", file);
+    ProgramRun r = run("csv", csvFile);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(fileContents(file).toStdString(), expected.toStdString());
+    EXPECT_EQ(fileContents(csvFile).toStdString(), expected.toStdString());
     EXPECT_TRUE(expected.contains("\r\n1,Alpha,") && expected.contains("\r\n2,(NULL),"));
     EXPECT_EQ(rowsLeft(), "2");
-}
 
-TEST_F(ExportToolEngineTest, PurgeEmptiesTheAuditTableOnceTheFileHoldsItsRows) {
-    const QString file = m_dir.filePath("audit.xml");
-    const ProgramRun r = run("xml", file, {"--purge"});
+    const QString xmlFile = m_dir.filePath("audit.xml");
+    r = run("xml", xmlFile, {"--purge"});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QByteArray xml = fileContents(file);
+    const QByteArray xml = fileContents(xmlFile);
     EXPECT_EQ(xml.count("<z:row "), 2) << xml.toStdString();
     EXPECT_TRUE(xml.contains("Id=\"1\" Name=\"Alpha\"") && xml.contains("Id=\"2\" AuditDate="))
         << xml.toStdString();

@@ -14,7 +14,7 @@
 #include "sqlserver/SqlServerConnection.h"
 
 #include "AuditDataTesting.h"
-#include "sqlserver/EngineDatabase.h"
+#include "sqlserver/EngineTest.h"
 #include "support/ProgramRun.h"
 #include "support/ScriptedMessageService.h"
 
@@ -24,7 +24,6 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <csignal>
-#include <gtest/gtest.h>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -59,22 +58,22 @@ ProgramRun runTool(const QStringList& arguments) {
     return ProgramRun::of(QStringLiteral(QUORVEX_EXPORT_PATH), arguments);
 }
 
-class PurgeRealServer : public ::testing::Test {
+class PurgeRealServer : public EngineTest {
 protected:
     void SetUp() override {
-        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
-        if (!target)
-            GTEST_SKIP() << EngineDatabase::skipReason();
-        m_login = *target;
-        static int serial = 0;
-        m_audit =
-            QStringLiteral("qvxPurge%1x%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+        EngineTest::SetUp();
+        if (notReady())
+            return;
+        m_login = m_db->login();
+        m_audit = m_db->uniqueName("Purge");
         m_table = QStringLiteral("tblZOTA_") + m_audit;
-        ASSERT_TRUE(m_db.open(connectionString()))
-            << m_db.errors().value(0).description.toStdString();
-        m_db.execute("CREATE TABLE " + m_table +
-                     " (ID int NOT NULL, NOTE varchar(40) NULL, AuditDate datetime NOT NULL "
-                     "DEFAULT GETDATE(), UserName varchar(30) NOT NULL DEFAULT 'sa')");
+        ASSERT_EQ(m_db->createTable({}, m_table,
+                                    "ID int NOT NULL, NOTE varchar(40) NULL, AuditDate datetime "
+                                    "NOT NULL DEFAULT GETDATE(), UserName varchar(30) NOT NULL "
+                                    "DEFAULT 'sa'"),
+                  QString());
+        ASSERT_TRUE(m_conn.open(connectionString()))
+            << m_conn.errors().value(0).description.toStdString();
         fill();
         for (int id = 0; id < prefilledRows; ++id)
             m_inserted.push_back(id);
@@ -82,20 +81,11 @@ protected:
 
     // Rows 0 to 19,999.
     void fill() {
-        m_db.execute("INSERT INTO " + m_table + " (ID, NOTE) SELECT TOP " +
-                     QString::number(prefilledRows) +
-                     " a.n * 10000 + b.n * 1000 + c.n * 100 + d.n * 10 + e.n, 'row' FROM " +
-                     digits + " a(n) CROSS JOIN " + digits + " b(n) CROSS JOIN " + digits +
-                     " c(n) CROSS JOIN " + digits + " d(n) CROSS JOIN " + digits + " e(n)");
-    }
-
-    void TearDown() override {
-        if (m_db.state() == ConnectionState::Open) {
-            try {
-                m_db.execute("DROP TABLE " + m_table);
-            } catch (const DbException&) {
-            }
-        }
+        m_conn.execute("INSERT INTO " + m_table + " (ID, NOTE) SELECT TOP " +
+                       QString::number(prefilledRows) +
+                       " a.n * 10000 + b.n * 1000 + c.n * 100 + d.n * 10 + e.n, 'row' FROM " +
+                       digits + " a(n) CROSS JOIN " + digits + " b(n) CROSS JOIN " + digits +
+                       " c(n) CROSS JOIN " + digits + " d(n) CROSS JOIN " + digits + " e(n)");
     }
 
     QString connectionString() const { return buildSqlServerConnectionString(m_login); }
@@ -166,7 +156,7 @@ protected:
     // closing empty line left out).
     std::map<int, int> copies(const QStringList& files, InTable table = InTable::Yes) {
         std::map<int, int> count;
-        Recordset rows = m_db.openRecordset("SELECT ID FROM " + m_table);
+        Recordset rows = m_conn.openRecordset("SELECT ID FROM " + m_table);
         for (; table == InTable::Yes && !rows.eof(); rows.moveNext())
             ++count[rows.value(0).value_or("-1").toInt()];
         for (const QString& file : files) {
@@ -181,7 +171,7 @@ protected:
     }
 
     qint64 rowsInTable() {
-        return m_db.openRecordset("SELECT COUNT(*) FROM " + m_table)
+        return m_conn.openRecordset("SELECT COUNT(*) FROM " + m_table)
             .value(0)
             .value_or("-1")
             .toLongLong();
@@ -238,7 +228,7 @@ protected:
     SqlServerLoginValues m_login;
     QString m_audit;
     QString m_table;
-    OdbcConnection m_db;
+    OdbcConnection m_conn;
     std::vector<int> m_inserted;
     QTemporaryDir m_dir;
 };
@@ -411,9 +401,9 @@ TEST_F(PurgeRealServer, ToolKilledInTheMiddleLosesNoRow) {
 // of every purge: while another session keeps inserting, each row is in a file or in the table,
 // exactly once.
 TEST_F(PurgeRealServer, OlderThanPurgesOnlyTheOlderRowsWhileAnotherSessionInserts) {
-    m_db.execute("UPDATE " + m_table +
-                 " SET AuditDate = DATEADD(day, CASE WHEN ID < 8000 THEN -40 ELSE -10 END, "
-                 "GETDATE())");
+    m_conn.execute("UPDATE " + m_table +
+                   " SET AuditDate = DATEADD(day, CASE WHEN ID < 8000 THEN -40 ELSE -10 END, "
+                   "GETDATE())");
     const std::map<int, int> everyRowOnce =
         purgeWhileInserting({byTheTool(30, {0, 8000}), byTheWindow(5, {8000, prefilledRows})});
     // Only what the other sessions inserted meanwhile is left.

@@ -6,7 +6,6 @@
 #include "ComponentsTestSupport.h"
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QSignalSpy>
 #include <QTest>
 
 namespace quorvex {
@@ -183,47 +182,6 @@ private Q_SLOTS:
         Recordset closed;
         m.loadRecordset(closed);
         QCOMPARE(contentsOf(m), (Table{{""}}));
-    }
-
-    // Rows painted by what one column says; the rule follows its column and goes with a new
-    // load, and a change of the cell repaints the row.
-    void rowColoursFollowTheTextOfTheirColumn() {
-        GridModel& m = model(3, 3);
-        put(m, 0, 0, {"A", "", "broken"});
-        put(m, 1, 0, {"B", "", " ok "});
-        put(m, 2, 0, {"C", "", "trigger missing"});
-        const QColor red(0xF4, 0xC7, 0xC3);
-        const QColor dark(0x8B, 0, 0);
-        QSignalSpy changes(&m, &GridModel::dataChanged);
-        m.setRowColours(2, {{"broken", {red, dark}}, {"trigger missing", {red, QColor()}}});
-        QCOMPARE(changes.size(), 1);
-        const auto paint = [&m](int row, int column, int role) {
-            return m.data(m.index(row, column), role);
-        };
-        QCOMPARE(paint(0, 0, Qt::BackgroundRole).value<QColor>(), red);
-        QCOMPARE(paint(0, 1, Qt::ForegroundRole).value<QColor>(), dark);
-        QVERIFY(!paint(1, 0, Qt::BackgroundRole).isValid());
-        QVERIFY(!paint(2, 2, Qt::ForegroundRole).isValid()); // an invalid colour: the view's
-        QCOMPARE(paint(2, 2, Qt::BackgroundRole).value<QColor>(), red);
-
-        changes.clear();
-        m.setCellText(1, 2, "broken");
-        QVERIFY(std::any_of(changes.begin(), changes.end(), [&m](const QList<QVariant>& args) {
-            return args.at(0).toModelIndex() == m.index(1, 0) &&
-                   args.at(1).toModelIndex() == m.index(1, 2) &&
-                   args.at(2).value<QList<int>>().contains(Qt::BackgroundRole);
-        }));
-        QCOMPARE(paint(1, 1, Qt::BackgroundRole).value<QColor>(), red);
-
-        m.insertColumns(0, 1);
-        QCOMPARE(paint(0, 0, Qt::BackgroundRole).value<QColor>(), red);
-        m.removeColumns(3, 1);
-        QVERIFY(!paint(0, 0, Qt::BackgroundRole).isValid());
-
-        m.setRowColours(1, {{"B", {red, dark}}});
-        Recordset rs = recordset({{"X"}, {"B"}}, {{"B", "B"}});
-        m.loadRecordset(rs);
-        QVERIFY(!paint(0, 1, Qt::BackgroundRole).isValid());
     }
 
     void loadRecordsetKeepsRowsReadBeforeADriverFailure() {

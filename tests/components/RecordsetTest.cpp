@@ -1,4 +1,4 @@
-// Result sets over rows in memory: positioning, searching and the clip text.
+// Result sets over rows in memory: positioning, counting and fetching only as far as read.
 #include "components/Recordset.h"
 #include "components/DbException.h"
 #include "support/FakeDatabase.h"
@@ -50,50 +50,6 @@ TEST(RecordsetPositioning, MovesToEofAndStaysThereWhileCountingEveryRowThenClose
     EXPECT_EQ(rs.fieldCount(), 0);
     EXPECT_EQ(rs.recordCount(), 0);
     EXPECT_THROW(rs.fieldName(0), DbException);
-}
-
-TEST(RecordsetFind, FindsTheFirstRowMeetingTheCriterionFromTheCurrentOneOn) {
-    Recordset rs = catalogue();
-    EXPECT_TRUE(rs.find(QStringLiteral("NAME = 'NOTE'")));
-    EXPECT_EQ(rs.position(), 2);
-    EXPECT_TRUE(rs.find(QStringLiteral("NAME = 'NOTE'")));
-    EXPECT_EQ(rs.position(), 2);
-    EXPECT_FALSE(rs.find(QStringLiteral("NAME = 'ORDNO'"))); // rows passed are not searched
-    EXPECT_TRUE(rs.eof());
-    // The first row meeting the criterion, from a fresh start each time.
-    const std::pair<const char*, int> cases[] = {
-        {"name = 'customer'", 1}, // text without case
-        {"LENGTH > 10", 1},       // numbers as numbers: "15" > "4"
-        {"NAME LIKE 'am%'", 3},
-    };
-    for (const auto& [criterion, position] : cases) {
-        Recordset fresh = catalogue();
-        EXPECT_TRUE(fresh.find(QString::fromLatin1(criterion))) << criterion;
-        EXPECT_EQ(fresh.position(), position) << criterion;
-    }
-    Recordset withNull = recordset({{"V"}}, {textRow({nullptr}), textRow({"O'Brien"})});
-    EXPECT_TRUE(withNull.find(QStringLiteral("V <> 'x'"))); // NULL meets no comparison
-    EXPECT_EQ(withNull.position(), 1);
-    Recordset quoted = recordset({{"V"}}, {textRow({"O'Brien"})});
-    EXPECT_TRUE(quoted.find(QStringLiteral("V = 'O''Brien'")));
-}
-
-TEST(RecordsetFind, UnreadableCriteriaAreRefused) {
-    for (const char* bad : {"", "NAME", "NAME = ", "NAME = 'open", "NOSUCH = 'x'", "NAME ~ 'x'",
-                            "NAME = word", "NAME = 'a' AND LENGTH = 4"}) {
-        Recordset rs = catalogue();
-        EXPECT_THROW(rs.find(QString::fromLatin1(bad)), DbException) << bad;
-    }
-}
-
-TEST(RecordsetGetString, WritesRemainingRowsWithDelimitersAndNullText) {
-    Recordset rs = catalogue();
-    rs.moveNext();
-    const auto clip = [&] { return rs.getString(",", "\r\n", "(NULL)"); };
-    EXPECT_EQ(clip(),
-              QStringLiteral("CUSTOMER,VARCHAR,30\r\nNOTE,(NULL),0\r\nAMOUNT,DECIMAL,15\r\n"));
-    EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(clip(), QString());
 }
 
 namespace {

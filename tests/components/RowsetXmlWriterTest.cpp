@@ -5,7 +5,6 @@
 
 #include "ComponentsTestSupport.h"
 #include <QBuffer>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 #include <map>
@@ -133,16 +132,4 @@ TEST(RowsetXml, ControlCharactersDoNotBreakTheDocument) {
                                                                   "b\tc\nd"))}});
     EXPECT_EQ(saved(rs).rows,
               (std::vector<Attributes>{{{"V", QStringLiteral("a") + QChar(0xFFFD) + "b\tc\nd"}}}));
-}
-
-TEST(RowsetXml, SavingToAFileReplacesItAndFailsCleanlyOnABadFolder) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("out.xml"));
-    Recordset rs = recordset({{"A"}}, {textRow({"1"})});
-    ASSERT_TRUE(rs.saveXml(path));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(parse(f.readAll()).rows.size(), 1u);
-    Recordset other = recordset({{"A"}}, {});
-    EXPECT_FALSE(other.saveXml(dir.filePath(QStringLiteral("no/such/folder/out.xml"))));
 }

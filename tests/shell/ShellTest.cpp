@@ -1,7 +1,6 @@
 #include "components/PlatformServices.h"
 #include "components/QtDesktopServices.h"
 #include "components/QtMessageService.h"
-#include "components/Version.h"
 #include "shell/AboutBox.h"
 #include "shell/MainFrame.h"
 #include "shell/SelectionWindow.h"
@@ -22,8 +21,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -121,35 +118,6 @@ private Q_SLOTS:
         }
     }
 
-    // A child larger than the workspace: the frame grows to show it whole where the screen has
-    // room; where it has not, the child starts at the workspace's corner and scrolls.
-    void theFrameShowsEveryChildWholeOrScrollsToIt_data() {
-        QTest::addColumn<QSize>("child");
-        QTest::newRow("the main window's size") << QSize(730, 500);
-        QTest::newRow("wider than the screen") << QSize(2000, 300);
-    }
-    void theFrameShowsEveryChildWholeOrScrollsToIt() {
-        QFETCH(QSize, child);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-        auto* window = new QWidget;
-        window->setFixedSize(child);
-        QMdiSubWindow* sub = m_frame->addChild(window);
-        QApplication::processEvents();
-        const QRect screen = m_frame->screen()->availableGeometry();
-        QVERIFY(screen.contains(m_frame->frameGeometry()));
-        QCOMPARE(sub->pos().x() >= 0 && sub->pos().y() >= 0, true);
-        const QSize room = m_frame->mdiArea()->viewport()->size();
-        if (sub->width() <= screen.width() - 40) {
-            QVERIFY(QRect(QPoint(0, 0), room).contains(sub->geometry()));
-        } else {
-            QCOMPARE(sub->pos().x(), 0);
-            QCOMPARE(m_frame->width() + (m_frame->frameGeometry().width() - m_frame->width()),
-                     screen.width());
-            QVERIFY(m_frame->mdiArea()->horizontalScrollBar()->isVisible());
-        }
-    }
-
     void helpOpensThePageNextToTheProgramWithNoMessageOfOurs() {
         for (bool desktopSucceeds : {true, false}) {
             m_services->desktop.setSucceeds(desktopSucceeds);
@@ -185,20 +153,6 @@ private Q_SLOTS:
             QCOMPARE(window.isNull(), !stays);
             QCOMPARE(m_frame->selectionWindow(), stays ? window.data() : nullptr);
         }
-    }
-
-    void aboutShowsTheVersionWithoutBuildNumberAndNoSystemInfo() {
-        QCOMPARE(aboutVersionText(1, 0, 1), "Version 1.0.1");
-        QCOMPARE(aboutVersionText(12, 0, 40), "Version 12.0.40");
-        ScriptedMessageService messages;
-        AboutBox box(messages);
-        QCOMPARE(
-            box.findChild<QLabel*>("lblVersion")->text(),
-            aboutVersionText(version::majorNumber, version::minorNumber, version::revisionNumber));
-        box.sysInfoButton()->click();
-        QCOMPARE(messages.texts(), QStringList{"System Information Is Unavailable At This Time"});
-        QCOMPARE(messages.shown().at(0).kind, ShownMessage::Kind::Message);
-        QCOMPARE(messages.shown().at(0).icon, MessageIcon::None);
     }
 
     // Messages offer OK under their icon; a question offers Yes (the default) and No, and Esc

@@ -30,30 +30,6 @@ TEST(SqlBaseConnectionReport, FiveLinesAndABlankLinePerError) {
     EXPECT_EQ(sqlBaseConnectionReport({}).toStdString(), "");
 }
 
-TEST(SqlBaseOpenConnection, GivesUpOnASilentServerOrShowsTheReportOnceAndStaysClosed) {
-    SqlBaseStand stand;
-    DbErrorList errors = FakeDatabase::error("Invalid password", 1002, "28000");
-    errors << FakeDatabase::error("Logon refused", 1003, "08004");
-    auto opened = connectToSqlBase(stand.database, stand.login, stand.messages);
-    EXPECT_EQ(texts(stand.database.connectionStrings()), texts({standConnectionString()}));
-    EXPECT_EQ(stand.database.connectionTimeouts(), QList<int>{15});
-    EXPECT_EQ(stand.database.openNow(), 1);
-    opened.reset();
-    EXPECT_EQ(stand.database.openNow(), 0);
-
-    stand.database.failOpen(errors);
-    auto connection = stand.database.createConnection();
-    EXPECT_FALSE(openSqlBaseConnection(*connection, stand.login, stand.messages));
-
-    EXPECT_EQ(connection->state(), ConnectionState::Closed);
-    ASSERT_EQ(stand.messages.shown().size(), 1);
-    EXPECT_EQ(stand.messages.shown()[0].text.toStdString(),
-              sqlBaseConnectionReport(errors).toStdString());
-    EXPECT_EQ(stand.messages.shown()[0].icon, MessageIcon::None);
-    EXPECT_EQ(connectToSqlBase(stand.database, stand.login, stand.messages), nullptr);
-    EXPECT_EQ(stand.database.openNow(), 0);
-}
-
 const QString kDuplicateQuery =
     "SELECT AUDIT_NAME FROM ZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'ZOTA_ORDAUD'";
 const QString kColumnsQuery =

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "components/DbException.h"
 #include "components/OdbcConnection.h"
-#include "components/Recordset.h"
 #include "sqlite/SqliteConnection.h"
+#include "support/QueryRows.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -24,29 +23,10 @@ public:
     const QString& path() const { return m_path; }
     QString folder() const { return m_dir.path(); }
 
-    // The driver's message, empty when the statement ran.
-    QString run(const QString& statement) {
-        try {
-            connection().execute(statement);
-            return {};
-        } catch (const DbException& e) {
-            return e.description();
-        }
-    }
-    // Each row as its values joined by "|", NULL as `nullText`; a failure as "failed: ...".
+    // The driver's message, empty when the statement ran; each row as its values joined by "|".
+    QString run(const QString& statement) { return runStatement(connection(), statement); }
     QStringList rows(const QString& query, const QString& nullText = QStringLiteral("NULL")) {
-        QStringList result;
-        try {
-            for (Recordset rs = connection().openRecordset(query); !rs.eof(); rs.moveNext()) {
-                QStringList values;
-                for (const FieldValue& value : rs.currentRow())
-                    values << value.value_or(nullText);
-                result << values.join(u'|');
-            }
-        } catch (const DbException& e) {
-            result << QStringLiteral("failed: ") + e.description();
-        }
-        return result;
+        return queryRows(connection(), query, nullText);
     }
     void close() { m_connection.close(); }
 
@@ -58,14 +38,8 @@ public:
         const QString patient = sqlite::sqliteConnectionString(file).replace(
             QStringLiteral("Timeout=%1;").arg(sqlite::busyAttemptMilliseconds / 2),
             QStringLiteral("Timeout=10000;"));
-        if (!connection.open(patient))
-            return QStringLiteral("not opened");
-        try {
-            connection.execute(statement);
-            return {};
-        } catch (const DbException& e) {
-            return e.description();
-        }
+        return connection.open(patient) ? runStatement(connection, statement)
+                                        : QStringLiteral("not opened");
     }
 
 private:

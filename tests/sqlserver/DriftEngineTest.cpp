@@ -42,16 +42,6 @@ ProgramRun runAudits(const SqlServerLoginValues& login, const QStringList& more)
                               more);
 }
 
-// Runs a statement: the server's message, or nothing when it ran.
-QString execute(IConnection& db, const QString& statement) {
-    try {
-        db.execute(statement);
-        return {};
-    } catch (const DbException& e) {
-        return e.description();
-    }
-}
-
 // One audit of the stand: its table, and what is done to the table after the install.
 struct Case {
     const char* audit;
@@ -76,7 +66,8 @@ private Q_SLOTS:
         QVERIFY(admin.open(buildSqlServerConnectionString(*target)));
         SqlServerLoginValues login = *target;
         login.database = QStringLiteral("qvxdrift%1").arg(QCoreApplication::applicationPid());
-        QCOMPARE(execute(admin, QStringLiteral("CREATE DATABASE ") + login.database), QString());
+        QCOMPARE(runStatement(admin, QStringLiteral("CREATE DATABASE ") + login.database),
+                 QString());
         struct Drop {
             OdbcConnection& admin;
             QString database;
@@ -134,11 +125,12 @@ private:
         QVERIFY2(loaded, qPrintable(messages.texts().join('\n')));
         for (const Case& c : cases) {
             const QString table = QStringLiteral("T_%1").arg(QString::fromLatin1(c.audit));
-            QCOMPARE(execute(db, QStringLiteral("CREATE TABLE %1 (ID int NOT NULL PRIMARY KEY, "
+            QCOMPARE(
+                runStatement(db, QStringLiteral("CREATE TABLE %1 (ID int NOT NULL PRIMARY KEY, "
                                                 "NOTE varchar(40) NULL, AMOUNT decimal(10,2) "
                                                 "NULL)")
                                      .arg(table)),
-                     QString());
+                QString());
             AuditDefinition definition;
             definition.kind = AuditKind::Insert;
             definition.table = table;
@@ -153,7 +145,7 @@ private:
             const QString alteration = QString::fromLatin1(c.alteration)
                                            .replace(QStringLiteral("%1"), table)
                                            .replace(QStringLiteral("%2"), definition.name);
-            QCOMPARE(execute(db, alteration), QString());
+            QCOMPARE(runStatement(db, alteration), QString());
         }
         QCOMPARE(messages.texts(), QStringList());
 
@@ -190,7 +182,7 @@ private:
         QCOMPARE(told, expected);
 
         // Only the sound audit left: 0, one line.
-        QCOMPARE(execute(db, "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME <> 'Fine'"),
+        QCOMPARE(runStatement(db, "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME <> 'Fine'"),
                  QString());
         run = runAudits(login, {});
         QCOMPARE(run.out, QStringLiteral("Fine\tT_Fine\tY\t2\tok\n"));

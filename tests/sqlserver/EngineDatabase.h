@@ -1,10 +1,9 @@
 #pragma once
 
-#include "components/DbException.h"
 #include "components/OdbcConnection.h"
-#include "components/Recordset.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerLoginValues.h"
+#include "support/QueryRows.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -80,32 +79,9 @@ public:
             .arg(word);
     }
 
-    // Runs a statement: the server's message, or nothing when it ran.
-    QString run(const QString& statement) {
-        try {
-            m_connection.execute(statement);
-            return {};
-        } catch (const DbException& e) {
-            return e.description();
-        }
-    }
-
-    // Every row of a query, its values joined by "|", NULL as nullText; a failure is the one row
-    // "ERROR: " and the server's message, so a comparison shows it.
+    QString run(const QString& statement) { return runStatement(m_connection, statement); }
     QStringList rows(const QString& query, const QString& nullText = QStringLiteral("NULL")) {
-        QStringList result;
-        try {
-            Recordset found = m_connection.openRecordset(query);
-            for (; !found.eof(); found.moveNext()) {
-                QStringList values;
-                for (int i = 0; i < found.fieldCount(); ++i)
-                    values << found.value(i).value_or(nullText);
-                result << values.join(u'|');
-            }
-        } catch (const DbException& e) {
-            result = QStringList{QStringLiteral("ERROR: ") + e.description()};
-        }
-        return result;
+        return queryRows(m_connection, query, nullText);
     }
     QString value(const QString& query) { return rows(query).value(0); }
 

@@ -1,7 +1,7 @@
 // The statements quorvex-sql prints, run unchanged on the engine named in QUORVEX_TEST_MSSQL
 // (server|user|password|database), with the engine key the server asks for: each kind of audit
 // records exactly the rows single- and multi-row statements should give it.
-#include "EngineDatabase.h"
+#include "EngineTest.h"
 
 #include "components/ConnectionString.h"
 #include "components/OdbcConnectionFactory.h"
@@ -9,19 +9,16 @@
 #include "support/ProgramRun.h"
 
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 namespace quorvex::testing {
 namespace {
 
-class CompanionOnTheEngine : public ::testing::Test {
+class CompanionOnTheEngine : public EngineTest {
 protected:
     void SetUp() override {
-        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
-        if (!target)
-            GTEST_SKIP() << EngineDatabase::skipReason();
-        m_db = std::make_unique<EngineDatabase>(*target);
-        ASSERT_TRUE(m_db->isOpen()) << m_db->openError().toStdString();
+        EngineTest::SetUp();
+        if (notReady())
+            return;
         m_table = m_db->uniqueName("Co");
         ASSERT_EQ(
             m_db->createTable({}, m_table, "ID int NOT NULL PRIMARY KEY, CITY nvarchar(20) NULL"),
@@ -53,7 +50,6 @@ protected:
             EXPECT_EQ(m_db->run(statement.arg(m_table)), QString()) << statement.toStdString();
     }
 
-    std::unique_ptr<EngineDatabase> m_db;
     QString m_table;
 };
 

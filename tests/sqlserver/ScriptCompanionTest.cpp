@@ -94,23 +94,6 @@ TEST(CompanionProgram, PrintsTheScriptWithGoLinesOrAsAJsonList) {
               QJsonDocument::fromJson(json.out.toUtf8()).object());
 }
 
-// On Babelfish the trigger has no WITH ENCRYPTION line, and every writer of the audited table
-// may insert into the audit table (Babelfish has no ownership chain through triggers).
-TEST(CompanionProgram, BabelfishTriggersGoWithoutEncryption) {
-    QByteArray input = bigOrdersInput;
-    input.replace(R"("backend": "sqlserver",)",
-                  R"("backend": "sqlserver", "engine": "babelfish",)");
-    const auto run = runCompanion({}, input);
-    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
-    QStringList expected = bigOrdersStatements();
-    ASSERT_TRUE(expected[1].contains("\r\nWITH ENCRYPTION\r\n"));
-    expected[1].replace("\r\nWITH ENCRYPTION\r\n", "\r\n");
-    expected.insert(1, "GRANT INSERT ON [tblZOTA_BigOrders] TO PUBLIC");
-    EXPECT_EQ(withGoLines(expected), run.out);
-    input.replace(R"("engine": "babelfish")", R"("engine": "sqlserver")");
-    EXPECT_EQ(withGoLines(bigOrdersStatements()), runCompanion({}, input).out);
-}
-
 TEST(CompanionProgram, RefusalsExitWithOne) {
     QByteArray input = bigOrdersInput;
     input.replace("\"money\"", "\"image\"");
@@ -136,17 +119,20 @@ TEST(CompanionRefusals, NamesTheCatalogCannotTakeExitWithOne) {
         << output.standardOutput.toStdString();
 }
 
-// The options reach the definition the generators get (what they make of it is tested there
-// and, printed by the program, on the engine).
-TEST(CompanionOptions, WhoAndChangedValuesOnlyReachTheDefinition) {
+// The options reach what the generators get (what they make of it is tested there and,
+// printed by the program, on the engine).
+TEST(CompanionOptions, EngineWhoAndChangedValuesOnlyReachTheDefinition) {
     QByteArray input = bigOrdersInput;
-    input.replace(R"("kind": "insert",)",
-                  R"("kind": "update", "who": true, "changedValuesOnly": true,)");
+    input.replace(R"("kind": "insert",)", R"("kind": "update", "who": true, "changedValuesOnly": )"
+                                          R"(true, "engine": "babelfish",)");
     const ScriptCompanion::Request request = ScriptCompanion::parse(input);
     EXPECT_EQ(QString(), request.error);
+    EXPECT_EQ(request.engine, sqlserver::SqlServerEngine::Babelfish);
     EXPECT_TRUE(request.definition.recordWho);
     EXPECT_TRUE(request.definition.changedValuesOnly);
-    EXPECT_FALSE(ScriptCompanion::parse(bigOrdersInput).definition.recordWho);
+    const ScriptCompanion::Request plain = ScriptCompanion::parse(bigOrdersInput);
+    EXPECT_EQ(plain.engine, sqlserver::SqlServerEngine::SqlServer);
+    EXPECT_FALSE(plain.definition.recordWho);
 }
 
 TEST(CompanionProgram, WrongCommandLineExitsWithTwo) {

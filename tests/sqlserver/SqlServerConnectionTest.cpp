@@ -1,8 +1,7 @@
-// The SQL Server connection string of the login values and the report of a failed open.
+// The SQL Server connection string of the login values and the report of a failed open (its
+// use is tested where a save or a read opens a connection).
 #include "sqlserver/SqlServerConnection.h"
-#include "components/ConnectionString.h"
 #include "support/FakeDatabase.h"
-#include "support/ScriptedMessageService.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,6 @@ namespace quorvex {
 namespace {
 
 using testing::FakeDatabase;
-using testing::ScriptedMessageService;
 
 TEST(SqlServerConnectionString, PutsTheLoginValuesInTheProvidersOrder) {
     EXPECT_EQ(QStringLiteral("Provider=SQLOLEDB.1;Password=secret;Persist Security Info=True;"
@@ -20,17 +18,6 @@ TEST(SqlServerConnectionString, PutsTheLoginValuesInTheProvidersOrder) {
     EXPECT_EQ(QStringLiteral("Provider=SQLOLEDB.1;Password=;Persist Security Info=True;User ID=sa;"
                              "Initial Catalog=;Data Source=DBHOST"),
               buildSqlServerConnectionString({"DBHOST", "sa", "", ""}));
-}
-
-TEST(SqlServerConnectionString, AValueWithASemicolonArrivesWhole) {
-    const QString text = buildSqlServerConnectionString({"DBHOST", "sa", "pa;ss", "My;Db"});
-    EXPECT_EQ(QStringLiteral("Provider=SQLOLEDB.1;Password=\"pa;ss\";Persist Security Info=True;"
-                             "User ID=sa;Initial Catalog=\"My;Db\";Data Source=DBHOST"),
-              text);
-    const ConnectionStringPairs pairs = parseConnectionString(text);
-    ASSERT_EQ(6, pairs.size());
-    EXPECT_EQ(QStringLiteral("pa;ss"), pairs[1].second);
-    EXPECT_EQ(QStringLiteral("My;Db"), pairs[4].second);
 }
 
 TEST(SqlServerConnectionReport, FiveLinesAndABlankLinePerError) {
@@ -44,24 +31,6 @@ TEST(SqlServerConnectionReport, FiveLinesAndABlankLinePerError) {
                              "\r\n"),
               sqlServerConnectionReport(errors));
     EXPECT_EQ(QString(), sqlServerConnectionReport({}));
-}
-
-TEST(SqlServerConnectionOpen, OpensQuietlyOrShowsOneReportAndStaysClosed) {
-    FakeDatabase db;
-    ScriptedMessageService messages;
-    auto connection = db.createConnection();
-    EXPECT_TRUE(openSqlServerConnection(*connection, {"DBHOST", "sa", "pw", "Sales"}, messages));
-    EXPECT_EQ(ConnectionState::Open, connection->state());
-    EXPECT_EQ(QStringList(), messages.texts());
-    const DbErrorList refused = FakeDatabase::error("Login failed for user 'sa'.", 18456, "28000");
-    db.failOpen(refused);
-    db.clearLog();
-    auto second = db.createConnection();
-    EXPECT_FALSE(openSqlServerConnection(*second, {"DBHOST", "sa", "wrong", "Sales"}, messages));
-    EXPECT_EQ(ConnectionState::Closed, second->state());
-    EXPECT_EQ(QStringList{sqlServerConnectionReport(refused)}, messages.texts());
-    EXPECT_EQ(QStringList{buildSqlServerConnectionString({"DBHOST", "sa", "wrong", "Sales"})},
-              db.connectionStrings());
 }
 
 } // namespace

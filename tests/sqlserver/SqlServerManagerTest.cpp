@@ -1,13 +1,11 @@
 // The SQL Server management layer against the scripted database: the statements it sends, how
-// their rows are read, and failures. The last test needs a real server in QUORVEX_TEST_MSSQL.
+// their rows are read, and failures. On a real engine it is driven by the engine tests.
 #include "sqlserver/SqlServerManager.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
-#include "components/OdbcConnectionFactory.h"
 #include "support/FakeDatabase.h"
 
 #include "components/ComponentsTestSupport.h"
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 using namespace quorvex;
@@ -190,30 +188,4 @@ TEST_F(ConnectedManager, AFailingBatchCarriesTheServersMessages) {
     EXPECT_EQ(e.description(),
               QString("There is already an object named 'tblZOTA_Big' in the database.\r\n"
                       "The statement has been terminated."));
-}
-
-TEST(SqlServerManagerRealServer, ListsCreatesLooksUpAndDropsATable) {
-    const QStringList target = qEnvironmentVariable("QUORVEX_TEST_MSSQL").split('|');
-    if (target.size() != 4)
-        GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
-    const QString& database = target[3];
-    OdbcConnectionFactory factory;
-    SqlServerManager manager(factory);
-    ASSERT_TRUE(manager.connectServer(target[0], target[1], target[2]))
-        << manager.errors().value(0).description.toStdString();
-    EXPECT_TRUE(manager.databases().contains(Object{"master", true}));
-    const QString table =
-        QStringLiteral("qvxManagerTest%1").arg(QCoreApplication::applicationPid());
-    manager.runBatch(database, "CREATE TABLE dbo." + table +
-                                   " (ID int NOT NULL PRIMARY KEY, NAME nvarchar(20) NULL)");
-    try {
-        EXPECT_TRUE(manager.tables(database).contains(Object{table, false}));
-        EXPECT_EQ(
-            manager.columns(database, table),
-            (ColumnInfoList{{"ID", "int", 0, 10, 0, true}, {"NAME", "nvarchar", 20, 0, 0, false}}));
-    } catch (const DbException& e) {
-        ADD_FAILURE() << e.description().toStdString();
-    }
-    manager.runBatch(database, "DROP TABLE dbo." + table);
-    EXPECT_THROW(manager.lookUpUserTable(database, table), DbException);
 }

@@ -4,30 +4,19 @@
 // keep is refused by the server's own conversion, a date condition holds under every language
 // setting of the inserting session, a Unicode condition matches, and a user whose name is longer
 // than 30 characters is recorded whole.
-#include "EngineDatabase.h"
+#include "EngineTest.h"
 #include "OrdersTable.h"
 
 #include "components/OdbcConnectionFactory.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerCreationFlow.h"
-#include "sqlserver/SqlServerSession.h"
 #include "support/ScriptedMessageService.h"
-
-#include <gtest/gtest.h>
 
 namespace quorvex::testing {
 namespace {
 
-class RealServerValues : public ::testing::Test {
+class RealServerValues : public EngineTest {
 protected:
-    void SetUp() override {
-        const std::optional<SqlServerLoginValues> target = EngineDatabase::target();
-        if (!target)
-            GTEST_SKIP() << EngineDatabase::skipReason();
-        m_db = std::make_unique<EngineDatabase>(*target);
-        ASSERT_TRUE(m_db->isOpen()) << m_db->openError().toStdString();
-    }
-
     // A session of its own as the login leaves it; nullptr when it cannot log in.
     std::unique_ptr<IConnection> connectAs(const QString& user, const QString& password) {
         SqlServerLoginValues login = m_db->login();
@@ -90,16 +79,13 @@ protected:
     }
 
     OdbcConnectionFactory m_factory;
-    std::unique_ptr<EngineDatabase> m_db;
 };
 
 // GO as the window's worker runs it: the checks, the audit table, the trigger and the catalog
 // row, on one session.
 TEST_F(RealServerValues, GoRecordsTheRowsItsConditionSaysAndRefusesWhatTheCatalogCannotKeep) {
     SqlServerSession session(m_factory);
-    session.login() = m_db->login();
-    ASSERT_TRUE(session.manager().connectServer(m_db->login().server, m_db->login().user,
-                                                m_db->login().password));
+    ASSERT_TRUE(logIn(session));
     ScriptedMessageService messages;
     // The server's own conversion to the database's code page decides; a letter it has passes
     // that check (and the save then stops at the missing table).

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QStringList>
-#include <QXmlStreamReader>
 
 namespace quorvex::testing {
 
@@ -27,21 +26,6 @@ inline QByteArray csvOf(const QStringList& header, const QStringList& rows) {
         lines << fields.join(u',');
     }
     return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n")).toUtf8();
-}
-
-// The rows of an XML export as "field=value" lists in the order of `fields`, NULLs left out.
-inline QStringList xmlRows(const QByteArray& xml, const QStringList& fields) {
-    QStringList rows;
-    for (QXmlStreamReader reader(xml); !reader.atEnd();) {
-        if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"row")
-            continue;
-        QStringList values;
-        for (const QString& field : fields)
-            if (reader.attributes().hasAttribute(field))
-                values << field + u'=' + reader.attributes().value(field).toString();
-        rows << values.join(u' ');
-    }
-    return rows;
 }
 
 } // namespace quorvex::testing
