@@ -1,11 +1,6 @@
 #include "components/Recordset.h"
 
 #include "components/DbException.h"
-#include "components/RecordsetCriterion.h"
-#include "components/RowsetXmlWriter.h"
-
-#include <QFile>
-#include <QSaveFile>
 
 namespace quorvex {
 
@@ -106,47 +101,6 @@ void Recordset::moveNext() {
         m_current.clear();
         m_eof = true;
     }
-}
-
-bool Recordset::find(const QString& criterion) {
-    const RecordsetCriterion c = RecordsetCriterion::parse(criterion, fields());
-    while (!m_eof && !c.matches(m_current))
-        moveNext();
-    return !m_eof;
-}
-
-QString Recordset::getString(const QString& columnDelimiter, const QString& rowDelimiter,
-                             const QString& nullText) {
-    QString out;
-    while (!m_eof) {
-        for (std::size_t i = 0; i < m_current.size(); ++i) {
-            if (i > 0)
-                out += columnDelimiter;
-            out += m_current[i] ? *m_current[i] : nullText;
-        }
-        out += rowDelimiter;
-        moveNext();
-    }
-    return out;
-}
-
-void Recordset::saveXml(QIODevice& out) {
-    RowsetXmlWriter writer(out);
-    writer.begin(fields());
-    while (!m_eof) {
-        writer.row(m_current);
-        moveNext();
-    }
-    writer.end();
-}
-
-bool Recordset::saveXml(const QString& path) {
-    // Written aside and moved over the target at the end, so a failure never leaves half a file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    saveXml(file);
-    return file.commit();
 }
 
 } // namespace quorvex

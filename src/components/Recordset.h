@@ -51,24 +51,6 @@ public:
 
     void moveNext();
 
-    // Positions on the first row, from the current one forward, that meets the criterion
-    // (for example "NAME = 'AMOUNT'"), or on EOF when none does. Returns !eof().
-    // Operators: = <> != < > <= >= LIKE (with % and _). Text compares without regard to case;
-    // a value that is a number on both sides compares as a number. Throws DbException on a
-    // criterion it cannot read.
-    bool find(const QString& criterion);
-
-    // The current and every following row as one text: values joined by columnDelimiter, each
-    // row followed by rowDelimiter, NULL written as nullText. Leaves the recordset at EOF.
-    QString getString(const QString& columnDelimiter, const QString& rowDelimiter,
-                      const QString& nullText);
-
-    // Writes the current and every following row as an XML document in the rowset
-    // persistence format (schema, then rows). Leaves the recordset at EOF.
-    void saveXml(QIODevice& out);
-    // The same into a file, replacing it; false when the file cannot be written.
-    bool saveXml(const QString& path);
-
 private:
     bool pull(Row& row); // next row: from the rows read ahead, else from the source
 
