@@ -8,7 +8,7 @@ bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
+const ColumnInfo* findColumnAnyCase(const ColumnInfoList& columns, const QString& name) {
     for (const ColumnInfo& column : columns) {
         if (sameName(column.name, name))
             return &column;
@@ -37,13 +37,13 @@ CopyState copyState(const ColumnInfo& copy, const ColumnInfoList& copies,
     // goes by its name. Either one copied alike is enough: a table may have a column "oldX"
     // beside "X" whose old value the audit keeps as "oldX".
     QList<const ColumnInfo*> sources;
-    if (const ColumnInfo* same = findColumn(audited, copy.name))
+    if (const ColumnInfo* same = findColumnAnyCase(audited, copy.name))
         sources << same;
     for (const ColumnInfo& other : copies) {
         if (&other == &copy || !rules.oldValueName ||
             !sameName(rules.oldValueName(other.name), copy.name))
             continue;
-        if (const ColumnInfo* source = findColumn(audited, other.name))
+        if (const ColumnInfo* source = findColumnAnyCase(audited, other.name))
             sources << source;
     }
     if (sources.isEmpty())
@@ -71,7 +71,7 @@ AuditState auditStateOf(const AuditObjects& objects, const AuditTableRules& rule
 
     if (objects.triggerColumns) {
         for (const QString& read : *objects.triggerColumns) {
-            if (findColumn(audited, read) == nullptr)
+            if (findColumnAnyCase(audited, read) == nullptr)
                 return AuditState::Broken;
         }
     }

@@ -22,4 +22,13 @@ struct ColumnInfo {
 
 using ColumnInfoList = QList<ColumnInfo>;
 
+// The column of that exact name, or null.
+inline const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
+    for (const ColumnInfo& column : columns) {
+        if (column.name == name)
+            return &column;
+    }
+    return nullptr;
+}
+
 } // namespace quorvex

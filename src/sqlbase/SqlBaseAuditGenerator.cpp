@@ -44,14 +44,6 @@ QString conditionRefusal(const AuditCondition& condition, const QString& reason)
     return u"The condition on "_s + condition.column + u" can not be used. "_s + reason;
 }
 
-const ColumnInfo* findCatalogueColumn(const ColumnInfoList& syscolumns, const QString& name) {
-    for (const ColumnInfo& column : syscolumns) {
-        if (column.name == name)
-            return &column;
-    }
-    return nullptr;
-}
-
 // The audit procedure's own variables, in folded form.
 const QSet<QString>& procedureVariables() {
     static const QSet<QString> names = {QStringLiteral("NRCD"), QStringLiteral("NNOCHANGE"),
@@ -70,7 +62,7 @@ ChosenColumns resolveChosenColumns(const AuditDefinition& definition,
     QSet<QString> seen;
     for (qsizetype i = 0; i < definition.columns.size(); ++i) {
         const QString& name = definition.columns.at(i);
-        const ColumnInfo* column = findCatalogueColumn(syscolumns, name);
+        const ColumnInfo* column = findColumn(syscolumns, name);
         if (column == nullptr) {
             result.refusal =
                 fieldRefusal(name, u"It is not a column of the table "_s + definition.table + u'.');
@@ -136,7 +128,7 @@ std::optional<QString> checkChangedFields(const AuditDefinition& definition,
                                           const QList<ChosenColumn>& columns,
                                           const ColumnInfoList& syscolumns) {
     for (const QString& field : definition.changedFields) {
-        const ColumnInfo* column = findCatalogueColumn(syscolumns, field);
+        const ColumnInfo* column = findColumn(syscolumns, field);
         if (column == nullptr) {
             return u"The field "_s + field +
                    u" can not be used as a changed field. It is not a column of the table "_s +

@@ -39,6 +39,31 @@ QString cancelledActionMessage(const QString& doneLabel, const QString& notDoneL
     return text;
 }
 
+// What each action says while it runs and after a cancel.
+struct ActionTexts {
+    const char* doing;
+    const char* done;
+    const char* notDone;
+};
+
+ActionTexts actionTexts(AuditAction action) {
+    switch (action) {
+    case AuditAction::Disable:
+        return {QT_TRANSLATE_NOOP("SqlBaseBackend", "Disabling %1"),
+                QT_TRANSLATE_NOOP("SqlBaseBackend", "Disabled: %1."),
+                QT_TRANSLATE_NOOP("SqlBaseBackend", "Not disabled: %1.")};
+    case AuditAction::Enable:
+        return {QT_TRANSLATE_NOOP("SqlBaseBackend", "Enabling %1"),
+                QT_TRANSLATE_NOOP("SqlBaseBackend", "Enabled: %1."),
+                QT_TRANSLATE_NOOP("SqlBaseBackend", "Not enabled: %1.")};
+    case AuditAction::Delete:
+        break;
+    }
+    return {QT_TRANSLATE_NOOP("SqlBaseBackend", "Deleting %1"),
+            QT_TRANSLATE_NOOP("SqlBaseBackend", "Deleted: %1."),
+            QT_TRANSLATE_NOOP("SqlBaseBackend", "Not deleted: %1.")};
+}
+
 } // namespace
 
 SqlBaseBackend::SqlBaseBackend(IConnectionFactory& connections, SqlBaseLoginValues login)
@@ -117,9 +142,19 @@ std::optional<AuditListing> SqlBaseBackend::listAudits(MessageService& messages,
     return SqlBaseCatalog(*session).list();
 }
 
-std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
-                                                      const QList<InstalledAuditRow>& rows,
-                                                      AuditAction action) {
+std::optional<AuditListing> SqlBaseBackend::actOnRows(const QList<InstalledAuditRow>& rows,
+                                                      AuditAction action, MessageService& messages,
+                                                      TaskContext& task) {
+    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
+    if (!session)
+        return std::nullopt;
+    return actOnSession(*session, rows, action);
+}
+
+std::optional<AuditListing> SqlBaseBackend::actOnSession(SqlBaseSession& session,
+                                                         const QList<InstalledAuditRow>& rows,
+                                                         AuditAction action) {
+    const ActionTexts texts = actionTexts(action);
     SqlBaseCatalog catalog(session);
     TaskContext& task = session.task();
     QStringList done;
@@ -134,63 +169,23 @@ std::optional<AuditListing> SqlBaseBackend::actOnRows(SqlBaseSession& session,
         }
         task.reportProgress(i, rows.size());
         const QString enabledBefore = rows[i].value(kEnabledColumn);
-        SqlBaseCatalog::Outcome outcome = SqlBaseCatalog::Outcome::Done;
-        switch (action) {
-        case AuditAction::Disable:
-            task.reportStep(tr("Disabling %1").arg(name));
-            outcome = catalog.disable(name, enabledBefore);
-            break;
-        case AuditAction::Enable:
-            task.reportStep(tr("Enabling %1").arg(name));
-            outcome = catalog.enable(name, enabledBefore);
-            break;
-        case AuditAction::Delete:
-            task.reportStep(tr("Deleting %1").arg(name));
-            outcome = catalog.remove(name);
-            break;
-        }
+        task.reportStep(tr(texts.doing).arg(name));
+        const SqlBaseCatalog::Outcome outcome = action == AuditAction::Delete ? catalog.remove(name)
+                                                : action == AuditAction::Enable
+                                                    ? catalog.enable(name, enabledBefore)
+                                                    : catalog.disable(name, enabledBefore);
         if (outcome == SqlBaseCatalog::Outcome::Cancelled)
             notDone << name;
         else if (outcome == SqlBaseCatalog::Outcome::Done)
             done << name;
     }
     if (!notDone.isEmpty()) {
-        switch (action) {
-        case AuditAction::Disable:
-            session.messages().show(cancelledActionMessage(tr("Disabled: %1."),
-                                                           tr("Not disabled: %1."), done, notDone));
-            break;
-        case AuditAction::Enable:
-            session.messages().show(
-                cancelledActionMessage(tr("Enabled: %1."), tr("Not enabled: %1."), done, notDone));
-            break;
-        case AuditAction::Delete:
-            session.messages().show(
-                cancelledActionMessage(tr("Deleted: %1."), tr("Not deleted: %1."), done, notDone));
-            break;
-        }
+        session.messages().show(
+            cancelledActionMessage(tr(texts.done), tr(texts.notDone), done, notDone));
         return std::nullopt;
     }
     task.reportStep(tr("Reading the audit catalog"));
     return catalog.list();
-}
-
-std::optional<AuditListing> SqlBaseBackend::disableAudits(const QList<InstalledAuditRow>& rows,
-                                                          MessageService& messages,
-                                                          TaskContext& task) {
-    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
-    if (!session)
-        return std::nullopt;
-    return actOnRows(*session, rows, AuditAction::Disable);
-}
-
-std::optional<AuditListing> SqlBaseBackend::enableAudits(const QList<InstalledAuditRow>& rows,
-                                                         MessageService& messages,
-                                                         TaskContext& task) {
-    std::unique_ptr<SqlBaseSession> session = openSession(messages, task);
-    if (!session)
-        return std::nullopt;
-    return actOnRows(*session, rows, AuditAction::Enable);
 }
 
 bool SqlBaseBackend::prepareDelete(MessageService& messages, TaskContext& task) {
@@ -224,7 +219,7 @@ std::optional<AuditListing> SqlBaseBackend::deleteAudits(const QList<InstalledAu
     if (!session)
         return std::nullopt;
     if (answer == DeleteAnswer::Yes)
-        return actOnRows(*session, rows, AuditAction::Delete);
+        return actOnSession(*session, rows, AuditAction::Delete);
     return SqlBaseCatalog(*session).list();
 }
 

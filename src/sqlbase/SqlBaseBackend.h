@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/AuditBackend.h"
+#include "mainwindow/RowActionBackend.h"
 #include "sqlbase/SqlBaseLoginValues.h"
 
 #include <memory>
@@ -21,7 +21,7 @@ class SqlBaseSession;
 // that runs it, and closes it at its end; only Delete keeps the connection it opened before its
 // question for the removal that follows. The object may be used from any thread, by one
 // operation at a time.
-class SqlBaseBackend : public AuditBackend {
+class SqlBaseBackend : public RowActionBackend {
 public:
     // `connections` must outlive the back end and make connections from any thread.
     SqlBaseBackend(IConnectionFactory& connections, SqlBaseLoginValues login);
@@ -40,15 +40,6 @@ public:
                                            TaskContext& task) override;
     std::optional<AuditListing> listAudits(MessageService& messages, TaskContext& task) override;
 
-    // Disable, Enable and Delete act on every row given (the name in column 1, the ENABLED the
-    // grid showed in column 3), then reload the listing once, also when some failed. A
-    // connection that cannot be opened ends it: the report has been told, and the grid stays.
-    // A cancel stops between audits (see SqlBaseCatalog for what happens to the one at hand),
-    // tells what was done and what not, and leaves the grid as it is.
-    std::optional<AuditListing> disableAudits(const QList<InstalledAuditRow>& rows,
-                                              MessageService& messages, TaskContext& task) override;
-    std::optional<AuditListing> enableAudits(const QList<InstalledAuditRow>& rows,
-                                             MessageService& messages, TaskContext& task) override;
     // Opens the connection the delete will use, before the question, and keeps it until
     // deleteAudits() (which may run on another worker) or the back end's end.
     bool prepareDelete(MessageService& messages, TaskContext& task) override;
@@ -68,10 +59,17 @@ public:
     void shutdown(MessageService& messages, TaskContext& task) override;
 
 private:
+    // Disable, Enable and Delete act on every row given (the name in column 1, the ENABLED the
+    // grid showed in column 3), then reload the listing once, also when some failed. A
+    // connection that cannot be opened ends it: the report has been told, and the grid stays.
+    // A cancel stops between audits (see SqlBaseCatalog for what happens to the one at hand),
+    // tells what was done and what not, and leaves the grid as it is.
+    std::optional<AuditListing> actOnRows(const QList<InstalledAuditRow>& rows, AuditAction action,
+                                          MessageService& messages, TaskContext& task) override;
     // Runs the action for each row's audit on the operation's session, then reloads the
     // listing on it.
-    std::optional<AuditListing> actOnRows(SqlBaseSession& session,
-                                          const QList<InstalledAuditRow>& rows, AuditAction action);
+    std::optional<AuditListing>
+    actOnSession(SqlBaseSession& session, const QList<InstalledAuditRow>& rows, AuditAction action);
     std::unique_ptr<SqlBaseSession> openSession(MessageService& messages, TaskContext& task);
 
     IConnectionFactory& m_connections;

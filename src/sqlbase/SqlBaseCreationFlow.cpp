@@ -34,10 +34,9 @@ QString refusedLongColumn(const AuditDefinition& definition, const ColumnInfoLis
     for (const QString& name : definition.columns) {
         if (refusal != QStringLiteral("The field ") + name + QStringLiteral(" can not be used. "))
             continue;
-        for (const ColumnInfo& column : syscolumns) {
-            if (column.name == name && isRefusedSqlBaseColumnType(column.type))
-                return name;
-        }
+        if (const ColumnInfo* column = findColumn(syscolumns, name);
+            column && isRefusedSqlBaseColumnType(column->type))
+            return name;
     }
     return {};
 }

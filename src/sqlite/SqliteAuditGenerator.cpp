@@ -33,12 +33,6 @@ const QString userNameColumn = QStringLiteral("UserName");
 const QString fixedColumns = QStringLiteral("\"AuditDate\" DATETIME NOT NULL DEFAULT "
                                             "CURRENT_TIMESTAMP,\n\"UserName\" TEXT NULL");
 
-const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
-    const auto found = std::find_if(columns.begin(), columns.end(),
-                                    [&name](const ColumnInfo& c) { return c.name == name; });
-    return found == columns.end() ? nullptr : &*found;
-}
-
 bool isKnownOperator(const QString& op) {
     return op == u"=" || op == u"!=" || op == u">" || op == u"<";
 }

@@ -61,12 +61,6 @@ const QSet<QString> typesWithLength = {
     QStringLiteral("nvarchar"), QStringLiteral("binary"),  QStringLiteral("varbinary"),
 };
 
-const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
-    const auto found = std::find_if(columns.begin(), columns.end(),
-                                    [&name](const ColumnInfo& c) { return c.name == name; });
-    return found == columns.end() ? nullptr : &*found;
-}
-
 // Column names are compared as the server does under its usual case-insensitive collations.
 bool sameColumnName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;

@@ -15,11 +15,6 @@ namespace {
 
 const QString lineBreak = QStringLiteral("\r\n");
 
-bool isTableColumn(const ColumnInfoList& columns, const QString& name) {
-    return std::any_of(columns.begin(), columns.end(),
-                       [&name](const ColumnInfo& c) { return c.name == name; });
-}
-
 bool isKnownOperator(const QString& op) {
     return op == u"=" || op == u"!=" || op == u">" || op == u"<";
 }
@@ -74,14 +69,6 @@ QString differs(const ColumnInfo& column) {
            QStringLiteral(" OR (") + now + QStringLiteral(" IS NULL AND ") + before +
            QStringLiteral(" IS NOT NULL) OR (") + now + QStringLiteral(" IS NOT NULL AND ") +
            before + QStringLiteral(" IS NULL))");
-}
-
-const ColumnInfo* findColumn(const ColumnInfoList& columns, const QString& name) {
-    for (const ColumnInfo& column : columns) {
-        if (column.name == name)
-            return &column;
-    }
-    return nullptr;
 }
 
 // For an update the new row is paired with its old row through the primary key; a table
@@ -209,20 +196,15 @@ QString SqlServerTriggerGenerator::filterLine(const AuditDefinition& definition,
         if (condition.column == userIdPseudoColumn()) {
             operand = QStringLiteral("user_name()");
             literal = SqlServerConditionValue::userName(condition.value).literal();
-        } else if (isTableColumn(tableColumns, condition.column)) {
+        } else if (const ColumnInfo* column = findColumn(tableColumns, condition.column)) {
             operand = rowPrefix(definition.kind) + SqlServerIdentifier::quote(condition.column);
-            for (const ColumnInfo& column : tableColumns) {
-                if (column.name != condition.column)
-                    continue;
-                const SqlServerConditionValue value =
-                    SqlServerConditionValue::check(column, condition.value);
-                if (value.refused()) {
-                    m_refusal = value.refusalMessage(definition.table);
-                    return {};
-                }
-                literal = value.literal();
-                break;
+            const SqlServerConditionValue value =
+                SqlServerConditionValue::check(*column, condition.value);
+            if (value.refused()) {
+                m_refusal = value.refusalMessage(definition.table);
+                return {};
             }
+            literal = value.literal();
         } else {
             m_refusal =
                 SqlServerAuditTableGenerator::notAColumnMessage(condition.column, definition.table);
@@ -248,7 +230,7 @@ QString SqlServerTriggerGenerator::changedFieldLine(const AuditDefinition& defin
                                                     const ColumnInfoList& tableColumns) {
     QStringList tests;
     for (const QString& field : definition.changedFields) {
-        if (!isTableColumn(tableColumns, field)) {
+        if (!findColumn(tableColumns, field)) {
             m_refusal = SqlServerAuditTableGenerator::notAColumnMessage(field, definition.table);
             return {};
         }
