@@ -49,7 +49,6 @@ public:
     // The spreadsheet's record limit (tests only; a sheet's own limit otherwise).
     void setRecordLimit(qint64 limit) { m_recordLimit = limit; }
 
-    const QString& targetPath() const { return m_target; }
 
     // Reads the recordset from its current row to the end. A database failure while reading is
     // a Failed result carrying the database's own message.

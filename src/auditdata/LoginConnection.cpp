@@ -1,8 +1,8 @@
 #include "auditdata/LoginConnection.h"
 
-#include "components/ConnectionString.h"
 #include "components/IConnection.h"
 #include "components/Timeouts.h"
+#include "sqlbase/SqlBaseConnection.h"
 #include "sqlite/SqliteConnection.h"
 #include "sqlserver/SqlServerConnection.h"
 
@@ -82,10 +82,8 @@ QString loginConnectionString(const LoginArguments& login) {
     if (login.store == AuditStore::SqlServer)
         return buildSqlServerConnectionString(
             SqlServerLoginValues{login.server, login.user, login.password, login.database});
-    return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=") +
-           quoteProviderValue(login.password) +
-           QStringLiteral(";Persist Security Info=True;User ID=SYSADM;Data Source=") +
-           quoteProviderValue(login.database);
+    return sqlbase::buildSqlBaseConnectionString(
+        sqlbase::SqlBaseLoginValues{login.database, login.password});
 }
 
 } // namespace quorvex

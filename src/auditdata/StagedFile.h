@@ -34,7 +34,6 @@ public:
     bool open();
     QIODevice& device();
     QString temporaryPath() const;
-    const QString& target() const { return m_target; }
 
     // Writes everything to the disk (whether written through device() or to temporaryPath() by
     // someone else) and closes the device. False: errorString() says why.
@@ -46,7 +45,6 @@ public:
     // Removes the temporary file; the target stays as it was.
     void discard() noexcept;
 
-    bool isPublished() const { return m_published; }
     const QString& errorString() const { return m_error; }
 
 private:

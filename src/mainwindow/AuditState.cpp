@@ -25,17 +25,4 @@ QString auditStateText(AuditState state) {
     return {};
 }
 
-std::optional<AuditState> auditStateFromText(const QString& text) {
-    const QString trimmed = text.trimmed();
-    for (const auto& [state, known] : stateTexts) {
-        if (trimmed == QLatin1String(known))
-            return state;
-    }
-    return std::nullopt;
-}
-
-bool auditStateNeedsAttention(AuditState state) {
-    return state == AuditState::Broken || state == AuditState::TriggerMissing;
-}
-
 } // namespace quorvex

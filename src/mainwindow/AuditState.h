@@ -29,13 +29,6 @@ inline const QString& auditStateColumnName() {
 
 // "ok", "table changed", "broken", "table missing", "trigger missing".
 QString auditStateText(AuditState state);
-// The state a text of auditStateText() names; nothing for any other text (an empty cell: the
-// state could not be read).
-std::optional<AuditState> auditStateFromText(const QString& text);
-
-// Broken audits and missing triggers lose rows or stop the application's statements: the
-// windows show them so that they stand out.
-bool auditStateNeedsAttention(AuditState state);
 
 // One audit's state with what it was worked out from, as the back ends read it.
 struct AuditCheck {

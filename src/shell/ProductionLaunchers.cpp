@@ -32,37 +32,14 @@ BackendState::~BackendState() = default;
 
 namespace {
 
-// The viewer and the export window as the installed-audits tab opens them.
-class DataWindowViews : public AuditViews {
-public:
-    explicit DataWindowViews(std::unique_ptr<AuditDataWindows> windows)
-        : m_windows(std::move(windows)) {}
-
-    void view(const Grid& installedAudits) override { m_windows->view(installedAudits); }
-    void openExport(Grid& installedAudits) override { m_windows->openExport(installedAudits); }
-    void releaseAudit(const QString& auditName, std::function<void()> ready) override {
-        m_windows->releaseAudit(auditName, std::move(ready));
-    }
-    void setAuditsChanged(std::function<void()> changed) override {
-        m_windows->setAuditsChanged(std::move(changed));
-    }
-
-private:
-    std::unique_ptr<AuditDataWindows> m_windows;
-};
-
-// The viewer and the export window open as children of the frame.
-WindowPresenter presentIn(MainFrame& frame) {
-    return [&frame](QWidget& window) { frame.addChild(&window); };
-}
-
 // Runs the back end's start-up as an operation of the login window; once it has the tables and
-// the installed audits, the main window opens over them in the frame.
+// the installed audits, the main window opens over them in the frame, with the viewer and the
+// export window reading from the data source `makeSource` gives (as children of the frame).
 MainWindowOpener mainWindowOpener(MainFrame& frame, BackendState& state,
                                   std::function<std::shared_ptr<AuditBackend>()> makeBackend,
-                                  std::function<std::unique_ptr<AuditViews>()> makeViews) {
-    return [&frame, &state, makeBackend, makeViews](WindowOperation& operation,
-                                                    std::function<void(bool)> then) {
+                                  std::function<std::shared_ptr<AuditDataSource>()> makeSource) {
+    return [&frame, &state, makeBackend, makeSource](WindowOperation& operation,
+                                                     std::function<void(bool)> then) {
         std::shared_ptr<AuditBackend> backend = makeBackend();
         auto log = std::make_shared<MessageLog>();
         auto loaded = std::make_shared<std::optional<AuditBackend::Loaded>>();
@@ -70,14 +47,16 @@ MainWindowOpener mainWindowOpener(MainFrame& frame, BackendState& state,
         const bool started = operation.run(
             QCoreApplication::translate("ProductionLaunchers", "Opening the database"),
             [backend, log, loaded](TaskContext& task) { *loaded = backend->load(*log, task); },
-            [&frame, &state, backend, log, loaded, messages, makeViews, then] {
+            [&frame, &state, backend, log, loaded, messages, makeSource, then] {
                 log->replay(*messages);
                 if (!*loaded) {
                     then(false);
                     return;
                 }
                 state.backend = backend;
-                state.views = makeViews();
+                state.views = std::make_unique<AuditDataWindows>(
+                    makeSource(), frame.services(),
+                    [&frame](QWidget& window) { frame.addChild(&window); });
                 auto* window = new AuditMainWindow(backend, frame.services(), state.views.get());
                 window->present(**loaded);
                 frame.addChild(window);
@@ -104,13 +83,11 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                     return std::make_shared<SqlServerBackend>(services.connections,
                                                               state.sqlServerLogin);
                 },
-                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
+                [&state, &services]() -> std::shared_ptr<AuditDataSource> {
                     // The viewer and the export window read with connections of their own,
                     // from the login values as they are now.
-                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
-                        std::make_shared<SqlServerAuditData>(services.connections,
-                                                             state.sqlServerLogin),
-                        services, presentIn(frame)));
+                    return std::make_shared<SqlServerAuditData>(services.connections,
+                                                                state.sqlServerLogin);
                 }),
             [&frame] { frame.hideSelectionWindow(); });
     };
@@ -124,16 +101,14 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                     return std::make_shared<sqlbase::SqlBaseBackend>(services.connections,
                                                                      state.sqlBaseLogin);
                 },
-                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
+                [&state, &services]() -> std::shared_ptr<AuditDataSource> {
                     // Called on workers: the opener keeps its own copy of the login values.
                     const sqlbase::SqlBaseLoginValues login = state.sqlBaseLogin;
                     IConnectionFactory* connections = &services.connections;
-                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
-                        std::make_shared<SqlBaseAuditData>(
-                            [connections, login](MessageService& messages) {
-                                return sqlbase::connectToSqlBase(*connections, login, messages);
-                            }),
-                        services, presentIn(frame)));
+                    return std::make_shared<SqlBaseAuditData>(
+                        [connections, login](MessageService& messages) {
+                            return sqlbase::connectToSqlBase(*connections, login, messages);
+                        });
                 }));
     };
     launchers.sqliteLogin = [&state](MainFrame& frame) -> QWidget* {
@@ -146,11 +121,9 @@ BackendLaunchers makeBackendLaunchers(BackendState& state,
                     return std::make_shared<sqlite::SqliteBackend>(services.connections,
                                                                    state.sqliteFile);
                 },
-                [&state, &frame, &services]() -> std::unique_ptr<AuditViews> {
-                    return std::make_unique<DataWindowViews>(std::make_unique<AuditDataWindows>(
-                        std::make_shared<sqlite::SqliteAuditData>(services.connections,
-                                                                  state.sqliteFile),
-                        services, presentIn(frame)));
+                [&state, &services]() -> std::shared_ptr<AuditDataSource> {
+                    return std::make_shared<sqlite::SqliteAuditData>(services.connections,
+                                                                     state.sqliteFile);
                 }));
     };
     return launchers;

@@ -22,7 +22,6 @@ public:
 
     static MainWindowTraits mainWindowTraits();
 
-    const QString& databaseFile() const { return m_file; }
     const MainWindowTraits& traits() const override { return m_traits; }
 
     // Prepares the catalog; the notice names the file.

@@ -45,10 +45,6 @@ bool cancelled(const CancelToken* cancel) {
 SqliteCatalog::SqliteCatalog(IConnection& connection, MessageService& messages)
     : m_connection(connection), m_messages(messages) {}
 
-QString SqliteCatalog::createStatement() {
-    return catalogCreateStatement();
-}
-
 QString SqliteCatalog::addDisabledTriggerColumnStatement() {
     return QStringLiteral("ALTER TABLE ") + catalog() +
            QStringLiteral(" ADD COLUMN \"DISABLED_TRIGGER\" TEXT NULL");
@@ -93,7 +89,7 @@ SqliteCatalog::InstalledAudit SqliteCatalog::auditAt(const InstalledAuditRow& ro
 std::optional<AuditListing> SqliteCatalog::ensure() {
     try {
         if (!SqliteSchema::hasTable(m_connection, catalogTableName())) {
-            m_connection.execute(createStatement());
+            m_connection.execute(catalogCreateStatement());
         } else {
             bool kept = false;
             for (const ColumnInfo& column : SqliteSchema::columns(m_connection, catalogTableName()))

@@ -52,7 +52,6 @@ public:
     static InstalledAudit auditAt(const InstalledAuditRow& row);
 
     // --- the statements, as sent ---
-    static QString createStatement();
     static QString addDisabledTriggerColumnStatement();
     static QString listStatement();
     static QString disabledTriggerQuery(const QString& auditName);

@@ -34,7 +34,6 @@ public:
     // Never fails: a connection that cannot roll back is closed, and SQLite takes the
     // transaction back from its journal.
     void rollback() noexcept;
-    bool isOpen() const { return m_open; }
 
     static const char* beginStatement() { return "BEGIN IMMEDIATE"; }
 
