@@ -1,5 +1,6 @@
 #include "auditdata/AuditDataSource.h"
 
+#include "auditdata/AuditPurge.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/LockTimeout.h"
@@ -55,11 +56,8 @@ std::optional<AuditRows> AuditDataSource::openRows(const AuditTable& audit,
     }
     Recordset rows;
     try {
-        // A table another session holds is waited for a bounded time, as by a purge: a read
-        // never hangs on it, and the connection is the read's own, so nothing else keeps it.
-        if (audit.store() == AuditStore::SqlServer)
-            connection->execute(sqlServerLockTimeoutStatement());
-        rows = connection->openRecordset(audit.selectStatement(), CursorType::ForwardOnly);
+        // The connection is the read's own, so its bounded lock wait stays with it.
+        rows = openAuditRows(*connection, audit);
     } catch (...) {
         watch.reset();
         ClosesConnection closer{*connection};

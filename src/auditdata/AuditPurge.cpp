@@ -18,6 +18,12 @@ QString tr(const char* text) {
 
 } // namespace
 
+Recordset openAuditRows(IConnection& connection, const AuditTable& audit) {
+    if (audit.store() == AuditStore::SqlServer)
+        connection.execute(sqlServerLockTimeoutStatement());
+    return connection.openRecordset(audit.selectStatement(), CursorType::ForwardOnly);
+}
+
 // A fresh SQL Server session waits for locks without limit (-1); the purge's wait is bounded
 // and the session gets its unbounded wait back afterwards. SQLBase has no such statement: its
 // connection's lock time-out bounds every wait.

@@ -11,6 +11,11 @@ namespace quorvex {
 class CancelToken;
 class IConnection;
 
+// Opens the audit's rows for reading, forward only. On SQL Server a table another session holds
+// is waited for a bounded time first (SET LOCK_TIMEOUT), as by a purge, so a read never hangs on
+// it. Throws DbException.
+Recordset openAuditRows(IConnection& connection, const AuditTable& audit);
+
 // How a purge ended. Only Purged and FileOnly leave anything changed.
 struct PurgeResult {
     enum class Outcome {

@@ -6,6 +6,7 @@
 #include "auditdata/LoginConnection.h"
 #include "components/DbException.h"
 #include "components/IConnection.h"
+#include "components/LockTimeout.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,13 +53,15 @@ int ExportCommandRunner::run(const ExportCommand& given) {
 
     ExportResult result;
     try {
-        Recordset rows =
-            connection->openRecordset(audit->selectStatement(), CursorType::ForwardOnly);
+        Recordset rows = openAuditRows(*connection, *audit);
         AuditExporter exporter(command.format, command.file, audit->name());
         result = exporter.run(rows);
     } catch (const DbException& e) {
-        m_err << tr("The audit's rows could not be read:") << Qt::endl
-              << errorLines(e.errors()) << Qt::endl;
+        if (isLockTimeout(e.errors()))
+            m_err << tableInUseMessage(audit->tableName()) << Qt::endl;
+        else
+            m_err << tr("The audit's rows could not be read:") << Qt::endl
+                  << errorLines(e.errors()) << Qt::endl;
         connection->close();
         return Failure;
     }
