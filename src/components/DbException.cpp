@@ -19,9 +19,9 @@ DbException DbException::single(const QString& description, const QString& sqlSt
     return DbException(DbErrorList{record});
 }
 
-QString DbException::description() const {
+QString DbException::describe(const DbErrorList& errors) {
     QStringList lines;
-    for (const auto& e : m_errors)
+    for (const auto& e : errors)
         lines << e.description;
     return lines.join(QStringLiteral("\r\n"));
 }

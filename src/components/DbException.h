@@ -18,7 +18,9 @@ public:
 
     const DbErrorList& errors() const noexcept { return m_errors; }
     // The provider's message: every record's description, one per line.
-    QString description() const;
+    QString description() const { return describe(m_errors); }
+    // The descriptions of these records, one per line.
+    static QString describe(const DbErrorList& errors);
     // Whether the statement gave up waiting for a lock another session holds (see
     // isLockTimeout in LockTimeout.h); it changed nothing then.
     bool isLockTimeout() const;

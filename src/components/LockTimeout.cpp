@@ -1,5 +1,7 @@
 #include "components/LockTimeout.h"
 
+#include "components/DbException.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -42,10 +44,7 @@ bool isTimeout(const DbErrorList& errors) {
 }
 
 QString failureMessage(const DbErrorList& errors, const QString& what, int seconds) {
-    QStringList lines;
-    for (const DbErrorRecord& e : errors)
-        lines << e.description;
-    const QString said = lines.join(QStringLiteral("\r\n"));
+    const QString said = DbException::describe(errors);
     if (!isTimeout(errors))
         return said;
     return QStringLiteral("%1 timed out: the server did not answer within %2 seconds, so it was "

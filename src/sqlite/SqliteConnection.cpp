@@ -1,5 +1,6 @@
 #include "sqlite/SqliteConnection.h"
 
+#include "components/DbException.h"
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 
@@ -47,12 +48,9 @@ std::unique_ptr<IConnection> openSqliteConnection(IConnectionFactory& connection
     std::unique_ptr<IConnection> connection = connections.createConnection();
     if (connection->open(sqliteConnectionString(file, use, reading)))
         return connection;
-    QStringList said;
-    for (const DbErrorRecord& error : connection->errors())
-        said << error.description;
     messages.show(
         tr("The SQLite database file %1 could not be opened:").arg(QDir::toNativeSeparators(file)) +
-        QStringLiteral("\r\n\r\n") + said.join(QStringLiteral("\r\n")));
+        QStringLiteral("\r\n\r\n") + DbException::describe(connection->errors()));
     return nullptr;
 }
 

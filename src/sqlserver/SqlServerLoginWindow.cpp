@@ -54,13 +54,6 @@ QLabel* boldLabel(const QString& text, const QString& name, const QRect& geometr
     return label;
 }
 
-QString descriptions(const DbErrorList& errors) {
-    QStringList lines;
-    for (const DbErrorRecord& error : errors)
-        lines << error.description;
-    return lines.join(QStringLiteral("\r\n"));
-}
-
 } // namespace
 
 SqlServerLoginWindow::SqlServerLoginWindow(SqlServerLoginValues& login, PlatformServices& services,
@@ -367,7 +360,7 @@ void SqlServerLoginWindow::logIn() {
         },
         [this, login, listed] {
             if (!listed->databases) {
-                refuse(notConnectedMessage(login.server, descriptions(listed->errors)));
+                refuse(notConnectedMessage(login.server, DbException::describe(listed->errors)));
                 return;
             }
             // Every database counts here, the system's own too; the name must match exactly.
