@@ -49,20 +49,6 @@ TEST(ConnectionStringParsing, ReadsPairsAsTheProvidersDo) {
         EXPECT_EQ(parseConnectionString(c.text), c.pairs) << c.name;
 }
 
-TEST(ConnectionStringQuoting, QuotesOnlyWhatWouldBeMisread) {
-    // clang-format off
-    const std::pair<QString, QString> provider[] = {
-        {"O'Brien", "O'Brien"}, {"a;b", "\"a;b\""}, {"'x", "\"'x\""}, {"x ", "\"x \""},
-        {"\"x;\"", "\"\"\"x;\"\"\""}};
-    // clang-format on
-    for (const auto& [value, quoted] : provider)
-        EXPECT_EQ(quoteProviderValue(value), quoted);
-    const std::pair<QString, QString> odbc[] = {
-        {"a{b", "a{b"}, {"a;b", "{a;b}"}, {"a}b", "{a}}b}"}, {"{x", "{{x}"}, {" x", "{ x}"}};
-    for (const auto& [value, quoted] : odbc)
-        EXPECT_EQ(quoteOdbcValue(value), quoted);
-}
-
 TEST(SqlServerMapping, GivesTheFreeTdsConnectionString) {
     const QString tail = ";UID=sa;PWD=pw;ClientCharset=UTF-8";
     // The server as written, what it becomes; a freetds.conf name matches whatever its case.

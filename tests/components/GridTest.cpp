@@ -93,21 +93,6 @@ private Q_SLOTS:
         m_grid.reset();
     }
 
-    // Out-of-range addresses read empty and change nothing, rather than crash.
-    void addressesOutsideTheGridReadEmptyAndIgnoreWrites() {
-        GridModel& m = model(2, 2);
-        m.setCellText(1, 1, "kept");
-        const Table before = contentsOf(m);
-        for (const auto& [row, column] : {std::pair{2, 0}, {0, 2}, {-2, 0}, {INT_MAX, INT_MAX}}) {
-            QCOMPARE(m.cellText(row, column), QString());
-            QVERIFY(!m.setCellText(row, column, "lost"));
-        }
-        QVERIFY(!m.insertRows(3, 1) && !m.removeRows(1, INT_MAX) && !m.removeColumns(0, 3));
-        m.setRowSelected(2, true);
-        QCOMPARE(m.selectedCount(), 0);
-        QCOMPARE(contentsOf(m), before);
-    }
-
     void selectedMarksAreListedInRowOrderAndFollowTheirRows() {
         GridModel& m = model(1, 6);
         m.setRowSelected(4, true);

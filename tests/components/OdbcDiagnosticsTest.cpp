@@ -53,3 +53,12 @@ TEST(LockTimeouts, AreToldApartFromOtherFailures) {
               QStringLiteral("The table tblZOTA_Orders is in use by another session; nothing was "
                              "changed. Try again when it is quiet."));
 }
+
+TEST(DbExceptions, DescribeEveryRecordOnALineOfItsOwn) {
+    const DbErrorList records{
+        {-1, "There is already an object named 'T'.", "[FreeTDS]", "42S01", 2714},
+        {-1, "The statement has been terminated.", "[FreeTDS]", "01000", 3621}};
+    EXPECT_EQ(
+        DbException(records).description(),
+        QString("There is already an object named 'T'.\r\nThe statement has been terminated."));
+}

@@ -118,17 +118,3 @@ TEST_F(ConnectedManager, RunsABatchInTheChosenDatabaseOnlyWhenItCanBeUsed) {
     EXPECT_EQ(m_db.statements(), (QStringList{"USE [Sales]", trigger, "USE [Q]]1]",
                                               "DROP TABLE tblZOTA_Big", "USE [Gone]"}));
 }
-
-TEST_F(ConnectedManager, AFailingBatchCarriesTheServersMessages) {
-    const DbErrorList messages{
-        {-1, "There is already an object named 'tblZOTA_Big' in the database.",
-         "[FreeTDS][SQL Server]", "42S01", 2714},
-        {-1, "The statement has been terminated.", "[FreeTDS][SQL Server]", "01000", 3621}};
-    m_db.failOn("CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)", messages);
-    const DbException e = thrownBy(
-        [&] { m_manager.runBatch("Sales", "CREATE TABLE [tblZOTA_Big] ([ID] [int] NULL)"); });
-    EXPECT_EQ(e.errors(), messages);
-    EXPECT_EQ(e.description(),
-              QString("There is already an object named 'tblZOTA_Big' in the database.\r\n"
-                      "The statement has been terminated."));
-}
