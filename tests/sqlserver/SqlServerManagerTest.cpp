@@ -3,6 +3,7 @@
 #include "sqlserver/SqlServerManager.h"
 #include "components/ConnectionString.h"
 #include "components/DbException.h"
+#include "sqlserver/SqlServerConnection.h"
 #include "support/FakeDatabase.h"
 
 #include "components/ComponentsTestSupport.h"
@@ -117,4 +118,15 @@ TEST_F(ConnectedManager, RunsABatchInTheChosenDatabaseOnlyWhenItCanBeUsed) {
     EXPECT_THROW(m_manager.runBatch("Gone", "DROP TABLE tblZOTA_Big"), DbException);
     EXPECT_EQ(m_db.statements(), (QStringList{"USE [Sales]", trigger, "USE [Q]]1]",
                                               "DROP TABLE tblZOTA_Big", "USE [Gone]"}));
+}
+
+TEST(SqlServerConnectionReport, FiveLinesAndABlankLinePerError) {
+    DbErrorList errors = loginFailed();
+    EXPECT_EQ(QStringLiteral("Error #: -1\r\nDescription: Login failed for user 'sa'.\r\n"
+                             "Source: [FreeTDS][SQL Server]\r\nSQL State: 42000\r\nNative Error: "
+                             "18456\r\n\r\nError #: -1\r\nDescription: Unable to connect to data "
+                             "source\r\nSource: [FreeTDS][SQL Server]\r\nSQL State: 08001\r\n"
+                             "Native Error: 0\r\n\r\n"),
+              sqlServerConnectionReport(errors));
+    EXPECT_EQ(QString(), sqlServerConnectionReport({}));
 }
