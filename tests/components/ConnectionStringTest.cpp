@@ -38,35 +38,15 @@ TEST(ConnectionStringParsing, ReadsPairsAsTheProvidersDo) {
         ConnectionStringPairs pairs;
     } cases[] = {
         // clang-format off
-        {"blanks around keys and plain values go", " Provider = SQLOLEDB.1 ; User ID= sa ;;Password=",
-         {{"Provider", "SQLOLEDB.1"}, {"User ID", "sa"}, {"Password", ""}}},
         {"quoted values with doubled quotes inside",
          "Password=\"a;b\"\"c\";Data Source='it''s;here' ;User ID= \" sa \"",
          {{"Password", "a;b\"c"}, {"Data Source", "it's;here"}, {"User ID", " sa "}}},
-        {"equals signs stay in values, pieces without one are skipped",
-         "junk;Password=a=b;=orphan;Data Source=x", {{"Password", "a=b"}, {"Data Source", "x"}}},
         {"an unclosed quote runs to the end", "Password=\"open;Data Source=x",
          {{"Password", "open;Data Source=x"}}},
         // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(parseConnectionString(c.text), c.pairs) << c.name;
-}
-
-TEST(ConnectionStringQuoting, QuotesOnlyWhatWouldBeMisread) {
-    // clang-format off
-    const std::pair<QString, QString> provider[] = {
-        {"secret", "secret"}, {"", ""}, {"a=b", "a=b"}, {"O'Brien", "O'Brien"}, {"{x}", "{x}"},
-        {"a;b", "\"a;b\""}, {"'x", "\"'x\""}, {" x", "\" x\""}, {"x ", "\"x \""},
-        {"\"x;\"", "\"\"\"x;\"\"\""}};
-    // clang-format on
-    for (const auto& [value, quoted] : provider)
-        EXPECT_EQ(quoteProviderValue(value), quoted);
-    const std::pair<QString, QString> odbc[] = {
-        {"secret", "secret"}, {"", ""},       {"a{b", "a{b"}, {"a;b", "{a;b}"},
-        {"a}b", "{a}}b}"},    {"{x", "{{x}"}, {" x", "{ x}"}, {"x ", "{x }"}};
-    for (const auto& [value, quoted] : odbc)
-        EXPECT_EQ(quoteOdbcValue(value), quoted);
 }
 
 TEST(SqlServerMapping, GivesTheFreeTdsConnectionString) {
@@ -76,9 +56,7 @@ TEST(SqlServerMapping, GivesTheFreeTdsConnectionString) {
     const std::pair<QString, QString> cases[] = {
         {sqlServer("10.0.0.5,14330"), "SERVER=10.0.0.5;PORT=14330;DATABASE=Sales"},
         {sqlServer("tcp:dbhost, 1433"), "SERVER=dbhost;PORT=1433;DATABASE=Sales"},
-        {sqlServer("dbhost\\SQLEXPRESS"), "SERVER=dbhost\\SQLEXPRESS;DATABASE=Sales"},
         {sqlServer("prodserver"), "SERVERNAME=ProdServer;DATABASE=Sales"},
-        {sqlServer("(local)"), "SERVER=127.0.0.1;DATABASE=Sales"},
         {sqlServer(".\\SQLEXPRESS"), "SERVER=127.0.0.1\\SQLEXPRESS;DATABASE=Sales"},
         {sqlServer("dbhost", ""), "SERVER=dbhost"}}; // an empty database is left out
     // clang-format on
@@ -90,12 +68,6 @@ TEST(SqlServerMapping, GivesTheFreeTdsConnectionString) {
 }
 
 TEST(SqlServerMapping, QuotedValuesArriveBraced) {
-    EXPECT_EQ(
-        mapToOdbc(sqlServer("dbhost", quoteProviderValue("Sales;2024"), quoteProviderValue("p;w")),
-                  workstation())
-            .connectionString,
-        QStringLiteral("DRIVER={FreeTDS};SERVER=dbhost;DATABASE={Sales;2024};UID=sa;"
-                       "PWD={p;w};ClientCharset=UTF-8"));
     EXPECT_EQ(mapToOdbc(sqlServer("dbhost", "{db", quoteProviderValue("\"a}b\""),
                                   quoteProviderValue("o'neil ")),
                         workstation())
@@ -116,16 +88,10 @@ TEST(SqlBaseMapping, UsesADataSourceOfTheSameNameElseTheSqlBaseDriver) {
     EXPECT_FALSE(byDriver.error.has_value());
 }
 
-TEST(OtherConnectionStrings, WithoutProviderPassThroughExactly) {
-    for (const QString text :
-         {"DRIVER={SQLite3};Database=/tmp/x.db", "  DSN=Reports ;UID = x;PWD={a;Provider=b}", ""}) {
-        const OdbcConnectTarget target = mapToOdbc(text, workstation());
-        EXPECT_EQ(target.connectionString, text);
-        EXPECT_FALSE(target.error.has_value());
-    }
-}
-
 TEST(OtherConnectionStrings, UnknownProviderIsRefusedRatherThanSentOn) {
+    // Without a provider the text goes on exactly as written.
+    const QString odbc = "  DSN=Reports ;UID = x;PWD={a;Provider=b}";
+    EXPECT_EQ(mapToOdbc(odbc, workstation()).connectionString, odbc);
     const OdbcConnectTarget target = mapToOdbc("Provider=MSDASQL;DSN=Reports", workstation());
     ASSERT_TRUE(target.error.has_value());
     EXPECT_EQ(target.error->description,

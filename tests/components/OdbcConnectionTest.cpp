@@ -66,22 +66,6 @@ protected:
             m_connection.execute(QString::fromUtf8(statement));
     }
 
-    // PEOPLE: ID, NAME, NOTE; Ann has an empty note, Bob none at all.
-    void createPeople() {
-        run({"CREATE TABLE PEOPLE (ID INTEGER NOT NULL, NAME VARCHAR(20), NOTE VARCHAR(40))",
-             "INSERT INTO PEOPLE VALUES (1, 'Ann', '')",
-             "INSERT INTO PEOPLE VALUES (2, 'Bob', NULL)",
-             "INSERT INTO PEOPLE VALUES (3, 'Cy', 'x')"});
-    }
-
-    // The first value of each remaining row, each followed by a comma.
-    QString numbers(Recordset& rs) {
-        QString out;
-        for (; !rs.eof(); rs.moveNext())
-            out += rs.currentRow().at(0).value_or(QString()) + u',';
-        return out;
-    }
-
     void expectOverflowAtTheThirdRow(Recordset& rs) {
         EXPECT_EQ(rs.value(0), text("1"));
         rs.moveNext();
@@ -98,15 +82,6 @@ protected:
 
 } // namespace
 
-TEST_F(SqliteConnection, OpensClosesAndRefusesToOpenTwice) {
-    EXPECT_FALSE(m_connection.open(connectionString()));
-    ASSERT_EQ(m_connection.errors().size(), 1);
-    EXPECT_EQ(m_connection.errors()[0].sqlState, QStringLiteral("08002"));
-    EXPECT_EQ(m_connection.state(), ConnectionState::Open);
-    m_connection.close();
-    EXPECT_EQ(m_connection.state(), ConnectionState::Closed);
-}
-
 TEST(OdbcConnectionOpen, SqlBaseWithoutDriverFailsWithTheNoDriverRecord) {
     OdbcConnection connection;
     EXPECT_FALSE(connection.open("Provider=SQLBASEOLEDB.1;Password=x;Persist Security Info=True;"
@@ -119,50 +94,6 @@ TEST(OdbcConnectionOpen, SqlBaseWithoutDriverFailsWithTheNoDriverRecord) {
     EXPECT_EQ(connection.errors(), DbErrorList{expected}) << describe(connection.errors());
 }
 
-TEST(OdbcConnectionOpen, FactoryMakesClosedConnectionsThatRefuseStatements) {
-    const std::unique_ptr<IConnection> connection = OdbcConnectionFactory().createConnection();
-    EXPECT_THROW(connection->execute("SELECT 1"), DbException);
-    EXPECT_THROW(connection->openRecordset("SELECT 1"), DbException);
-    ASSERT_EQ(connection->errors().size(), 1);
-    EXPECT_EQ(connection->errors()[0].sqlState, QStringLiteral("08003"));
-}
-
-TEST_F(SqliteConnection, RowsReadBackInOrderWithNullToldApartFromEmptyText) {
-    createPeople();
-    Recordset rs = m_connection.openRecordset("SELECT ID, NAME, NOTE FROM PEOPLE ORDER BY ID");
-    EXPECT_EQ(rs.recordCount(), 3);
-    EXPECT_FALSE(rs.bof());
-    EXPECT_EQ(readAll(rs), (std::vector<Row>{{text("1"), text("Ann"), text("")},
-                                             {text("2"), text("Bob"), std::nullopt},
-                                             {text("3"), text("Cy"), text("x")}}));
-    Recordset none = m_connection.openRecordset("SELECT * FROM PEOPLE WHERE ID > 9");
-    EXPECT_EQ(none.fieldCount(), 3);
-    EXPECT_TRUE(none.eof() && none.bof());
-    EXPECT_EQ(none.recordCount(), 0);
-}
-
-TEST_F(SqliteConnection, FailingStatementThrowsTheDriversMessageAndSetsErrors) {
-    const DbErrorList syntax = thrownBy([&] { m_connection.execute("SELEKT * FROM NOWHERE"); });
-    ASSERT_FALSE(syntax.isEmpty());
-    EXPECT_TRUE(syntax[0].description.contains("syntax error")) << describe(syntax);
-    EXPECT_EQ(m_connection.errors(), syntax);
-    const DbErrorList table =
-        thrownBy([&] { m_connection.openRecordset("SELECT * FROM NOWHERE"); });
-    EXPECT_TRUE(describe(table).find("no such table") != std::string::npos) << describe(table);
-    EXPECT_EQ(m_connection.errors(), table);
-    EXPECT_EQ(m_connection.state(), ConnectionState::Open);
-}
-
-TEST_F(SqliteConnection, StatementWithoutRowsGivesARecordsetWithoutFields) {
-    createPeople();
-    Recordset purge = m_connection.openRecordset("DELETE FROM PEOPLE WHERE ID = 2");
-    EXPECT_EQ(purge.fieldCount(), 0);
-    EXPECT_TRUE(purge.eof() && purge.bof());
-    m_connection.execute("DELETE FROM PEOPLE WHERE ID = 2"); // meeting no rows is no failure
-    Recordset rest = m_connection.openRecordset("SELECT ID FROM PEOPLE ORDER BY ID");
-    EXPECT_EQ(numbers(rest), QStringLiteral("1,3,"));
-}
-
 TEST_F(SqliteConnection, FailureWhileFetchingOrReadingAheadThrowsAtItsRowAndSetsErrors) {
     Recordset direct = m_connection.openRecordset(overflowOnThirdRow);
     expectOverflowAtTheThirdRow(direct);
@@ -171,15 +102,6 @@ TEST_F(SqliteConnection, FailureWhileFetchingOrReadingAheadThrowsAtItsRowAndSets
     run({"CREATE TABLE AFTER (A INTEGER)"});
     expectOverflowAtTheThirdRow(rs);
     EXPECT_EQ(m_connection.openRecordset("SELECT COUNT(*) FROM AFTER").value(0), text("0"));
-}
-
-TEST_F(SqliteConnection, ResultStaysReadableAfterTheConnectionCloses) {
-    Recordset rs = m_connection.openRecordset("WITH RECURSIVE S(I) AS (SELECT 1 UNION ALL SELECT I "
-                                              "+ 1 FROM S WHERE I < 30) SELECT I FROM S");
-    rs.moveNext(); // on 2
-    m_connection.close();
-    EXPECT_EQ(rs.recordCount(), 30);
-    EXPECT_EQ(numbers(rs).section(',', 0, 2), QStringLiteral("2,3,4"));
 }
 
 TEST_F(SqliteConnection, ValuesOfEveryLengthFollowEachOtherIntact) {
@@ -214,9 +136,6 @@ TEST_F(SqliteConnection, EveryValueIsReadWholeAndUnchanged) {
         {"longer than declared, first row", "VARCHAR(5)", QStringLiteral("much too long"), 0},
         {"longer than declared, deep in", "VARCHAR(5)", QStringLiteral("x").repeated(9000), 300},
         {"U+FEFF first of 5,001", "TEXT", feff + QStringLiteral("a").repeated(5000), 0},
-        {"U+FFFE first of 5,001", "TEXT", fffe + QStringLiteral("ab").repeated(2500), 0},
-        {"U+FEFF opening the second piece", "TEXT",
-         QStringLiteral("a").repeated(4095) + feff + QStringLiteral("b").repeated(10), 0},
         {"U+FFFE opening the second piece, declared short", "VARCHAR(5)",
          QStringLiteral("a").repeated(4095) + fffe + QStringLiteral("b"), 3},
     };
@@ -242,7 +161,7 @@ TEST_F(SqliteConnection, EveryValueIsReadWholeAndUnchanged) {
 }
 
 TEST_F(SqliteConnection, TransactionsCommitRollBackAndEndWithTheConnection) {
-    createPeople();
+    run({"CREATE TABLE PEOPLE (ID INTEGER)", "INSERT INTO PEOPLE VALUES (1), (2), (3)"});
     OdbcConnection other;
     ASSERT_TRUE(other.open(connectionString()));
     const auto people = [&other] {
@@ -258,10 +177,8 @@ TEST_F(SqliteConnection, TransactionsCommitRollBackAndEndWithTheConnection) {
     EXPECT_EQ(people(), QStringLiteral("3"));
 
     m_connection.beginTransaction(TransactionIsolation::DriverDefault);
-    EXPECT_EQ(m_connection.executeCounted("DELETE FROM PEOPLE WHERE ID = 1"), 1);
+    EXPECT_EQ(m_connection.executeCounted("DELETE FROM PEOPLE WHERE ID <= 2"), 2);
     m_connection.commit();
-    EXPECT_EQ(people(), QStringLiteral("2"));
-    m_connection.execute("DELETE FROM PEOPLE WHERE ID = 2"); // statement by statement again
     EXPECT_EQ(people(), QStringLiteral("1"));
     EXPECT_THROW(m_connection.commit(), DbException);
 
@@ -270,7 +187,6 @@ TEST_F(SqliteConnection, TransactionsCommitRollBackAndEndWithTheConnection) {
     m_connection.execute("DELETE FROM PEOPLE");
     m_connection.close();
     EXPECT_EQ(people(), QStringLiteral("1"));
-    EXPECT_EQ(other.executeCounted("DELETE FROM PEOPLE WHERE ID = 42"), 0);
 }
 
 // Another thread cancels the statement that runs; the connection serves the next one.

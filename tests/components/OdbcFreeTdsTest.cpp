@@ -1,7 +1,7 @@
 // Opening a SQL Server connection string through FreeTDS to a loopback port nobody listens on:
 // the open fails and every record the driver reported arrives, in order.
-#include "components/OdbcConnection.h"
 #include "components/DbException.h"
+#include "components/OdbcConnection.h"
 #include "components/OdbcEnvironmentProbe.h"
 
 #include <QCoreApplication>
@@ -9,10 +9,10 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <chrono>
-#include <thread>
 #include <gtest/gtest.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <thread>
 
 using namespace quorvex;
 
@@ -119,9 +119,8 @@ TEST(FreeTdsOnTheEngine, AWaitingStatementEndsAtItsTimeoutOrWhenCancelled) {
         GTEST_SKIP() << "QUORVEX_TEST_MSSQL is not set (server|user|password|database)";
     const QString host = target[0].section(',', 0, 0);
     const QString port = target[0].contains(',') ? target[0].section(',', 1) : "1433";
-    const QString odbc = "DRIVER={FreeTDS};SERVER=" + host + ";PORT=" + port + ";UID=" +
-                         target[1] + ";PWD={" + target[2] + "};DATABASE=" + target[3] +
-                         ";TDS_Version=7.4";
+    const QString odbc = "DRIVER={FreeTDS};SERVER=" + host + ";PORT=" + port + ";UID=" + target[1] +
+                         ";PWD={" + target[2] + "};DATABASE=" + target[3] + ";TDS_Version=7.4";
     const QString table = QStringLiteral("qvxWait%1").arg(QCoreApplication::applicationPid());
     OdbcConnection holder;
     ASSERT_TRUE(holder.open(odbc));
@@ -133,7 +132,8 @@ TEST(FreeTdsOnTheEngine, AWaitingStatementEndsAtItsTimeoutOrWhenCancelled) {
     {
         OdbcConnection connection;
         ASSERT_TRUE(connection.open(odbc));
-        Recordset engine = connection.openRecordset("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)");
+        Recordset engine =
+            connection.openRecordset("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)");
         babelfish = engine.value(0).value_or(QString()).trimmed() == "1";
         connection.setQueryTimeout(1);
         const auto started = std::chrono::steady_clock::now();

@@ -17,7 +17,6 @@ namespace quorvex {
 namespace {
 
 using quorvex::testing::bigOrders;
-using quorvex::testing::emptySlot;
 using quorvex::testing::FakeDatabase;
 using quorvex::testing::lines;
 using quorvex::testing::ScriptedMessageService;
@@ -25,7 +24,6 @@ using quorvex::testing::textRow;
 
 const QString useSales = QStringLiteral("USE [Sales]");
 const QString dropTable = QStringLiteral("DROP TABLE [tblZOTA_BigOrders]");
-const QString columnStep = QStringLiteral("Error creating audit table colums.");
 const QString catalogStep = QStringLiteral("Error saving the audit to tblZOTA_SYSTEM_TABLE");
 const QRegularExpression catalogInsert(QStringLiteral("^Insert Into tblZOTA_SYSTEM_TABLE "));
 
@@ -82,18 +80,14 @@ protected:
         scriptTable("ORDERS", {textRow({"ORDER_ID", "int", "4", "10", "0", "1"}),
                                textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
                                textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
-        for (const char* name : {"BigOrders", "PriceChange", "Archived"})
+        for (const char* name : {"BigOrders", "PriceChange"})
             m_db.onQuery(duplicateQuery(name), QStringList{"AUDIT_NAME"}, {});
-        for (const char* table : {"ORDERS", "ARCHIVE", "NOTES", "OLD_ORDERS", "sales.ORDERS"})
-            tableNameKept(table, "1");
+        for (const char* table : {"ORDERS", "sales.ORDERS"})
+            m_db.onQuery(tableNameQuery(table), QStringList{"kept"}, {textRow({"1"})});
         // The server is asked once per connection which product it is.
         m_db.onQuery(SqlServerManager::engineStatement(), QStringList{"engine"},
                      {textRow({babelfish})});
         m_session.manager().engine();
-    }
-
-    void tableNameKept(const QString& table, const char* answer) {
-        m_db.onQuery(tableNameQuery(table), QStringList{"kept"}, {textRow({answer})});
     }
 
     void openSharedConnection() {
@@ -102,9 +96,7 @@ protected:
     }
 
     void scriptTable(const QString& table, const std::vector<Row>& columns) {
-        m_db.onQuery(columnsQuery(table),
-                     QStringList{"column_name", "type_name", "max_length", "precision", "scale",
-                                 "primary_key"},
+        m_db.onQuery(columnsQuery(table), QStringList{"name", "type", "l", "p", "s", "key"},
                      columns);
     }
 
@@ -113,45 +105,10 @@ protected:
         return saveSqlServerAudit(definition, m_session, m_messages);
     }
 
-    // A save that is refused without a column to deselect.
-    void expectRefused(const AuditDefinition& definition, const QStringList& messages,
-                       const QStringList& sent) {
-        const SaveResult result = save(definition);
-        EXPECT_EQ(SaveResult::Outcome::NotSaved, result.outcome);
-        EXPECT_EQ(QString(), result.deselectColumn);
-        EXPECT_EQ(messages, m_messages.texts());
-        EXPECT_EQ(sent, m_db.statements());
-        m_messages.clear();
-    }
-
     FakeDatabase m_db;
     SqlServerSession m_session;
     ScriptedMessageService m_messages;
 };
-
-class CreationFlowChecks : public CreationFlow {
-protected:
-    CreationFlowChecks() { openSharedConnection(); }
-};
-
-TEST_F(CreationFlowChecks, AuditTableCopiesTheTypesOfTheTableTheAuditNames) {
-    // ARCHIVE keeps its amounts as decimal(18,2); the audit table must too, whatever table
-    // was listed last on the other tab.
-    scriptTable("ARCHIVE", {textRow({"ORDER_ID", "int", "4", "10", "0", "1"}),
-                            textRow({"AMOUNT", "decimal", "9", "18", "2", "0"})});
-    AuditDefinition definition = bigOrders();
-    definition.table = "ARCHIVE";
-    definition.columns = {"AMOUNT"};
-    definition.name = "Archived";
-    EXPECT_EQ(SaveResult::Outcome::Saved, save(definition).outcome);
-    const QStringList sent = m_db.statements();
-    ASSERT_EQ(9, sent.size());
-    EXPECT_EQ(columnsQuery("ARCHIVE"), sent[2]);
-    EXPECT_EQ(lines({"CREATE TABLE [tblZOTA_Archived] ([AMOUNT] [decimal] (18,2) NULL ,",
-                     "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
-                     "[UserName] [nvarchar] (128) NOT NULL DEFAULT CURRENT_USER)"}),
-              sent[4]);
-}
 
 // The closed shared connection is opened first, then table, trigger and catalog row follow the
 // checks.
@@ -192,120 +149,8 @@ TEST_F(CreationFlowOnBabelfish, TriggerIsCreatedWithoutEncryption) {
     EXPECT_FALSE(sent.join(u'\n').contains(QStringLiteral("ENCRYPTION")));
 }
 
-TEST_F(CreationFlow, FailedOpenEndsTheSaveWithTheDriversReportOnly) {
-    m_db.failOpen(FakeDatabase::error("Login failed for user 'sa'.", 18456, "28000"));
-    AuditDefinition definition = bigOrders();
-    definition.name.clear(); // the connection comes before the entries
-    expectRefused(definition,
-                  {"Error #: -1\r\nDescription: Login failed for user 'sa'.\r\nSource: "
-                   "[FakeDatabase]\r\nSQL State: 28000\r\nNative Error: 18456\r\n\r\n"},
-                  {});
-    EXPECT_EQ(ConnectionState::Closed, m_session.sharedConnection().state());
-}
-
-// Each refusal of the entries is tested with the generators; here one of each kind.
-TEST_F(CreationFlowChecks, MissingEntriesAndBadNamesAreRefusedBeforeAnythingIsSent) {
-    AuditDefinition noName = bigOrders();
-    noName.name.clear();
-    AuditDefinition badDescription = bigOrders();
-    badDescription.description = "Large orders!";
-    expectRefused(noName, {"Please fill in more information"}, {});
-    expectRefused(
-        badDescription,
-        {"Invalid character in Description.  Please use only Alpha-numeric characters only"}, {});
-}
-
-TEST_F(CreationFlowChecks, TableNamesTheCatalogCannotKeepAreRefusedBeforeAnythingIsCreated) {
-    // The server's own conversion to the database's code page decides.
-    AuditDefinition foreignTable = bigOrders();
-    foreignTable.table = QStringLiteral("Zamówienia_Łódź");
-    tableNameKept(foreignTable.table, "0");
-    expectRefused(foreignTable,
-                  {"The table name Zamówienia_Łódź has characters that the database's code page "
-                   "cannot hold, so tblZOTA_SYSTEM_TABLE would keep another name and the audit "
-                   "could not be disabled, enabled or deleted. No audit can be installed on this "
-                   "table."},
-                  {duplicateQuery("BigOrders"), tableNameQuery(foreignTable.table)});
-    foreignTable.table = "Orders'Archive";
-    m_db.failOn(tableNameQuery("Orders''Archive"),
-                FakeDatabase::error("Incorrect syntax near 'char'.", 102));
-    expectRefused(foreignTable,
-                  {"Error asking the server whether tblZOTA_SYSTEM_TABLE can keep the table name",
-                   "Incorrect syntax near 'char'."},
-                  {duplicateQuery("BigOrders"), tableNameQuery("Orders''Archive")});
-}
-
-TEST_F(CreationFlowChecks, NameInTheCatalogOrAFailingLookUpEndsTheSave) {
-    AuditDefinition definition = bigOrders();
-    definition.name = "Orders2";
-    m_db.onQuery(duplicateQuery("Orders2"), QStringList{"AUDIT_NAME"}, {textRow({"orders2"})});
-    expectRefused(definition,
-                  {"You already have an Audit with that name.  Please enter another name."},
-                  {duplicateQuery("Orders2")});
-    definition.name = "Orders3";
-    m_db.failOn(duplicateQuery("Orders3"),
-                FakeDatabase::error("Invalid object name 'tblZOTA_SYSTEM_TABLE'.", 208, "42S02"));
-    expectRefused(definition,
-                  {"Error reading tblZOTA_SYSTEM_TABLE to check the Audit Name",
-                   "Invalid object name 'tblZOTA_SYSTEM_TABLE'."},
-                  {duplicateQuery("Orders3")});
-}
-
-TEST_F(CreationFlowChecks, UnusableColumnTypeIsDeselectedAndNothingIsCreated) {
-    scriptTable("NOTES", {textRow({"NOTE_ID", "int", "4", "10", "0", "1"}),
-                          textRow({"AUTHOR", "varchar", "30", "0", "0", "0"}),
-                          textRow({"BODY", "text", "16", "0", "0", "0"}),
-                          textRow({"PAGES", "int", "4", "10", "0", "0"})});
-    AuditDefinition definition = bigOrders();
-    definition.table = "NOTES";
-    definition.columns = {"AUTHOR", "BODY", "PAGES"};
-    definition.conditions = {emptySlot()};
-    const SaveResult result = save(definition);
-    EXPECT_EQ(SaveResult::Outcome::NotSaved, result.outcome);
-    EXPECT_EQ(QStringLiteral("BODY"), result.deselectColumn);
-    EXPECT_EQ((QStringList{"The field BODY can not be used. It has been de-selected", columnStep}),
-              m_messages.texts());
-    EXPECT_EQ(
-        (QStringList{duplicateQuery("BigOrders"), tableNameQuery("NOTES"), columnsQuery("NOTES")}),
-        m_db.statements());
-}
-
-TEST_F(CreationFlowChecks, ColumnOrTableGoneAndUnknownOperatorsEndTheirStep) {
-    AuditDefinition goneColumn = bigOrders();
-    goneColumn.columns = {"CUSTOMER", "DISCOUNT"};
-    expectRefused(goneColumn,
-                  {"The field DISCOUNT is not a column of the table ORDERS", columnStep}, checks());
-    scriptTable("OLD_ORDERS", {});
-    AuditDefinition goneTable = bigOrders();
-    goneTable.table = "OLD_ORDERS";
-    expectRefused(
-        goneTable,
-        {"The name 'OLD_ORDERS' was not found in the Tables collection of database "
-         "'Sales'.",
-         columnStep},
-        {duplicateQuery("BigOrders"), tableNameQuery("OLD_ORDERS"), columnsQuery("OLD_ORDERS")});
-    AuditDefinition badOperator = bigOrders();
-    badOperator.conditions[0].op = "<>";
-    expectRefused(badOperator,
-                  {"The condition on AMOUNT has the operator <>, which is not one of =, !=, > or <",
-                   "Error creating trigger text"},
-                  checks());
-}
-
-TEST_F(CreationFlowChecks, LostManagementConnectionCreatesNothing) {
-    FakeDatabase other;
-    SqlServerSession unconnected(other);
-    unconnected.login() = m_session.login();
-    other.onQuery(duplicateQuery("BigOrders"), QStringList{"AUDIT_NAME"}, {});
-    other.onQuery(tableNameQuery("ORDERS"), QStringList{"kept"}, {textRow({"1"})});
-    const SaveResult result = saveSqlServerAudit(bigOrders(), unconnected, m_messages);
-    EXPECT_EQ(SaveResult::Outcome::NotSaved, result.outcome);
-    EXPECT_EQ((QStringList{"No SQL Server is connected.", columnStep}), m_messages.texts());
-    EXPECT_EQ((QStringList{duplicateQuery("BigOrders"), tableNameQuery("ORDERS")}),
-              other.statements());
-}
-
-TEST_F(CreationFlowChecks, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
+TEST_F(CreationFlow, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
+    openSharedConnection();
     AuditDefinition definition = bigOrders();
     definition.table = "sales.ORDERS";
     scriptTable("sales.ORDERS", {textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
@@ -320,8 +165,6 @@ TEST_F(CreationFlowChecks, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
 }
 
 // A statement of the save the server refuses, each with its own message.
-const QString tableExists =
-    QStringLiteral("There is already an object named 'tblZOTA_BigOrders' in the database.");
 const QString tableKept = QStringLiteral("Cannot drop the table 'tblZOTA_BigOrders'.");
 const QString triggerKept = QStringLiteral("Cannot drop the trigger 'trgZOTA_BigOrders'.");
 const QString denied = QStringLiteral("Permission denied.");
@@ -329,8 +172,6 @@ const QString tableLeft = QStringLiteral(
     "The audit table [tblZOTA_BigOrders] could not be removed again: please remove it by hand.");
 
 QString refusalOf(const QString& statement) {
-    if (statement == bigOrdersTable)
-        return tableExists;
     if (statement == dropTable)
         return tableKept;
     return statement.startsWith("DROP TRIGGER") ? triggerKept : denied;
@@ -343,33 +184,23 @@ struct Rollback {
     QStringList sent;
 };
 
-void PrintTo(const Rollback& c, std::ostream* out) {
-    *out << c.behaviour;
-}
-
 class CreationFlowRollback : public CreationFlow, public ::testing::WithParamInterface<Rollback> {};
 
 TEST_P(CreationFlowRollback, RemovesWhatWasCreatedInOrderAndReportsWhatStays) {
     openSharedConnection();
     for (const QString& statement : GetParam().failing)
         m_db.failOn(statement, FakeDatabase::error(refusalOf(statement), 3701));
-    expectRefused(bigOrders(), GetParam().messages, GetParam().sent);
+    EXPECT_EQ(SaveResult::Outcome::NotSaved, save(bigOrders()).outcome);
+    EXPECT_EQ(GetParam().messages, m_messages.texts());
+    EXPECT_EQ(GetParam().sent, m_db.statements());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     BigOrders, CreationFlowRollback,
     ::testing::Values(
-        Rollback{"refused_table_drops_nothing",
-                 {bigOrdersTable},
-                 {tableExists, "Error saving table to database"},
-                 checks() + QStringList{useSales, bigOrdersTable}},
         Rollback{"refused_trigger_drops_the_table",
                  {bigOrdersTrigger},
                  {"Error saving trigger to database", denied},
-                 upToTrigger() + QStringList{useSales, dropTable}},
-        Rollback{"table_that_cannot_be_dropped_is_reported",
-                 {bigOrdersTrigger, dropTable},
-                 {"Error saving trigger to database", denied, tableLeft, tableKept},
                  upToTrigger() + QStringList{useSales, dropTable}},
         // Dropping the table under a live trigger would make every insert into ORDERS fail.
         Rollback{"trigger_that_cannot_be_dropped_keeps_its_table",

@@ -44,20 +44,12 @@ struct SqlServerStand {
         database.onQuery(SqlServerManager::tablesStatement(QStringLiteral("Sales")), tableFields(),
                          rows);
     }
-    void scriptColumns(const QString& table, const std::vector<Row>& rows) {
-        database.onQuery(SqlServerManager::columnsStatement(QStringLiteral("Sales"), table),
-                         QStringList{QStringLiteral("column_name"), QStringLiteral("type_name"),
-                                     QStringLiteral("max_length"), QStringLiteral("precision"),
-                                     QStringLiteral("scale"), QStringLiteral("primary_key")},
-                         rows);
-    }
     void scriptCatalogPresent() {
         database.onQuery(catalogLookUp(), tableFields(),
                          {textRow({"dbo", "tblZOTA_SYSTEM_TABLE", "0"})});
     }
     // The lookup finds no row, so the management layer reports the name as not found.
     void scriptCatalogMissing() { database.onQuery(catalogLookUp(), tableFields(), {}); }
-    void failCatalogLookUp(const DbErrorList& errors) { database.failOn(catalogLookUp(), errors); }
 
     static QString auditListing() {
         return QStringLiteral(
@@ -94,8 +86,6 @@ struct SqlServerStand {
         return {SqlServerAuditStates::columnsStatement(audited, auditTables),
                 SqlServerAuditStates::triggersStatement(triggers)};
     }
-    // The listing's header: the catalog's columns, then STATE.
-    static QStringList listedFields() { return auditFields() << QStringLiteral("STATE"); }
 
     static QString createCatalog() {
         return QStringLiteral(
