@@ -135,8 +135,11 @@ private Q_SLOTS:
             return e.errors().value(0).nativeError == 3701;
         };
         StatementChain remove({{"DROP TRIGGER g", {}, gone}, {"DROP TABLE t", {}, gone}});
+        QList<int> progress; // steps run, as the busy panel hears of them
+        remove.setProgress([&](int run, int steps) { progress << run * 10 + steps; });
         QVERIFY(remove.run(*connection).completed());
         QCOMPARE(db.statements(), (QStringList{"DROP TRIGGER g", "DROP TABLE t"}));
+        QCOMPARE(progress, (QList<int>{12, 22}));
 
         db.clearLog();
         CancelToken cancel;
