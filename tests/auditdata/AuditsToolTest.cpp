@@ -6,9 +6,6 @@
 
 #include "support/ProgramRun.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -65,35 +62,17 @@ protected:
 
 } // namespace
 
-TEST_F(AuditsToolTest, EveryAuditOkIsOneLineEachAndExitZero) {
-    const ProgramRun r = run();
+TEST_F(AuditsToolTest, EveryAuditOkExitsWithZeroAndOneNotOkWithFour) {
+    ProgramRun r = run();
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\tORDERS\tY\t2\tok\n"
                                     "ZOTA_PAY\tPAYMENTS\tN\t0\tok\n"));
-    EXPECT_EQ(r.err, QString());
-}
-
-TEST_F(AuditsToolTest, AnAuditNotOkExitsWithFourAndJsonSaysWhich) {
     m_db.execute("UPDATE SYSCOLUMNS SET LENGTH = 12 WHERE TBNAME = 'PAYMENTS'");
     m_db.execute("DELETE FROM systriggers WHERE name = 'ZOTA_ORDAUD'");
-    const ProgramRun r = run({"--json"});
+    r = run();
     EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
-    const QJsonArray audits = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    const QJsonArray expected{
-        QJsonObject{{"name", "ZOTA_ORDAUD"},
-                    {"table", ""},
-                    {"enabled", true},
-                    {"rows", 2},
-                    {"state", "trigger missing"}},
-        QJsonObject{{"name", "ZOTA_PAY"},
-                    {"table", "PAYMENTS"},
-                    {"enabled", false},
-                    {"rows", 0},
-                    {"state", "table changed"}},
-    };
-    EXPECT_EQ(audits, expected) << r.out.toStdString();
-    EXPECT_EQ(run().out, QStringLiteral("ZOTA_ORDAUD\t-\tY\t2\ttrigger missing\n"
-                                        "ZOTA_PAY\tPAYMENTS\tN\t0\ttable changed\n"));
+    EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\t-\tY\t2\ttrigger missing\n"
+                                    "ZOTA_PAY\tPAYMENTS\tN\t0\ttable changed\n"));
 }
 
 TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
@@ -106,7 +85,7 @@ TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
     EXPECT_TRUE(r.err.contains("no such table: ZOTA_PAY")) << r.err.toStdString();
 
     m_db.execute("DROP TABLE ZOTA_SYSTEM_TABLE");
-    r = run({"--json"});
+    r = run();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QString());
     EXPECT_TRUE(r.err.contains("no such table: ZOTA_SYSTEM_TABLE")) << r.err.toStdString();
