@@ -10,7 +10,6 @@
 #include "components/PlatformServices.h"
 #include "components/WindowOperation.h"
 
-#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
 #include "support/RecordingDesktopServices.h"
@@ -18,7 +17,6 @@
 #include "support/ScriptedMessageService.h"
 
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>

@@ -146,28 +146,25 @@ TEST(AuditPurge, AnAgeLimitsTheRowsBothStatementsTake) {
     const QString oldRows = QStringLiteral(" Where DATE < {ts '2026-11-06 10:11:12.123456'}");
     const struct {
         const char* name;
-        AuditStore store;
         std::vector<Row> limit; // what the server says its limit is
         Outcome outcome;
         QStringList statements;
     } cases[] = {
-        {"SQLBase",
-         AuditStore::SqlBase,
+        {"a timestamp",
          {textRow({"2026-11-06 10:11:12.123456"})},
          Outcome::Purged,
          QStringList{limitQuery, FakeDatabase::beginEntry(TransactionIsolation::RepeatableRead),
                      selectSqlBase + oldRows, deleteSqlBase + oldRows,
                      FakeDatabase::commitEntry()}},
-        {"SQLBase: no limit told", AuditStore::SqlBase, {}, Outcome::Failed, {limitQuery}},
-        {"SQLBase: a limit that is no timestamp",
-         AuditStore::SqlBase,
+        {"no limit told", {}, Outcome::Failed, {limitQuery}},
+        {"a limit that is no timestamp",
          {textRow({"2026-11-06'; delete from x"})},
          Outcome::Failed,
          {limitQuery}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Stand s(c.store);
+        Stand s(AuditStore::SqlBase);
         s.audit = s.audit.olderThan(30);
         s.db.onQuery(selectSqlBase + oldRows, QStringList{"ORDER_NO", "UserName"}, numberedRows(3));
         s.db.onExecute(deleteSqlBase + oldRows, 3);

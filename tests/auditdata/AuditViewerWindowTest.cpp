@@ -1,17 +1,13 @@
-// The viewer with a scripted database, for what the engine cannot be made to show at will: the
-// SQLBase name column, a busy table, a read that waits on the server, and that such a read ends
-// at once and wholly when cancelled, closed or replaced by another View.
+// The viewer with a scripted database, for what the engine cannot be made to show at will: a
+// read that waits on the server ends at once and wholly when the window is closed or another
+// View is pressed, and the next View reads afresh.
 #include "auditdata/AuditViewerWindow.h"
-#include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/Grid.h"
-#include "components/LockTimeout.h"
-#include "components/WindowOperation.h"
 
 #include "support/FakeDatabase.h"
 #include "support/ScriptedMessageService.h"
 
-#include <QPushButton>
 #include <QtTest>
 
 using namespace quorvex;
@@ -75,50 +71,6 @@ class AuditViewerWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sqlBaseViewsTheTableNamedInColumnOneOnAConnectionOfItsOwn() {
-        FakeDatabase db;
-        db.onQuery("Select * from ZOTA_ITEMS", QStringList{"ITEM"}, {textRow({"Bolt"})});
-        ScriptedMessageService messages;
-        std::atomic<int> opens = 0;
-        auto data = std::make_shared<SqlBaseAuditData>(
-            [&](MessageService&) -> std::unique_ptr<IConnection> {
-                ++opens;
-                auto c = db.createConnection();
-                return c->open(QStringLiteral("Provider=SQLBASEOLEDB.1;Data Source=ISLAND"))
-                           ? std::move(c)
-                           : nullptr;
-            });
-        AuditViewerWindow viewer(data, messages);
-        Grid installed;
-        fillInstalledAudits(installed, 1, {"ZOTA_ORDERS", "ZOTA_ITEMS"});
-        installed.setCellText(1, 0, QStringLiteral("12 RECORDS"));
-        viewer.showAudit(installed); // no current row: no connection
-        QVERIFY(!viewer.isFilling());
-        QCOMPARE(opens.load(), 0);
-        installed.setCurrentCell(1, 0);
-
-        viewer.showAudit(installed);
-        QTRY_VERIFY(!viewer.isFilling());
-        QCOMPARE(db.statements(), QStringList{"Select * from ZOTA_ITEMS"});
-        QCOMPARE(opens.load(), 1);
-        QCOMPARE(db.openNow(), 0);
-        QCOMPARE(viewer.grid()->cellText(0, 0), QStringLiteral("Bolt"));
-    }
-
-    // Another session holds the table past the bounded wait: told as such, no window.
-    void busyTableIsToldAndShowsNoWindow() {
-        FakeDatabase db;
-        db.failOn(selectOrders,
-                  FakeDatabase::error("Lock request time out period exceeded.", 1222));
-        SqlServerViewer v(db);
-        v.view(0);
-        QTRY_VERIFY(!v.viewer.isFilling());
-        QCOMPARE(v.messages.texts(), QStringList{tableInUseMessage("tblZOTA_Orders")});
-        QCOMPARE(v.messages.shown().value(0).icon, MessageIcon::Exclamation);
-        QVERIFY(!v.viewer.isVisible());
-        QCOMPARE(db.openNow(), 0);
-    }
-
     // Rows arrive, then the server stalls: closing the window cancels the read; the grid keeps
     // the rows it shows, and a later View reads afresh.
     void closingTheWindowCancelsAReadWaitingForMoreRows() {

@@ -1,7 +1,7 @@
 // quorvex-audits as a built program, over a real driver: SQLite through ODBC, holding the
 // tables the SQLBase catalog functions read (ZOTA_SYSTEM_TABLE, and systriggers and SYSCOLUMNS
-// made as SQLBase names their columns), so the program runs its whole path: the listing, the
-// counts, each state, the output and the exit status.
+// made as SQLBase names their columns), so the program runs its whole path. Here what cannot be
+// read; the states and the exit statuses 0 and 4 are told on the engine and on SQLite files.
 #include "components/OdbcConnection.h"
 
 #include "support/ProgramRun.h"
@@ -61,19 +61,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(AuditsToolTest, EveryAuditOkExitsWithZeroAndOneNotOkWithFour) {
-    ProgramRun r = run();
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\tORDERS\tY\t2\tok\n"
-                                    "ZOTA_PAY\tPAYMENTS\tN\t0\tok\n"));
-    m_db.execute("UPDATE SYSCOLUMNS SET LENGTH = 12 WHERE TBNAME = 'PAYMENTS'");
-    m_db.execute("DELETE FROM systriggers WHERE name = 'ZOTA_ORDAUD'");
-    r = run();
-    EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\t-\tY\t2\ttrigger missing\n"
-                                    "ZOTA_PAY\tPAYMENTS\tN\t0\ttable changed\n"));
-}
 
 TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
     // A count that fails leaves the listing, but not the run, whole.
