@@ -211,14 +211,6 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
-    void shutdownReachesTheDatabaseOnceAndSendsNothing() {
-        backend().shutdown(messages(), task());
-        QCOMPARE(db().connectionStrings(), QStringList{standConnectionString()});
-        QCOMPARE(db().statements(), QStringList{});
-        QCOMPARE(shown(), QStringList{});
-        QCOMPARE(db().openNow(), 0);
-    }
-
     // --- panic ---
 
     void panicSweepsTablesThenTriggersThenProcedures() {
