@@ -111,23 +111,6 @@ TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
 }
 
-TEST_P(AuditExporterTest, CancelFromProgressStopsAndLeavesNoFile) {
-    Recordset rows = rowsOf(1000);
-    AuditExporter exporter(GetParam(), target(), QStringLiteral("ORDERS"));
-    QList<qint64> told;
-    exporter.setProgress(
-        [&told](qint64 written) {
-            told << written;
-            return written < 300;
-        },
-        100);
-    const ExportResult result = exporter.run(rows);
-    EXPECT_EQ(result.outcome, ExportResult::Outcome::Cancelled);
-    EXPECT_EQ(result.records, 300);
-    EXPECT_EQ(told, (QList<qint64>{100, 200, 300}));
-    EXPECT_EQ(filesInFolder(), QStringList());
-}
-
 std::string formatName(const ::testing::TestParamInfo<ExportFormat>& info) {
     const char* names[] = {"Csv", "Xml", "Xlsx"};
     return names[int(info.param)];
