@@ -3,7 +3,6 @@
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseConnection.h"
 #include "sqlbase/SqlBaseCreationFlow.h"
-#include "sqlserver/AuditNameRules.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +66,7 @@ TEST_F(SqlBaseCreationFlow, InsertAuditIsInstalledInSendingOrderWithoutAWord) {
     EXPECT_EQ(stand.database.openNow(), 0);
 }
 
-TEST_F(SqlBaseCreationFlow, NameAndDescriptionRulesComeBeforeAnyQuery) {
-    AuditDefinition badName = parisInserts();
-    badName.name = "ORD AUD";
-    EXPECT_EQ(save(badName).outcome, SaveResult::Outcome::NotSaved);
-    AuditDefinition badDescription = parisInserts();
-    badDescription.description = "Orders, inserted";
-    EXPECT_EQ(save(badDescription).outcome, SaveResult::Outcome::NotSaved);
-    AuditDefinition longName = parisInserts();
-    longName.name = "ORDERS_OF_2024";
-    EXPECT_EQ(save(longName).outcome, SaveResult::Outcome::NotSaved);
-    EXPECT_EQ(shown(), texts({invalidAuditNameMessage(), invalidAuditDescriptionMessage(),
-                              checkSqlBaseAuditNames(longName).message}));
-    EXPECT_EQ(sent(), texts({}));
-}
-
+// An audit of that name exists already: nothing is created, so nothing of it can be undone.
 TEST_F(SqlBaseCreationFlow, NameInTheCatalogIsRefusedOnlyWhenTheTabIsComplete) {
     stand.database.onQuery(kDuplicateQuery, QStringList{"AUDIT_NAME"}, {textRow({"ZOTA_ORDAUD"})});
     // An incomplete tab ends silently after the duplicate query.
