@@ -6,9 +6,11 @@
 #include "components/Recordset.h"
 
 #include "AuditDataTesting.h"
-#include "FailingRead.h"
 #include "XlsxContents.h"
+#include "components/DbException.h"
+#include "components/IRowSource.h"
 #include "support/ExportedFiles.h"
+#include "support/FakeDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +21,32 @@ using namespace quorvex;
 using namespace quorvex::testing;
 
 namespace {
+
+// A driver that hands out some rows and then fails on the next fetch, as a connection lost in
+// the middle of a large result does.
+class RowsThenFailureSource : public IRowSource {
+public:
+    RowsThenFailureSource(std::vector<FieldInfo> fields, std::vector<Row> rows, DbErrorList failure)
+        : m_fields(std::move(fields)), m_rows(std::move(rows)), m_failure(std::move(failure)) {}
+    const std::vector<FieldInfo>& fields() const override { return m_fields; }
+    bool fetch(Row& row) override {
+        if (m_next >= m_rows.size())
+            throw DbException(m_failure);
+        row = m_rows[m_next++];
+        return true;
+    }
+
+private:
+    std::vector<FieldInfo> m_fields;
+    std::vector<Row> m_rows;
+    DbErrorList m_failure;
+    std::size_t m_next = 0;
+};
+
+inline DbErrorList linkFailure() {
+    return FakeDatabase::error(QStringLiteral("Communication link failure"), 0,
+                               QStringLiteral("08S01"));
+}
 
 std::vector<Row> orderRows(int count) {
     std::vector<Row> rows;
@@ -73,10 +101,6 @@ TEST_P(AuditExporterTest, CompletedExportReplacesTheOldFileAndLeavesNothingElse)
 }
 
 TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
-    Recordset first = rowsThenFailure(10);
-    EXPECT_EQ(run(first).outcome, ExportResult::Outcome::Failed);
-    EXPECT_EQ(filesInFolder(), QStringList());
-
     writeOldFile();
     Recordset rows = rowsThenFailure(700);
     const ExportResult result = run(rows);
@@ -85,33 +109,6 @@ TEST_P(AuditExporterTest, ReadFailingPartWayLeavesNoFileAndKeepsTheOldOne) {
     EXPECT_EQ(result.message, QStringLiteral("Communication link failure"));
     EXPECT_EQ(fileContents(target()), QByteArray("the previous export"));
     EXPECT_EQ(filesInFolder(), QStringList{QFileInfo(target()).fileName()});
-}
-
-TEST_P(AuditExporterTest, CancelFromProgressStopsAndLeavesNoFile) {
-    Recordset rows = rowsOf(1000);
-    AuditExporter exporter(GetParam(), target(), QStringLiteral("ORDERS"));
-    QList<qint64> told;
-    exporter.setProgress(
-        [&told](qint64 written) {
-            told << written;
-            return written < 300;
-        },
-        100);
-    const ExportResult result = exporter.run(rows);
-    EXPECT_EQ(result.outcome, ExportResult::Outcome::Cancelled);
-    EXPECT_EQ(result.records, 300);
-    EXPECT_EQ(told, (QList<qint64>{100, 200, 300}));
-    EXPECT_EQ(filesInFolder(), QStringList());
-}
-
-TEST_P(AuditExporterTest, FolderThatDoesNotExistIsAFailureWithThePath) {
-    Recordset rows = rowsOf(1);
-    const QString path = m_dir.filePath(QStringLiteral("missing/orders.out"));
-    const ExportResult result = AuditExporter(GetParam(), path, QStringLiteral("ORDERS")).run(rows);
-    EXPECT_EQ(result.outcome, ExportResult::Outcome::Failed);
-    EXPECT_TRUE(result.message.startsWith(
-        QStringLiteral("The file %1 could not be").arg(QDir::toNativeSeparators(path))))
-        << result.message.toStdString();
 }
 
 std::string formatName(const ::testing::TestParamInfo<ExportFormat>& info) {
@@ -158,5 +155,5 @@ TEST(AuditExporterXlsx, RecordsUpToTheSheetLimitArriveAndOneMoreFailsWithNoFile)
     ASSERT_EQ(again.run(five).outcome, ExportResult::Outcome::Completed);
     const XlsxContents x = XlsxContents::read(path);
     EXPECT_EQ(x.rowCount, 6);
-    EXPECT_EQ(x.rowValues(6).value(0), QStringLiteral("1004"));
+    EXPECT_EQ(x.cells.value("A6").value, QStringLiteral("1004"));
 }

@@ -126,32 +126,14 @@ TEST(CsvAuditWriter, LayoutAndQuoting) {
          {auditField("a,b"), auditField("B"), auditField("C")},
          {textRow({"", nullptr, ""})},
          "\"a,b\",B,C\r\n,(NULL),\r\n\r\n"},
-        {"plain values and blanks unchanged",
-         {auditField("A"), auditField("B")},
-         {textRow({"  padded  ", "semi;colon 'single' quotes"})},
-         "A,B\r\n  padded  ,semi;colon 'single' quotes\r\n\r\n"},
         {"non-ASCII as UTF-8",
-         {auditField("Größe"), auditField("名前")},
-         {textRow({"Müller, Zoë", "東京 😀"})},
-         "Größe,名前\r\n\"Müller, Zoë\",東京 😀\r\n\r\n"},
+         {auditField("Größe")},
+         {textRow({"東京 😀"})},
+         "Größe\r\n東京 😀\r\n\r\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(written<CsvAuditWriter>(c.fields, c.rows).toStdString(), c.csv.toStdString())
             << c.behaviour;
-}
-
-TEST(CsvAuditWriter, LargeOutputArrivesWholeAcrossBufferFlushes) {
-    std::vector<Row> rows;
-    QByteArray expected("N,T\r\n");
-    for (int i = 0; i < 20000; ++i) {
-        const QString text = QStringLiteral("value number %1 with some padding é").arg(i);
-        rows.push_back(Row{FieldValue(QString::number(i)), FieldValue(text)});
-        expected += QString::number(i).toUtf8() + ',' + text.toUtf8() + "\r\n";
-    }
-    expected += "\r\n";
-    const QByteArray csv = written<CsvAuditWriter>({auditField("N"), auditField("T")}, rows);
-    EXPECT_EQ(csv.size(), expected.size());
-    EXPECT_EQ(csv, expected);
 }
 
 TEST(CsvAuditWriter, DeviceThatRefusesBytesIsReportedWithItsCause) {
@@ -188,21 +170,8 @@ TEST(XmlAuditWriter, DocumentHoldsEveryFieldAndEveryRowIntact) {
               (Values{{"A", "Zoë 東京 😀"}, {"AuditDate", "2026-12-06T11:39:00"}, {"D", "dbo"}}));
 }
 
-TEST_F(XlsxAuditWriterTest, SheetIsNamedAfterTheAuditWithHeaderThenOneRecordPerRow) {
-    const XlsxContents x =
-        XlsxContents::read(write(QStringLiteral("ORDERS"), ordersAuditFields(),
-                                 {textRow({"1001", "5", "2026-12-06 11:38:56", "sa"}),
-                                  textRow({"1002", "7.25", "2026-12-07 00:00:00", "dbo"})}));
-    ASSERT_EQ(x.error, QString());
-    EXPECT_EQ(x.sheetNames, QStringList{"ORDERS"});
-    EXPECT_EQ(x.rowCount, 3);
-    EXPECT_EQ(x.rowValues(1), (QStringList{"ORDER_NO", "QTY", "AuditDate", "UserName"}));
-    EXPECT_EQ(x.cells.value("A2"), (XlsxCell{"", "", "1001"}));
-    EXPECT_EQ(x.cells.value("B3"), (XlsxCell{"", "", "7.25"}));
-    EXPECT_EQ(x.cells.value("D3"), (XlsxCell{"inlineStr", "", "dbo"}));
-}
-
-// Each value becomes the cell that holds it exactly: dates as serial days from 1899-12-30 with a
+// The sheet is named after the audit, the header comes first; each value becomes the cell
+// that holds it exactly: dates as serial days from 1899-12-30 with a
 // date format, plain numbers as numbers, anything a double cannot hold exactly stays text.
 TEST_F(XlsxAuditWriterTest, EachValueBecomesACellThatHoldsItExactly) {
     struct Case {
@@ -216,27 +185,15 @@ TEST_F(XlsxAuditWriterTest, EachValueBecomesACellThatHoldsItExactly) {
     const double noon = 45293.0 + (3 * 3600 + 4 * 60 + 5.5) / 86400.0;
     const Case cases[] = {
         {FieldKind::Date, "2024-01-02", "", "45293", true},
-        {FieldKind::Time, "12:00:00", "", "0.5", true},
         {FieldKind::DateTime, "2024-01-02 03:04:05.500", "", "", true, noon},
-        {FieldKind::Time, "06:00", "", "0.25", true},
-        {FieldKind::DateTime, "2024-01-02T12:00:00", "", "45293.5", true},
         {FieldKind::Time, "23:59:59.5", "", "", true, (86400.0 - 0.5) / 86400.0},
         {FieldKind::DateTime, "2024-13-01 00:00:00", "inlineStr", "2024-13-01 00:00:00"},
-        {FieldKind::Time, "24:00:00", "inlineStr", "24:00:00"},
-        {FieldKind::DateTime, "02/01/2024", "inlineStr", "02/01/2024"},
         {FieldKind::DateTime, "1753-01-01 00:00:00", "inlineStr", "1753-01-01 00:00:00"},
         {FieldKind::BigInt, "9223372036854775807", "inlineStr", "9223372036854775807"},
-        {FieldKind::BigInt, "9007199254740", "", "9007199254740"},
         {FieldKind::Decimal, "12345678901234.5678", "inlineStr", "12345678901234.5678"},
         {FieldKind::Decimal, "00012.5000", "", "12.5"},
-        {FieldKind::Decimal, ".5", "", "0.5"},
-        {FieldKind::Decimal, "0.000000000000000001", "", "1E-18"},
         {FieldKind::Decimal, "1E5", "inlineStr", "1E5"},
-        {FieldKind::Decimal, "12.34.5", "inlineStr", "12.34.5"},
-        {FieldKind::Decimal, "123456789012345.000", "", "123456789012345"},
-        {FieldKind::Decimal, "1234567890123456", "inlineStr", "1234567890123456"},
         {FieldKind::Integer, "n/a", "inlineStr", "n/a"},
-        {FieldKind::Integer, "-42", "", "-42"},
         {FieldKind::Boolean, "1", "b", "1"},
         {FieldKind::Text, "Müller, \"Zoë\" <&>", "inlineStr", "Müller, \"Zoë\" <&>"},
         {FieldKind::Text, nullptr, "", ""},
@@ -247,12 +204,14 @@ TEST_F(XlsxAuditWriterTest, EachValueBecomesACellThatHoldsItExactly) {
         fields.push_back(auditField("F", c.kind));
         row.push_back(c.text ? FieldValue(QString::fromUtf8(c.text)) : FieldValue());
     }
-    const XlsxContents x = XlsxContents::read(write(QStringLiteral("V"), fields, {row}));
+    const XlsxContents x = XlsxContents::read(write(QStringLiteral("ORDERS"), fields, {row}));
     ASSERT_EQ(x.error, QString());
+    EXPECT_EQ(x.sheetNames, QStringList{"ORDERS"});
+    EXPECT_EQ(x.rowCount, 2);
+    EXPECT_EQ(x.cells.value("A1").value, QStringLiteral("F"));
     for (int i = 0; i < int(std::size(cases)); ++i) {
         const Case& c = cases[i];
-        const QString ref = (i < 26 ? QString() : QString(QChar(u'A' + i / 26 - 1))) +
-                            QChar(u'A' + i % 26) + QStringLiteral("2");
+        const QString ref = QChar(u'A' + i) + QStringLiteral("2");
         SCOPED_TRACE(ref.toStdString());
         if (!c.text) {
             EXPECT_FALSE(x.cells.contains(ref));

@@ -1,14 +1,11 @@
 // quorvex-audits as a built program, over a real driver: SQLite through ODBC, holding the
 // tables the SQLBase catalog functions read (ZOTA_SYSTEM_TABLE, and systriggers and SYSCOLUMNS
-// made as SQLBase names their columns), so the program runs its whole path: the listing, the
-// counts, each state, the output and the exit status.
+// made as SQLBase names their columns), so the program runs its whole path. Here what cannot be
+// read; the states and the exit statuses 0 and 4 are told on the engine and on SQLite files.
 #include "components/OdbcConnection.h"
 
 #include "support/ProgramRun.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -65,37 +62,6 @@ protected:
 
 } // namespace
 
-TEST_F(AuditsToolTest, EveryAuditOkIsOneLineEachAndExitZero) {
-    const ProgramRun r = run();
-    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QStringLiteral("ZOTA_ORDAUD\tORDERS\tY\t2\tok\n"
-                                    "ZOTA_PAY\tPAYMENTS\tN\t0\tok\n"));
-    EXPECT_EQ(r.err, QString());
-}
-
-TEST_F(AuditsToolTest, AnAuditNotOkExitsWithFourAndJsonSaysWhich) {
-    m_db.execute("UPDATE SYSCOLUMNS SET LENGTH = 12 WHERE TBNAME = 'PAYMENTS'");
-    m_db.execute("DELETE FROM systriggers WHERE name = 'ZOTA_ORDAUD'");
-    const ProgramRun r = run({"--json"});
-    EXPECT_EQ(r.exitCode, 4) << r.err.toStdString();
-    const QJsonArray audits = QJsonDocument::fromJson(r.out.toUtf8()).array();
-    const QJsonArray expected{
-        QJsonObject{{"name", "ZOTA_ORDAUD"},
-                    {"table", ""},
-                    {"enabled", true},
-                    {"rows", 2},
-                    {"state", "trigger missing"}},
-        QJsonObject{{"name", "ZOTA_PAY"},
-                    {"table", "PAYMENTS"},
-                    {"enabled", false},
-                    {"rows", 0},
-                    {"state", "table changed"}},
-    };
-    EXPECT_EQ(audits, expected) << r.out.toStdString();
-    EXPECT_EQ(run().out, QStringLiteral("ZOTA_ORDAUD\t-\tY\t2\ttrigger missing\n"
-                                        "ZOTA_PAY\tPAYMENTS\tN\t0\ttable changed\n"));
-}
-
 TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
     // A count that fails leaves the listing, but not the run, whole.
     m_db.execute("DROP TABLE ZOTA_PAY");
@@ -106,7 +72,7 @@ TEST_F(AuditsToolTest, WhatCannotBeReadExitsWithOne) {
     EXPECT_TRUE(r.err.contains("no such table: ZOTA_PAY")) << r.err.toStdString();
 
     m_db.execute("DROP TABLE ZOTA_SYSTEM_TABLE");
-    r = run({"--json"});
+    r = run();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, QString());
     EXPECT_TRUE(r.err.contains("no such table: ZOTA_SYSTEM_TABLE")) << r.err.toStdString();

@@ -244,7 +244,6 @@ public:
     Grid* grid(const QString& name) const { return find<Grid>(name); }
 
     QString text(const QString& lineEdit) const { return find<QLineEdit>(lineEdit)->text(); }
-    bool checked(const QString& option) const { return find<QAbstractButton>(option)->isChecked(); }
     bool enabled(const QString& name) const { return find<QWidget>(name)->isEnabled(); }
     QStringList callsAfterLoad() const { return backend.calls.mid(1); }
 

@@ -10,7 +10,6 @@
 #include <QTest>
 #include <memory>
 #include <thread>
-#include <tuple>
 
 using namespace quorvex;
 using namespace quorvex::testing;
@@ -162,18 +161,6 @@ class SqlBaseBackendTest : public QObject {
     std::unique_ptr<SqlBaseSession> session() {
         return SqlBaseSession::open(db(), m_stand->login, messages(), task());
     }
-    // The work on a worker, cancelled while the database holds its statement: true when the
-    // statement went on waiting (the cancel did not reach it) until released.
-    bool cancelGoesUnheeded(const std::function<void()>& work) {
-        std::thread worker(work);
-        const bool held = QTest::qWaitFor([this] { return db().waiting() == 1; });
-        task().cancelToken().cancel();
-        QTest::qWait(50);
-        const bool unheeded = held && db().waiting() == 1;
-        db().release();
-        worker.join();
-        return unheeded;
-    }
     // A back end whose grid shows the three audits.
     void listThreeAudits() {
         scriptThreeAudits(db());
@@ -190,13 +177,6 @@ private Q_SLOTS:
     void cleanup() {
         m_backend.reset();
         m_stand.reset();
-    }
-
-    void unreadableCatalogEmptiesTheGrid() {
-        db().failOn(kCatalogList, FakeDatabase::error("Lock timeout"));
-        const std::optional<AuditListing> empty = backend().listAudits(messages(), task());
-        QVERIFY(empty && empty->fields.empty() && empty->rows.empty());
-        QCOMPARE(shown(), QStringList{"Lock timeout"});
     }
 
     // The first failing statement ends a disable; a quote in a name stays inside its literal.
@@ -231,132 +211,6 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
-    // A state that cannot be read is told once; that audit and those after it show none, and
-    // every audit stays listed. A copy whose column is gone makes its audit broken.
-    void aFailingStateReadStopsTheStatesButNotTheListing() {
-        db().failOn(triggerQuery("ZOTA_ORDUPD"),
-                    FakeDatabase::error("No privilege on SYSTRIGGERS"));
-        db().onQuery(
-            columnsQuery("ZOTA_ORDAUD"), QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
-            {textRow({"ORDNO", "INTEGER", "4", "0"}), textRow({"GONE", "CHAR", "3", "0"})});
-        scriptThreeAudits(db());
-        const std::optional<AuditListing> listing = backend().listAudits(messages(), task());
-        QVERIFY(listing);
-        QCOMPARE(shown(), QStringList{"No privilege on SYSTRIGGERS"});
-        QCOMPARE(listingTexts(*listing),
-                 (RowTexts{kHeader,
-                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "broken"},
-                           {"1 RECORDS", "ZOTA_ORDUPD", "Order changes", "N", ""},
-                           {"1234 RECORDS", "ZOTA_PAY", "Payments", "Y", ""}}));
-        QCOMPARE(listing->checks.front()->auditedTable, QString("ORDERS"));
-        QVERIFY(!listing->checks.back());
-    }
-
-    void brokenAuditTableStopsTheCountsButNotTheStart() {
-        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
-        db().failOn(countQuery("ZOTA_ORDUPD"),
-                    FakeDatabase::error("Table ZOTA_ORDUPD has not been created"));
-        scriptThreeAudits(db());
-        db().onQuery(kTablesQuery, QStringList{"NAME"}, {textRow({"ORDERS"})});
-        const std::optional<AuditBackend::Loaded> loaded = backend().load(messages(), task());
-        QVERIFY(loaded);
-        QCOMPARE(loaded->tables, QStringList{"ORDERS"});
-        QCOMPARE(db().statements(),
-                 (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
-                              countQuery("ZOTA_ORDUPD")} +
-                  stateReads("ZOTA_ORDAUD", "ORDERS") + stateReads("ZOTA_ORDUPD", "ORDERS") +
-                  stateReads("ZOTA_PAY", "") + QStringList{kTablesQuery}));
-        QCOMPARE(shown(), QStringList{"Table ZOTA_ORDUPD has not been created"});
-        QCOMPARE(db().opened(), 1);
-        // Every audit stays listed, so the broken one can still be deleted.
-        QCOMPARE(listingTexts(loaded->audits),
-                 (RowTexts{kHeader,
-                           {"NO RECORDS", "ZOTA_ORDAUD", "Order inserts", "Y", "ok"},
-                           {"", "ZOTA_ORDUPD", "Order changes", "N", "table changed"},
-                           {"", "ZOTA_PAY", "Payments", "Y", "trigger missing"}}));
-    }
-
-    void failingStepEndsTheStartWithItsMessage() {
-        // The failing statement, its error, what was sent and what was shown.
-        const std::tuple<QString, DbErrorList, QStringList, QString> cases[] = {
-            {kCatalogCheck,
-             FakeDatabase::error("No privilege on SYSTABLES"),
-             {kCatalogCheck},
-             "Loading No privilege on SYSTABLES"},
-            {kCreateCatalog,
-             FakeDatabase::error("Database is read-only"),
-             {kCatalogCheck, kCreateCatalog},
-             "Database is read-only"},
-            {kTablesQuery,
-             FakeDatabase::error("Lock timeout"),
-             {kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery},
-             "Loading Lock timeout"},
-            // A read that runs out of time says which.
-            {kTablesQuery,
-             FakeDatabase::error("Query timeout expired", 0, "HYT00"),
-             {kCatalogCheck, kCreateCatalog, "COMMIT", kTablesQuery},
-             "Loading Query timeout expired\r\nReading the tables took longer than 30 seconds "
-             "and was given up."}};
-        for (const auto& [failing, error, sent, message] : cases) {
-            init();
-            db().failOn(failing, error); // before the rows it replaces
-            db().onQuery(kCatalogCheck, QStringList{"NAME"}, {});
-            QVERIFY(!backend().load(messages(), task()).has_value());
-            QCOMPARE(shown(), QStringList{message});
-            QCOMPARE(db().statements(), sent);
-            QCOMPARE(db().openNow(), 0);
-        }
-    }
-
-    void cancelledStartOpensNothingAndSaysNothing() {
-        db().onQuery(kCatalogCheck, QStringList{"NAME"}, {textRow({"ZOTA_SYSTEM_TABLE"})});
-        scriptThreeAudits(db());
-        db().holdOn(countQuery("ZOTA_ORDUPD"));
-        std::optional<AuditBackend::Loaded> loaded = AuditBackend::Loaded{};
-        QVERIFY(
-            cancelWhileHeld(db(), task(), [&] { loaded = backend().load(messages(), task()); }));
-        QVERIFY(!loaded.has_value());
-        QCOMPARE(db().statements(),
-                 (QStringList{kCatalogCheck, kCatalogList, countQuery("ZOTA_ORDAUD"),
-                              countQuery("ZOTA_ORDUPD")}));
-        QCOMPARE(shown(), QStringList{});
-        QCOMPARE(db().openNow(), 0);
-    }
-
-    void shutdownReachesTheDatabaseOnceAndSendsNothing() {
-        backend().shutdown(messages(), task());
-        QCOMPARE(db().connectionStrings(), QStringList{standConnectionString()});
-        QCOMPARE(db().statements(), QStringList{});
-        QCOMPARE(shown(), QStringList{});
-        QCOMPARE(db().openNow(), 0);
-    }
-
-    // A database that cannot be reached: every operation shows the driver's report once, sends
-    // nothing and ends, the list left as it was.
-    void noConnectionShowsTheReportOnceAndSendsNothing() {
-        const DbErrorList errors = FakeDatabase::error("Database ORDERSDB not found", 401);
-        const std::function<bool()> operations[] = {
-            [&] { return backend().load(messages(), task()).has_value(); },
-            [&] { return backend().listAudits(messages(), task()).has_value(); },
-            [&] {
-                return backend().disableAudits(gridRows({0, 1}), messages(), task()).has_value();
-            },
-            [&] { return backend().prepareDelete(messages(), task()); },
-            [&] { return backend().panicSweep(messages(), task()); },
-            [&] {
-                backend().shutdown(messages(), task());
-                return false;
-            }};
-        for (const auto& operation : operations) {
-            init();
-            db().failOpen(errors);
-            QVERIFY(!operation());
-            QCOMPARE(shown(), QStringList{sqlBaseConnectionReport(errors)});
-            QCOMPARE(db().statements(), QStringList{});
-            QCOMPARE(db().connectionTimeouts(), QList<int>{loginTimeoutSeconds});
-        }
-    }
-
     // --- panic ---
 
     void panicSweepsTablesThenTriggersThenProcedures() {
@@ -376,48 +230,6 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
-    void panicReportsFailuresAndGoesOn() {
-        db().failOn("Drop table ZOTA_ORDAUD", FakeDatabase::error("Table in use"));
-        db().onQuery(kTablesSwept, QStringList{"NAME"},
-                     {textRow({"ZOTA_ORDAUD"}), textRow({"ZOTA_SYSTEM_TABLE"})});
-        db().setUnscriptedQueriesEmpty(true);
-        QVERIFY(!backend().panicSweep(messages(), task()));
-        QCOMPARE(db().statements(),
-                 (QStringList{kTablesSwept, "Drop table ZOTA_ORDAUD",
-                              "Drop table ZOTA_SYSTEM_TABLE", kTriggersSwept, kProceduresSwept}));
-        QCOMPARE(shown(), QStringList{"Table in use"});
-        QCOMPARE(backend().panicEndMessage(false),
-                 QString("Not all audits and related items could be removed from your "
-                         "database.\r\nQuorvex will now exit.  You must restart the program"));
-    }
-
-    // A cancel stops the sweep between audits while the catalog stands: an audit is removed
-    // whole or kept whole. Once the catalog is gone every audit goes, cancel or not.
-    void cancelledSweepLeavesEveryAuditWholeOrGone() {
-        scriptObjects(db(), {"ZOTA_A", "ZOTA_B", "ZOTA_SYSTEM_TABLE"}, {"ZOTA_A", "ZOTA_B"});
-        db().holdOn("Drop table ZOTA_B");
-        bool swept = true;
-        QVERIFY(cancelWhileHeld(db(), task(),
-                                [&] { swept = backend().panicSweep(messages(), task()); }));
-        QVERIFY(!swept);
-        QCOMPARE(
-            db().statements(),
-            (QStringList{kTablesSwept, "Drop table ZOTA_A", "Drop table ZOTA_B", kTriggersSwept,
-                         "Drop trigger ZOTA_A", kProceduresSwept, "Erase ZOTA_A"}));
-        QCOMPARE(shown(), QStringList{});
-        QCOMPARE(db().openNow(), 0);
-
-        init();
-        scriptObjects(db(), {"ZOTA_SYSTEM_TABLE", "ZOTA_A"}, {"ZOTA_A"});
-        db().holdOn("Drop table ZOTA_A");
-        QVERIFY(cancelGoesUnheeded([&] { swept = backend().panicSweep(messages(), task()); }));
-        QCOMPARE(
-            db().statements(),
-            (QStringList{kTablesSwept, "Drop table ZOTA_SYSTEM_TABLE", "Drop table ZOTA_A",
-                         kTriggersSwept, "Drop trigger ZOTA_A", kProceduresSwept, "Erase ZOTA_A"}));
-        QCOMPARE(db().cancels(), 0);
-    }
-
     // --- the back end behind the main window ---
 
     void columnsComeFromSyscolumnsInCatalogueOrder() {
@@ -434,20 +246,6 @@ private Q_SLOTS:
         QCOMPARE(db().openNow(), 0);
     }
 
-    void failingOrCancelledColumnQueryKeepsTheList() {
-        db().failOn(kColumnsQuery, FakeDatabase::error("Lock timeout"));
-        QVERIFY(!backend().listColumns("ORDERS", messages(), task()).has_value());
-        QCOMPARE(shown(), QStringList{"Lock timeout"});
-
-        init();
-        db().holdOn(kColumnsQuery);
-        std::optional<QStringList> columns = QStringList{};
-        QVERIFY(cancelWhileHeld(
-            db(), task(), [&] { columns = backend().listColumns("ORDERS", messages(), task()); }));
-        QVERIFY(!columns.has_value());
-        QCOMPARE(shown(), QStringList{});
-    }
-
     void disableActsOnEveryGivenRowThenReloadsOnce() {
         listThreeAudits();
         QCOMPARE(listingTexts(*backend().disableAudits(gridRows({0, 2}), messages(), task())),
@@ -461,36 +259,6 @@ private Q_SLOTS:
         db().clearLog();
         QVERIFY(backend().enableAudits({}, messages(), task()));
         QCOMPARE(db().statements(), kListing);
-    }
-
-    void enableGoesOnAfterAFailingAuditAndReloadsOnce() {
-        listThreeAudits();
-        db().failOn("ALTER TRIGGER ZOTA_ORDAUD ENABLE",
-                    FakeDatabase::error("Trigger ZOTA_ORDAUD not found"));
-        QVERIFY(backend().enableAudits(gridRows({0, 1}), messages(), task()));
-        QCOMPARE(
-            db().statements(),
-            (QStringList{enableStatement("Y", "ZOTA_ORDAUD"), "ALTER TRIGGER ZOTA_ORDAUD ENABLE",
-                         enableStatement("Y", "ZOTA_ORDUPD"), "ALTER TRIGGER ZOTA_ORDUPD ENABLE"} +
-             kListing));
-        QCOMPARE(shown(), QStringList{"Trigger ZOTA_ORDAUD not found"});
-    }
-
-    // A trigger switch cut short leaves the catalog as the grid showed it, and the audits after
-    // it untouched.
-    void cancelledDisableKeepsTheCatalogTruthful() {
-        listThreeAudits();
-        db().holdOn("ALTER TRIGGER ZOTA_ORDAUD DISABLE");
-        std::optional<AuditListing> listing = AuditListing{};
-        QVERIFY(cancelWhileHeld(db(), task(), [&] {
-            listing = backend().disableAudits(gridRows({0, 2}), messages(), task());
-        }));
-        QVERIFY(!listing.has_value());
-        QCOMPARE(db().statements(), (QStringList{enableStatement("N", "ZOTA_ORDAUD"),
-                                                 "ALTER TRIGGER ZOTA_ORDAUD DISABLE",
-                                                 enableStatement("Y", "ZOTA_ORDAUD")}));
-        QCOMPARE(shown(), QStringList{"Cancelled. Not disabled: ZOTA_ORDAUD, ZOTA_PAY."});
-        QCOMPARE(db().openNow(), 0);
     }
 
     // The question comes between two workers: the connection opened before it serves the
@@ -545,9 +313,8 @@ private Q_SLOTS:
         QCOMPARE(shown(), (QStringList{"Table ZOTA_ORDAUD does not exist", "Object is in use"}));
     }
 
-    // A cancel reaches the drop of a trigger, which leaves that audit whole; once a trigger has
-    // gone, the rest of its audit goes too, whatever the user asks meanwhile. Either way the
-    // audits after it are not touched and nothing is reloaded.
+    // A cancel reaches the drop of a trigger, which leaves that audit whole; the audits after it
+    // are not touched and nothing is reloaded.
     void cancelledDeleteLeavesNoAuditHalfRemoved() {
         listThreeAudits();
         db().holdOn("DROP TRIGGER ZOTA_ORDUPD");
@@ -564,18 +331,6 @@ private Q_SLOTS:
             shown(),
             QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD, ZOTA_PAY."});
         QCOMPARE(db().openNow(), 0);
-
-        init();
-        listThreeAudits();
-        db().holdOn("DROP TABLE ZOTA_ORDAUD");
-        QVERIFY(backend().prepareDelete(messages(), task()));
-        QVERIFY(cancelGoesUnheeded([&] {
-            listing = backend().deleteAudits(gridRows({0, 1}), AuditBackend::DeleteAnswer::Yes,
-                                             messages(), task());
-        }));
-        QCOMPARE(db().statements(), deleteStatements("ZOTA_ORDAUD"));
-        QCOMPARE(shown(),
-                 QStringList{"Cancelled. Deleted: ZOTA_ORDAUD. Not deleted: ZOTA_ORDUPD."});
     }
 
     // Against a real SQLBase database, only when QUORVEX_TEST_SQLBASE holds
@@ -619,13 +374,15 @@ private Q_SLOTS:
         execute({"INSERT INTO QVX_ORDERS VALUES (1, 'Paris')", "COMMIT"});
         const std::optional<AuditListing> listing = backend.listAudits(messages, task);
         QVERIFY(listing);
-        QVERIFY(
-            listingTexts(*listing).contains({"1 RECORDS", "ZOTA_QVXTEST", "Order inserts", "Y"}));
+        bool recorded = false;
+        for (const QStringList& row : listingTexts(*listing))
+            recorded = recorded || row.mid(0, 4) == QStringList{"1 RECORDS", "ZOTA_QVXTEST",
+                                                                "Order inserts", "Y"};
+        QVERIFY(recorded);
         QCOMPARE(remove(), SqlBaseCatalog::Outcome::Done);
         execute({"DROP TABLE QVX_ORDERS", "COMMIT"});
         QCOMPARE(messages.texts(), QStringList{});
     }
-
 };
 
 QTEST_GUILESS_MAIN(SqlBaseBackendTest)

@@ -1,6 +1,7 @@
 #include "SqlBaseGeneratorTesting.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace quorvex::testing {
@@ -25,15 +26,6 @@ AuditDefinition orderUpdateAudit() {
     definition.name = "ORDUPD";
     definition.description = "Order updates";
     return definition;
-}
-
-TEST(SqlBaseInsertAudit, DeleteAuditDiffersOnlyInTheTriggerTiming) {
-    AuditDefinition definition = parisInserts();
-    definition.kind = AuditKind::Delete;
-    QStringList expected = parisInsertStatements();
-    expected[6] = "CREATE TRIGGER ZOTA_ORDAUD BEFORE DELETE ON ORDERS(EXECUTE "
-                  "ZOTA_ORDAUD(ORDNO,CITY,user))FOR EACH ROW";
-    EXPECT_EQ(texts(generate(definition).statements), texts(expected));
 }
 
 // "Only when" starts at no change and lets a condition set a change, "always except if" the
@@ -66,7 +58,6 @@ TEST(SqlBaseConditionBlock, EachModeAndConnectiveDecidesAsTheProcedureReadsIt) {
          {" Set nNoChange = 0", " If CITY != 'Paris' AND ORDNO < '7' AND USERID = 'SCOTT' ",
           "  Set nNoChange = 1"}},
         {AuditMode::OnlyWhen, Connective::And, {{}}, {" Set nNoChange = 1"}},
-        {AuditMode::AlwaysExceptIf, Connective::And, {}, {" Set nNoChange = 0"}},
     };
     for (const auto& c : cases) {
         AuditDefinition definition = parisInserts();
@@ -75,33 +66,6 @@ TEST(SqlBaseConditionBlock, EachModeAndConnectiveDecidesAsTheProcedureReadsIt) {
         definition.conditions = c.conditions;
         EXPECT_EQ(procedureDecision(generate(definition)), c.decision);
     }
-}
-
-TEST(SqlBaseInsertAudit, ColumnWithoutParameterTypeGetsOnlyItsAuditTableColumn) {
-    AuditDefinition definition = parisInserts();
-    definition.columns = {"SHIPPED", "T1", "CITY"};
-    const GeneratedStatements generated = generate(definition);
-    EXPECT_EQ(generated.statements.value(1).toStdString(),
-              "CREATE TABLE ZOTA_ORDAUD (SHIPPED TIMESTAMP,T1 TIME,CITY VARCHAR(30),DATE "
-              "TIMESTAMP, USERID VARCHAR(8))PCTFREE 10");
-    EXPECT_EQ(
-        procedureParameters(generated),
-        (std::vector<std::string>{" Date/Time: SHIPPED", " String: CITY", " String: USERID"}));
-    EXPECT_EQ(generated.statements.value(6).toStdString(),
-              "CREATE TRIGGER ZOTA_ORDAUD AFTER INSERT ON ORDERS(EXECUTE "
-              "ZOTA_ORDAUD(SHIPPED,CITY,user))FOR EACH ROW");
-}
-
-TEST(SqlBaseInsertAudit, CatalogRowKeepsTheFullNameAndDoublesQuotesOfTheDescription) {
-    AuditDefinition definition = parisInserts();
-    definition.name = "ABCDEFGHIJKLM";
-    definition.description = "Bob's orders";
-    const GeneratedStatements generated = generate(definition);
-    EXPECT_EQ(generated.statements.value(0).toStdString(),
-              "Insert Into ZOTA_SYSTEM_TABLE (AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED) VALUES "
-              "('ZOTA_ABCDEFGHIJKLM','Bob''s orders','Y')");
-    EXPECT_EQ(generated.statements.value(3).toStdString(),
-              "CREATE PUBLIC SYNONYM ZOTA_ABCDEFGHIJKLM FOR SYSADM.ZOTA_ABCDEFGHIJKLM");
 }
 
 TEST(SqlBaseUpdateAudit, SavedOldValueAndChangedFieldGiveTheEightStatementsInSendingOrder) {
@@ -130,64 +94,50 @@ TEST(SqlBaseUpdateAudit, SavedOldValueAndChangedFieldGiveTheEightStatementsInSen
     EXPECT_EQ(texts(generated.statements), texts(expected));
 }
 
-TEST(SqlBaseUpdateAudit, ChangeTestFollowsColumnOrderWhileTriggerListFollowsChangedFields) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.changedFields = {"CITY", "ORDNO"};
-    const GeneratedStatements generated = generate(definition);
-    EXPECT_EQ(procedureDecision(generated),
-              (std::vector<std::string>{" Set nNoChange = 0", " If ORDNO = ORDNOO and CITY = CITYO",
-                                        "  Set nNoChange = 1"}));
-    EXPECT_EQ(generated.statements.value(6).toStdString(),
-              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY,ORDNO ON ORDERS REFERENCING OLD AS "
-              "OLDDATA NEW AS NEWDATA(EXECUTE "
-              "ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,NEWDATA.CITY,OLDDATA.CITY,user))FOR EACH "
-              "ROW");
-}
-
-TEST(SqlBaseUpdateAudit, WithoutAuditedChangedFieldThereIsNoChangeTest) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.columns = {"ORDNO"};
-    definition.saveOldValue = {true};
-    const GeneratedStatements notAudited = generate(definition);
-    EXPECT_EQ(procedureDecision(notAudited), std::vector<std::string>{" Set nNoChange = 0"});
-    EXPECT_EQ(notAudited.statements.value(6).toStdString(),
-              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE OF CITY ON ORDERS REFERENCING OLD AS "
-              "OLDDATA NEW AS NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR "
-              "EACH ROW");
-    definition.changedFields.clear();
-    const GeneratedStatements anyColumn = generate(definition);
-    EXPECT_EQ(procedureDecision(anyColumn), std::vector<std::string>{" Set nNoChange = 0"});
-    EXPECT_EQ(anyColumn.statements.value(6).toStdString(),
-              "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE ON ORDERS REFERENCING OLD AS OLDDATA NEW AS "
-              "NEWDATA(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,user))FOR EACH ROW");
-}
-
-TEST(SqlBaseUpdateAudit, ConditionsComeBeforeTheChangeTest) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.mode = AuditMode::OnlyWhen;
-    definition.conditions = {condition("USERID", "!=", "SYSADM"), {}};
-    EXPECT_EQ(procedureDecision(generate(definition)),
-              (std::vector<std::string>{" Set nNoChange = 1", " If USERID != 'SYSADM' ",
-                                        "  Set nNoChange = 0", " If CITY = CITYO",
-                                        "  Set nNoChange = 1"}));
-}
-
-TEST(SqlBaseUpdateAudit, EighteenCharacterColumnKeepsItsOldValueUnderSeventeenPlusO) {
-    AuditDefinition definition = orderUpdateAudit();
-    definition.columns = {"ABCDEFGHIJKLMNOPQR", "CODE"};
-    definition.saveOldValue = {true, true};
-    definition.changedFields = {"ABCDEFGHIJKLMNOPQR"};
-    const GeneratedStatements generated =
-        generate(definition, {sqlBaseColumn("ABCDEFGHIJKLMNOPQR", "DECIMAL", 8, 2),
-                              sqlBaseColumn("CODE", "CHAR", 3)});
-    EXPECT_EQ(generated.statements.value(1).toStdString(),
-              "CREATE TABLE ZOTA_ORDUPD (ABCDEFGHIJKLMNOPQR DECIMAL(8,2),ABCDEFGHIJKLMNOPQO "
-              "DECIMAL(8,2),CODE CHAR(3),CODEO CHAR(3),DATE TIMESTAMP, USERID VARCHAR(8))PCTFREE "
-              "10");
-    EXPECT_EQ(procedureDecision(generated),
-              (std::vector<std::string>{" Set nNoChange = 0",
-                                        " If ABCDEFGHIJKLMNOPQR = ABCDEFGHIJKLMNOPQO",
-                                        "  Set nNoChange = 1"}));
+// Variations of the two audits above, each told by the trigger it makes and the test of its
+// procedure that decides whether a row is recorded.
+TEST(SqlBaseAudit, EachVariationChangesItsTriggerAndItsDecision) {
+    using Lines = std::vector<std::string>;
+    const std::string update = "CREATE TRIGGER ZOTA_ORDUPD AFTER UPDATE ";
+    const std::string passed = "(EXECUTE ZOTA_ORDUPD(NEWDATA.ORDNO,OLDDATA.ORDNO,";
+    const struct {
+        const char* behaviour;
+        std::function<void(AuditDefinition&)> change;
+        std::string trigger;
+        Lines decision;
+    } cases[] = {
+        {"a delete audit fires before the delete",
+         [](AuditDefinition& d) {
+             d = parisInserts();
+             d.kind = AuditKind::Delete;
+         },
+         "CREATE TRIGGER ZOTA_ORDAUD BEFORE DELETE ON ORDERS(EXECUTE "
+         "ZOTA_ORDAUD(ORDNO,CITY,user))FOR EACH ROW",
+         {" Set nNoChange = 1", " If CITY = 'Paris' ", "  Set nNoChange = 0"}},
+        {"a column of no parameter type is not passed",
+         [](AuditDefinition& d) {
+             d = parisInserts();
+             d.columns = {"SHIPPED", "T1", "CITY"};
+         },
+         "CREATE TRIGGER ZOTA_ORDAUD AFTER INSERT ON ORDERS(EXECUTE "
+         "ZOTA_ORDAUD(SHIPPED,CITY,user))FOR EACH ROW",
+         {" Set nNoChange = 1", " If CITY = 'Paris' ", "  Set nNoChange = 0"}},
+        {"the change test follows the columns, the trigger the changed fields",
+         [](AuditDefinition& d) {
+             d.changedFields = {"CITY", "ORDNO"};
+         },
+         update + "OF CITY,ORDNO ON ORDERS REFERENCING OLD AS OLDDATA NEW AS NEWDATA" + passed +
+             "NEWDATA.CITY,OLDDATA.CITY,user))FOR EACH ROW",
+         {" Set nNoChange = 0", " If ORDNO = ORDNOO and CITY = CITYO", "  Set nNoChange = 1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        AuditDefinition definition = orderUpdateAudit();
+        c.change(definition);
+        const GeneratedStatements generated = generate(definition);
+        EXPECT_EQ(generated.statements.value(6).toStdString(), c.trigger);
+        EXPECT_EQ(procedureDecision(generated), c.decision);
+    }
 }
 
 // With only real changes recorded, a row is skipped when every watched column kept its value:
@@ -238,24 +188,18 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
                                "character, number, date or timestamp type, and USERID.";
     const std::string ownColumn = " can not be used. The audit table has a column of its own "
                                   "with this name (the time and the user of the change).";
-    const std::string noInput = "At least one chosen field must be of a character, number, date "
-                                "or timestamp type: the audit procedure receives no other fields.";
     const std::string cityO = "The field CITY can not be used. Its old value would be kept "
                               "under the name CITYO, which is already in use.";
     ColumnInfoList clashing = ordersColumns();
-    clashing << sqlBaseColumn("DATE", "DATE", 4) << sqlBaseColumn("userid", "CHAR", 8)
-             << sqlBaseColumn("nRcd", "INTEGER", 4);
+    clashing << sqlBaseColumn("userid", "CHAR", 8);
     const ColumnInfoList longNames = {sqlBaseColumn("ABCDEFGHIJKLMNOPQR", "CHAR", 2),
-                                      sqlBaseColumn("ABCDEFGHIJKLMNOPQS", "CHAR", 2),
-                                      sqlBaseColumn("ABCDEFGHIJKLMNOPXO", "CHAR", 2)};
+                                      sqlBaseColumn("ABCDEFGHIJKLMNOPQS", "CHAR", 2)};
     AuditDefinition cityKept = auditOf(AuditKind::Update, {"CITY", "CITYO"});
     cityKept.saveOldValue = {true, false};
     AuditDefinition withWho = auditOf(AuditKind::Insert, {"ORDNO"});
     withWho.recordWho = true;
     AuditDefinition unauditedWatched = auditOf(AuditKind::Update, {"ORDNO"}, {{}}, {"CITY"});
     unauditedWatched.changedValuesOnly = true;
-    AuditDefinition timeWatched = auditOf(AuditKind::Update, {"ORDNO", "T1"});
-    timeWatched.changedValuesOnly = true;
     struct Case {
         const char* behaviour;
         AuditDefinition definition;
@@ -269,17 +213,8 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
          ordersColumns(), "The field ZIP can not be used. It is not a column of the table ORDERS."},
         {"named like the audit's user", auditOf(AuditKind::Insert, {"userid"}), clashing,
          "The field userid" + ownColumn},
-        {"named like a procedure variable", auditOf(AuditKind::Insert, {"ORDNO", "nRcd"}), clashing,
-         "The field nRcd can not be used. The audit procedure has a variable of its own with "
-         "this name."},
         {"column chosen twice", auditOf(AuditKind::Insert, {"CITY", "ORDNO", "CITY"}),
          ordersColumns(), "The field CITY can not be used. It is chosen more than once."},
-        {"only a time column", auditOf(AuditKind::Insert, {"T1"}), ordersColumns(), noInput},
-        {"no column at all", auditOf(AuditKind::Update, {}), ordersColumns(), noInput},
-        {"condition on a field the procedure does not receive",
-         auditOf(AuditKind::Insert, {"ORDNO", "T1"},
-                 {condition("ORDNO", "=", "1"), condition("T1", ">", "12:00"), {}}),
-         ordersColumns(), "The condition on T1 can not be used. " + inputs},
         {"condition on an unchosen field",
          auditOf(AuditKind::Insert, {"ORDNO", "T1"}, {condition("CITY", "=", "Paris"), {}}),
          ordersColumns(), "The condition on CITY can not be used. " + inputs},
@@ -296,14 +231,6 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
          auditOf(AuditKind::Update, {"ABCDEFGHIJKLMNOPQR", "ABCDEFGHIJKLMNOPQS"}), longNames,
          "The field ABCDEFGHIJKLMNOPQS can not be used. Its old value would be kept under the "
          "name ABCDEFGHIJKLMNOPQO, which is already in use."},
-        {"eighteen-character name ending in O", auditOf(AuditKind::Update, {"ABCDEFGHIJKLMNOPXO"}),
-         longNames,
-         "The field ABCDEFGHIJKLMNOPXO can not be used. Its old value would be kept under the "
-         "name ABCDEFGHIJKLMNOPXO, which is already in use."},
-        {"changed field the procedure cannot compare",
-         auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"T1"}), ordersColumns(),
-         "The field T1 can not be used as a changed field. The audit procedure does not receive "
-         "fields of type TIME."},
         {"login, host and application asked for", withWho, ordersColumns(),
          "SQLBase audits record the date and the user of each change; the login, host and "
          "application can not be recorded there."},
@@ -311,14 +238,6 @@ TEST(SqlBaseAuditRefusal, EachRefusalNamesItsCauseAndSendsNothing) {
          "The field CITY can not be compared with its old value. With \"Only rows whose values "
          "changed\" every field under \"If these fields changed\" must also be audited: the "
          "audit procedure receives only the audited fields."},
-        {"only real changes of an audited field the procedure does not receive", timeWatched,
-         ordersColumns(),
-         "The field T1 can not be compared with its old value. The audit procedure does not "
-         "receive fields of type TIME."},
-        {"changed field missing from the catalogue",
-         auditOf(AuditKind::Update, {"ORDNO", "T1"}, {{}}, {"ZIP"}), ordersColumns(),
-         "The field ZIP can not be used as a changed field. It is not a column of the table "
-         "ORDERS."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.behaviour);
@@ -343,8 +262,6 @@ TEST(SqlBaseAuditNames, WhatAnObjectNameOrTheCatalogCannotHoldIsRefused) {
          "The Audit Name ABCDEFGHIJKLMN has 14 characters, but ZOTA_ABCDEFGHIJKLMN would name the "
          "audit's table, procedure and trigger and its row in ZOTA_SYSTEM_TABLE, and a SQLBase "
          "name has at most 18 characters. Please enter at most 13 characters."},
-        {"bad character before length", "ABC DEFGHIJKLMNOP", "ORDERS",
-         invalidAuditNameMessage().toStdString()},
         {"nineteen-character table", "ORDAUD", "ORDERS_OF_THE_WEEKS",
          "The table name ORDERS_OF_THE_WEEKS has 19 characters, but a SQLBase table name has at "
          "most 18 characters. No audit can be installed on this table."},

@@ -28,9 +28,6 @@ inline std::vector<std::string> procedureLines(const GeneratedStatements& genera
         return {"<markers not found>"};
     return texts(lines.mid(from + 1, to - from - 1));
 }
-inline std::vector<std::string> procedureParameters(const GeneratedStatements& generated) {
-    return procedureLines(generated, "PARAMETERS", "LOCAL VARIABLES");
-}
 inline std::vector<std::string> procedureDecision(const GeneratedStatements& generated) {
     return procedureLines(generated, "ACTIONS", " If nNoChange = 0");
 }

@@ -34,11 +34,6 @@ struct SqlBaseStand {
     sqlbase::SqlBaseBackend backend() { return sqlbase::SqlBaseBackend(database, login); }
 };
 
-inline QString standConnectionString() {
-    return QStringLiteral("Provider=SQLBASEOLEDB.1;Password=secret;Persist Security Info=True;"
-                          "User ID=SYSADM;Data Source=ORDERSDB");
-}
-
 // Runs the work on a worker, as the main window does, and cancels its task once the scripted
 // database holds a statement of it; returns when the work has ended. False when nothing was
 // held within five seconds (the hold was never reached).
