@@ -49,6 +49,13 @@ struct AuditDefinition {
     // chosen any audited column) has a value other than its old one.
     bool changedValuesOnly = false;
 
+    // Whether the audit records only rows whose watched columns changed value.
+    bool watchesChangedValues() const { return kind == AuditKind::Update && changedValuesOnly; }
+    // The columns whose old and new values decide that.
+    const QStringList& watchedColumns() const {
+        return changedFields.isEmpty() ? columns : changedFields;
+    }
+
     friend bool operator==(const AuditDefinition&, const AuditDefinition&) = default;
 };
 

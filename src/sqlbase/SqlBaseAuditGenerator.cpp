@@ -195,21 +195,11 @@ const ChosenColumn* findChosen(const QList<ChosenColumn>& columns, const QString
     return nullptr;
 }
 
-bool watchesChangedValues(const AuditDefinition& definition) {
-    return definition.kind == AuditKind::Update && definition.changedValuesOnly;
-}
-
-// The columns whose old and new values decide whether a row is recorded: the changed fields,
-// or with none chosen every audited column.
-QStringList watchedColumns(const AuditDefinition& definition) {
-    return definition.changedFields.isEmpty() ? definition.columns : definition.changedFields;
-}
-
 // The procedure compares only what the trigger hands it: every watched column must be audited
 // and of a type it receives.
 std::optional<QString> checkWatchedColumns(const AuditDefinition& definition,
                                            const QList<ChosenColumn>& columns) {
-    for (const QString& name : watchedColumns(definition)) {
+    for (const QString& name : definition.watchedColumns()) {
         const ChosenColumn* column = findChosen(columns, name);
         if (column == nullptr) {
             return u"The field "_s + name +
@@ -238,7 +228,7 @@ std::optional<QString> checkDefinition(const AuditDefinition& definition,
         if (auto refusal = checkChangedFields(definition, columns, syscolumns))
             return refusal;
     }
-    if (watchesChangedValues(definition)) {
+    if (definition.watchesChangedValues()) {
         if (auto refusal = checkWatchedColumns(definition, columns))
             return refusal;
     }
@@ -318,9 +308,9 @@ SqlBaseAuditTexts updateTexts(const AuditDefinition& definition,
     }
     texts.conditionBlock =
         sqlBaseConditionBlock(definition.conditions, definition.mode, definition.connective);
-    if (watchesChangedValues(definition)) {
+    if (definition.watchesChangedValues()) {
         changeTests.clear();
-        for (const QString& name : watchedColumns(definition))
+        for (const QString& name : definition.watchedColumns())
             changeTests << keptItsValue(*findChosen(columns, name));
     }
     // Whatever the conditions decided, a row whose chosen fields all kept their values is not

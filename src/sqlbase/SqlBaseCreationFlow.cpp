@@ -4,6 +4,7 @@
 #include "components/IConnection.h"
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
+#include "mainwindow/SaveMessages.h"
 #include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlbase/SqlBaseColumns.h"
 #include "sqlbase/SqlBaseLiteral.h"
@@ -76,8 +77,7 @@ void tellInstallEnd(const ChainResult& result, const QString& objectName,
 } // namespace
 
 const QString& duplicateSqlBaseAuditMessage() {
-    static const QString message =
-        QStringLiteral("You already have an Audit with that name.  Please enter another name.");
+    static const QString message = duplicateAuditNameMessage();
     return message;
 }
 

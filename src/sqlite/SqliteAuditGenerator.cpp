@@ -138,7 +138,7 @@ private:
         QStringList all;
         if (!conditions->isEmpty())
             all << *conditions;
-        if (m_definition.kind == AuditKind::Update && m_definition.changedValuesOnly) {
+        if (m_definition.watchesChangedValues()) {
             const std::optional<QString> changed = changedValueGuard();
             if (!changed)
                 return std::nullopt;
@@ -151,11 +151,8 @@ private:
     // new value differs from its old one. IS NOT compares NULL safely: NULL to a value is a
     // change, NULL to NULL is not. Text compares by its bytes, so a change of letter case counts.
     std::optional<QString> changedValueGuard() {
-        const QStringList& watched = m_definition.changedFields.isEmpty()
-                                         ? m_definition.columns
-                                         : m_definition.changedFields;
         QStringList differs;
-        for (const QString& name : watched) {
+        for (const QString& name : m_definition.watchedColumns()) {
             if (findColumn(m_columns, name) == nullptr) {
                 refuse(SqlServerAuditTableGenerator::notAColumnMessage(name, m_definition.table));
                 return std::nullopt;

@@ -6,6 +6,7 @@
 #include "components/MessageService.h"
 #include "components/Recordset.h"
 #include "components/StatementChain.h"
+#include "mainwindow/SaveMessages.h"
 #include "sqlite/SqliteAuditGenerator.h"
 #include "sqlite/SqliteCatalog.h"
 #include "sqlite/SqliteIdentifier.h"
@@ -21,11 +22,6 @@ namespace {
 QString tr(const char* text) {
     return QCoreApplication::translate("SqliteCreationFlow", text);
 }
-
-const QString duplicateNameMessage =
-    QStringLiteral("You already have an Audit with that name.  Please enter another name.");
-const QString tableRefusedMessage = QStringLiteral("Error saving table to database");
-const QString triggerRefusedMessage = QStringLiteral("Error saving trigger to database");
 
 // SQLite names compare without regard to the case of A to Z: "Orders" and "ORDERS" would name
 // the same audit table.
@@ -78,7 +74,7 @@ private:
         Recordset rows = m_connection.openRecordset(duplicateNameQuery(m_definition.name));
         if (rows.eof())
             return true;
-        m_messages.show(duplicateNameMessage);
+        m_messages.show(duplicateAuditNameMessage());
         return false;
     }
 
@@ -119,13 +115,13 @@ private:
         switch (Step(result.failedStep)) {
         case Table:
             m_messages.show(failure.description());
-            m_messages.show(tableRefusedMessage);
+            m_messages.show(tableRefusedMessage());
             break;
         case Trigger:
-            report(triggerRefusedMessage, failure);
+            report(triggerRefusedMessage(), failure);
             break;
         case CatalogRow:
-            report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), failure);
+            report(catalogRowRefusedMessage(), failure);
             break;
         }
         return {};
@@ -135,8 +131,7 @@ private:
     bool cancelled() {
         if (m_cancel == nullptr || !m_cancel->isCancelled())
             return false;
-        m_messages.show(
-            tr("The audit %1 was not installed: the save was cancelled.").arg(m_definition.name));
+        m_messages.show(saveCancelledMessage(m_definition.name));
         return true;
     }
 

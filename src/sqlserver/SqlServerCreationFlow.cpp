@@ -7,6 +7,7 @@
 #include "components/MessageService.h"
 #include "components/Recordset.h"
 #include "components/StatementChain.h"
+#include "mainwindow/SaveMessages.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerAuditTableGenerator.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -30,12 +31,8 @@ QString tr(const char* text) {
     return QCoreApplication::translate("SqlServerCreationFlow", text);
 }
 
-const QString duplicateNameMessage =
-    QStringLiteral("You already have an Audit with that name.  Please enter another name.");
 const QString auditColumnsFailedMessage = QStringLiteral("Error creating audit table colums.");
 const QString triggerTextFailedMessage = QStringLiteral("Error creating trigger text");
-const QString tableRefusedMessage = QStringLiteral("Error saving table to database");
-const QString triggerRefusedMessage = QStringLiteral("Error saving trigger to database");
 
 QString duplicateNameQuery(const QString& name) {
     return QStringLiteral("SELECT AUDIT_NAME FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
@@ -154,20 +151,20 @@ SaveResult SqlServerSave::install(const SqlServerAuditTableGenerator& table,
         switch (kinds[result.failedStep]) {
         case Table:
             m_messages.show(failure.description());
-            m_messages.show(tableRefusedMessage);
+            m_messages.show(tableRefusedMessage());
             break;
         case Grant:
-            report(tableRefusedMessage, failure);
+            report(tableRefusedMessage(), failure);
             break;
         case Trigger:
             if (failure.isLockTimeout())
                 m_messages.show(tableInUseMessage(m_definition.table));
             else
-                report(triggerRefusedMessage, failure);
+                report(triggerRefusedMessage(), failure);
             break;
         case CatalogRow:
             // An audit missing from the catalog could be neither listed nor deleted: it goes.
-            report(tr("Error saving the audit to tblZOTA_SYSTEM_TABLE"), failure);
+            report(catalogRowRefusedMessage(), failure);
             break;
         }
     }
@@ -196,7 +193,7 @@ bool SqlServerSave::nameIsFree() {
         const bool taken = !rows.eof();
         rows.close();
         if (taken) {
-            m_messages.show(duplicateNameMessage);
+            m_messages.show(duplicateAuditNameMessage());
             return false;
         }
         return true;
@@ -255,8 +252,7 @@ std::optional<ColumnInfoList> SqlServerSave::readTableColumns() {
 bool SqlServerSave::cancelled() {
     if (m_cancel == nullptr || !m_cancel->isCancelled())
         return false;
-    m_messages.show(
-        tr("The audit %1 was not installed: the save was cancelled.").arg(m_definition.name));
+    m_messages.show(saveCancelledMessage(m_definition.name));
     return true;
 }
 

@@ -131,7 +131,7 @@ void SqlServerTriggerGenerator::build(const AuditDefinition& definition,
     if (refused()) {
         return;
     }
-    const bool changedValuesOnly = update && definition.changedValuesOnly;
+    const bool changedValuesOnly = definition.watchesChangedValues();
     const QString changedValues =
         changedValuesOnly ? changedValuesTest(definition, tableColumns) : QString();
     if (refused()) {
@@ -250,11 +250,9 @@ QString SqlServerTriggerGenerator::changedValuesTest(const AuditDefinition& defi
         m_refusal = changedValuesNeedAKeyMessage(definition.table);
         return {};
     }
-    const QStringList& watched =
-        definition.changedFields.isEmpty() ? definition.columns : definition.changedFields;
     QStringList tests{QStringLiteral("deleted.") + SqlServerIdentifier::quote(keys.first()) +
                       QStringLiteral(" IS NULL")};
-    for (const QString& name : watched) {
+    for (const QString& name : definition.watchedColumns()) {
         const ColumnInfo* column = findColumn(tableColumns, name);
         if (column == nullptr) {
             m_refusal = SqlServerAuditTableGenerator::notAColumnMessage(name, definition.table);
