@@ -1,5 +1,6 @@
 #include "auditdata/AuditTable.h"
 
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/AuditNameRules.h"
 
 #include <QRegularExpression>
@@ -13,7 +14,7 @@ AuditTable::AuditTable(AuditStore store, QString name, QString tableName)
 std::optional<AuditTable> AuditTable::fromName(AuditStore store, const QString& name) {
     if (name.isEmpty() || !checkAuditName(name).accepted())
         return std::nullopt;
-    const QString table = store == AuditStore::SqlBase ? name : QStringLiteral("tblZOTA_") + name;
+    const QString table = store == AuditStore::SqlBase ? name : zotaTableName(name);
     return AuditTable(store, name, table);
 }
 

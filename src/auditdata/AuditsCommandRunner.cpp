@@ -29,8 +29,7 @@ QString tr(const char* text) {
 }
 
 QString cell(const Row& row, int column) {
-    return std::size_t(column) < row.size() ? row[std::size_t(column)].value_or(QString()).trimmed()
-                                            : QString();
+    return cellText(row, std::size_t(column)).trimmed();
 }
 
 // One report a row of the listing: the name and ENABLED from the columns where the back end's

@@ -37,4 +37,9 @@ struct FieldInfo {
 using FieldValue = std::optional<QString>;
 using Row = std::vector<FieldValue>;
 
+// The text of a row's cell; empty for NULL and for a cell the row does not have.
+inline QString cellText(const Row& row, std::size_t column) {
+    return column < row.size() ? row[column].value_or(QString()) : QString();
+}
+
 } // namespace quorvex

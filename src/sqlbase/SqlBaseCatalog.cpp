@@ -95,7 +95,7 @@ std::optional<AuditListing> SqlBaseCatalog::list() {
             return std::nullopt;
         task.reportProgress(i, total);
         Row& row = listing.rows[std::size_t(i)];
-        const QString name = row.size() > 1 ? row[1].value_or(QString()) : QString();
+        const QString name = cellText(row, 1);
         try {
             const QueryRows count = m_session.read(QStringLiteral("SELECT COUNT(*) FROM ") + name);
             const QString value = count.firstColumn().value(0);
@@ -120,7 +120,7 @@ bool SqlBaseCatalog::addStates(AuditListing& listing) {
     for (const Row& row : listing.rows) {
         if (m_session.isCancelled())
             return false;
-        const QString name = row.size() > 1 ? row[1].value_or(QString()).trimmed() : QString();
+        const QString name = cellText(row, 1).trimmed();
         try {
             checks.emplace_back(readSqlBaseAuditCheck(m_session, name));
         } catch (const DbException& e) {

@@ -9,7 +9,7 @@ namespace quorvex::sqlbase {
 namespace {
 
 QString textOf(const Row& row, std::size_t index) {
-    return index < row.size() ? row[index].value_or(QString()).trimmed() : QString();
+    return cellText(row, index).trimmed();
 }
 
 } // namespace

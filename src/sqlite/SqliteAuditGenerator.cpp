@@ -1,5 +1,6 @@
 #include "sqlite/SqliteAuditGenerator.h"
 
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlite/SqliteColumnType.h"
 #include "sqlite/SqliteIdentifier.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
@@ -266,11 +267,11 @@ private:
 } // namespace
 
 QString auditTableName(const QString& auditName) {
-    return QStringLiteral("tblZOTA_") + auditName;
+    return zotaTableName(auditName);
 }
 
 QString triggerName(const QString& auditName) {
-    return QStringLiteral("trgZOTA_") + auditName;
+    return zotaTriggerName(auditName);
 }
 
 const QString& catalogTableName() {

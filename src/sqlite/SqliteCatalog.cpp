@@ -127,11 +127,8 @@ AuditListing SqliteCatalog::loadAudits() {
     // What became of each audit since its install, read in the same database.
     std::vector<std::optional<AuditCheck>> checks;
     for (const Row& row : listing.rows) {
-        const auto cell = [&row](std::size_t i) {
-            return i < row.size() ? row[i].value_or(QString()) : QString();
-        };
-        checks.push_back(readSqliteAuditCheck(m_connection, cell(0), cell(3),
-                                              cell(2).trimmed() != QLatin1String("N")));
+        checks.push_back(readSqliteAuditCheck(m_connection, cellText(row, 0), cellText(row, 3),
+                                              cellText(row, 2).trimmed() != QLatin1String("N")));
     }
     listing.addStates(std::move(checks));
     return listing;

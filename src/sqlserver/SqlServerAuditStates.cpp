@@ -3,6 +3,7 @@
 #include "components/IConnection.h"
 #include "components/Recordset.h"
 #include "mainwindow/AuditDrift.h"
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerAuditDrift.h"
 #include "sqlserver/SqlServerIdentifier.h"
 
@@ -25,14 +26,6 @@ QString inList(const QStringList& names) {
     for (const QString& name : names)
         literals << SqlServerIdentifier::unicodeLiteral(name);
     return literals.join(QStringLiteral(", "));
-}
-
-QString auditTableOf(const QString& auditName) {
-    return QStringLiteral("tblZOTA_") + auditName;
-}
-
-QString triggerOf(const QString& auditName) {
-    return QStringLiteral("trgZOTA_") + auditName;
 }
 
 // Names compare as the server compares them (some engines give them back in lower case).
@@ -77,8 +70,8 @@ std::vector<AuditCheck> SqlServerAuditStates::read(IConnection& connection,
         if (!audit.auditedTable.isEmpty() &&
             !auditedTables.contains(audit.auditedTable, Qt::CaseInsensitive))
             auditedTables << audit.auditedTable;
-        auditTables << auditTableOf(audit.name);
-        triggers << triggerOf(audit.name);
+        auditTables << zotaTableName(audit.name);
+        triggers << zotaTriggerName(audit.name);
     }
 
     QHash<QString, ColumnInfoList> columns;      // audited tables, by the name they go by
@@ -117,10 +110,10 @@ std::vector<AuditCheck> SqlServerAuditStates::read(IConnection& connection,
         AuditObjects objects;
         if (const auto found = columns.find(key(audit.auditedTable)); found != columns.end())
             objects.auditedTable = *found;
-        if (const auto found = auditColumns.find(key(auditTableOf(audit.name)));
+        if (const auto found = auditColumns.find(key(zotaTableName(audit.name)));
             found != auditColumns.end())
             objects.auditTable = *found;
-        const auto trigger = triggerTexts.find(key(triggerOf(audit.name)));
+        const auto trigger = triggerTexts.find(key(zotaTriggerName(audit.name)));
         objects.triggerExists = trigger != triggerTexts.end();
         if (objects.triggerExists && trigger->has_value() && !trigger->value().trimmed().isEmpty())
             objects.triggerColumns = sqlserver::sqlServerTriggerColumns(**trigger);

@@ -1,5 +1,6 @@
 #include "sqlserver/SqlServerAuditTableGenerator.h"
 
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerIdentifier.h"
 
 #include <QSet>
@@ -91,7 +92,7 @@ QString SqlServerAuditTableGenerator::rowAlias(AuditKind kind) {
 }
 
 QString SqlServerAuditTableGenerator::auditTableNameFor(const QString& auditName) {
-    return SqlServerIdentifier::bracket(QStringLiteral("tblZOTA_") + auditName);
+    return SqlServerIdentifier::bracket(zotaTableName(auditName));
 }
 
 std::optional<QString> SqlServerAuditTableGenerator::columnDefinition(const QString& auditColumn,

@@ -6,6 +6,7 @@
 #include "components/MessageService.h"
 #include "components/TaskContext.h"
 #include "components/Timeouts.h"
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerCatalog.h"
 #include "sqlserver/SqlServerConnection.h"
 #include "sqlserver/SqlServerCreationFlow.h"
@@ -20,7 +21,6 @@ namespace {
 
 // The system's own audit tables and its catalog. Some engines list names in another letter
 // case than they were created with, so they are recognised in any case.
-const QString auditTablePrefix = QStringLiteral("tblZOTA_");
 
 QList<SqlServerCatalog::InstalledAudit> auditsOf(const QList<InstalledAuditRow>& rows) {
     QList<SqlServerCatalog::InstalledAudit> audits;
@@ -39,7 +39,7 @@ SqlServerBackend::~SqlServerBackend() = default;
 bool SqlServerBackend::isOwnTable(const QString& table) {
     // An audit table lies in the schema of the user who made it, which need not be dbo.
     const QString bare = table.mid(table.indexOf(u'.') + 1);
-    return bare.startsWith(auditTablePrefix, Qt::CaseInsensitive);
+    return bare.startsWith(zotaTablePrefix(), Qt::CaseInsensitive);
 }
 
 std::unique_ptr<SqlServerSession> SqlServerBackend::connect(MessageService& messages) {

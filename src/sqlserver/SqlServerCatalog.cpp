@@ -7,6 +7,7 @@
 #include "components/Recordset.h"
 #include "components/StatementChain.h"
 #include "components/Timeouts.h"
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 #include "sqlserver/SqlServerAuditStates.h"
 #include "sqlserver/SqlServerConnection.h"
@@ -172,7 +173,7 @@ bool SqlServerCatalog::remove(const InstalledAudit& audit) {
     } else {
         m_messages.show(tr("The trigger of the audit %1 was removed, but its table %2 could not "
                            "be dropped. The audit stays listed so that it can be deleted again.")
-                            .arg(audit.name, QStringLiteral("tblZOTA_") + audit.name) +
+                            .arg(audit.name, zotaTableName(audit.name)) +
                         QStringLiteral("\r\n\r\n") + failure.description());
     }
     return false;
@@ -212,8 +213,7 @@ QStringList SqlServerCatalog::removeStatements(const QString& auditName,
                                                const QString& triggerTable) {
     return {QStringLiteral("DROP TRIGGER ") + triggerSchemaPrefix(triggerTable) +
                 sqlserver::sqlServerTriggerName(auditName),
-            QStringLiteral("DROP TABLE ") +
-                SqlServerIdentifier::quote(QStringLiteral("tblZOTA_") + auditName),
+            QStringLiteral("DROP TABLE ") + SqlServerIdentifier::quote(zotaTableName(auditName)),
             QStringLiteral("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
                 SqlServerIdentifier::literal(auditName)};
 }
@@ -229,7 +229,7 @@ bool SqlServerCatalog::triggerStillExists(const QString& auditName) {
     // the catalogue is asked.
     try {
         return m_session.manager().triggerState(m_session.login().database,
-                                                QStringLiteral("trgZOTA_") + auditName) !=
+                                                zotaTriggerName(auditName)) !=
                SqlServerManager::TriggerState::Missing;
     } catch (const DbException&) {
         return true;
@@ -238,8 +238,7 @@ bool SqlServerCatalog::triggerStillExists(const QString& auditName) {
 
 bool SqlServerCatalog::auditTableStillExists(const QString& auditName) {
     try {
-        m_session.manager().lookUpUserTable(m_session.login().database,
-                                            QStringLiteral("tblZOTA_") + auditName);
+        m_session.manager().lookUpUserTable(m_session.login().database, zotaTableName(auditName));
         return true;
     } catch (const DbException& e) {
         return !e.description().contains(QLatin1String("was not found"));
@@ -262,11 +261,8 @@ AuditListing SqlServerCatalog::loadAudits() {
 void SqlServerCatalog::addStates(AuditListing& listing) {
     QList<SqlServerAuditStates::Audit> audits;
     for (const Row& row : listing.rows) {
-        const auto cell = [&row](int column) {
-            return std::size_t(column) < row.size() ? row[std::size_t(column)].value_or(QString())
-                                                    : QString();
-        };
-        audits.append({cell(nameColumn).trimmed(), withoutPadding(cell(triggerTableColumn))});
+        audits.append({cellText(row, nameColumn).trimmed(),
+                       withoutPadding(cellText(row, triggerTableColumn))});
     }
     std::vector<std::optional<AuditCheck>> checks;
     try {

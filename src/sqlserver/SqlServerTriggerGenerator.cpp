@@ -1,5 +1,6 @@
 #include "sqlserver/SqlServerTriggerGenerator.h"
 
+#include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerConditionValue.h"
 
 #include "sqlserver/SqlServerAuditTableGenerator.h"
@@ -96,7 +97,7 @@ SqlServerTriggerGenerator::SqlServerTriggerGenerator(const AuditDefinition& defi
 }
 
 QString SqlServerTriggerGenerator::triggerNameFor(const QString& auditName) {
-    return SqlServerIdentifier::quote(QStringLiteral("trgZOTA_") + auditName);
+    return SqlServerIdentifier::quote(zotaTriggerName(auditName));
 }
 
 QString SqlServerTriggerGenerator::changedValuesNeedAKeyMessage(const QString& table) {
