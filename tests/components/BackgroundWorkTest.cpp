@@ -1,5 +1,6 @@
 // Work off the window thread: the background task and its cancel token, and the statement
-// chain that installs with undo.
+// chain's steps that may fail harmlessly. (Its undo order shows in the SQL Server and SQLBase
+// creation flows' tests.)
 #include "components/BackgroundTask.h"
 #include "components/StatementChain.h"
 #include "support/FakeDatabase.h"
@@ -74,55 +75,7 @@ private Q_SLOTS:
         QVERIFY(!doneCalled);
     }
 
-    // --- the statement chain ---
-
-    void aFailingStepTakesBackWhatWasDoneNewestFirst_data() {
-        QTest::addColumn<QStringList>("failing");
-        QTest::addColumn<int>("policy");
-        QTest::addColumn<QStringList>("sent");
-        QTest::addColumn<int>("failedStep");
-        QTest::addColumn<QList<int>>("undone");
-        QTest::addColumn<QList<int>>("kept");
-        const QStringList forward{"CREATE TABLE t", "CREATE PROCEDURE p", "CREATE TRIGGER g",
-                                  "INSERT INTO catalog"};
-        const int keep = int(StatementChain::UndoFailures::KeepOlderSteps);
-        const int rest = int(StatementChain::UndoFailures::UndoTheRest);
-        // A trigger that stays keeps what it relies on.
-        QTest::newRow("an undo that fails keeps the older steps")
-            << QStringList{"INSERT INTO catalog", "DROP TRIGGER g"} << keep
-            << forward + QStringList{"DROP TRIGGER g"} << 3 << QList<int>() << QList<int>{1, 0};
-        QTest::newRow("or takes back the rest when told so")
-            << QStringList{"INSERT INTO catalog", "DROP TRIGGER g"} << rest
-            << forward + QStringList{"DROP TRIGGER g", "ERASE p", "DROP TABLE t", "COMMIT"} << 3
-            << QList<int>{1, 0} << QList<int>();
-    }
-    void aFailingStepTakesBackWhatWasDoneNewestFirst() {
-        QFETCH(QStringList, failing);
-        QFETCH(int, policy);
-        QFETCH(QStringList, sent);
-        QFETCH(int, failedStep);
-        QFETCH(QList<int>, undone);
-        QFETCH(QList<int>, kept);
-        FakeDatabase db;
-        auto connection = db.createConnection();
-        QVERIFY(connection->open("DRIVER={x}"));
-        for (const QString& statement : failing)
-            db.failOn(statement, FakeDatabase::error("Refused: " + statement));
-        StatementChain chain({{"CREATE TABLE t", "DROP TABLE t", {}},
-                              {"CREATE PROCEDURE p", "ERASE p", {}},
-                              {"CREATE TRIGGER g", "DROP TRIGGER g", {}},
-                              {"INSERT INTO catalog", {}, {}}},
-                             StatementChain::UndoFailures(policy));
-        if (policy == int(StatementChain::UndoFailures::UndoTheRest))
-            chain.setAfterUndo("COMMIT");
-        const ChainResult result = chain.run(*connection);
-        QCOMPARE(db.statements(), sent);
-        QCOMPARE(result.failedStep, failedStep);
-        QCOMPARE(result.failure->description(), "Refused: " + failing.first());
-        QCOMPARE(result.undone, undone);
-        QCOMPARE(result.kept, kept);
-        QCOMPARE(result.undoFailures.size(), 1);
-    }
+    // The statement chain.
 
     // Dropping what is gone already need not stop a delete; a cancel between steps takes back
     // what was done, and is no refusal.

@@ -1,6 +1,5 @@
 #include "sqlserver/ScriptCompanion.h"
 
-#include "sqlbase/SqlBaseAuditGenerator.h"
 #include "sqlserver/SqlServerAuditGenerator.h"
 
 #include "OrdersTable.h"
@@ -18,13 +17,6 @@ namespace {
 
 using testing::bigOrders;
 using testing::ordersColumns;
-
-AuditDefinition sqlBaseNamed(const QString& table, const QString& name) {
-    AuditDefinition definition;
-    definition.table = table;
-    definition.name = name;
-    return definition;
-}
 
 const QByteArray ordersCatalogue =
     R"("columns": [{"name": "ORDER_ID", "type": "int", "length": 4, "precision": 10, "scale": 0, "primaryKey": true},
@@ -54,8 +46,6 @@ TEST(CompanionInputFaults, AreReportedByWhatIsWrong) {
     const BadInput cases[] = {
         {"not_json", "{\"kind\": ", "the input is not valid JSON: unterminated object at offset 9"},
         {"misspelt_key", R"({"kind": "insert", "choosen": []})", "unknown key \"choosen\""},
-        {"length_as_text", R"({"kind": "insert", "columns": [{"name": "A", "length": "30"}]})",
-         "\"length\" in entry 1 of \"columns\" must be a whole number"},
         {"old_value_of_unchosen_column", R"({"kind": "update", "chosen": ["A"], "saveOld": ["B"]})",
          "\"saveOld\" names B, which is not a chosen column"}};
     for (const BadInput& c : cases)
@@ -88,22 +78,6 @@ TEST(CompanionProgram, RefusalsExitWithOneAndAWrongCommandLineWithTwo) {
     const auto wrong = runCompanion({"--jsno"}, bigOrdersInput);
     EXPECT_EQ(2, wrong.exitCode);
     EXPECT_TRUE(wrong.err.startsWith("Unknown option 'jsno'."));
-}
-
-// The companion refuses what GO refuses, with the same message, on the back end it is told.
-TEST(CompanionRefusals, NamesTheCatalogCannotTakeExitWithOne) {
-    const ScriptCompanion::Output output = ScriptCompanion::run(
-        R"({"backend": "sqlbase", "kind": "insert", "table": "T",
-            "columns": [{"name": "C", "type": "INTEGER", "length": 4}], "chosen": ["C"],
-            "name": "ABCDEFGHIJKLMN"})",
-        ScriptCompanion::OutputFormat::Json);
-    EXPECT_EQ(1, output.exitCode);
-    const QString refusal =
-        sqlbase::checkSqlBaseAuditNames(sqlBaseNamed("T", "ABCDEFGHIJKLMN")).message;
-    EXPECT_TRUE(refusal.startsWith("The Audit Name ABCDEFGHIJKLMN has 14 characters"));
-    EXPECT_EQ(QJsonObject({{"error", refusal}}),
-              QJsonDocument::fromJson(output.standardOutput).object())
-        << output.standardOutput.toStdString();
 }
 
 } // namespace

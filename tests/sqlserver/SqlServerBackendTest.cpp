@@ -86,13 +86,6 @@ private Q_SLOTS:
         const QString disable = alter("DISABLE").last();
         QTest::newRow("failing alter, no flag shown")
             << "" << QStringList{disable} << flag("N") + alter("DISABLE") + flag("Y") << cannotFind;
-        QTest::newRow("a row that cannot be put back is reported too")
-            << "Y" << QStringList{disable, flag("Y").last()}
-            << flag("N") + alter("DISABLE") + flag("Y")
-            << cannotFind +
-                   "\r\n\r\nThe audit's ENABLED flag could not be put back either, so "
-                   "tblZOTA_SYSTEM_TABLE does not show the trigger's state:\r\n" +
-                   deadlocked;
         QTest::newRow("a failing update leaves the trigger alone")
             << "Y" << QStringList{flag("N").last()} << flag("N") << deadlocked;
     }
@@ -111,49 +104,24 @@ private Q_SLOTS:
         QCOMPARE(shown(), QStringList{message});
     }
 
-    // Trigger, then table, then row; what is gone already does not stop the rest, and a
-    // trigger that stays keeps its table, since dropping the table under a live trigger would
-    // make every change to the audited table fail.
-    void deleteDropsTriggerThenTableThenRow_data() {
-        QTest::addColumn<bool>("triggerLeft");
-        QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QStringList>("message");
-        const QStringList dropTrigger = SqlServerStand::batch("DROP TRIGGER trgZOTA_Refunds");
-        const QStringList triggerAsked{
-            SqlServerManager::triggerStateStatement("Sales", "trgZOTA_Refunds")};
-        QTest::newRow("table and trigger are gone already")
-            << false
-            << dropTrigger + triggerAsked + SqlServerStand::batch("DROP TABLE tblZOTA_Refunds") +
-                   QStringList{SqlServerManager::lookUpStatement("Sales", "tblZOTA_Refunds")} +
-                   SqlServerStand::batch(
-                       "DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = 'Refunds'")
-            << QStringList();
-        QTest::newRow("a trigger that cannot be dropped keeps its table and row")
-            << true << dropTrigger + triggerAsked
-            << QStringList{
-                   "The audit Refunds was not deleted: its trigger could not be dropped, so its "
-                   "table is kept and changes to Refunds keep working.\r\n\r\nCannot drop it."};
-    }
-    void deleteDropsTriggerThenTableThenRow() {
-        QFETCH(bool, triggerLeft);
-        QFETCH(QStringList, expected);
-        QFETCH(QStringList, message);
-        for (const char* statement : {"DROP TABLE tblZOTA_Refunds", "DROP TRIGGER trgZOTA_Refunds"})
-            m_stand->database.failOn(statement, FakeDatabase::error("Cannot drop it.", 3701));
+    // A trigger that cannot be dropped keeps its table and row, since dropping the table under
+    // a live trigger would make every change to the audited table fail. (The engine's busy-table
+    // test shows a later Delete finishing what a failed one left.)
+    void aTriggerThatCannotBeDroppedKeepsItsTableAndRow() {
+        // A table outside dbo has its trigger dropped from its schema.
+        m_stand->database.failOn("DROP TRIGGER sales.trgZOTA_Refunds",
+                                 FakeDatabase::error("Cannot drop it.", 3701));
         m_stand->database.onQuery(
             SqlServerManager::triggerStateStatement("Sales", "trgZOTA_Refunds"), QStringList{"d"},
-            triggerLeft ? std::vector<Row>{SqlServerStand::row({"0"})} : std::vector<Row>{});
-        m_stand->database.onQuery(SqlServerManager::lookUpStatement("Sales", "tblZOTA_Refunds"),
-                                  SqlServerStand::tableFields(), {});
-        QCOMPARE(m_catalog->remove({"Refunds", "Y", SqlServerStand::stored("Refunds")}),
-                 !triggerLeft);
-        QCOMPARE(sent(), expected);
-        QCOMPARE(shown(), message);
-        // A table outside dbo has its trigger dropped from its schema.
-        QCOMPARE(
-            SqlServerCatalog::removeStatements("Refunds", SqlServerStand::stored("sales.Refunds"))
-                .first(),
-            QString("DROP TRIGGER sales.trgZOTA_Refunds"));
+            {textRow({"0"})});
+        QVERIFY(!m_catalog->remove({"Refunds", "Y", SqlServerStand::stored("sales.Refunds")}));
+        QCOMPARE(sent(), SqlServerStand::batch("DROP TRIGGER sales.trgZOTA_Refunds") +
+                             QStringList{SqlServerManager::triggerStateStatement(
+                                 "Sales", "trgZOTA_Refunds")});
+        QCOMPARE(shown(),
+                 QStringList{"The audit Refunds was not deleted: its trigger could not be dropped, "
+                             "so its table is kept and changes to sales.Refunds keep "
+                             "working.\r\n\r\nCannot drop it."});
     }
 
     // System tables and the system's own tblZOTA_ tables stay out, in any case and schema;

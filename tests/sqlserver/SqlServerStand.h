@@ -124,14 +124,6 @@ struct SqlServerStand {
         return {QStringLiteral("USE [Sales]"), statement};
     }
 
-    // A row of texts, none of them NULL.
-    static Row row(const QStringList& values) {
-        Row result;
-        for (const QString& value : values)
-            result.push_back(FieldValue(value));
-        return result;
-    }
-
     // A TRIGGERTABLE value as the server gives it back: CHAR(100), blank-padded.
     static QString stored(const QString& table) { return table.leftJustified(100, u' '); }
 };
