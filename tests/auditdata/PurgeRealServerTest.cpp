@@ -325,9 +325,6 @@ TEST_F(PurgeRealServer, CancelOrAFileThatCannotBeCompletedKeepsEveryRow) {
         std::function<void(AuditExporter&, TaskContext&)> arrange;
         PurgeResult::Outcome outcome;
     } cases[] = {
-        {"cancelled after 5,000 rows", ExportFormat::Csv, m_dir.filePath("cancelled.csv"),
-         [](AuditExporter& e, TaskContext&) { e.setProgress([](qint64) { return false; }, 5000); },
-         PurgeResult::Outcome::Cancelled},
         // The window's Cancel: the token cancels the statement streaming the deleted rows.
         {"cancelled by the task while the rows stream", ExportFormat::Csv,
          m_dir.filePath("stopped.csv"),
