@@ -285,12 +285,6 @@ TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
 
     WindowBackEnd window(m_login);
     TaskContext task;
-    const std::optional<PurgeResult> purged =
-        window.data.purge(window.audit(m_audit), window.messages, task);
-    ASSERT_TRUE(purged.has_value());
-    EXPECT_EQ(purged->outcome, PurgeResult::Outcome::TableBusy);
-    EXPECT_EQ(purged->message, busy);
-
     const QString file = m_dir.filePath(QStringLiteral("both.csv"));
     AuditExporter exporter(ExportFormat::Csv, file, m_audit);
     const std::optional<PurgeResult> both = window.exportAndPurge(m_audit, exporter);
