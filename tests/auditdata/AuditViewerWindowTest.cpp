@@ -24,26 +24,17 @@ std::vector<Row> numberedRows(int count) {
     return rows;
 }
 
-// The installed-audits grid of a main window: names in nameColumn, the given row current.
-void fillInstalledAudits(Grid& grid, int nameColumn, const QStringList& names) {
-    grid.setColCount(4);
-    grid.insertRows(0, int(names.size()));
-    for (int i = 0; i < names.size(); ++i)
-        grid.setCellText(i, nameColumn, names[i]);
-}
-
-// The SQL Server back end's pieces around one viewer.
+// The SQL Server back end's pieces around one viewer, and the main window's installed-audits
+// grid with the audit Orders.
 struct SqlServerViewer {
     explicit SqlServerViewer(IConnectionFactory& connections)
         : data(std::make_shared<SqlServerAuditData>(
               connections, SqlServerLoginValues{"db1", "sa", "pw", "Sales"})),
           viewer(data, messages) {
-        fillInstalledAudits(installed, 0, {"Orders", "Items"});
-    }
-    // View pressed on the audit in this row.
-    void view(int row) {
-        installed.setCurrentCell(row, 0);
-        viewer.showAudit(installed);
+        installed.setColCount(4);
+        installed.insertRows(0, 1);
+        installed.setCellText(0, 0, QStringLiteral("Orders"));
+        installed.setCurrentCell(0, 0);
     }
     ScriptedMessageService messages;
     std::shared_ptr<SqlServerAuditData> data;
@@ -64,7 +55,7 @@ private Q_SLOTS:
         db.onQuery(selectOrders, QStringList{"ORDER_NO", "UserName"}, numberedRows(20000));
         db.holdOn(selectOrders, 5000);
         SqlServerViewer v(db);
-        v.view(0);
+        v.viewer.showAudit(v.installed);
         QTRY_COMPARE(db.waiting(), 1);
         // The first full batch is in the grid while the read waits.
         QTRY_COMPARE(v.viewer.grid()->rowCount(), int(AuditViewerWindow::RowsPerBatch));
@@ -77,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(v.messages.texts(), QStringList());
 
         db.release();
-        v.view(0);
+        v.viewer.showAudit(v.installed);
         QTRY_VERIFY(!v.viewer.isFilling());
         QCOMPARE(v.viewer.grid()->rowCount(), 20000);
         QVERIFY(v.viewer.isVisible());
