@@ -1,6 +1,5 @@
 // One quorvex-export run against a scripted database, for what the engine cannot be made to
-// show: the connection string of each back end, a commit failing after the file is complete,
-// and the password file.
+// show: a commit failing after the file is complete, and the password file.
 #include "auditdata/ExportCommandRunner.h"
 
 #include "support/ExportedFiles.h"
@@ -56,22 +55,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ExportCommandRunnerTest, ConnectionStringsAreTheLoginWindowsOwn) {
-    EXPECT_EQ(ExportCommandRunner::connectionString(m_command),
-              QStringLiteral("Provider=SQLOLEDB.1;Password=secret;Persist Security Info=True;"
-                             "User ID=sa;Initial Catalog=Sales;Data Source=db1"));
-    ExportCommand sqlBase;
-    sqlBase.store = AuditStore::SqlBase;
-    sqlBase.database = "ISLAND";
-    sqlBase.password = "p;w";
-    EXPECT_EQ(ExportCommandRunner::connectionString(sqlBase),
-              QStringLiteral("Provider=SQLBASEOLEDB.1;Password=\"p;w\";Persist Security "
-                             "Info=True;User ID=SYSADM;Data Source=ISLAND"));
-    sqlBase.odbc = "DSN=island;UID=SYSADM";
-    EXPECT_EQ(ExportCommandRunner::connectionString(sqlBase),
-              QStringLiteral("DSN=island;UID=SYSADM"));
-}
 
 TEST_F(ExportCommandRunnerTest, CommitFailingAfterACompleteFileHasItsOwnStatus) {
     m_command.purge = PurgeAfterExport::Yes;

@@ -98,21 +98,3 @@ TEST_F(ExportToolEngineTest, ExportKeepsTheRowsAndPurgeEmptiesTheTableOnceTheFil
         << xml.toStdString();
     EXPECT_EQ(rowsLeft(), "0");
 }
-
-// The server's own refusal on standard error; no file, nothing purged.
-TEST_F(ExportToolEngineTest, AWrongPasswordWritesNothingAndPurgesNothing) {
-    const SqlServerLoginValues& login = m_db->login();
-    OdbcConnection probe;
-    ASSERT_FALSE(probe.open(buildSqlServerConnectionString(
-        SqlServerLoginValues{login.server, login.user, "wrong", login.database})));
-    QFile password(m_passwordFile);
-    ASSERT_TRUE(password.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    password.write("wrong\n");
-    password.close();
-    const QString file = m_dir.filePath("audit.csv");
-    const ProgramRun r = run("csv", file, {"--purge"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(probe.errors().value(0).description)) << r.err.toStdString();
-    EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(rowsLeft(), "2");
-}

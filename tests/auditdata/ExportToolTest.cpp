@@ -71,18 +71,6 @@ TEST_F(ExportToolTest, CsvWithPurgeWritesEveryRecordThenEmptiesTheTable) {
     EXPECT_EQ(rowsLeft(), 0);
 }
 
-TEST_F(ExportToolTest, MissingTableFailsWithTheDriversMessageAndNoFile) {
-    const QString file = m_dir.filePath(QStringLiteral("none.csv"));
-    QStringList args{"--backend", "sqlbase", "--audit", "ZOTA_MISSING", "--format", "csv",
-                     "--file",    file,      "--purge", "--odbc",       m_odbc};
-    const ProgramRun r = run(args);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("no such table: ZOTA_MISSING")))
-        << r.err.toStdString();
-    EXPECT_FALSE(QFile::exists(file));
-    EXPECT_EQ(rowsLeft(), 3);
-}
-
 TEST_F(ExportToolTest, UsageErrorsExitWithTwoAndSayWhy) {
     const ProgramRun r = run({"--backend", "sqlserver", "--audit", "Orders", "--format", "csv"});
     EXPECT_EQ(r.exitCode, 2);

@@ -80,15 +80,6 @@ class AuditMainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void closingTheWindowShutsTheBackEndDownOnce() {
-        MainWindowFixture fixture(sqlServerTraits());
-        QVERIFY(fixture.open());
-        QVERIFY(fixture.window->close());
-        fixture.window->close();
-        QVERIFY(BackgroundTask::waitForAll(5000));
-        QTRY_COMPARE(fixture.callsAfterLoad(), QStringList{"shutdown"});
-    }
-
     // A condition's column must be chosen above, USERID too; once chosen, the same Add goes
     // through.
     void addNeedsTheColumnChosenAbove() {
@@ -302,7 +293,6 @@ private Q_SLOTS:
         QVERIFY(sqlBase.open());
         auto* panic = sqlBase.find<QPushButton>("cmdPanic");
         auto* name = sqlBase.find<QLineEdit>("txtNewTableName");
-        QTest::keyClick(name, Qt::Key_F11);
         QVERIFY(panic->isHidden());
         QTest::keyClick(name, Qt::Key_F12); // in a control of another tab
         QVERIFY(!panic->isHidden());

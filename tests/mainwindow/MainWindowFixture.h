@@ -165,8 +165,7 @@ public:
         m_calls << QStringLiteral("release(%1)").arg(name);
         ready();
     }
-    void setAuditsChanged(std::function<void()> changed) override { auditsChanged = changed; }
-    std::function<void()> auditsChanged;
+    void setAuditsChanged(std::function<void()>) override {}
 
 private:
     QStringList& m_calls;
@@ -247,15 +246,13 @@ public:
     bool enabled(const QString& name) const { return find<QWidget>(name)->isEnabled(); }
     QStringList callsAfterLoad() const { return backend.calls.mid(1); }
 
-    QStringList items(const QString& listName, bool selectedOnly = false) const {
+    // The selected items of a list.
+    QStringList chosen(const QString& listName) const {
         QStringList texts;
-        for (const QListWidgetItem* item : list(listName)->findItems("*", Qt::MatchWildcard)) {
-            if (!selectedOnly || item->isSelected())
-                texts << item->text();
-        }
+        for (const QListWidgetItem* item : list(listName)->selectedItems())
+            texts << item->text();
         return texts;
     }
-    QStringList chosen(const QString& listName) const { return items(listName, true); }
     // Every cell of a grid, row by row, the row header first: "AND|ORDNO|=|5".
     QStringList rows(const QString& gridName) const {
         const Grid* target = grid(gridName);

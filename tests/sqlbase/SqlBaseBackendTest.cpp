@@ -25,8 +25,6 @@ const QString kTablesQuery = "Select NAME from systables where creator = 'SYSADM
                              "like 'SYS%' AND NAME NOT LIKE 'ZOTA%'";
 const QString kCreateCatalog = "CREATE TABLE ZOTA_SYSTEM_TABLE (AUDIT_NAME VARCHAR(20),"
                                "AUDIT_DESCRIPTION VARCHAR(200), ENABLED CHAR(1)) PCTFREE 10";
-const QString kColumnsQuery =
-    "SELECT NAME, COLTYPE, LENGTH, SCALE FROM SYSCOLUMNS WHERE TBNAME = 'ORDERS'";
 const QString kTablesSwept = "Select name from systables where name like 'ZOTA%'";
 const QString kTriggersSwept = "Select name from systriggers where name like 'ZOTA%'";
 const QString kProceduresSwept = "Select name from syscommands where name like 'ZOTA%'";
@@ -179,17 +177,6 @@ private Q_SLOTS:
         m_stand.reset();
     }
 
-    // The first failing statement ends a disable; a quote in a name stays inside its literal.
-    void firstFailingStatementEndsADisableAndQuotesStayInTheirLiteral() {
-        db().failOnMatching(QRegularExpression("^UPDATE"),
-                            FakeDatabase::error("Table ZOTA_SYSTEM_TABLE locked"));
-        QCOMPARE(SqlBaseCatalog(*session()).disable("ZOTA_O'X", "Y"),
-                 SqlBaseCatalog::Outcome::Failed);
-        QCOMPARE(db().statements(), QStringList{enableStatement("N", "ZOTA_O''X")});
-        QCOMPARE(shown(), QStringList{"Table ZOTA_SYSTEM_TABLE locked"});
-        QCOMPARE(m_stand->messages.shown().value(0).icon, MessageIcon::None);
-    }
-
     // --- start-up ---
 
     void firstStartCreatesTheCatalogAndListsTheTables() {
@@ -232,20 +219,6 @@ private Q_SLOTS:
 
     // --- the back end behind the main window ---
 
-    void columnsComeFromSyscolumnsInCatalogueOrder() {
-        QCOMPARE(backend().listColumns(QString(), messages(), task()), QStringList{});
-        QCOMPARE(db().connectionStrings(), QStringList{});
-        db().onQuery(kColumnsQuery, QStringList{"NAME", "COLTYPE", "LENGTH", "SCALE"},
-                     {textRow({"ORDNO", "INTEGER", "4", "0"}),
-                      textRow({"CITY", "VARCHAR", "30", "0"}),
-                      textRow({"PRICE", "DECIMAL", "8", "2"})});
-        QCOMPARE(backend().listColumns("ORDERS", messages(), task()),
-                 (QStringList{"ORDNO", "CITY", "PRICE"}));
-        QCOMPARE(db().statements(), QStringList{kColumnsQuery});
-        QCOMPARE(db().queryTimeouts(), QList<int>{catalogueQueryTimeoutSeconds});
-        QCOMPARE(db().openNow(), 0);
-    }
-
     void disableActsOnEveryGivenRowThenReloadsOnce() {
         listThreeAudits();
         QCOMPARE(listingTexts(*backend().disableAudits(gridRows({0, 2}), messages(), task())),
@@ -256,9 +229,6 @@ private Q_SLOTS:
                          enableStatement("N", "ZOTA_PAY"), "ALTER TRIGGER ZOTA_PAY DISABLE"} +
              kListing));
         QCOMPARE(shown(), QStringList{});
-        db().clearLog();
-        QVERIFY(backend().enableAudits({}, messages(), task()));
-        QCOMPARE(db().statements(), kListing);
     }
 
     // The question comes between two workers: the connection opened before it serves the

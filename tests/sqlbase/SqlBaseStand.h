@@ -1,14 +1,10 @@
 #pragma once
 
 #include "SqlBaseGeneratorTesting.h"
-#include "components/PlatformServices.h"
 #include "components/TaskContext.h"
 #include "sqlbase/SqlBaseBackend.h"
 #include "sqlbase/SqlBaseLoginValues.h"
 #include "support/FakeDatabase.h"
-#include "support/FakeWorkingDirectory.h"
-#include "support/RecordingDesktopServices.h"
-#include "support/RecordingProcessControl.h"
 #include "support/ScriptedMessageService.h"
 
 #include <QElapsedTimer>
@@ -19,15 +15,11 @@
 namespace quorvex::testing {
 
 // The SQLBase back end's outside world: a scripted database, scripted message boxes (what an
-// operation tells goes there), the task an operation runs in, a process that records its end,
-// and the login values a login window would have left.
+// operation tells goes there), the task an operation runs in, and the login values a login
+// window would have left.
 struct SqlBaseStand {
     ScriptedMessageService messages;
-    RecordingProcessControl process;
-    RecordingDesktopServices desktop;
-    FakeWorkingDirectory workingDirectory;
     FakeDatabase database;
-    PlatformServices services{messages, process, desktop, workingDirectory, database};
     sqlbase::SqlBaseLoginValues login{QStringLiteral("ORDERSDB"), QStringLiteral("secret")};
     TaskContext task;
 

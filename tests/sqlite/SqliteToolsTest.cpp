@@ -90,34 +90,9 @@ TEST(SqliteScripts, ChangedValuesOnlyRecordsRealChangesOfAMultiRowUpdate) {
     EXPECT_EQ(fired.out, "1|11|10\n3|30|NULL\n4|NULL|40\n");
 }
 
-TEST(SqliteScripts, QuorvexExportArchivesAndPurgesASqliteAudit) {
-    SqliteTestFile db;
-    ASSERT_EQ(db.run("CREATE TABLE tblZOTA_Arc (Code TEXT, Qty INTEGER, AuditDate DATETIME, "
-                     "UserName TEXT)"),
-              QString());
-    ASSERT_EQ(db.run("INSERT INTO tblZOTA_Arc VALUES ('a', 1, '2024-01-02 03:04:05', NULL), "
-                     "('b, \"c\"', 2, '2024-01-02 03:04:06', NULL)"),
-              QString());
-    db.close();
-    const QString archive = db.folder() + "/arc.csv";
-    const ProgramRun purged =
-        quorvexExport({"--audit", "Arc", "--file", archive, "--database", db.path(), "--purge"});
-    EXPECT_EQ(purged.exitCode, 0) << purged.err.toStdString();
-    EXPECT_EQ(fileContents(archive).toStdString(),
-              "Code,Qty,AuditDate,UserName\r\na,1,2024-01-02 03:04:05,(NULL)\r\n"
-              "\"b, \"\"c\"\"\",2,2024-01-02 03:04:06,(NULL)\r\n\r\n");
-    EXPECT_EQ(db.rows("SELECT COUNT(*) FROM tblZOTA_Arc"), QStringList{"0"});
-
-    const QString none = db.folder() + "/none.db";
-    const ProgramRun missing =
-        quorvexExport({"--audit", "Arc", "--file", archive, "--database", none});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.err.trimmed(), "The SQLite database file " + none + " does not exist.");
-    EXPECT_FALSE(QFile::exists(none));
-}
-
-// Retention and the monitor on a SQLite file: --older-than keeps the recent rows, and
-// quorvex-audits tells an audit whose table is gone, with exit status 4. (SQLite refuses to drop
+// Retention and the monitor on a SQLite file: quorvex-export --older-than --purge archives and
+// deletes the old rows and keeps the recent ones, and quorvex-audits tells an audit whose table
+// is gone, with exit status 4. (SQLite refuses to drop
 // a column a trigger reads, so a copied column cannot go while the audit stands.)
 TEST(SqliteScripts, OlderRowsArchivedAndADroppedColumnMonitored) {
     SqliteTestFile db;
@@ -152,4 +127,12 @@ TEST(SqliteScripts, OlderRowsArchivedAndADroppedColumnMonitored) {
     listed = audits();
     EXPECT_EQ(listed.exitCode, 4);
     EXPECT_EQ(listed.out, "Kept\tT\tY\t1\ttable missing\n");
+
+    // A file that is not there is said, and not made.
+    const QString none = db.folder() + "/none.db";
+    const ProgramRun missing =
+        quorvexExport({"--audit", "Kept", "--file", archive, "--database", none});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err.trimmed(), "The SQLite database file " + none + " does not exist.");
+    EXPECT_FALSE(QFile::exists(none));
 }
