@@ -80,5 +80,21 @@ TEST(CompanionProgram, RefusalsExitWithOneAndAWrongCommandLineWithTwo) {
     EXPECT_TRUE(wrong.err.startsWith("Unknown option 'jsno'."));
 }
 
+// "backend": "sqlbase" reaches SQLBase's own rules: a name SQL Server takes is too long there.
+TEST(CompanionRefusals, SqlBaseNamesFollowSqlBaseRules) {
+    const ScriptCompanion::Output output = ScriptCompanion::run(
+        R"({"backend": "sqlbase", "kind": "insert", "table": "T",
+            "columns": [{"name": "C", "type": "INTEGER", "length": 4}], "chosen": ["C"],
+            "name": "ABCDEFGHIJKLMN"})",
+        ScriptCompanion::OutputFormat::Json);
+    EXPECT_EQ(1, output.exitCode);
+    EXPECT_TRUE(QJsonDocument::fromJson(output.standardOutput)
+                    .object()
+                    .value("error")
+                    .toString()
+                    .startsWith("The Audit Name ABCDEFGHIJKLMN has 14 characters"))
+        << output.standardOutput.toStdString();
+}
+
 } // namespace
 } // namespace quorvex
