@@ -282,6 +282,10 @@ TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
     QProcess tool; // waits beside the window's purges
     const QString toolFile = m_dir.filePath(QStringLiteral("tool.csv"));
     tool.start(QStringLiteral(QUORVEX_EXPORT_PATH), exportArguments(toolFile));
+    QProcess toolReading; // the export alone, without --purge
+    toolReading.start(QStringLiteral(QUORVEX_EXPORT_PATH),
+                      exportArguments(m_dir.filePath(QStringLiteral("tool-read.csv")))
+                          .mid(0, exportArguments({}).size() - 1));
 
     WindowBackEnd window(m_login);
     TaskContext task;
@@ -304,6 +308,9 @@ TEST_F(PurgeRealServer, BusyTableGivesUpAfterTheBoundedWaitAndChangesNothing) {
     EXPECT_EQ(tool.exitCode(), 1);
     EXPECT_EQ(QString::fromUtf8(tool.readAllStandardError()),
               busy + QStringLiteral("\nNo file was written and nothing was purged.\n"));
+    ASSERT_TRUE(toolReading.waitForFinished(120000));
+    EXPECT_EQ(toolReading.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(toolReading.readAllStandardError()), busy + u'\n');
 
     holder.rollback();
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
