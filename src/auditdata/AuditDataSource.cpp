@@ -10,17 +10,6 @@ namespace quorvex {
 
 namespace {
 
-// Closes a connection however its operation ends.
-struct ClosesConnection {
-    IConnection& connection;
-    ~ClosesConnection() {
-        try {
-            connection.close();
-        } catch (...) {
-        }
-    }
-};
-
 // A statement a cancel stopped fails with the driver's "Operation canceled": that is the
 // cancel, not a failure to report. Whatever changed nothing stays a cancel; what the database
 // did all the same (a purge that ended before the cancel reached it) stays as it ended.
@@ -47,22 +36,13 @@ std::optional<AuditRows> AuditDataSource::openRows(const AuditTable& audit,
     std::unique_ptr<IConnection> connection = connect(messages);
     if (!connection)
         return std::nullopt;
+    // The connection closes itself when it goes, after its watch, however the read ends.
     auto watch = std::make_unique<CancelToken::Watch>(task.cancelToken(), *connection);
     // Watched first, then asked: a cancel in between still stops the read.
-    if (task.isCancelled()) {
-        watch.reset();
-        ClosesConnection closer{*connection};
+    if (task.isCancelled())
         return std::nullopt;
-    }
-    Recordset rows;
-    try {
-        // The connection is the read's own, so its bounded lock wait stays with it.
-        rows = openAuditRows(*connection, audit);
-    } catch (...) {
-        watch.reset();
-        ClosesConnection closer{*connection};
-        throw;
-    }
+    // The connection is the read's own, so its bounded lock wait stays with it.
+    Recordset rows = openAuditRows(*connection, audit);
     return AuditRows(std::move(rows), std::move(connection), std::move(watch));
 }
 
@@ -113,7 +93,6 @@ AuditDataSource::purgeWith(const AuditTable& audit, MessageService& messages, Ta
     std::unique_ptr<IConnection> connection = connect(messages);
     if (!connection)
         return std::nullopt;
-    ClosesConnection closer{*connection};
     CancelToken::Watch watch(task.cancelToken(), *connection);
     if (task.isCancelled())
         return cancelledPurge();
