@@ -26,8 +26,6 @@ namespace {
 using sqlserver::SqlServerIdentifier;
 
 const QString catalogTable = QStringLiteral("tblZOTA_SYSTEM_TABLE");
-// What the management layer says when the database has no catalog yet.
-const QString catalogMissing = QStringLiteral("The name 'tblZOTA_SYSTEM_TABLE' was not found");
 
 constexpr int nameColumn = 0;
 constexpr int enabledColumn = 2;
@@ -75,15 +73,14 @@ SqlServerCatalog::SqlServerCatalog(SqlServerSession& session, MessageService& me
 
 std::optional<AuditListing> SqlServerCatalog::ensure() {
     try {
-        m_session.manager().lookUpUserTable(m_session.login().database, catalogTable);
-        if (!m_session.openSharedConnection(m_messages))
-            return std::nullopt;
-        return loadAudits();
-    } catch (const DbException& e) {
-        if (!e.description().contains(catalogMissing, Qt::CaseSensitive)) {
-            m_messages.show(startupFailureMessage(e));
-            return std::nullopt;
+        if (m_session.manager().findUserTable(m_session.login().database, catalogTable)) {
+            if (!m_session.openSharedConnection(m_messages))
+                return std::nullopt;
+            return loadAudits();
         }
+    } catch (const DbException& e) {
+        m_messages.show(startupFailureMessage(e));
+        return std::nullopt;
     }
     // A new catalog is empty: there is nothing to list.
     try {
@@ -238,10 +235,11 @@ bool SqlServerCatalog::triggerStillExists(const QString& auditName) {
 
 bool SqlServerCatalog::auditTableStillExists(const QString& auditName) {
     try {
-        m_session.manager().lookUpUserTable(m_session.login().database, zotaTableName(auditName));
-        return true;
-    } catch (const DbException& e) {
-        return !e.description().contains(QLatin1String("was not found"));
+        return m_session.manager()
+            .findUserTable(m_session.login().database, zotaTableName(auditName))
+            .has_value();
+    } catch (const DbException&) {
+        return true; // not known to be gone
     }
 }
 

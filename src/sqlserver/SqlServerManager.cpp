@@ -175,10 +175,19 @@ ColumnInfoList SqlServerManager::columns(const QString& database, const QString&
 
 SqlServerManager::CatalogObject SqlServerManager::lookUpUserTable(const QString& database,
                                                                   const QString& name) {
+    std::optional<CatalogObject> found = findUserTable(database, name);
+    if (!found)
+        throw tableNotFound(database, name);
+    return *found;
+}
+
+std::optional<SqlServerManager::CatalogObject>
+SqlServerManager::findUserTable(const QString& database, const QString& name) {
     Recordset rows = connection().openRecordset(lookUpStatement(database, name));
     if (rows.eof())
-        throw tableNotFound(database, name);
-    return {sqlserver::SqlServerIdentifier::tableName(text(rows, 0), text(rows, 1)), flag(rows, 2)};
+        return std::nullopt;
+    return CatalogObject{sqlserver::SqlServerIdentifier::tableName(text(rows, 0), text(rows, 1)),
+                         flag(rows, 2)};
 }
 
 void SqlServerManager::runBatch(const QString& database, const QString& text) {

@@ -69,6 +69,8 @@ public:
     // The user table of that name. Throws DbException whose description contains
     // "The name '<name>' was not found" when there is none.
     CatalogObject lookUpUserTable(const QString& database, const QString& name);
+    // The same, nothing when the database has no such table.
+    std::optional<CatalogObject> findUserTable(const QString& database, const QString& name);
     // Whether a trigger of the database is there and enabled, as sys.triggers says (the one
     // source that tells it on every engine). Throws DbException.
     enum class TriggerState { Missing, Enabled, Disabled };
