@@ -7,17 +7,23 @@
 namespace quorvex {
 
 void openMainWindowInstead(QWidget* login, const MainWindowOpener& openMainWindow,
-                           WindowOperation& operation) {
+                           WindowOperation& operation, LoginWindowEnd end,
+                           std::function<void()> afterOpened) {
     if (!openMainWindow)
         return;
     QPointer<QWidget> self(login);
-    openMainWindow(operation, [self](bool started) {
+    openMainWindow(operation, [self, end, afterOpened](bool started) {
         if (!self || !started)
             return;
+        QWidget* window = self;
         if (auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget()))
-            sub->close();
+            window = sub;
+        if (end == LoginWindowEnd::Hide)
+            window->hide();
         else
-            self->close();
+            window->close();
+        if (afterOpened)
+            afterOpened();
     });
 }
 

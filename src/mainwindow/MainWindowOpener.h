@@ -15,9 +15,14 @@ class WindowOperation;
 using MainWindowOpener =
     std::function<void(WindowOperation& operation, std::function<void(bool opened)> then)>;
 
+// What becomes of the login window once the main window has started.
+enum class LoginWindowEnd { Close, Hide };
+
 // The main window opened as an operation of the login window `login`; once it has started, the
-// login window closes (inside the frame: its sub-window). Nothing without an opener.
+// login window closes or hides (inside the frame: its sub-window), then `afterOpened` runs.
+// Nothing without an opener.
 void openMainWindowInstead(QWidget* login, const MainWindowOpener& openMainWindow,
-                           WindowOperation& operation);
+                           WindowOperation& operation, LoginWindowEnd end = LoginWindowEnd::Close,
+                           std::function<void()> afterOpened = {});
 
 } // namespace quorvex

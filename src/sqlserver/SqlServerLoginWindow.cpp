@@ -371,21 +371,10 @@ void SqlServerLoginWindow::logIn() {
                 refuse(unknownDatabaseMessage(login.database, login.server));
                 return;
             }
-            if (!m_openMainWindow)
-                return;
             // A main window that could not start has said why; the user may choose another
             // database.
-            QPointer<SqlServerLoginWindow> self(this);
-            m_openMainWindow(*m_operation, [self](bool opened) {
-                if (!self || !opened)
-                    return;
-                if (auto* sub = qobject_cast<QMdiSubWindow*>(self->parentWidget()))
-                    sub->hide();
-                else
-                    self->hide();
-                if (self->m_hideChoiceWindow)
-                    self->m_hideChoiceWindow();
-            });
+            openMainWindowInstead(this, m_openMainWindow, *m_operation, LoginWindowEnd::Hide,
+                                  m_hideChoiceWindow);
         });
 }
 
