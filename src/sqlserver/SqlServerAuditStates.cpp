@@ -6,6 +6,7 @@
 #include "mainwindow/AuditObjectNames.h"
 #include "sqlserver/SqlServerAuditDrift.h"
 #include "sqlserver/SqlServerIdentifier.h"
+#include "sqlserver/SqlServerManager.h"
 
 #include <QHash>
 
@@ -14,12 +15,6 @@ namespace quorvex {
 namespace {
 
 using sqlserver::SqlServerIdentifier;
-
-// The name a table goes by, as the table lists give it: dbo tables by their bare name, any
-// other as "schema.table".
-const QString tableNameExpression =
-    QStringLiteral("CASE WHEN c.TABLE_SCHEMA = N'dbo' THEN c.TABLE_NAME "
-                   "ELSE c.TABLE_SCHEMA + N'.' + c.TABLE_NAME END");
 
 QString inList(const QStringList& names) {
     QStringList literals;
@@ -49,7 +44,8 @@ QString SqlServerAuditStates::columnsStatement(const QStringList& auditedTables,
                           "0), COALESCE(c.NUMERIC_SCALE, c.DATETIME_PRECISION, 0) "
                           "FROM INFORMATION_SCHEMA.COLUMNS AS c WHERE %1 IN (%2) OR c.TABLE_NAME "
                           "IN (%3) ORDER BY listed_name, c.ORDINAL_POSITION")
-        .arg(tableNameExpression, inList(auditedTables), inList(auditTables));
+        .arg(SqlServerManager::tableNameSql(QStringLiteral("c")), inList(auditedTables),
+             inList(auditTables));
 }
 
 QString SqlServerAuditStates::triggersStatement(const QStringList& triggers) {
@@ -80,12 +76,7 @@ std::vector<AuditCheck> SqlServerAuditStates::read(IConnection& connection,
     {
         Recordset rows = connection.openRecordset(columnsStatement(auditedTables, auditTables));
         for (; !rows.eof(); rows.moveNext()) {
-            ColumnInfo column;
-            column.name = text(rows, 2);
-            column.type = text(rows, 3).toLower();
-            column.length = text(rows, 4).trimmed().toLongLong();
-            column.precision = text(rows, 5).trimmed().toInt();
-            column.scale = text(rows, 6).trimmed().toInt();
+            const ColumnInfo column = SqlServerManager::columnAt(rows, 2);
             const QString table = key(text(rows, 0));
             if (auditedTables.contains(text(rows, 0), Qt::CaseInsensitive))
                 columns[table].append(column);

@@ -15,14 +15,6 @@ namespace quorvex {
 
 namespace {
 
-// The name a table goes by: dbo tables by their bare name, any other as "schema.table".
-// Written once for the server, so a lookup compares with the very name the listing gave.
-QString tableNameExpression(const QString& alias) {
-    return QStringLiteral("CASE WHEN %1.TABLE_SCHEMA = N'dbo' THEN %1.TABLE_NAME "
-                          "ELSE %1.TABLE_SCHEMA + N'.' + %1.TABLE_NAME END")
-        .arg(alias);
-}
-
 // The database's base tables with their schema and whether the server shipped them.
 QString tablesFrom(const QString& database) {
     const QString db = sqlserver::SqlServerIdentifier::bracket(database);
@@ -158,12 +150,7 @@ ColumnInfoList SqlServerManager::columns(const QString& database, const QString&
     Recordset rows = connection().openRecordset(columnsStatement(database, table));
     ColumnInfoList result;
     for (; !rows.eof(); rows.moveNext()) {
-        ColumnInfo column;
-        column.name = text(rows, 0);
-        column.type = text(rows, 1).toLower();
-        column.length = number(rows, 2);
-        column.precision = static_cast<int>(number(rows, 3));
-        column.scale = static_cast<int>(number(rows, 4));
+        ColumnInfo column = columnAt(rows, 0);
         column.primaryKey = flag(rows, 5);
         result.append(column);
     }
@@ -205,6 +192,23 @@ QString SqlServerManager::databasesStatement() {
 // The catalogue is read from INFORMATION_SCHEMA: it keeps names in the case they were created
 // with on every engine (sys.* lower-cases them on some), so audit objects and messages carry
 // the user's spelling. Names are compared with the server's own collation.
+// Written once for the server, so a lookup compares with the very name the listing gave.
+QString SqlServerManager::tableNameSql(const QString& alias) {
+    return QStringLiteral("CASE WHEN %1.TABLE_SCHEMA = N'dbo' THEN %1.TABLE_NAME "
+                          "ELSE %1.TABLE_SCHEMA + N'.' + %1.TABLE_NAME END")
+        .arg(alias);
+}
+
+ColumnInfo SqlServerManager::columnAt(const Recordset& rows, int first) {
+    ColumnInfo column;
+    column.name = text(rows, first);
+    column.type = text(rows, first + 1).toLower();
+    column.length = number(rows, first + 2);
+    column.precision = static_cast<int>(number(rows, first + 3));
+    column.scale = static_cast<int>(number(rows, first + 4));
+    return column;
+}
+
 QString SqlServerManager::tablesStatement(const QString& database) {
     return tablesFrom(database) + QStringLiteral(" ORDER BY it.TABLE_SCHEMA, it.TABLE_NAME");
 }
@@ -227,14 +231,13 @@ QString SqlServerManager::columnsStatement(const QString& database, const QStrin
                "FROM %1.INFORMATION_SCHEMA.COLUMNS AS c "
                "WHERE %2 = %3 "
                "ORDER BY c.ORDINAL_POSITION")
-        .arg(db, tableNameExpression(QStringLiteral("c")),
+        .arg(db, tableNameSql(QStringLiteral("c")),
              sqlserver::SqlServerIdentifier::unicodeLiteral(table));
 }
 
 QString SqlServerManager::lookUpStatement(const QString& database, const QString& table) {
-    return tablesFrom(database) + QStringLiteral(" AND ") +
-           tableNameExpression(QStringLiteral("it")) + QStringLiteral(" = ") +
-           sqlserver::SqlServerIdentifier::unicodeLiteral(table);
+    return tablesFrom(database) + QStringLiteral(" AND ") + tableNameSql(QStringLiteral("it")) +
+           QStringLiteral(" = ") + sqlserver::SqlServerIdentifier::unicodeLiteral(table);
 }
 
 QString SqlServerManager::triggerStateStatement(const QString& database, const QString& trigger) {

@@ -86,6 +86,13 @@ public:
     static QString databasesStatement();
     static QString tablesStatement(const QString& database);
     static QString columnsStatement(const QString& database, const QString& table);
+
+    // The name a table goes by, as SQL over INFORMATION_SCHEMA rows under `alias`: dbo tables
+    // by their bare name, any other as "schema.table".
+    static QString tableNameSql(const QString& alias);
+    // A column as the columns statements read it: name, data type, length, precision and scale
+    // in the fields from `first` on (no primary-key flag).
+    static ColumnInfo columnAt(const Recordset& rows, int first);
     static QString lookUpStatement(const QString& database, const QString& table);
     static QString triggerStateStatement(const QString& database, const QString& trigger);
 
