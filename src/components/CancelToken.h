@@ -33,7 +33,8 @@ public:
     void throwIfCancelled() const;
 
     // While a Watch lives, cancel() also cancels the statement the connection is running at that
-    // moment. Work that must not be cut short (taking back what was done) runs unwatched.
+    // moment, or else its next one. Work that must not be cut short (taking back what was done)
+    // runs unwatched.
     class [[nodiscard]] Watch {
     public:
         Watch(CancelToken& token, IConnection& connection);

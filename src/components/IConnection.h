@@ -52,9 +52,12 @@ public:
     virtual void setQueryTimeout(int seconds) { (void)seconds; }
 
     // Asks the server to stop the statement this connection is running or reading right now;
-    // that statement then fails with a DbException. Does nothing when none runs. The one call
+    // that statement then fails with a DbException. When no call is under way at that moment,
+    // the connection's next call fails instead, unless clearCancel() comes first. The one call
     // another thread may make while the connection is in use.
     virtual void cancel() {}
+    // Forgets a cancel that no call has taken yet.
+    virtual void clearCancel() {}
 
     // --- transactions (a connection that has none refuses to begin one) ---
     // From here on the statements take effect together at commit(), or not at all: at

@@ -25,9 +25,13 @@ DbErrorRecord ownError(const QString& description, const QString& sqlState) {
 
 SQLRETURN executeDirect(const OdbcStatementHandle& statement, const QString& text) {
     std::vector<SQLWCHAR> wide = OdbcText::toWide(text);
+    SQLRETURN rc = SQL_SUCCESS;
+    {
+        const auto call = statement.call();
+        rc = SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS);
+    }
     // SQL_NO_DATA: a searched UPDATE or DELETE that met no rows, which is no failure.
-    return OdbcDiagnostics::check(SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS),
-                                  SQL_HANDLE_STMT, statement.handle());
+    return OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement.handle());
 }
 
 void checkConnection(SQLRETURN rc, SQLHDBC dbc) {
@@ -59,8 +63,12 @@ void requireRowsKeptAsRead(SQLHDBC dbc) {
 }
 
 bool moreResults(const OdbcStatementHandle& statement) {
-    return OdbcDiagnostics::check(SQLMoreResults(statement.handle()), SQL_HANDLE_STMT,
-                                  statement.handle()) != SQL_NO_DATA;
+    SQLRETURN rc = SQL_SUCCESS;
+    {
+        const auto call = statement.call();
+        rc = SQLMoreResults(statement.handle());
+    }
+    return OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement.handle()) != SQL_NO_DATA;
 }
 
 SQLSMALLINT resultColumns(const OdbcStatementHandle& statement) {
@@ -103,6 +111,16 @@ void OdbcConnection::cancel() {
     }
     if (statements)
         statements->cancelAll();
+}
+
+void OdbcConnection::clearCancel() {
+    std::shared_ptr<OdbcStatementRegistry> statements;
+    {
+        std::lock_guard lock(*m_statementsMutex);
+        statements = m_statements;
+    }
+    if (statements)
+        statements->clearCancel();
 }
 
 bool OdbcConnection::open(const QString& connectionString) {

@@ -30,6 +30,7 @@ public:
     void setConnectionTimeout(int seconds) override;
     void setQueryTimeout(int seconds) override;
     void cancel() override;
+    void clearCancel() override;
     bool open(const QString& connectionString) override;
     ConnectionState state() const override;
     void close() override;

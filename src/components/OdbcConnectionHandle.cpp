@@ -1,9 +1,11 @@
 #include "components/OdbcConnectionHandle.h"
 
+#include "components/DbException.h"
 #include "components/OdbcDiagnostics.h"
 #include "components/OdbcEnvironmentHandle.h"
 #include "components/OdbcText.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <sqlext.h>
 #include <utility>
@@ -24,18 +26,88 @@ OdbcConnectionHandle::~OdbcConnectionHandle() noexcept {
 
 void OdbcStatementRegistry::add(SQLHSTMT statement) {
     std::lock_guard lock(m_mutex);
-    m_statements.push_back(statement);
+    Entry entry;
+    entry.handle = statement;
+    m_statements.push_back(entry);
 }
 
 void OdbcStatementRegistry::remove(SQLHSTMT statement) noexcept {
     std::lock_guard lock(m_mutex);
-    std::erase(m_statements, statement);
+    std::erase_if(m_statements, [statement](const Entry& e) { return e.handle == statement; });
+    m_callEnded.notify_all();
+}
+
+OdbcStatementRegistry::Entry* OdbcStatementRegistry::find(SQLHSTMT statement) {
+    const auto it = std::find_if(m_statements.begin(), m_statements.end(),
+                                 [statement](const Entry& e) { return e.handle == statement; });
+    return it == m_statements.end() ? nullptr : &*it;
 }
 
 void OdbcStatementRegistry::cancelAll() noexcept {
+    std::unique_lock lock(m_mutex);
+    std::vector<SQLHSTMT> statements;
+    for (const Entry& entry : m_statements)
+        statements.push_back(entry.handle);
+    bool delivered = false;
+    for (const SQLHSTMT statement : statements) {
+        const Entry* running = find(statement);
+        if (running == nullptr || !running->callStarted)
+            continue;
+        // A busy call is given a moment to end or to begin waiting; the list may change
+        // meanwhile, so the statement is looked up again.
+        const std::uint64_t call = running->call;
+        const auto due = *running->callStarted + waitingCall;
+        const auto callEnded = [&] {
+            const Entry* entry = find(statement);
+            return entry == nullptr || entry->call != call || !entry->callStarted;
+        };
+        if (m_callEnded.wait_until(lock, due, callEnded))
+            continue;
+        Entry* entry = find(statement);
+        if (!entry->cancelSent) {
+            entry->cancelSent = true;
+            SQLCancel(statement);
+        }
+        delivered = true;
+    }
+    // No call was running to take the cancel: the next one does.
+    if (!delivered)
+        m_cancelAsked = true;
+}
+
+void OdbcStatementRegistry::clearCancel() noexcept {
     std::lock_guard lock(m_mutex);
-    for (SQLHSTMT statement : m_statements)
-        SQLCancel(statement);
+    m_cancelAsked = false;
+}
+
+void OdbcStatementRegistry::enter(SQLHSTMT statement) {
+    std::lock_guard lock(m_mutex);
+    if (std::exchange(m_cancelAsked, false))
+        throw DbException::single(QStringLiteral("Operation canceled"), QStringLiteral("HY008"));
+    if (Entry* entry = find(statement)) {
+        entry->callStarted = std::chrono::steady_clock::now();
+        ++entry->call;
+        entry->cancelSent = false;
+    }
+}
+
+void OdbcStatementRegistry::leave(SQLHSTMT statement) noexcept {
+    // Taking the lock also waits for a cancel that is being sent to this call.
+    std::lock_guard lock(m_mutex);
+    if (Entry* entry = find(statement))
+        entry->callStarted.reset();
+    m_callEnded.notify_all();
+}
+
+OdbcStatementRegistry::Call::Call(OdbcStatementRegistry* registry, SQLHSTMT statement)
+    : m_registry(registry), m_statement(statement) {
+    if (m_registry)
+        m_registry->enter(m_statement);
+}
+
+OdbcStatementRegistry::Call::~Call() {
+    if (m_registry)
+        m_registry->leave(m_statement);
 }
 
 OdbcConnectionHandle::OdbcConnectionHandle(OdbcConnectionHandle&& other) noexcept

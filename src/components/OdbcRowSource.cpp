@@ -251,8 +251,12 @@ bool OdbcRowSource::fetchFromBlock(Row& row) {
         m_nextBlockRow = 0;
         std::fill(m_rowStatus.begin(), m_rowStatus.end(), SQLUSMALLINT(SQL_ROW_NOROW));
         try {
-            if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) ==
-                SQL_NO_DATA)
+            SQLRETURN rc = SQL_SUCCESS;
+            {
+                const auto call = m_statement.call();
+                rc = SQLFetch(statement);
+            }
+            if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
                 return finishStatement();
         } catch (const DbException& failure) {
             m_blockFailure = failure.errors();
@@ -311,7 +315,12 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
     if (m_block)
         return fetchFromBlock(row);
     const SQLHSTMT statement = m_statement.handle();
-    if (OdbcDiagnostics::check(SQLFetch(statement), SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
+    SQLRETURN rc = SQL_SUCCESS;
+    {
+        const auto call = m_statement.call();
+        rc = SQLFetch(statement);
+    }
+    if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
         return finishStatement();
     // Filled aside, so a failure halfway leaves the caller's row as it was. The caller's old
     // row becomes the next row's scratch space, which saves an allocation per row.
@@ -332,8 +341,14 @@ bool OdbcRowSource::finishStatement() {
     // it still does after its last row (a DELETE ... OUTPUT deleting), and a failure there
     // shows here instead of going unseen.
     const SQLHSTMT statement = m_statement.handle();
-    while (OdbcDiagnostics::check(SQLMoreResults(statement), SQL_HANDLE_STMT, statement) !=
-           SQL_NO_DATA) {
+    for (;;) {
+        SQLRETURN rc = SQL_SUCCESS;
+        {
+            const auto call = m_statement.call();
+            rc = SQLMoreResults(statement);
+        }
+        if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
+            break;
     }
     return false;
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "components/OdbcConnectionHandle.h"
+
 #include <memory>
 #include <sql.h>
 
 namespace quorvex {
-
-class OdbcConnectionHandle;
-class OdbcStatementRegistry;
 
 // One statement on a connection. Freeing it discards whatever results it still holds; it must
 // be freed before its connection is.
@@ -23,6 +22,10 @@ public:
     SQLHSTMT handle() const { return m_handle; }
     bool isValid() const { return m_handle != SQL_NULL_HSTMT; }
     void reset() noexcept;
+
+    // To be held around each call that may wait on the server (execute, fetch, next result), so
+    // another thread's cancel reaches it safely. Throws DbException when a cancel waits for it.
+    OdbcStatementRegistry::Call call() const { return {m_registry.get(), m_handle}; }
 
 private:
     SQLHSTMT m_handle = SQL_NULL_HSTMT;

@@ -205,3 +205,27 @@ TEST_F(SqliteConnection, ACancelFromAnotherThreadEndsTheRunningStatement) {
     Recordset next = m_connection.openRecordset("SELECT 7");
     EXPECT_EQ(next.value(0), text("7"));
 }
+
+// A cancel that meets no running call stops the connection's next call, and only that one; a
+// cancel that was cleared stops none. Between rows, the read ends at its next row.
+TEST_F(SqliteConnection, ACancelBetweenCallsStopsTheNextCallOnly) {
+    run({"CREATE TABLE PEOPLE (NAME TEXT)", "INSERT INTO PEOPLE VALUES ('a'), ('b'), ('c')"});
+    m_connection.cancel();
+    const DbErrorList refused = thrownBy([&] { m_connection.execute("DELETE FROM PEOPLE"); });
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_EQ(refused.first().sqlState, QStringLiteral("HY008"));
+    Recordset untouched = m_connection.openRecordset("SELECT COUNT(*) FROM PEOPLE");
+    EXPECT_EQ(untouched.value(0), text("3"));
+
+    m_connection.cancel();
+    m_connection.clearCancel();
+    EXPECT_NO_THROW(m_connection.execute("SELECT 1"));
+
+    Recordset rows = m_connection.openRecordset("SELECT NAME FROM PEOPLE ORDER BY NAME");
+    EXPECT_EQ(rows.value(0), text("a"));
+    m_connection.cancel();
+    EXPECT_EQ(thrownBy([&] { rows.moveNext(); }).value(0).sqlState, QStringLiteral("HY008"));
+    rows.close();
+    Recordset next = m_connection.openRecordset("SELECT 7");
+    EXPECT_EQ(next.value(0), text("7"));
+}
