@@ -25,11 +25,8 @@ DbErrorRecord ownError(const QString& description, const QString& sqlState) {
 
 SQLRETURN executeDirect(const OdbcStatementHandle& statement, const QString& text) {
     std::vector<SQLWCHAR> wide = OdbcText::toWide(text);
-    SQLRETURN rc = SQL_SUCCESS;
-    {
-        const auto call = statement.call();
-        rc = SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS);
-    }
+    const SQLRETURN rc =
+        statement.run([&] { return SQLExecDirectW(statement.handle(), wide.data(), SQL_NTS); });
     // SQL_NO_DATA: a searched UPDATE or DELETE that met no rows, which is no failure.
     return OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement.handle());
 }
@@ -63,11 +60,7 @@ void requireRowsKeptAsRead(SQLHDBC dbc) {
 }
 
 bool moreResults(const OdbcStatementHandle& statement) {
-    SQLRETURN rc = SQL_SUCCESS;
-    {
-        const auto call = statement.call();
-        rc = SQLMoreResults(statement.handle());
-    }
+    const SQLRETURN rc = statement.run([&] { return SQLMoreResults(statement.handle()); });
     return OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement.handle()) != SQL_NO_DATA;
 }
 
@@ -103,23 +96,18 @@ void OdbcConnection::setQueryTimeout(int seconds) {
         m_statements->setQueryTimeout(m_queryTimeout);
 }
 
+std::shared_ptr<OdbcStatementRegistry> OdbcConnection::statementsNow() const {
+    std::lock_guard lock(*m_statementsMutex);
+    return m_statements;
+}
+
 void OdbcConnection::cancel() {
-    std::shared_ptr<OdbcStatementRegistry> statements;
-    {
-        std::lock_guard lock(*m_statementsMutex);
-        statements = m_statements;
-    }
-    if (statements)
+    if (const auto statements = statementsNow())
         statements->cancelAll();
 }
 
 void OdbcConnection::clearCancel() {
-    std::shared_ptr<OdbcStatementRegistry> statements;
-    {
-        std::lock_guard lock(*m_statementsMutex);
-        statements = m_statements;
-    }
-    if (statements)
+    if (const auto statements = statementsNow())
         statements->clearCancel();
 }
 

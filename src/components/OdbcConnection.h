@@ -51,6 +51,8 @@ public:
 private:
     OdbcSession& session();
     void requireOpen();
+    // The open connection's statements, as another thread sees them.
+    std::shared_ptr<OdbcStatementRegistry> statementsNow() const;
 
     std::unique_ptr<OdbcSession> m_session; // only empty once moved from
     std::optional<int> m_connectionTimeout;

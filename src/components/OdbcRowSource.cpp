@@ -251,11 +251,7 @@ bool OdbcRowSource::fetchFromBlock(Row& row) {
         m_nextBlockRow = 0;
         std::fill(m_rowStatus.begin(), m_rowStatus.end(), SQLUSMALLINT(SQL_ROW_NOROW));
         try {
-            SQLRETURN rc = SQL_SUCCESS;
-            {
-                const auto call = m_statement.call();
-                rc = SQLFetch(statement);
-            }
+            const SQLRETURN rc = m_statement.run([statement] { return SQLFetch(statement); });
             if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
                 return finishStatement();
         } catch (const DbException& failure) {
@@ -315,11 +311,7 @@ bool OdbcRowSource::fetchFromDriver(Row& row) {
     if (m_block)
         return fetchFromBlock(row);
     const SQLHSTMT statement = m_statement.handle();
-    SQLRETURN rc = SQL_SUCCESS;
-    {
-        const auto call = m_statement.call();
-        rc = SQLFetch(statement);
-    }
+    const SQLRETURN rc = m_statement.run([statement] { return SQLFetch(statement); });
     if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
         return finishStatement();
     // Filled aside, so a failure halfway leaves the caller's row as it was. The caller's old
@@ -341,14 +333,9 @@ bool OdbcRowSource::finishStatement() {
     // it still does after its last row (a DELETE ... OUTPUT deleting), and a failure there
     // shows here instead of going unseen.
     const SQLHSTMT statement = m_statement.handle();
-    for (;;) {
-        SQLRETURN rc = SQL_SUCCESS;
-        {
-            const auto call = m_statement.call();
-            rc = SQLMoreResults(statement);
-        }
-        if (OdbcDiagnostics::check(rc, SQL_HANDLE_STMT, statement) == SQL_NO_DATA)
-            break;
+    const auto nextResult = [statement] { return SQLMoreResults(statement); };
+    while (OdbcDiagnostics::check(m_statement.run(nextResult), SQL_HANDLE_STMT, statement) !=
+           SQL_NO_DATA) {
     }
     return false;
 }

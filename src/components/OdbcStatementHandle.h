@@ -23,9 +23,13 @@ public:
     bool isValid() const { return m_handle != SQL_NULL_HSTMT; }
     void reset() noexcept;
 
-    // To be held around each call that may wait on the server (execute, fetch, next result), so
-    // another thread's cancel reaches it safely. Throws DbException when a cancel waits for it.
-    OdbcStatementRegistry::Call call() const { return {m_registry.get(), m_handle}; }
+    // Makes a driver call that may wait on the server (execute, fetch, next result) so that
+    // another thread's cancel reaches it safely, and returns what the driver returned. Throws
+    // DbException instead of calling when a cancel waits for it.
+    template <typename DriverCall> SQLRETURN run(DriverCall driverCall) const {
+        const OdbcStatementRegistry::Call call(m_registry.get(), m_handle);
+        return driverCall();
+    }
 
 private:
     SQLHSTMT m_handle = SQL_NULL_HSTMT;
