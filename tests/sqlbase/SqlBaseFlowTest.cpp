@@ -18,15 +18,11 @@ TEST(SqlBaseConnectionString, LogsOnAsSysadmToTheTypedDatabaseWithValuesQuotedWh
 }
 
 TEST(SqlBaseConnectionReport, FiveLinesAndABlankLinePerError) {
-    DbErrorList errors;
-    errors << DbErrorRecord{-1, "Login failed", "[unixODBC][SQLBase]", "28000", 1001}
-           << DbErrorRecord{-1, "Database not found", "[unixODBC][SQLBase]", "08001", -401};
-    EXPECT_EQ(sqlBaseConnectionReport(errors).toStdString(),
-              "Error #: -1\r\nError: Login failed\r\nSource: [unixODBC][SQLBase]\r\n"
-              "SQL State: 28000\r\nNative Error: 1001\r\n\r\n"
-              "Error #: -1\r\nError: Database not found\r\nSource: [unixODBC][SQLBase]\r\n"
-              "SQL State: 08001\r\nNative Error: -401\r\n\r\n");
-    EXPECT_EQ(sqlBaseConnectionReport({}).toStdString(), "");
+    EXPECT_EQ(
+        sqlBaseConnectionReport({{-1, "Database not found", "[unixODBC][SQLBase]", "08001", -401}})
+            .toStdString(),
+        "Error #: -1\r\nError: Database not found\r\nSource: [unixODBC][SQLBase]\r\n"
+        "SQL State: 08001\r\nNative Error: -401\r\n\r\n");
 }
 
 const QString kDuplicateQuery =
