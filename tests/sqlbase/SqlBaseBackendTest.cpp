@@ -42,8 +42,7 @@ QString columnsQuery(const QString& table) {
     return "SELECT NAME, COLTYPE, LENGTH, SCALE FROM SYSCOLUMNS WHERE TBNAME = '" + table + "'";
 }
 
-// What a listing reads to tell each audit's state: its trigger (which names the audited
-// table), then the columns of that table and of the audit table.
+// What a listing reads to tell each audit's state.
 QStringList stateReads(const QString& name, const QString& table) {
     if (table.isEmpty())
         return {triggerQuery(name)};

@@ -28,8 +28,7 @@ AuditDefinition orderUpdateAudit() {
     return definition;
 }
 
-// "Only when" starts at no change and lets a condition set a change, "always except if" the
-// other way round; OR gives each condition its own If, AND one If for all.
+// OR gives each condition its own If, AND one If for all.
 TEST(SqlBaseConditionBlock, EachModeAndConnectiveDecidesAsTheProcedureReadsIt) {
     using Lines = std::vector<std::string>;
     const struct {
@@ -126,8 +125,7 @@ TEST(SqlBaseAudit, EachVariationChangesItsTriggerAndItsDecision) {
     }
 }
 
-// With only real changes recorded, a row is skipped when every watched column kept its value:
-// numbers and dates compared NULL-safely, texts (a NULL text arrives as the empty one) plainly.
+// Numbers and dates compared NULL-safely, texts (a NULL text arrives empty) plainly.
 TEST(SqlBaseChangedValuesOnly, WatchesTheChangedFieldsOrElseEveryAuditedColumn) {
     const std::string ordnoKept = "((ORDNO = NUMBER_Null and ORDNOO = NUMBER_Null) or (ORDNO != "
                                   "NUMBER_Null and ORDNOO != NUMBER_Null and ORDNO = ORDNOO))";

@@ -1,7 +1,5 @@
-// Audits installed on the engine named in QUORVEX_TEST_MSSQL, then their tables altered, renamed
-// and dropped and a trigger dropped: the listing, the installed-audits tab (saved as a PNG at
-// $QUORVEX_SCREENSHOT when set) and quorvex-audits tell the same states. All in a database of
-// the test's own.
+// Audits on the engine named in QUORVEX_TEST_MSSQL whose tables and triggers were changed: the
+// listing, the tab (a PNG at $QUORVEX_SCREENSHOT when set) and quorvex-audits tell each state.
 #include "EngineDatabase.h"
 
 #include "components/BackgroundTask.h"

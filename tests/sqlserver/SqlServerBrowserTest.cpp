@@ -1,5 +1,4 @@
-// The server list: Browser replies as captured bytes, and one round trip with a responder of
-// our own on the loopback address. Nothing here leaves 127.0.0.1.
+// The server list, from a responder of our own on 127.0.0.1.
 #include "sqlserver/SqlServerBrowser.h"
 
 #include "components/ComponentsTestSupport.h"
@@ -32,8 +31,7 @@ QString writeConf(const QTemporaryDir& dir, const char* name, const QByteArray& 
     return file.fileName();
 }
 
-// Answers the first request on 127.0.0.1 with the given datagrams, and only a loopback sender,
-// so a mistaken test cannot make it talk to the network.
+// Answers the first request from a loopback sender with the given datagrams.
 class LoopbackBrowser {
 public:
     explicit LoopbackBrowser(QList<QByteArray> replies) : m_replies(std::move(replies)) {
