@@ -18,18 +18,14 @@ inline std::vector<std::string> texts(const QStringList& list) {
     return result;
 }
 
-// The lines of the procedure text (statement 5) strictly between two marker lines.
-inline std::vector<std::string> procedureLines(const GeneratedStatements& generated,
-                                               const char* first, const char* last) {
+// The lines of the procedure (statement 5) that decide whether a row is recorded.
+inline std::vector<std::string> procedureDecision(const GeneratedStatements& generated) {
     const QStringList lines = generated.statements.value(5).split(QStringLiteral("\r\n"));
-    const qsizetype from = lines.indexOf(QString(first));
-    const qsizetype to = lines.indexOf(QString(last), from + 1);
+    const qsizetype from = lines.indexOf(QStringLiteral("ACTIONS"));
+    const qsizetype to = lines.indexOf(QStringLiteral(" If nNoChange = 0"), from + 1);
     if (from < 0 || to < 0)
         return {"<markers not found>"};
     return texts(lines.mid(from + 1, to - from - 1));
-}
-inline std::vector<std::string> procedureDecision(const GeneratedStatements& generated) {
-    return procedureLines(generated, "ACTIONS", " If nNoChange = 0");
 }
 
 inline ColumnInfo sqlBaseColumn(const QString& name, const QString& type, qint64 length,
@@ -42,7 +38,6 @@ inline ColumnInfo sqlBaseColumn(const QString& name, const QString& type, qint64
     return column;
 }
 
-// ORDERS as the catalogue describes it.
 inline ColumnInfoList ordersColumns() {
     return {sqlBaseColumn("ORDNO", "INTEGER", 4),  sqlBaseColumn("CITY", "VARCHAR", 30),
             sqlBaseColumn("T1", "TIME", 3),        sqlBaseColumn("NOTES", "LONGVAR", 0),
@@ -53,8 +48,7 @@ inline AuditCondition condition(const QString& column, const QString& op, const 
     return {column, op, value, QString()};
 }
 
-// The insert audit on ORDERS of ORDNO and CITY that records rows of Paris only; the criteria
-// grid's trailing empty slot included.
+// The insert audit on ORDERS of ORDNO and CITY that records rows of Paris only.
 inline AuditDefinition parisInserts() {
     AuditDefinition definition;
     definition.kind = AuditKind::Insert;

@@ -14,9 +14,7 @@
 
 namespace quorvex::testing {
 
-// The SQLBase back end's outside world: a scripted database, scripted message boxes (what an
-// operation tells goes there), the task an operation runs in, and the login values a login
-// window would have left.
+// The SQLBase back end's outside world, scripted.
 struct SqlBaseStand {
     ScriptedMessageService messages;
     FakeDatabase database;
@@ -26,9 +24,8 @@ struct SqlBaseStand {
     sqlbase::SqlBaseBackend backend() { return sqlbase::SqlBaseBackend(database, login); }
 };
 
-// Runs the work on a worker, as the main window does, and cancels its task once the scripted
-// database holds a statement of it; returns when the work has ended. False when nothing was
-// held within five seconds (the hold was never reached).
+// Runs the work on a worker and cancels its task once the database holds a statement of it;
+// false when nothing was held within five seconds.
 inline bool cancelWhileHeld(FakeDatabase& database, TaskContext& task,
                             const std::function<void()>& work) {
     std::thread worker(work);

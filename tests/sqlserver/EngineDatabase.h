@@ -12,12 +12,9 @@
 
 namespace quorvex::testing {
 
-// The T-SQL engine named in QUORVEX_TEST_MSSQL as server|user|password|database, reached through
-// a plain ODBC connection of its own: the other session, as a user's application would be. It
-// makes the test's tables, changes their rows and reads what the audits recorded. Every name it
-// hands out carries the process id and a counter, so test programs running side by side against
-// the same database never meet, and everything made or named through it is removed when it
-// goes. The audit catalog itself stays: other programs may be using it at that moment.
+// The engine named in QUORVEX_TEST_MSSQL as server|user|password|database, over a plain ODBC
+// connection: the other session, as a user's application. Names it hands out are unique per
+// process; what it made or was told of is removed when it goes, except the audit catalog.
 class EngineDatabase {
 public:
     static std::optional<SqlServerLoginValues> target() {
@@ -36,7 +33,6 @@ public:
             m_openError = m_connection.errors().value(0).description;
             return;
         }
-        // Made here when missing, so programs starting side by side do not all race to make it.
         run(QStringLiteral(
             "IF OBJECT_ID(N'dbo.tblZOTA_SYSTEM_TABLE', N'U') IS NULL "
             "Create Table [tblZOTA_SYSTEM_TABLE] ([AUDIT_NAME] [VARCHAR](20) NOT NULL , "
@@ -47,8 +43,6 @@ public:
     ~EngineDatabase() {
         if (m_connection.state() != ConnectionState::Open)
             return;
-        // Each step on its own: what is gone already must not keep the rest from going. An
-        // audited table takes its triggers with it.
         for (const QString& audit : std::as_const(m_audits)) {
             run(QStringLiteral("DELETE FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = ") +
                 literal(audit));
@@ -70,8 +64,7 @@ public:
     const QString& openError() const { return m_openError; }
     const SqlServerLoginValues& login() const { return m_login; }
 
-    // "E2e", the process id, a counter and the word: unique among runs, and short enough for an
-    // audit name (AUDIT_NAME holds 20 characters) when the word is.
+    // Short enough for an audit name (20 characters) when the word is.
     QString uniqueName(const QString& word) {
         return QStringLiteral("E2e%1x%2%3")
             .arg(QCoreApplication::applicationPid() % 100000)
@@ -85,8 +78,7 @@ public:
     }
     QString value(const QString& query) { return rows(query).value(0); }
 
-    // Makes a table, in its own schema when one is named, and removes both at the end. The
-    // server's message, or nothing.
+    // The server's message, or nothing.
     QString createTable(const QString& schema, const QString& table, const QString& columns) {
         if (!schema.isEmpty()) {
             if (const QString failure = run(QStringLiteral("CREATE SCHEMA ") + bracket(schema));
@@ -103,12 +95,10 @@ public:
         return failure;
     }
 
-    // An audit whose audit table and catalog row go at the end, whatever became of them.
     void removeAtEnd(const QString& auditName) { m_audits << auditName; }
     // A statement run after everything else is removed (the latest first): a login, a user.
     void runAtEnd(const QString& statement) { m_atEnd << statement; }
 
-    // How T-SQL delimits a name and a Unicode text.
     static QString bracket(const QString& name) {
         return u'[' + QString(name).replace(u']', QStringLiteral("]]")) + u']';
     }
@@ -141,11 +131,9 @@ public:
         return value(QStringLiteral("SELECT CAST(SERVERPROPERTY('Babelfish') AS int)")) ==
                QStringLiteral("1");
     }
-    // The database user this login works as: the one every audit row must name.
     QString databaseUser() { return value(QStringLiteral("SELECT CURRENT_USER")); }
 
-    // The rows an audit recorded, the chosen columns first, then the user, then whether the
-    // date is the server's time of the change (within a few minutes), ordered as asked.
+    // The chosen columns, the user, and whether the date is the server's time of the change.
     QStringList recorded(const QString& auditName, const QString& columns, const QString& orderBy) {
         return rows(QStringLiteral("SELECT ") + columns +
                     QStringLiteral(", RTRIM(UserName), CASE WHEN ABS(DATEDIFF(second, AuditDate, "

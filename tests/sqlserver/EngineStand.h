@@ -7,8 +7,7 @@
 
 namespace quorvex::testing {
 
-// The program on the engine named in QUORVEX_TEST_MSSQL, over FreeTDS: the frame driven as a
-// user drives it, and a database connection of the test's own (see EngineDatabase).
+// The frame on the engine named in QUORVEX_TEST_MSSQL, driven as a user drives it.
 class EngineStand : public FrameDriver {
 public:
     explicit EngineStand(const SqlServerLoginValues& login) : db(login) {
@@ -20,19 +19,15 @@ public:
 
     SqlServerLoginWindow* loginWindow() const { return frame->findChild<SqlServerLoginWindow*>(); }
 
-    // SQL Server chosen, its login window shown.
     bool openLogin() {
         return choose(&SelectionWindow::sqlServerOption) &&
                waitFor([this] { return loginWindow() != nullptr && loginWindow()->isVisible(); });
     }
-    // The whole way to the main window: the user and the password typed, the server clicked,
-    // the database typed, OK clicked. False unless the main window was shown with the database's
-    // tables listed (every test has made one at least).
+    // Typed and clicked to the main window; true once it lists the database's tables.
     bool logIn() {
         if (!openLogin())
             return false;
         SqlServerLoginWindow* login = loginWindow();
-        // The window lists the servers, and later the databases, off its thread.
         const auto idle = [login] { return !login->operation().isBusy(); };
         waitFor([&] {
             return idle() &&
@@ -56,7 +51,6 @@ public:
     }
 
 protected:
-    // Whatever becomes of the audit, its table and catalog row go at the end.
     void beforeGo(const QString& name) override { db.removeAtEnd(name); }
 };
 

@@ -10,8 +10,7 @@
 
 namespace quorvex::testing {
 
-// A test on the engine named in QUORVEX_TEST_MSSQL, skipped when it is not set. A subclass that
-// sets up more calls EngineTest::SetUp() first and stops when notReady().
+// A test on the engine named in QUORVEX_TEST_MSSQL, skipped when it is not set.
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -23,7 +22,6 @@ protected:
     }
     bool notReady() const { return IsSkipped() || HasFatalFailure(); }
 
-    // The session as the login window leaves it; false when the server refused the login.
     bool logIn(SqlServerSession& session) const {
         const SqlServerLoginValues& login = m_db->login();
         session.login() = login;

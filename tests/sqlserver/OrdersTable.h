@@ -18,8 +18,6 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace quorvex::testing {
 
-// ORDERS as the worked examples know it: ORDER_ID int (the primary key), CUSTOMER varchar(30),
-// AMOUNT money.
 inline ColumnInfoList ordersColumns() {
     return {{"ORDER_ID", "int", 4, 10, 0, true},
             {"CUSTOMER", "varchar", 30, 0, 0, false},
@@ -31,12 +29,10 @@ inline AuditCondition condition(const QString& column, const QString& op, const 
     return {column, op, value, connective};
 }
 
-// The grid's trailing empty slot, which is no condition.
 inline AuditCondition emptySlot() {
     return {};
 }
 
-// BigOrders: an insert audit of CUSTOMER and AMOUNT, "Audit only when" AMOUNT > 1000.
 inline AuditDefinition bigOrders() {
     AuditDefinition definition;
     definition.kind = AuditKind::Insert;
@@ -49,8 +45,6 @@ inline AuditDefinition bigOrders() {
     return definition;
 }
 
-// PriceChange: an update audit of CUSTOMER and AMOUNT keeping AMOUNT's old value, recorded
-// when AMOUNT was updated, no conditions.
 inline AuditDefinition priceChange() {
     AuditDefinition definition;
     definition.kind = AuditKind::Update;

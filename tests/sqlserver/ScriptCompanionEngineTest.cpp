@@ -1,7 +1,4 @@
-// The statements quorvex-sql prints, run unchanged on the engine named in QUORVEX_TEST_MSSQL
-// (server|user|password|database), with the engine key the server asks for: the who columns and
-// changed-values-only record exactly the rows they should. (The same generators' insert, delete
-// and update audits record their rows through GO in the engine's end-to-end test.)
+// What quorvex-sql prints, run unchanged on the engine named in QUORVEX_TEST_MSSQL.
 #include "EngineTest.h"
 
 #include "components/ConnectionString.h"
@@ -54,8 +51,7 @@ protected:
     QString m_table;
 };
 
-// The login, host and application recorded are those of the connection that changed the rows,
-// an application's, not the one that installed the audit.
+// The login, host and application are those of the connection that changed the rows.
 TEST_F(CompanionOnTheEngine, WhoColumnsRecordTheLoginHostAndApplicationOfTheChangingConnection) {
     const QString audit = install("W", R"("kind": "insert", "chosen": ["ID"], "who": true})");
     const SqlServerLoginValues& login = m_db->login();
@@ -72,8 +68,8 @@ TEST_F(CompanionOnTheEngine, WhoColumnsRecordTheLoginHostAndApplicationOfTheChan
                            "2|" + login.user + "|qvx-till-7|QvxLedger"}));
 }
 
-// Multi-row updates that change some rows and not others, NULLs both ways and a change of
-// letter case: watching the changed field, and with none chosen every audited column.
+// Multi-row updates, NULLs both ways and a change of letter case; with no field chosen every
+// audited column is watched.
 TEST_F(CompanionOnTheEngine, ChangedValuesOnlyRecordsTheRowsWhoseWatchedValuesChanged) {
     ASSERT_EQ(m_db->run("ALTER TABLE " + m_table + " ADD QTY int NULL"), QString());
     const QByteArray qty = R"(, {"name": "QTY", "type": "int", "precision": 10})";

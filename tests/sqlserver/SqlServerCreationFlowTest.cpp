@@ -1,6 +1,5 @@
-// GO on the SQL Server main window against the scripted database, for what a real server does
-// not do on demand: the catalog row and then the undo failing. The statements sent, in order,
-// and the messages shown; the engine tests show GO and a refused trigger on a real server.
+// GO with the catalog row and then the undo failing: the statements sent, in order, and the
+// messages shown. The engine tests show GO and a refused trigger on a real server.
 #include "sqlserver/SqlServerCreationFlow.h"
 
 #include "sqlserver/SqlServerConnection.h"
@@ -30,7 +29,6 @@ QString duplicateQuery(const QString& name) {
     return "SELECT AUDIT_NAME FROM tblZOTA_SYSTEM_TABLE WHERE AUDIT_NAME = '" + name + u'\'';
 }
 
-// Whether TRIGGERTABLE (char(100) in the database's code page) keeps the table's name unchanged.
 QString tableNameQuery(const QString& table) {
     return QStringLiteral("SELECT CASE WHEN CAST(RTRIM(CAST(CAST(N'%1' AS char(100)) AS "
                           "nvarchar(200))) AS varbinary(400)) = CAST(RTRIM(N'%1') AS "
@@ -42,7 +40,6 @@ QString columnsQuery(const QString& table) {
     return SqlServerManager::columnsStatement(QStringLiteral("Sales"), table);
 }
 
-// The worked example BigOrders as GO sends it.
 const QString bigOrdersTable =
     lines({"CREATE TABLE [tblZOTA_BigOrders] ([CUSTOMER] [varchar] (30) NULL ,",
            "[AMOUNT] [money] NULL ,", "[AuditDate] [datetime] NOT NULL DEFAULT CURRENT_TIMESTAMP ,",
@@ -56,8 +53,6 @@ const QString bigOrdersTrigger =
 const QString bigOrdersCatalogRow = QStringLiteral(
     "Insert Into tblZOTA_SYSTEM_TABLE (AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE) "
     "VALUES ('BigOrders','Large orders','Y','ORDERS')");
-// Every save of BigOrders checks the name and reads the columns first. Functions, as the
-// statements come from another unit's statics.
 QStringList checks() {
     return {duplicateQuery("BigOrders"), tableNameQuery("ORDERS"), columnsQuery("ORDERS")};
 }
@@ -66,25 +61,26 @@ QStringList upToCatalogRow() {
                                   bigOrdersTrigger, useSales,       bigOrdersCatalogRow};
 }
 
-// A session logged in to the database Sales, its management connection open, ORDERS in the
-// catalogue and no audit of the names used here installed.
+// Logged in to Sales, ORDERS in the catalogue, BigOrders not installed.
 class CreationFlow : public ::testing::Test {
 protected:
     CreationFlow() : m_session(m_db) {
         m_session.login() = {"PRODSQL", "sa", "secret", "Sales"};
         EXPECT_TRUE(m_session.manager().connectServer("PRODSQL", "sa", "secret"));
-        m_db.onQuery(columnsQuery("ORDERS"), QStringList{"name", "type", "l", "p", "s", "key"},
-                     {textRow({"ORDER_ID", "int", "4", "10", "0", "1"}),
-                      textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
-                      textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
+        scriptOrders("ORDERS");
         m_db.onQuery(duplicateQuery("BigOrders"), QStringList{"AUDIT_NAME"}, {});
-        m_db.onQuery(tableNameQuery("ORDERS"), QStringList{"kept"}, {textRow({"1"})});
-        // The server is asked once per connection which product it is.
         m_db.onQuery(SqlServerManager::engineStatement(), QStringList{"engine"},
                      {textRow({nullptr})});
         m_session.manager().engine();
     }
 
+    void scriptOrders(const QString& table) {
+        m_db.onQuery(columnsQuery(table), QStringList{"name", "type", "l", "p", "s", "key"},
+                     {textRow({"ORDER_ID", "int", "4", "10", "0", "1"}),
+                      textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
+                      textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
+        m_db.onQuery(tableNameQuery(table), QStringList{"kept"}, {textRow({"1"})});
+    }
     SaveResult save(const AuditDefinition& definition) {
         m_db.clearLog();
         return saveSqlServerAudit(definition, m_session, m_messages);
@@ -95,14 +91,10 @@ protected:
     ScriptedMessageService m_messages;
 };
 
-// Outside dbo the trigger is dropped again from its table's schema.
 TEST_F(CreationFlow, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
     AuditDefinition definition = bigOrders();
     definition.table = "sales.ORDERS";
-    m_db.onQuery(tableNameQuery(definition.table), QStringList{"kept"}, {textRow({"1"})});
-    m_db.onQuery(columnsQuery(definition.table), QStringList{"name", "type", "l", "p", "s", "key"},
-                 {textRow({"CUSTOMER", "varchar", "30", "0", "0", "0"}),
-                  textRow({"AMOUNT", "money", "8", "19", "4", "0"})});
+    scriptOrders(definition.table);
     m_db.failOn(QString(bigOrdersCatalogRow).replace("'ORDERS'", "'sales.ORDERS'"),
                 FakeDatabase::error("Permission denied.", 229));
     EXPECT_EQ(SaveResult::Outcome::NotSaved, save(definition).outcome);
@@ -111,7 +103,6 @@ TEST_F(CreationFlow, TriggerOfATableOutsideDboIsRemovedFromItsSchema) {
               sent.mid(sent.size() - 4));
 }
 
-// A statement of the save the server refuses, each with its own message.
 const QString tableKept = QStringLiteral("Cannot drop the table 'tblZOTA_BigOrders'.");
 const QString triggerKept = QStringLiteral("Cannot drop the trigger 'trgZOTA_BigOrders'.");
 const QString denied = QStringLiteral("Permission denied.");

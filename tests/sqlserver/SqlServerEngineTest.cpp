@@ -1,8 +1,5 @@
-// The program end to end on a real T-SQL engine, named in QUORVEX_TEST_MSSQL as
-// server|user|password|database (skipped when it is not set): the login window, the main window,
-// GO, the installed-audits tab, the viewer and the export window, driven with the mouse and the
-// keyboard over FreeTDS. What the triggers record is read through a second, plain connection
-// after that connection changed the audited tables, as a user's application would.
+// The program end to end on the engine named in QUORVEX_TEST_MSSQL, driven with the mouse and
+// the keyboard over FreeTDS; a second, plain connection changes the audited tables.
 #include "EngineStand.h"
 
 #include "auditdata/XlsxContents.h"
@@ -31,10 +28,8 @@ class SqlServerEngineTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // After the login: an insert audit (only when, OR, a quote in a value), a delete audit
-    // (always except, AND, USERID) and an update audit keeping an old value on a keyed table, an
-    // update audit on a table without a key; then single- and multi-row statements from another
-    // session.
+    // Insert (only when, OR, a quote), delete (always except, AND, USERID), update keeping an
+    // old value with and without a key; single- and multi-row statements.
     void auditsRecordExactlyTheRowsTheirDefinitionsSay() {
         ENGINE_STAND(stand);
         const QString orders = stand.db.uniqueName("Ord");
@@ -52,7 +47,6 @@ private Q_SLOTS:
         QCOMPARE(stand.messages.texts(), QStringList());
         QVERIFY(!stand.loginWindow()->isVisible());
         QCOMPARE(stand.mainWindow()->windowTitle().contains("Babelfish"), stand.db.isBabelfish());
-        // The login's tables, none of the system's own (tblZOTA_ in any case), on both tabs.
         const QStringList tables = stand.listedTables(0);
         QVERIFY2(tables.contains(orders), qPrintable(tables.join(", ")));
         for (const QString& listed : tables)
@@ -132,9 +126,7 @@ private Q_SLOTS:
                  (QStringList{"A|110", "B|102"}));
     }
 
-    // Tables in another schema and with blanks and quotes in their and their columns' names:
-    // GO, Disable (nothing recorded while the catalog says N), Enable, Delete (trigger, audit
-    // table and catalog row gone, the table keeps working).
+    // GO, Disable, Enable and Delete on tables with a schema or odd names.
     void anAuditOnEachKindOfTableNameIsSwitchedAndDeleted_data() {
         QTest::addColumn<QStringList>("names"); // schema, table, key column, count column
         QTest::newRow("a schema other than dbo") << QStringList{"Sch", "Parcels", "Code", "Qty"};
@@ -202,8 +194,6 @@ private Q_SLOTS:
         QCOMPARE(insert("after", 10), QString());
     }
 
-    // View shows the recorded rows; EXPORT writes them to a spreadsheet; BOTH writes them and
-    // leaves the audit table empty. (The other formats' writers read the same rows.)
     void theViewerAndTheExportWindowShowAndArchiveTheRecordedRows() {
         ENGINE_STAND(stand);
         const QString table = stand.db.uniqueName("Arc");
@@ -241,7 +231,6 @@ private Q_SLOTS:
         QCOMPARE(xlsx.rowValues(4).mid(0, 3), (QStringList{"3", "say \"hi\" & <go>", "30"}));
         QCOMPARE(xlsx.rowValues(4).value(4).trimmed(), stand.db.databaseUser());
 
-        // BOTH asks first, saying what it will delete.
         stand.messages.answerNext(true);
         QVERIFY(stand.exportAs(window->csvOption(), "archive", window->bothButton(), 4));
         QVERIFY(stand.messages.texts().value(1).contains("then delete exactly those rows"));
@@ -288,8 +277,7 @@ private Q_SLOTS:
             QString());
     }
 
-    // The trigger's name is taken by another trigger: the server refuses it, its message is
-    // shown, and neither the audit table nor a catalog row is left; the other trigger stays.
+    // The trigger's name is taken: nothing of the audit is left, the other trigger stays.
     void aTriggerTheServerRefusesLeavesNothingBehind() {
         ENGINE_STAND(stand);
         const QString table = stand.db.uniqueName("Cls");

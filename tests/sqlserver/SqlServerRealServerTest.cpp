@@ -1,9 +1,4 @@
-// GO, its triggers and the catalog on the engine named in QUORVEX_TEST_MSSQL as
-// server|user|password|database (skipped when it is not set): a saved audit's catalog row, and
-// its name cannot be used twice, a table name the catalog cannot
-// keep is refused by the server's own conversion, a date condition holds under every language
-// setting of the inserting session, a Unicode condition matches, a user whose name is longer
-// than 30 characters is recorded whole, and a busy table is left as it was.
+// GO, its triggers and the catalog on the engine named in QUORVEX_TEST_MSSQL.
 #include "EngineTest.h"
 #include "OrdersTable.h"
 
@@ -38,7 +33,6 @@ protected:
         }
     }
 
-    // SHIPMENTS: ID int (the primary key), SHIPPED datetime, CITY nvarchar(40).
     QString makeShipments(const QString& word) {
         const QString table = m_db->uniqueName(word);
         EXPECT_EQ(m_db->createTable({}, table,
@@ -52,7 +46,6 @@ protected:
                 {"SHIPPED", "datetime", 8, 23, 3, false},
                 {"CITY", "nvarchar", 40, 0, 0, false}};
     }
-    // An insert audit of every column of the shipments, recorded only when the condition holds.
     AuditDefinition shipmentsAudit(const QString& table, const AuditCondition& only) {
         AuditDefinition definition;
         definition.table = table;
@@ -82,14 +75,11 @@ protected:
     OdbcConnectionFactory m_factory;
 };
 
-// GO as the window's worker runs it: the checks, the audit table, the trigger and the catalog
-// row, on one session.
 TEST_F(RealServerValues, GoSavesOnceAndRefusesWhatTheCatalogCannotKeep) {
     SqlServerSession session(m_factory);
     ASSERT_TRUE(logIn(session));
     ScriptedMessageService messages;
-    // The server's own conversion to the database's code page decides; a letter it has passes
-    // that check (and the save then stops at the missing table).
+    // The database's code page decides; a letter it has passes (and the save stops later).
     AuditDefinition foreign = shipmentsAudit(m_db->uniqueName("Łódź"), condition("ID", ">", "0"));
     EXPECT_EQ(saveSqlServerAudit(foreign, session, messages).outcome,
               SaveResult::Outcome::NotSaved);
@@ -109,18 +99,14 @@ TEST_F(RealServerValues, GoSavesOnceAndRefusesWhatTheCatalogCannotKeep) {
     ASSERT_EQ(saveSqlServerAudit(definition, session, messages).outcome, SaveResult::Outcome::Saved)
         << messages.texts().join('\n').toStdString();
     EXPECT_EQ(m_db->catalogRow(definition.name), QStringList{"Test audit|Y|" + table});
-    // The same name a second time is refused before anything is created.
     EXPECT_EQ(saveSqlServerAudit(definition, session, messages).outcome,
               SaveResult::Outcome::NotSaved);
     EXPECT_EQ(messages.texts(),
               QStringList{"You already have an Audit with that name.  Please enter another name."});
 }
 
-// SQL Server reads '2024-01-13' as year-day-month for a datetime in a British or day-first
-// session, and a trigger holding it would fail every insert; and it passes 'Łódź' through the
-// database's code page as '??d?', which never matches. Babelfish does neither (it ignores SET
-// LANGUAGE and compares '...' and N'...' alike), so there this shows only that the written forms
-// work.
+// SQL Server reads '2024-01-13' as year-day-month in a British session and 'Łódź' as '??d?';
+// Babelfish does neither, so there this shows only that the written forms work.
 TEST_F(RealServerValues, DateAndUnicodeConditionsHoldForABritishDayFirstSession) {
     const QString table = makeShipments("Dates");
     AuditDefinition definition = shipmentsAudit(table, condition("SHIPPED", ">", "2024-01-13"));
@@ -158,9 +144,7 @@ TEST_F(RealServerValues, UserWithAFortyCharacterNameIsRecordedWhole) {
     const QString table = makeShipments("Users");
     const AuditDefinition definition = shipmentsAudit(table, condition("ID", ">", "0"));
     ASSERT_TRUE(install(definition));
-    // The user may change the audited table and nothing else: the audit must not stop them
-    // (SQL Server writes the audit table through the ownership chain; on Babelfish the install
-    // grants INSERT on it).
+    // Allowed to change the audited table only: on Babelfish the install grants the rest.
     ASSERT_EQ(m_db->run("GRANT INSERT ON " + table + " TO " + user), QString());
     {
         std::unique_ptr<IConnection> longNamed = connectAs(user, password);
@@ -171,9 +155,8 @@ TEST_F(RealServerValues, UserWithAFortyCharacterNameIsRecordedWhole) {
               QStringList{"1|" + user + "|40"});
 }
 
-// Another session holds the audited table: Disable and Delete give up after the lock wait, say
-// so, and change nothing. Another session holds only the audit table: Delete drops the trigger
-// but keeps the catalog row with the table, and a later Delete finishes the job.
+// A held audited table: nothing changes. A held audit table: Delete drops the trigger, keeps
+// the catalog row, and a later Delete finishes.
 TEST_F(RealServerValues, ABusyTableChangesNothingAndAFailedDropKeepsTheAudit) {
     const QString table = m_db->uniqueName("Busy");
     const QString audit = m_db->uniqueName("Busy");
@@ -197,7 +180,6 @@ TEST_F(RealServerValues, ABusyTableChangesNothingAndAFailedDropKeepsTheAudit) {
                          " is in use by another session; nothing was changed. Try again when it "
                          "is quiet.";
     const QStringList kept{"busy test|Y|" + table};
-    // The other session: an open transaction that changed the table.
     const auto holding = [&](const QString& held) {
         std::unique_ptr<IConnection> other = connectAs(m_db->login().user, m_db->login().password);
         if (other) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "components/PlatformServices.h"
-#include "sqlserver/SqlServerAuditStates.h"
 #include "sqlserver/SqlServerManager.h"
 #include "sqlserver/SqlServerSession.h"
 #include "support/FakeDatabase.h"
@@ -14,9 +13,8 @@
 
 namespace quorvex::testing {
 
-// The SQL Server back end over the scripted database, with every seam recording. The login
-// values name the database "Sales" on the server "DBHOST"; logIn() connects the management side
-// as the login window would and forgets what that sent.
+// The SQL Server back end over the scripted database, every seam recording. logIn() connects to
+// "Sales" on "DBHOST" as the login window would and forgets what that sent.
 struct SqlServerStand {
     FakeDatabase database;
     ScriptedMessageService messages;
@@ -48,43 +46,17 @@ struct SqlServerStand {
         database.onQuery(catalogLookUp(), tableFields(),
                          {textRow({"dbo", "tblZOTA_SYSTEM_TABLE", "0"})});
     }
-    // The lookup finds no row, so the management layer reports the name as not found.
     void scriptCatalogMissing() { database.onQuery(catalogLookUp(), tableFields(), {}); }
 
-    static QString auditListing() {
-        return QStringLiteral(
-            "Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE from tblZOTA_SYSTEM_TABLE");
-    }
-    static QStringList auditFields() {
-        return {QStringLiteral("AUDIT_NAME"), QStringLiteral("AUDIT_DESCRIPTION"),
-                QStringLiteral("ENABLED"), QStringLiteral("TRIGGERTABLE")};
-    }
-    // The catalog's rows, and the reads of their states that follow them: unless a test
-    // scripts them first, those find no columns and no trigger, so every audit's table shows
-    // as missing.
+    // The catalog's rows; the reads of their states find nothing unless scripted first.
     void scriptAudits(const std::vector<Row>& rows) {
-        database.onQuery(auditListing(), auditFields(), rows);
-        const QStringList reads = stateReads(rows);
-        for (const QString& read : reads)
-            database.onQuery(read, QStringList{QStringLiteral("name")}, {});
-    }
-    // What a listing of these catalog rows reads after them, in order (nothing for none).
-    static QStringList stateReads(const std::vector<Row>& rows) {
-        QStringList audited;
-        QStringList auditTables;
-        QStringList triggers;
-        for (const Row& row : rows) {
-            const QString name = row.at(0).value_or(QString()).trimmed();
-            const QString table = row.at(3).value_or(QString()).trimmed();
-            if (!audited.contains(table, Qt::CaseInsensitive))
-                audited << table;
-            auditTables << QStringLiteral("tblZOTA_") + name;
-            triggers << QStringLiteral("trgZOTA_") + name;
-        }
-        if (rows.empty())
-            return {};
-        return {SqlServerAuditStates::columnsStatement(audited, auditTables),
-                SqlServerAuditStates::triggersStatement(triggers)};
+        database.onQuery(QStringLiteral("Select AUDIT_NAME,AUDIT_DESCRIPTION,ENABLED,TRIGGERTABLE "
+                                        "from tblZOTA_SYSTEM_TABLE"),
+                         QStringList{QStringLiteral("AUDIT_NAME"),
+                                     QStringLiteral("AUDIT_DESCRIPTION"), QStringLiteral("ENABLED"),
+                                     QStringLiteral("TRIGGERTABLE")},
+                         rows);
+        database.setUnscriptedQueriesEmpty(true);
     }
 
     static QString createCatalog() {
@@ -102,15 +74,13 @@ struct SqlServerStand {
                 QStringLiteral("is_ms_shipped")};
     }
 
-    // What every operation of the back end sends first on its management connection: the
-    // bounded lock wait (and, the first time only, the question which product the server is).
-    static bool isPrologue(const QString& statement) {
-        return statement == SqlServerManager::lockTimeoutStatement() ||
-               statement == SqlServerManager::engineStatement();
-    }
+    // Without what every operation sends first: the lock wait and which product the server is.
     QStringList sentAfterPrologues() const {
         QStringList sent = database.statements();
-        sent.removeIf(isPrologue);
+        sent.removeIf([](const QString& statement) {
+            return statement == SqlServerManager::lockTimeoutStatement() ||
+                   statement == SqlServerManager::engineStatement();
+        });
         return sent;
     }
     SqlServerLoginValues loginValues() const {
@@ -118,8 +88,6 @@ struct SqlServerStand {
                 QStringLiteral("Sales")};
     }
 
-    // A statement that changes the database, as the management layer sends it: in the
-    // login's database.
     static QStringList batch(const QString& statement) {
         return {QStringLiteral("USE [Sales]"), statement};
     }
