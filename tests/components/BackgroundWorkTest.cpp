@@ -52,26 +52,6 @@ private Q_SLOTS:
         QCOMPARE(doneOn, QThread::currentThread());
     }
 
-    // A window closed while its work runs: the work is cancelled and its end is dropped.
-    void aTaskThatGoesCancelsItsWorkAndDropsItsEnd() {
-        auto cancelled = std::make_shared<std::atomic<bool>>(false);
-        bool doneCalled = false;
-        {
-            BackgroundTask task;
-            task.start(
-                [cancelled](TaskContext& context) {
-                    while (!context.isCancelled())
-                        QThread::msleep(5);
-                    *cancelled = true;
-                },
-                [&] { doneCalled = true; });
-        }
-        QVERIFY(BackgroundTask::waitForAll(5000));
-        QVERIFY(cancelled->load());
-        QCoreApplication::processEvents();
-        QVERIFY(!doneCalled);
-    }
-
     // Dropping what is gone already need not stop a delete; a cancel is no refusal.
     void harmlessFailuresGoOnAndACancelTakesBack() {
         FakeDatabase db;
