@@ -48,7 +48,7 @@ class FakeAuditBackend : public AuditBackend {
 public:
     explicit FakeAuditBackend(MainWindowTraits traits) : m_traits(std::move(traits)) {}
 
-    std::optional<QStringList> tables = QStringList{};
+    QStringList tables;
     QMap<QString, QStringList> columnsByTable;
     QStringList auditFields;
     std::vector<Row> auditRows;
@@ -66,9 +66,7 @@ public:
     const MainWindowTraits& traits() const override { return m_traits; }
     std::optional<Loaded> load(MessageService&, TaskContext& task) override {
         record("load", task);
-        if (!tables)
-            return std::nullopt;
-        return Loaded{*tables, listing(), {}};
+        return Loaded{tables, listing(), {}};
     }
     std::optional<QStringList> listColumns(const QString& table, MessageService&,
                                            TaskContext& task) override {
