@@ -210,16 +210,12 @@ public:
     }
 
     void rollback() noexcept override {
-        std::unique_lock lock(m_state->mutex);
+        std::lock_guard lock(m_state->mutex);
         if (!m_transaction)
             return;
         m_transaction = false;
-        try {
-            send(FakeDatabase::rollbackEntry(), lock);
-        } catch (const DbException&) {
-            lock.unlock();
-            close(); // as a connection that cannot roll back
-        }
+        m_state->statements << FakeDatabase::rollbackEntry();
+        m_state->queryTimeouts << m_queryTimeout;
     }
 
     bool inTransaction() const override { return m_transaction; }
