@@ -1,9 +1,9 @@
-// The export and purge window with a scripted database, for what the engine cannot be made to
-// show at will: refusals before anything is sent, failing and busy purges, the spreadsheet that
-// is never written over, SQLBase's reload, the row each button acts on, and the viewer's read
-// of the audit BOTH purges.
+// The export and purge window and the viewer with a scripted database, for what the engine cannot
+// be made to show at will: refusals before anything is sent, a failing purge, the spreadsheet that
+// is never written over, the age limit, SQLBase's reload, and reads that wait on the server.
 #include "auditdata/AuditExportWindow.h"
 #include "auditdata/AuditDataWindows.h"
+#include "auditdata/AuditViewerWindow.h"
 #include "auditdata/SqlBaseAuditData.h"
 #include "auditdata/SqlServerAuditData.h"
 #include "components/Grid.h"
@@ -31,23 +31,13 @@ const QString selectOrders = QStringLiteral("Select * from tblZOTA_Orders");
 const QString deleteOrders = QStringLiteral("Delete from tblZOTA_Orders");
 const QString deleteReturningOrders = QStringLiteral("Delete from tblZOTA_Orders Output deleted.*");
 
-// A SQL Server read waits a bounded time for a table another session holds.
-QStringList sqlServerRead(const QString& select) {
-    return {QStringLiteral("SET LOCK_TIMEOUT 10000"), select};
-}
-
 // SQL Server sends every purge with a bounded wait for the table.
 QStringList boundedWait(const QStringList& statements) {
     return QStringList{"SET LOCK_TIMEOUT 10000"} + statements + QStringList{"SET LOCK_TIMEOUT -1"};
 }
 
-// BOTH on SQL Server, ended by the commit or the rollback.
-QStringList purgingExport(const QString& statement, const QString& end) {
-    return boundedWait({FakeDatabase::beginEntry(), statement, end});
-}
-
-// Everything around one export window: the platform's seams, a scripted database behind a
-// back end, and the main window's installed-audits grid with two audits.
+// One export window: the platform's seams, a scripted database behind a back end, and the main
+// window's installed-audits grid with two audits.
 struct Stand {
     enum class Backend { SqlServer, SqlBase };
 
@@ -84,20 +74,14 @@ struct Stand {
         window = std::make_unique<AuditExportWindow>(data, installed, services);
         window->setSpreadsheetFolder(sheets.path());
         // What the SQLBase main window does when told: reload the list with its counts.
-        QObject::connect(window.get(), &AuditExportWindow::auditRowsChanged, [this, backend] {
-            reloads << &installed;
-            if (backend == Backend::SqlBase)
-                installed.setCellText(0, 0, QStringLiteral("NO RECORDS"));
-        });
+        if (backend == Backend::SqlBase)
+            QObject::connect(window.get(), &AuditExportWindow::auditRowsChanged,
+                             [this] { installed.setCellText(0, 0, QStringLiteral("NO RECORDS")); });
     }
 
-    QString inFolder(const QString& name) const { return QDir(folder.path()).filePath(name); }
+    QString inFolder(const QString& name) const { return folder.filePath(name); }
     QStringList folderFiles() const {
         return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-    }
-    void typeFileName(const QString& name) {
-        window->fileNameBox()->clear();
-        QTest::keyClicks(window->fileNameBox(), name);
     }
     // A click, then the wait for the operation it started to end.
     void click(QAbstractButton* button) {
@@ -129,7 +113,6 @@ struct Stand {
     PlatformServices services;
     std::shared_ptr<AuditDataSource> data;
     Grid installed;
-    QList<Grid*> reloads;
     std::unique_ptr<AuditExportWindow> window;
 };
 
@@ -202,9 +185,9 @@ private Q_SLOTS:
 
     void sqlBaseSaysNothingAndReloadsTheListAfterAPurge() {
         Stand s(Stand::Backend::SqlBase);
-        s.typeFileName("orders");
+        QTest::keyClicks(s.window->fileNameBox(), "orders");
         s.click(s.window->exportButton());
-        QCOMPARE(s.reloads, QList<Grid*>{});
+        QCOMPARE(s.installed.cellText(0, 0), QStringLiteral("3 RECORDS"));
         s.clickAnswering(s.window->purgeButton(), true);
         QCOMPARE(s.db.statements(),
                  (QStringList{"Select * from ZOTA_ORDERS", "Delete from ZOTA_ORDERS"}));
@@ -226,11 +209,39 @@ private Q_SLOTS:
         QTest::mouseClick(windows.exportWindow()->bothButton(), Qt::LeftButton);
         QTRY_VERIFY(!windows.isBusy());
         QCOMPARE(s.db.cancels(), 1);
+        const QStringList read{"SET LOCK_TIMEOUT 10000", selectOrders};
         QCOMPARE(s.db.statements(),
-                 sqlServerRead(selectOrders) +
-                     purgingExport(deleteReturningOrders, FakeDatabase::commitEntry()));
+                 read + boundedWait({FakeDatabase::beginEntry(), deleteReturningOrders,
+                                     FakeDatabase::commitEntry()}));
         QCOMPARE(s.told(), (QStringList{"Export completed", "Purge Complete"}));
         QCOMPARE(s.folderFiles(), QStringList{"archive.CSV"});
+    }
+
+    // Closing the viewer while its read waits for more rows ends the read at once; the grid
+    // keeps the rows it shows, and the next View reads afresh.
+    void closingTheViewerCancelsAReadWaitingForMoreRows() {
+        Stand s(Stand::Backend::SqlServer);
+        const QString selectItems = QStringLiteral("Select * from tblZOTA_Items");
+        s.db.onQuery(selectItems, QStringList{"ITEM_NO"}, std::vector<Row>(20000, textRow({"1"})));
+        s.db.holdOn(selectItems, 5000);
+        s.installed.setCurrentCell(1, 0);
+        AuditViewerWindow viewer(s.data, s.messages);
+        viewer.showAudit(s.installed);
+        QTRY_COMPARE(s.db.waiting(), 1);
+        QTRY_COMPARE(viewer.grid()->rowCount(), int(AuditViewerWindow::RowsPerBatch));
+        QVERIFY(viewer.isFilling());
+        QVERIFY(viewer.close());
+        QTRY_VERIFY(!viewer.isFilling());
+        QCOMPARE(s.db.cancels(), 1);
+        QCOMPARE(s.db.openNow(), 0);
+        QCOMPARE(viewer.grid()->rowCount(), int(AuditViewerWindow::RowsPerBatch));
+        QCOMPARE(s.messages.texts(), QStringList());
+
+        s.db.release();
+        viewer.showAudit(s.installed);
+        QTRY_VERIFY(!viewer.isFilling());
+        QCOMPARE(viewer.grid()->rowCount(), 20000);
+        QVERIFY(viewer.isVisible());
     }
 };
 

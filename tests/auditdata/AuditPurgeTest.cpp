@@ -1,17 +1,18 @@
-// The purge against a scripted database, for the failures a real server cannot be made to show
-// at will (a file that cannot take its place, the commit failing, a driver that does not count) and
-// for SQLBase: the statements in their order; nothing deleted and no file, while a failed commit
-// leaves the complete file and the rows. Busy tables, cancels and missing folders are purged on
-// the real engine.
+// The purge against a scripted database, for failures a real server cannot be made to show at
+// will, and for SQLBase: the statements in their order; nothing deleted and no file, while a
+// failed commit leaves the complete file and the rows.
 #include "auditdata/AuditPurge.h"
+#include "auditdata/ExportCommandRunner.h"
 #include "components/LockTimeout.h"
 
 #include "AuditDataTesting.h"
+#include "support/ExportedFiles.h"
 #include "support/FakeDatabase.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -35,8 +36,7 @@ std::vector<Row> numberedRows(int count) {
     return rows;
 }
 
-// Everything one purge needs: the scripted database (three rows on each back end), a folder
-// for the file, and what the test changes before the purge runs.
+// One purge: the scripted database (three rows on each back end) and a folder for the file.
 struct Stand {
     explicit Stand(AuditStore store)
         : audit(*AuditTable::fromName(store, store == AuditStore::SqlServer
@@ -44,7 +44,6 @@ struct Stand {
                                                  : QStringLiteral("ZOTA_ORDERS"))),
           target(folder.filePath(QStringLiteral("archive.csv"))) {}
 
-    // The scripts a test added come first, as the first match answers.
     PurgeResult run() {
         const std::vector<Row> rows = numberedRows(3);
         db.onQuery(deleteReturning, QStringList{"ORDER_NO", "UserName"}, rows);
@@ -101,8 +100,6 @@ TEST(AuditPurge, EveryStepThatFailsLeavesTheRowsAndNoFile) {
         {"SQL Server: the commit fails", AuditStore::SqlServer,
          [](Stand& s) { s.db.failOn(FakeDatabase::commitEntry(), linkFailure()); },
          Outcome::FileOnly, sqlServerStart + QStringList{commit, rollback, unboundedWait}, true},
-        {"SQLBase: done", AuditStore::SqlBase, [](Stand&) {}, Outcome::Purged,
-         sqlBaseStart + QStringList{deleteSqlBase, commit}, true},
         {"SQLBase: rows were added while the file was written", AuditStore::SqlBase,
          [](Stand& s) { s.db.onExecute(deleteSqlBase, 4); }, Outcome::TableBusy,
          sqlBaseStart + QStringList{deleteSqlBase, rollback}, false},
@@ -156,7 +153,6 @@ TEST(AuditPurge, AnAgeLimitsTheRowsBothStatementsTake) {
          QStringList{limitQuery, FakeDatabase::beginEntry(TransactionIsolation::RepeatableRead),
                      selectSqlBase + oldRows, deleteSqlBase + oldRows,
                      FakeDatabase::commitEntry()}},
-        {"no limit told", {}, Outcome::Failed, {limitQuery}},
         {"a limit that is no timestamp",
          {textRow({"2026-11-06'; delete from x"})},
          Outcome::Failed,
@@ -180,4 +176,41 @@ TEST(AuditPurge, AnAgeLimitsTheRowsBothStatementsTake) {
             EXPECT_EQ(s.files(), QStringList());
         }
     }
+}
+
+// quorvex-export's own status and message for a commit failing after the file is complete; a
+// password file that cannot be read stops the run before it connects.
+TEST(ExportCommandRunner, CommitFailingAfterACompleteFileAndAnUnreadablePasswordFile) {
+    QTemporaryDir dir;
+    FakeDatabase db;
+    db.failOn(FakeDatabase::commitEntry(), linkFailure());
+    db.onQuery(deleteReturning, QStringList{"ORDER_NO", "UserName"}, numberedRows(3));
+    ExportCommand command;
+    command.store = AuditStore::SqlServer;
+    command.audit = "Orders";
+    command.format = ExportFormat::Csv;
+    command.file = dir.filePath("orders.csv");
+    command.server = "db1";
+    command.user = "sa";
+    command.password = "secret";
+    command.database = "Sales";
+    command.purge = PurgeAfterExport::Yes;
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    EXPECT_EQ(ExportCommandRunner(db, outStream, errStream).run(command),
+              ExportCommandRunner::PurgeFailed);
+    errStream.flush();
+    EXPECT_EQ(db.statements(), (QStringList{boundedWait, FakeDatabase::beginEntry(),
+                                            deleteReturning, FakeDatabase::commitEntry(),
+                                            FakeDatabase::rollbackEntry(), unboundedWait}));
+    EXPECT_EQ(fileContents(command.file), completeFile);
+    EXPECT_EQ(err, QStringLiteral("The file is complete, but the purge failed:\n"
+                                  "[FakeDatabase] [08S01] Communication link failure\n"));
+
+    db.clearLog();
+    command.password.clear();
+    command.passwordFile = dir.filePath("none");
+    EXPECT_EQ(ExportCommandRunner(db, outStream, errStream).run(command),
+              ExportCommandRunner::UsageError);
+    EXPECT_EQ(db.connectionStrings(), QStringList());
 }

@@ -1,6 +1,5 @@
-// quorvex-export, the built program, against the T-SQL engine named in QUORVEX_TEST_MSSQL as
-// server|user|password|database (skipped when it is not set), logged in with --server, --user,
-// --password-file and --database: the file it leaves and what remains in the audit table.
+// The built quorvex-export against the engine named in QUORVEX_TEST_MSSQL (skipped when it is not
+// set), logged in with --password-file: the file it leaves and what remains in the audit table.
 #include "sqlserver/EngineTest.h"
 
 #include "components/OdbcConnectionFactory.h"

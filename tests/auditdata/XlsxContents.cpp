@@ -43,14 +43,6 @@ XlsxContents XlsxContents::read(const QString& path) {
             contents.sheetNames << r.attributes().value(QLatin1String("name")).toString();
     }
 
-    QStringList shared;
-    QString ignored;
-    const QByteArray sharedXml = unzipMember(path, QStringLiteral("xl/sharedStrings.xml"), ignored);
-    for (QXmlStreamReader r(sharedXml); !r.atEnd();) {
-        if (r.readNext() == QXmlStreamReader::StartElement && r.name() == u"t")
-            shared << r.readElementText();
-    }
-
     const QByteArray sheet =
         unzipMember(path, QStringLiteral("xl/worksheets/sheet1.xml"), contents.error);
     if (!contents.error.isEmpty())
@@ -71,8 +63,6 @@ XlsxContents XlsxContents::read(const QString& path) {
                 cell.value += r.readElementText();
             }
         } else if (token == QXmlStreamReader::EndElement && r.name() == u"c") {
-            if (cell.type == u"s")
-                cell.value = shared.value(cell.value.toInt());
             contents.cells.insert(reference, cell);
         }
     }

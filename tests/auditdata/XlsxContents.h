@@ -8,9 +8,9 @@ namespace quorvex::testing {
 
 // One cell of a worksheet as the file stores it.
 struct XlsxCell {
-    QString type;  // the t attribute: "inlineStr", "s", "b", or empty for a number
+    QString type;  // the t attribute: "inlineStr", "b", or empty for a number
     QString style; // the s attribute (a date format when set)
-    QString value; // the text of an inline string, the shared string it points to, or <v>
+    QString value; // the text of an inline string or <v>
 
     friend bool operator==(const XlsxCell&, const XlsxCell&) = default;
 };

@@ -1,6 +1,5 @@
-// Work off the window thread: the background task and its cancel token, and the statement
-// chain's steps that may fail harmlessly. (Its undo order shows in the SQL Server and SQLBase
-// creation flows' tests.)
+// Work off the window thread: the background task and its cancel token; the statement chain's
+// harmless failures and cancel (its undo order shows in the creation flows' tests).
 #include "components/BackgroundTask.h"
 #include "components/StatementChain.h"
 #include "support/FakeDatabase.h"
@@ -16,9 +15,7 @@ class BackgroundWorkTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The window's thread goes on handling events while the work waits on the server, and the
-    // cancel reaches the waiting statement, after which the end comes back on the window's
-    // thread.
+    // The end comes back on the window's thread.
     void theWindowStaysAliveAndCancelReachesTheServer() {
         FakeDatabase db;
         db.holdOn("DROP TRIGGER trgZOTA_Busy");
@@ -55,30 +52,7 @@ private Q_SLOTS:
         QCOMPARE(doneOn, QThread::currentThread());
     }
 
-    // A window closed while its work runs: the work is cancelled and its end is dropped.
-    void aTaskThatGoesCancelsItsWorkAndDropsItsEnd() {
-        auto cancelled = std::make_shared<std::atomic<bool>>(false);
-        bool doneCalled = false;
-        {
-            BackgroundTask task;
-            task.start(
-                [cancelled](TaskContext& context) {
-                    while (!context.isCancelled())
-                        QThread::msleep(5);
-                    *cancelled = true;
-                },
-                [&] { doneCalled = true; });
-        }
-        QVERIFY(BackgroundTask::waitForAll(5000));
-        QVERIFY(cancelled->load());
-        QCoreApplication::processEvents();
-        QVERIFY(!doneCalled);
-    }
-
-    // The statement chain.
-
-    // Dropping what is gone already need not stop a delete; a cancel between steps takes back
-    // what was done, and is no refusal.
+    // Dropping what is gone already need not stop a delete; a cancel is no refusal.
     void harmlessFailuresGoOnAndACancelTakesBack() {
         FakeDatabase db;
         auto connection = db.createConnection();

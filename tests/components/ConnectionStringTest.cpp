@@ -1,4 +1,4 @@
-// Connection strings: reading, quoting, and mapping to ODBC against made-up installed drivers.
+// Connection strings mapped to ODBC against made-up installed drivers.
 #include "components/ConnectionString.h"
 
 #include "ComponentsTestSupport.h"
@@ -30,24 +30,6 @@ OdbcEnvironmentInfo workstation(const QStringList& moreDrivers = {},
 }
 
 } // namespace
-
-TEST(ConnectionStringParsing, ReadsPairsAsTheProvidersDo) {
-    const struct {
-        const char* name;
-        QString text;
-        ConnectionStringPairs pairs;
-    } cases[] = {
-        // clang-format off
-        {"quoted values with doubled quotes inside",
-         "Password=\"a;b\"\"c\";Data Source='it''s;here' ;User ID= \" sa \"",
-         {{"Password", "a;b\"c"}, {"Data Source", "it's;here"}, {"User ID", " sa "}}},
-        {"an unclosed quote runs to the end", "Password=\"open;Data Source=x",
-         {{"Password", "open;Data Source=x"}}},
-        // clang-format on
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(parseConnectionString(c.text), c.pairs) << c.name;
-}
 
 TEST(SqlServerMapping, GivesTheFreeTdsConnectionString) {
     const QString tail = ";UID=sa;PWD=pw;ClientCharset=UTF-8";

@@ -65,18 +65,13 @@ TEST_F(FreeTdsClosedPort, OpenFailsWithEveryRecordTheDriverReportedAndCanBeRetri
     EXPECT_FALSE(connection.open(target));
     EXPECT_EQ(connection.state(), ConnectionState::Closed);
 
-    // More than one record: a reader that keeps only the first loses why the server is out of
-    // reach.
+    // More than one record: the first alone does not say why the server is out of reach.
     const DbErrorList errors = connection.errors();
     ASSERT_GE(errors.size(), 2);
-    for (const DbErrorRecord& e : errors) {
-        SCOPED_TRACE(e.description.toStdString());
-        EXPECT_EQ(e.number, -1);
-        EXPECT_EQ(e.sqlState.size(), 5);
-        EXPECT_TRUE(e.source.startsWith(QStringLiteral("[FreeTDS]")));
-        EXPECT_FALSE(e.description.isEmpty());
-        EXPECT_FALSE(e.description.startsWith(u'['));
-    }
+    for (const DbErrorRecord& e : errors)
+        EXPECT_TRUE(e.source.startsWith(QStringLiteral("[FreeTDS]")) &&
+                    !e.description.startsWith(u'['))
+            << e.description.toStdString();
     EXPECT_EQ(errors.last().sqlState, QStringLiteral("08001"));
 
     EXPECT_FALSE(connection.open(target));

@@ -1,5 +1,4 @@
-// A result set saved as XML: a schema of every field, then a row per record. NULLs, escaping
-// and dates of audit rows are checked with the XML export; here the names and types.
+// A result set saved as XML: the names and types of its schema (values: with the XML export).
 #include "components/RowsetXmlWriter.h"
 #include "components/Recordset.h"
 #include "support/FakeDatabase.h"
@@ -68,21 +67,24 @@ Parsed saved(Recordset& rs) {
 
 } // namespace
 
+// Control characters do not break the document.
 TEST(RowsetXml, FieldNamesThatAreNotXmlNamesKeepTheirRealName) {
     Recordset rs = recordset(
         {{"ORDER DATE", FieldKind::DateTime}, {"COUNT(*)", FieldKind::Integer}, {""}, {"Größe"}},
-        {textRow({"2026-12-06 11:38:56.000", "5", "y", "groß"})});
+        {textRow({"2026-12-06 11:38:56.000", "5",
+                  "a\x01"
+                  "b\tc",
+                  "groß"})});
     const Parsed p = saved(rs);
     EXPECT_EQ(p.schemaNames, (QStringList{"c0", "c1", "c2", "Größe"}));
     EXPECT_EQ(
         p.types,
         (Attributes{{"c0", "dateTime"}, {"c1", "int"}, {"c2", "string"}, {"Größe", "string"}}));
-    EXPECT_EQ(p.realNames.at("c0"), QStringLiteral("ORDER DATE"));
-    EXPECT_EQ(p.realNames.at("c1"), QStringLiteral("COUNT(*)"));
-    EXPECT_EQ(
-        p.rows,
-        (std::vector<Attributes>{
-            {{"c0", "2026-12-06T11:38:56.000"}, {"c1", "5"}, {"c2", "y"}, {"Größe", "groß"}}}));
+    EXPECT_EQ(p.realNames, (Attributes{{"c0", "ORDER DATE"}, {"c1", "COUNT(*)"}, {"c2", ""}}));
+    EXPECT_EQ(p.rows, (std::vector<Attributes>{{{"c0", "2026-12-06T11:38:56.000"},
+                                                {"c1", "5"},
+                                                {"c2", QStringLiteral("a\uFFFDb\tc")},
+                                                {"Größe", "groß"}}}));
 }
 
 TEST(RowsetXml, AttributeNamesStayUniqueAndWellFormed) {
@@ -96,31 +98,16 @@ TEST(RowsetXml, AttributeNamesStayUniqueAndWellFormed) {
     };
     for (const auto& c : cases) {
         std::vector<FieldInfo> fields;
-        QStringList values;
+        Row row;
         for (const char* name : c.names) {
             fields.push_back({QString::fromUtf8(name)});
-            values << QString::number(values.size());
+            row.push_back(FieldValue(QString::fromUtf8(name)));
         }
-        Row row;
-        for (const QString& v : values)
-            row.push_back(FieldValue(v));
         Recordset rs = recordset(fields, {row});
         const Parsed p = saved(rs);
         EXPECT_EQ(p.schemaNames, c.attributes);
-        Attributes expected;
-        for (int i = 0; i < c.attributes.size(); ++i) {
-            expected[c.attributes[i]] = values[i];
-            if (c.attributes[i] != fields[std::size_t(i)].name) {
-                EXPECT_EQ(p.realNames.at(c.attributes[i]), fields[std::size_t(i)].name);
-            }
-        }
-        EXPECT_EQ(p.rows, std::vector<Attributes>{expected});
+        ASSERT_EQ(p.rows.size(), 1u);
+        for (int i = 0; i < c.attributes.size(); ++i)
+            EXPECT_EQ(p.rows[0].at(c.attributes[i]), fields[std::size_t(i)].name);
     }
-}
-
-TEST(RowsetXml, ControlCharactersDoNotBreakTheDocument) {
-    Recordset rs = recordset({{"V"}}, {{FieldValue(QStringLiteral("a\x01"
-                                                                  "b\tc\nd"))}});
-    EXPECT_EQ(saved(rs).rows,
-              (std::vector<Attributes>{{{"V", QStringLiteral("a") + QChar(0xFFFD) + "b\tc\nd"}}}));
 }

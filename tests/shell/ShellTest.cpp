@@ -3,6 +3,7 @@
 #include "components/QtMessageService.h"
 #include "shell/AboutBox.h"
 #include "shell/MainFrame.h"
+#include "shell/ProductionLaunchers.h"
 #include "shell/SelectionWindow.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeWorkingDirectory.h"
@@ -15,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -53,6 +55,16 @@ struct CloseRecorder : QWidget {
     bool refuse;
 };
 
+// The windows shown in the frame, by object name.
+QStringList visibleChildren(MainFrame& frame) {
+    QStringList names;
+    for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList())
+        if (sub->isVisible() && sub->widget())
+            names << sub->widget()->objectName();
+    names.sort();
+    return names;
+}
+
 QStringList childNames(const QMdiArea* area) {
     QStringList names;
     for (const QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
@@ -90,8 +102,7 @@ class ShellTest : public QObject {
 private Q_SLOTS:
     void init() { makeFrame(Login::Made); }
 
-    // Closing the frame closes every child first, and a child refusing keeps the frame (and the
-    // About box) open; Exit ends the process without any close handling.
+    // A child refusing keeps the frame open; Exit ends the process without any close handling.
     void closingTheFrameClosesEveryChildFirstButExitDoesNot() {
         using Case = QPair<bool, bool>; // Exit chosen, the child refusing
         for (const auto& [exit, refuse] :
@@ -101,7 +112,6 @@ private Q_SLOTS:
             m_frame->addChild(new CloseRecorder(&closeCount, refuse));
             m_frame->show();
             QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
-            m_frame->showAbout();
             const bool closes = !exit && !refuse;
             if (exit)
                 m_frame->findChild<QAction*>("mnuExit")->trigger();
@@ -109,7 +119,6 @@ private Q_SLOTS:
                 QCOMPARE(m_frame->close(), closes);
             QCOMPARE(closeCount, exit ? 0 : 1);
             QCOMPARE(m_frame->isVisible(), !closes);
-            QCOMPARE(m_frame->aboutBox()->isVisible(), !closes);
             QCOMPARE(m_services->process.exitCodes(), exit ? QList<int>{0} : QList<int>());
             if (exit)
                 QCOMPARE(childNames(m_frame->mdiArea()),
@@ -171,6 +180,31 @@ private Q_SLOTS:
         QCOMPARE(folder,
                  QFileInfo(QFileInfo("/proc/self/exe").canonicalFilePath()).canonicalPath());
         QVERIFY(folder != QDir::rootPath());
+    }
+
+    // The SQLBase road from the choice through its login to its main window (the SQL Server road
+    // is driven on the engine, SQLite's on files).
+    void sqlBaseGoesFromChoiceThroughLoginToItsMainWindow() {
+        ShellServices seams;
+        seams.database.setUnscriptedQueriesEmpty(true);
+        BackendState state;
+        MainFrame frame(seams.services, makeBackendLaunchers(state, [] { return QStringList(); }));
+        frame.show();
+        frame.findChild<QRadioButton*>("optSqlBase")->click();
+        frame.findChild<QPushButton*>("cmdOk")->click();
+        QTRY_COMPARE(visibleChildren(frame), QStringList{"frmLogin"});
+        auto* login = frame.findChild<QWidget*>("frmLogin");
+        login->findChild<QLineEdit*>("txtServerName")->setText("server1");
+        login->findChild<QLineEdit*>("txtDatabase")->setText("ISLAND");
+        login->findChild<QLineEdit*>("txtPassword")->setText("pw;1");
+        login->findChild<QPushButton*>("cmdOk")->click();
+        QTRY_COMPARE(visibleChildren(frame), QStringList{"FRMCENMAIN"});
+        QCOMPARE(seams.messages.texts(), QStringList());
+        QCOMPARE(state.sqlBaseLogin.database, QString("ISLAND"));
+        // The password with its semicolon travels quoted, as one value.
+        QVERIFY(seams.database.connectionStrings().contains(
+            "Provider=SQLBASEOLEDB.1;Password=\"pw;1\";Persist Security Info=True;User "
+            "ID=SYSADM;Data Source=ISLAND"));
     }
 
 private:

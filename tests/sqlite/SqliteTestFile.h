@@ -28,7 +28,6 @@ public:
     QStringList rows(const QString& query, const QString& nullText = QStringLiteral("NULL")) {
         return queryRows(connection(), query, nullText);
     }
-    void close() { m_connection.close(); }
 
     // One statement on a connection of its own, opened and closed for it (another application,
     // on another thread, that waits up to 20 seconds for a busy database): the driver's

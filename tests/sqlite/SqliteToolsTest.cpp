@@ -1,5 +1,4 @@
-// quorvex-sql's SQLite script run by the sqlite3 program on a fresh file; quorvex-export and
-// quorvex-audits on a SQLite file.
+// quorvex-sql's script run by sqlite3; quorvex-export and quorvex-audits on a SQLite file.
 #include "SqliteTestFile.h"
 
 #include "support/ExportedFiles.h"
@@ -37,39 +36,7 @@ ProgramRun quorvexExport(const QStringList& arguments) {
 
 } // namespace
 
-// The script, as a DBA reviews it and runs it by hand with sqlite3, installs audits that record
-// what the window's would.
-TEST(SqliteScripts, QuorvexSqlsStatementsRunBySqlite3RecordTheRightRows) {
-    SqliteTestFile db;
-    ASSERT_EQ(sqlite3(db.path(), "CREATE TABLE \"ORDER LINES\" (ID INTEGER PRIMARY KEY, \"Cust "
-                                 "\"\"Name\"\"\" VARCHAR(40), AMOUNT INTEGER)")
-                  .exitCode,
-              0);
-    const QByteArray table = R"json({"backend": "sqlite", "table": "ORDER LINES",
-        "columns": [{"name": "ID", "type": "INTEGER", "primaryKey": true},
-                    {"name": "Cust \"Name\"", "type": "VARCHAR(40)"},
-                    {"name": "AMOUNT", "type": "INTEGER"}], )json";
-    install(db.path(), table + R"json("kind": "insert", "chosen": ["ID", "Cust \"Name\""],
-        "mode": "only-when", "connective": "OR",
-        "conditions": [{"column": "AMOUNT", "op": ">", "value": "1000"},
-                       {"column": "Cust \"Name\"", "op": "=", "value": "O'Brien"}],
-        "name": "Ins", "description": "Big or Irish"})json");
-    install(db.path(), table + R"json("kind": "update", "chosen": ["ID", "AMOUNT"],
-        "saveOld": ["AMOUNT"], "changedFields": ["AMOUNT"], "name": "Upd"})json");
-    const ProgramRun fired = sqlite3(
-        db.path(), "INSERT INTO \"ORDER LINES\" VALUES (1, 'ACME', 5000), (2, 'O''Brien', 5), "
-                   "(3, 'Bolt', 5), (4, NULL, NULL); UPDATE \"ORDER LINES\" SET AMOUNT = AMOUNT "
-                   "+ 1 WHERE ID < 3; UPDATE \"ORDER LINES\" SET \"Cust \"\"Name\"\"\" = 'x'; "
-                   "SELECT ID, \"Cust \"\"Name\"\"\" FROM tblZOTA_Ins; SELECT ID, AMOUNT, "
-                   "oldAMOUNT FROM tblZOTA_Upd; SELECT AUDIT_NAME, TRIGGERTABLE FROM "
-                   "tblZOTA_SYSTEM_TABLE;");
-    EXPECT_EQ(fired.err, QString());
-    EXPECT_EQ(fired.out,
-              "1|ACME\n2|O'Brien\n1|5001|5000\n2|6|5\nIns|ORDER LINES\nUpd|ORDER LINES\n");
-}
-
-// "Only rows whose values changed": an update records a row only where a watched column got
-// another value, NULL to a value and back included; an update to the same values records nothing.
+// An update records a row only where a watched column got another value, NULL included.
 TEST(SqliteScripts, ChangedValuesOnlyRecordsRealChangesOfAMultiRowUpdate) {
     SqliteTestFile db;
     ASSERT_EQ(sqlite3(db.path(), "CREATE TABLE T (ID INTEGER PRIMARY KEY, AMOUNT INTEGER, NOTE "
@@ -90,10 +57,8 @@ TEST(SqliteScripts, ChangedValuesOnlyRecordsRealChangesOfAMultiRowUpdate) {
     EXPECT_EQ(fired.out, "1|11|10\n3|30|NULL\n4|NULL|40\n");
 }
 
-// Retention and the monitor on a SQLite file: quorvex-export --older-than --purge archives and
-// deletes the old rows and keeps the recent ones, and quorvex-audits tells an audit whose table
-// is gone, with exit status 4. (SQLite refuses to drop
-// a column a trigger reads, so a copied column cannot go while the audit stands.)
+// quorvex-export --older-than --purge archives and deletes the old rows only; quorvex-audits
+// tells an audit whose table is gone, with exit status 4.
 TEST(SqliteScripts, OlderRowsArchivedAndADroppedColumnMonitored) {
     SqliteTestFile db;
     const QString file = db.path();

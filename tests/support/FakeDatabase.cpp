@@ -11,8 +11,6 @@ namespace quorvex::testing {
 
 struct FakeDatabase::Script {
     QString exact{};
-    QRegularExpression pattern{};
-    bool usePattern = false;
     bool once = false;
     bool used = false;
     bool fails = false;
@@ -26,22 +24,10 @@ struct FakeDatabase::Script {
     bool matches(const QString& statement) const {
         if (once && used)
             return false;
-        return usePattern ? pattern.match(statement).hasMatch() : statement == exact;
+        return statement == exact;
     }
 };
-
-namespace {
-
 using Script = FakeDatabase::Script;
-
-std::vector<FieldInfo> textFields(const QStringList& names) {
-    std::vector<FieldInfo> fields;
-    for (const auto& n : names)
-        fields.push_back(FieldInfo{n});
-    return fields;
-}
-
-} // namespace
 
 struct FakeDatabase::State {
     mutable std::mutex mutex;
@@ -59,20 +45,12 @@ struct FakeDatabase::State {
     int opened = 0;
     int openNow = 0;
 
-    Script* find(const QString& statement) {
+    // The first script for the statement, among the holds or among the others.
+    Script* find(const QString& statement, bool hold = false) {
         for (auto& s : scripts)
-            if (s.matches(statement) && !s.holds)
+            if (s.holds == hold && s.matches(statement))
                 return &s;
         return nullptr;
-    }
-    bool held(const QString& statement, int* rowsFirst) {
-        for (auto& s : scripts) {
-            if (s.holds && s.matches(statement)) {
-                *rowsFirst = s.rowsFirst;
-                return true;
-            }
-        }
-        return false;
     }
 };
 
@@ -84,8 +62,6 @@ struct CancelFlag {
     bool waiting = false;
     bool asked = false;
 };
-
-class FakeConnection;
 
 // A query's rows, handed out from memory; a held query waits after its first rows.
 class FakeRowSource : public IRowSource {
@@ -180,7 +156,7 @@ public:
         std::lock_guard lock(m_state->mutex);
         if (m_open) {
             if (m_transaction)
-                m_state->statements << FakeDatabase::closedInTransactionEntry();
+                m_state->statements << QStringLiteral("<closed inside the transaction>");
             m_transaction = false;
             m_open = false;
             --m_state->openNow;
@@ -234,16 +210,12 @@ public:
     }
 
     void rollback() noexcept override {
-        std::unique_lock lock(m_state->mutex);
+        std::lock_guard lock(m_state->mutex);
         if (!m_transaction)
             return;
         m_transaction = false;
-        try {
-            send(FakeDatabase::rollbackEntry(), lock);
-        } catch (const DbException&) {
-            lock.unlock();
-            close(); // as a connection that cannot roll back
-        }
+        m_state->statements << FakeDatabase::rollbackEntry();
+        m_state->queryTimeouts << m_queryTimeout;
     }
 
     bool inTransaction() const override { return m_transaction; }
@@ -258,10 +230,9 @@ private:
                                      QStringLiteral("08003")));
         m_state->statements << statement;
         m_state->queryTimeouts << m_queryTimeout;
-        int rowsFirst = 0;
-        if (m_state->held(statement, &rowsFirst)) {
-            if (holdAfter && rowsFirst > 0) {
-                *holdAfter = rowsFirst;
+        if (const Script* hold = m_state->find(statement, true)) {
+            if (holdAfter && hold->rowsFirst > 0) {
+                *holdAfter = hold->rowsFirst;
             } else {
                 m_running = true;
                 try {
@@ -313,21 +284,14 @@ void FakeDatabase::add(Script script) {
 
 void FakeDatabase::onQuery(const QString& statement, const QStringList& fieldNames,
                            const std::vector<Row>& rows, bool once) {
-    onQuery(statement, textFields(fieldNames), rows, once);
-}
-
-void FakeDatabase::onQuery(const QString& statement, const std::vector<FieldInfo>& fields,
-                           const std::vector<Row>& rows, bool once) {
+    std::vector<FieldInfo> fields;
+    for (const QString& name : fieldNames)
+        fields.push_back(FieldInfo{name});
     add({.exact = statement, .once = once, .fields = fields, .rows = rows});
 }
 
 void FakeDatabase::failOn(const QString& statement, const DbErrorList& errors, bool once) {
     add({.exact = statement, .once = once, .fails = true, .errors = errors});
-}
-
-void FakeDatabase::failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
-                                  bool once) {
-    add({.pattern = pattern, .usePattern = true, .once = once, .fails = true, .errors = errors});
 }
 
 void FakeDatabase::onExecute(const QString& statement, qint64 rowsChanged, bool once) {
@@ -344,9 +308,6 @@ QString FakeDatabase::commitEntry() {
 }
 QString FakeDatabase::rollbackEntry() {
     return QStringLiteral("<rollback>");
-}
-QString FakeDatabase::closedInTransactionEntry() {
-    return QStringLiteral("<closed inside the transaction>");
 }
 
 void FakeDatabase::failOpen(const DbErrorList& errors) {

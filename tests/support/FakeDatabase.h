@@ -2,36 +2,18 @@
 
 #include "components/IConnection.h"
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
 namespace quorvex::testing {
 
-// A scripted database behind the same interfaces as the ODBC layer. A test says which
-// statement returns which rows and which fails with which error list, runs a window or a flow,
-// then reads the statements sent, in order.
-//
-//   FakeDatabase db;
-//   db.onQuery("Select AUDIT_NAME from tblZOTA_SYSTEM_TABLE", {"AUDIT_NAME"}, {{"Orders"}});
-//   db.failOn("Drop Table tblZOTA_X", {{-1, "Cannot drop ...", "[FreeTDS][SQL Server]", "42000",
-//   3701}});
-//   ... run ...
-//   EXPECT_EQ(db.statements(), QStringList{...});
-//
-// Statements match exactly unless scripted with a regular expression. A statement nobody
-// scripted: execute() succeeds; openRecordset() fails with "FakeDatabase: nothing scripted
-// for: <statement>" unless setUnscriptedQueriesEmpty(true), so a forgotten script shows.
-// Each scripted result is given again every time its statement is sent, unless it was added
-// with `once`, in which case it is used one time and later sends fall through to the next match.
-// Transactions are recorded, not simulated: a rollback does not bring back what the script
-// said a statement changed.
-//
-// A busy server: holdOn() makes a statement wait when it is sent (a query: after handing out
-// some of its rows) until release() or until its connection is cancelled, which fails it with
-// the driver's "Operation canceled" (HY008). Connections may be used from worker threads; the
-// script and the log are shared safely.
+// A scripted database behind the same interfaces as the ODBC layer: a test says which
+// statement returns which rows or fails with which errors (exact text; `once`: used one time),
+// runs a window or a flow, then reads the statements sent, in order. An unscripted execute
+// succeeds; an unscripted query fails with "FakeDatabase: nothing scripted for: <statement>".
+// Transactions are logged, not simulated. holdOn() makes a statement wait as on a busy server
+// until release() or a cancel of its connection (the driver's "Operation canceled", HY008).
 class FakeDatabase : public IConnectionFactory {
 public:
     FakeDatabase();
@@ -42,11 +24,7 @@ public:
     // --- script ---
     void onQuery(const QString& statement, const QStringList& fieldNames,
                  const std::vector<Row>& rows, bool once = false);
-    void onQuery(const QString& statement, const std::vector<FieldInfo>& fields,
-                 const std::vector<Row>& rows, bool once = false);
     void failOn(const QString& statement, const DbErrorList& errors, bool once = false);
-    void failOnMatching(const QRegularExpression& pattern, const DbErrorList& errors,
-                        bool once = false);
     // executeCounted() of this statement reports that many changed rows (unscripted: -1).
     void onExecute(const QString& statement, qint64 rowsChanged, bool once = false);
     // Every open fails with these records (empty list: opens succeed again).
@@ -72,14 +50,11 @@ public:
     QList<int> queryTimeouts() const;      // per statement sent: as set on its connection
     void clearLog();
 
-    // Transactions show in statements() as these entries, in their place among the statements,
-    // and are scripted like statements (failOn(commitEntry(), ...) makes the commit fail). A
-    // connection closed inside a transaction logs closedInTransactionEntry(): the server rolls
-    // back then.
+    // Transactions show in statements() as these entries, and are scripted like statements
+    // (failOn(commitEntry(), ...) makes the commit fail).
     static QString beginEntry(TransactionIsolation isolation = TransactionIsolation::DriverDefault);
     static QString commitEntry();
     static QString rollbackEntry();
-    static QString closedInTransactionEntry();
 
     // A single-record error list, for brevity in tests.
     static DbErrorList error(const QString& description, qint32 nativeError = 0,

@@ -13,17 +13,15 @@ public:
         : m_programFolder(std::move(programFolder)) {}
     bool openFile(const QString& path) override {
         m_opened << path;
-        return m_succeeds;
+        return true;
     }
     QString programFolder() const override { return m_programFolder; }
 
-    void setSucceeds(bool succeeds) { m_succeeds = succeeds; }
     const QStringList& opened() const { return m_opened; }
 
 private:
     QString m_programFolder;
     QStringList m_opened;
-    bool m_succeeds = true;
 };
 
 } // namespace quorvex::testing

@@ -10,7 +10,6 @@ namespace quorvex::testing {
 class RecordingProcessControl : public ProcessControl {
 public:
     void endProcessNow(int exitCode = 0) override { m_exitCodes.append(exitCode); }
-    bool ended() const { return !m_exitCodes.isEmpty(); }
     const QList<int>& exitCodes() const { return m_exitCodes; }
 
 private:

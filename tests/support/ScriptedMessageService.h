@@ -26,7 +26,6 @@ public:
     const QList<ShownMessage>& shown() const { return m_shown; }
     QStringList texts() const; // every box's text, in order
     int unansweredQuestions() const { return m_unanswered; }
-    int pendingAnswers() const { return int(m_answers.size()); }
     void clear();
 
 private:
