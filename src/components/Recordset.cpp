@@ -19,12 +19,10 @@ Recordset::Recordset() = default;
 
 Recordset::Recordset(std::unique_ptr<IRowSource> source) : m_source(std::move(source)) {
     m_sourceDone = false;
-    if (pull(m_current)) {
+    if (pull(m_current))
         m_eof = false;
-        m_bof = false;
-    } else {
+    else
         m_current.clear();
-    }
 }
 
 Recordset::~Recordset() = default;
@@ -33,12 +31,9 @@ Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 
 void Recordset::close() {
     m_source.reset();
-    m_ahead.clear();
     m_current.clear();
     m_sourceDone = true;
     m_eof = true;
-    m_bof = true;
-    m_position = 0;
 }
 
 int Recordset::fieldCount() const {
@@ -67,11 +62,6 @@ const FieldValue& Recordset::value(int index) const {
 }
 
 bool Recordset::pull(Row& row) {
-    if (!m_ahead.empty()) {
-        row = std::move(m_ahead.front());
-        m_ahead.pop_front();
-        return true;
-    }
     if (m_sourceDone || !m_source)
         return false;
     if (m_source->fetch(row))
@@ -80,23 +70,9 @@ bool Recordset::pull(Row& row) {
     return false;
 }
 
-qint64 Recordset::recordCount() {
-    if (!m_source)
-        return 0;
-    while (!m_sourceDone) {
-        Row row;
-        if (m_source->fetch(row))
-            m_ahead.push_back(std::move(row));
-        else
-            m_sourceDone = true;
-    }
-    return m_position + (m_eof ? 0 : 1) + qint64(m_ahead.size());
-}
-
 void Recordset::moveNext() {
     if (m_eof)
         return;
-    ++m_position;
     if (!pull(m_current)) {
         m_current.clear();
         m_eof = true;

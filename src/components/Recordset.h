@@ -4,7 +4,6 @@
 #include "components/IRowSource.h"
 
 #include <QString>
-#include <deque>
 #include <memory>
 
 class QIODevice;
@@ -16,7 +15,7 @@ namespace quorvex {
 // result row by row holds one row at a time; counting the records reads the remaining rows
 // ahead into memory.
 //
-// A closed (default-constructed) recordset has no fields and is at EOF and BOF.
+// A closed (default-constructed) recordset has no fields and is at EOF.
 class Recordset {
 public:
     Recordset();
@@ -41,26 +40,16 @@ public:
     const Row& currentRow() const { return m_current; }
 
     bool eof() const { return m_eof; }
-    // Before the first row: only possible here when there are no rows at all.
-    bool bof() const { return m_bof; }
-
-    // Number of rows in the whole result, the ones already passed included.
-    qint64 recordCount();
-    // Zero-based index of the current row (the record count when at EOF).
-    qint64 position() const { return m_position; }
 
     void moveNext();
 
 private:
-    bool pull(Row& row); // next row: from the rows read ahead, else from the source
+    bool pull(Row& row); // the source's next row
 
     std::unique_ptr<IRowSource> m_source;
-    std::deque<Row> m_ahead;
     Row m_current;
     bool m_sourceDone = true;
     bool m_eof = true;
-    bool m_bof = true;
-    qint64 m_position = 0;
 };
 
 } // namespace quorvex
